@@ -1,0 +1,52 @@
+// Every statement the library sends about sym_table and inactive_sym_table,
+// plus the renames of a symbol across the tables that refer to it. Holds the
+// process-wide Database; owns nothing.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "db/SymbolFields.h"
+
+class Database;
+class DBQueryResult;
+
+extern const std::string kTransTable;        // "trans_table"
+extern const std::string kSymTable;          // "sym_table"
+extern const std::string kInactiveSymTable;  // "inactive_sym_table"
+
+class HSymboDAO {
+ public:
+  HSymboDAO();
+
+  bool init();
+  static std::string GetColumnName(int index);
+
+  bool GetSymbolNames(std::set<std::string>& names);
+  bool InsertSymbol(const SymbolFields& fields);
+  bool SaveSymbol(const std::string& name, SymbolFields fields);
+  bool SaveInactiveSymbol(const SymbolFields& fields);
+  bool CopyUnmatchedToInactive(const std::string& condition);
+  bool DeleteUnmatched(const std::string& condition);
+  bool GetSymbolMap(const std::string& table, std::map<std::string, std::string>& map);
+  bool RenameInTables();
+  bool SelectSymbolsWithTransCount(DBQueryResult& result, const std::string& accountId);
+
+  // The database side of the symbol update: renames keyed by old name,
+  // canonical records keyed by canonical symbol.
+  bool UpdateFromSecurityMaster(const std::map<std::string, SymbolFields>& renames,
+                                const std::map<std::string, SymbolFields>& canonical);
+
+  // Statement builders.
+  static std::string SelectStatement(const std::string& source, const std::string& selectList,
+                                     const std::string& tail);
+  static std::string JoinClause(const std::string& joinKind, const std::string& left,
+                                const std::string& right, const std::string& column,
+                                const std::string& whereText);
+  static std::string InList(const std::set<std::string>& names);
+  static std::string ResearchSymbolFor(const std::string& symbol, int securityType);
+
+ private:
+  Database* db_;
+};

@@ -1,0 +1,36 @@
+// Every statement the library sends about trans_table. Holds the process-wide
+// Database; owns nothing.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "db/TransactionFields.h"
+
+class Database;
+class DBData;
+class DBQueryResult;
+class TransRecord;
+
+class HTransDAO {
+ public:
+  HTransDAO();
+
+  // Column name of a trans_table index 0..29; empty (and a debug message) otherwise.
+  static std::string GetTransTableName(int index);
+
+  bool InsertFields(const TransactionFields& fields);
+  // On success field 0 of the record holds the new id.
+  bool InsertRecord(TransRecord& record);
+  // Data carries trans_id, trans_dttrade and trans_note_user.
+  bool UpdateTradeTime(const DBData& data);
+  bool UpdateWhere(const std::string& assignments, const std::string& condition);
+
+  bool SelectForSmartTime(DBQueryResult& result, const std::vector<std::string>& ids);
+  bool SelectExpired(const std::map<std::string, std::string>& idToQuantity, DBQueryResult& result);
+  bool SelectForRecalc(DBQueryResult& result);
+
+ private:
+  Database* db_;
+};

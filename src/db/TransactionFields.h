@@ -1,0 +1,7 @@
+// A decoded transaction: trans_table column index -> value text.
+#pragma once
+
+#include <map>
+#include <string>
+
+using TransactionFields = std::map<int, std::string>;

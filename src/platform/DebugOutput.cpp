@@ -1,0 +1,24 @@
+#include "platform/DebugOutput.h"
+
+#include <iostream>
+#include <utility>
+
+namespace {
+
+DebugSink& CurrentSink() {
+  static DebugSink sink;
+  return sink;
+}
+
+}  // namespace
+
+void DebugOutput(const std::string& text) {
+  DebugSink& sink = CurrentSink();
+  if (sink) {
+    sink(text);
+    return;
+  }
+  std::cerr << text << std::endl;
+}
+
+DebugSink SetDebugSink(DebugSink sink) { return std::exchange(CurrentSink(), std::move(sink)); }

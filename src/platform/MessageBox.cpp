@@ -1,0 +1,24 @@
+#include "platform/MessageBox.h"
+
+#include <iostream>
+#include <utility>
+
+namespace {
+
+MessageSink& CurrentSink() {
+  static MessageSink sink;
+  return sink;
+}
+
+}  // namespace
+
+void ShowMessage(const std::string& text, const std::string& caption, unsigned style) {
+  MessageSink& sink = CurrentSink();
+  if (sink) {
+    sink(text, caption, style);
+    return;
+  }
+  std::cerr << caption << ": " << text << std::endl;
+}
+
+MessageSink SetMessageSink(MessageSink sink) { return std::exchange(CurrentSink(), std::move(sink)); }

@@ -1,0 +1,17 @@
+// Stand-in for the platform's message boxes: a message with a caption and a
+// style goes to a replaceable process-wide sink. The default sink writes
+// "caption: text" to standard error; tests install a recorder.
+#pragma once
+
+#include <functional>
+#include <string>
+
+constexpr unsigned kMbIconExclamation = 0x30;
+constexpr unsigned kMbIconInformation = 0x40;
+
+using MessageSink = std::function<void(const std::string& text, const std::string& caption,
+                                       unsigned style)>;
+
+void ShowMessage(const std::string& text, const std::string& caption, unsigned style);
+// Installs a sink (an empty one restores the default); returns the previous one.
+MessageSink SetMessageSink(MessageSink sink);

@@ -1,0 +1,68 @@
+#include "services/RunLog.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+std::unique_ptr<RunLog>& CurrentLog() {
+  static std::unique_ptr<RunLog> log;
+  return log;
+}
+
+// Local time as "%Y%m%d %X"; empty when the local time cannot be had.
+std::string TimeStamp() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return "";
+  char text[128];
+  size_t length = std::strftime(text, sizeof text, "%Y%m%d %X", &local);
+  return std::string(text, length);
+}
+
+std::string ZeroPadded(uint64_t number) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04llu", static_cast<unsigned long long>(number));
+  return text;
+}
+
+}  // namespace
+
+RunLog* RunLog::Instance(const std::string& path, const std::string& component) {
+  std::unique_ptr<RunLog>& log = CurrentLog();
+  if (!log) log.reset(new RunLog(path, component));
+  return log.get();
+}
+
+void RunLog::Destroy() { CurrentLog().reset(); }
+
+RunLog::RunLog(const std::string& path, const std::string& component) : component_(component) {
+  if (!path.empty()) file_.open(path, std::ios::out | std::ios::trunc);
+}
+
+void RunLog::Info(const std::string& message, int32_t record) { Write("Info", message, record); }
+void RunLog::Warning(const std::string& message, int32_t record) { Write("Warning", message, record); }
+void RunLog::Error(const std::string& message, int32_t record) { Write("Error", message, record); }
+void RunLog::Fatal(const std::string& message, int32_t record) { Write("Fatal", message, record); }
+
+void RunLog::Write(const std::string& level, const std::string& message, int32_t record) {
+  std::string line = component_ + ZeroPadded(lineCounter_);
+  line += '\t';
+  line += TimeStamp();
+  line += '\t';
+  line += level;
+  line += '\t';
+  if (record >= 0) line += "Record " + ZeroPadded(static_cast<uint64_t>(record) + 1);
+  line += '\t';
+  line += message;
+  ++lineCounter_;
+  if (!file_.is_open()) return;
+  file_ << line << '\n';
+  file_.flush();
+}
+
+void RunLog::EndLine() {
+  if (!file_.is_open()) return;
+  file_ << '\n';
+  file_.flush();
+}

@@ -1,0 +1,37 @@
+// The plain-text log of one import. At most one exists per process: ImportFile
+// creates it with the log file's path, every stage of the import writes to it,
+// and ImportFile destroys it. Writing never fails visibly: without a file the
+// lines are counted and discarded.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+
+class RunLog {
+ public:
+  // The process's log, created with these arguments when none exists (the file
+  // is opened only for a non-empty path); an existing log ignores them.
+  static RunLog* Instance(const std::string& path, const std::string& component);
+  // Closes the file and discards the log; does nothing when none exists.
+  static void Destroy();
+
+  // One line each; a negative record number means the line has no record.
+  void Info(const std::string& message, int32_t record = -1);
+  void Warning(const std::string& message, int32_t record = -1);
+  void Error(const std::string& message, int32_t record = -1);
+  void Fatal(const std::string& message, int32_t record = -1);
+  void Write(const std::string& level, const std::string& message, int32_t record);
+  // A bare empty line; the line counter does not change.
+  void EndLine();
+
+  uint32_t lineCount() const { return lineCounter_; }
+
+ private:
+  RunLog(const std::string& path, const std::string& component);
+
+  std::ofstream file_;
+  uint32_t lineCounter_ = 0;
+  std::string component_;
+};

@@ -1,0 +1,68 @@
+#include "voservices/VoServices.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "support/TempDir.h"
+
+namespace {
+
+bool CountingCallback(std::string, int32_t);
+int callbackCalls = 0;
+bool CountingCallback(std::string, int32_t) {
+  ++callbackCalls;
+  return true;
+}
+
+std::vector<std::filesystem::path> FilesIn(const std::string& dir) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path());
+  return files;
+}
+
+TEST(ServicesTest, ImportFileWritesAccountLinesAndVerdictToNamedLog) {
+  TempDir dir;
+  std::string input = dir.Write("some.csv", "nothing we know\n");
+  std::string logs = dir.path() + "logs/";
+  std::filesystem::create_directory(logs);
+
+  callbackCalls = 0;
+  EXPECT_FALSE(VoServices::ImportFile(input, logs, "7", "Main", CountingCallback));
+  EXPECT_EQ(callbackCalls, 0);
+
+  std::vector<std::filesystem::path> files = FilesIn(logs);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_TRUE(std::regex_match(files[0].filename().string(), std::regex(R"(Main-\d{8}_\d{6}\.log)")))
+      << files[0];
+  std::string text = ReadFile(files[0].string());
+  std::regex head(
+      "FileImporter0000\t[^\t]+\tInfo\t\tOrbel Account Name: Main\n"
+      "FileImporter0001\t[^\t]+\tInfo\t\tAccount ID: 7\n"
+      "FileImporter0002\t[^\t]+\tInfo\t\tImport Filename: " + input + "\n\n"
+      "(.|\n)*Unable to match a parser for given file\\.\n"
+      "(.|\n)*\tInfo\t\tFile Import FAILED\n");
+  EXPECT_TRUE(std::regex_match(text, head)) << text;
+}
+
+TEST(ServicesTest, LogFolderIsAPlainPrefix) {
+  TempDir dir;
+  std::string input = dir.Write("x.csv", "x\n");
+  VoServices::ImportFile(input, dir.path() + "pre", "1", "Acct", nullptr);
+  std::vector<std::filesystem::path> files = FilesIn(dir.path());
+  bool found = false;
+  for (const auto& file : files) found |= file.filename().string().rfind("preAcct-", 0) == 0;
+  EXPECT_TRUE(found);
+}
+
+TEST(ServicesTest, CanImportFileOnMissingFileIsFalseAndLeavesNoLog) {
+  TempDir dir;
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  EXPECT_FALSE(VoServices::CanImportFile(dir.path() + "absent.csv"));
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(FilesIn(dir.path()).empty());
+}
+
+}  // namespace

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds and tests with. Run as root.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends \
+  cmake make g++ pkg-config \
+  libsqlite3-dev libjsoncpp-dev libcurl4-openssl-dev libcpp-httplib-dev libcli11-dev \
+  googletest libgtest-dev libgmock-dev
