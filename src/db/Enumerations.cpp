@@ -1,0 +1,1 @@
+// Placeholder: the named enumerations are registered here at load.
