@@ -123,7 +123,7 @@ TEST_F(DatabaseTest, EnumerationCellsFollowTheQueryFlags) {
   const std::string sql =
       "SELECT a.trans_action, a.trans_pos, b.sym_type FROM trans_table a, sym_table b "
       "WHERE a.sym_name = b.sym_name ORDER BY a.trans_id";
-  EXPECT_EQ(Rows(sql, true), "Sell|2|Call\n999|1|Call\n");
+  EXPECT_EQ(Rows(sql, true), "Sell|2|Call Option (Equity)\n999|1|Call Option (Equity)\n");
   EXPECT_EQ(Rows(sql, false), "2|2|1\n999|1|1\n");
   unsigned long id = 0;
   ASSERT_TRUE(db()->Query(id, sql));  // the two-argument form reads friendly strings
