@@ -197,7 +197,10 @@ std::optional<std::string> RewriteMultiTableUpdate(const Statement& s) {
   }
 
   std::string sql = "UPDATE " + refText(target) + " SET " + assignments + " FROM ";
-  for (size_t t = 1; t < tables.size(); ++t) sql += (t > 1 ? ", " : "") + refText(tables[t]);
+  for (size_t t = 1; t < tables.size(); ++t) {
+    if (t > 1) sql += ", ";
+    sql += refText(tables[t]);
+  }
   if (where < s.size()) sql += " " + std::string(s.Span(where, s.size()));
   return sql;
 }
