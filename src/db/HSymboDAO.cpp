@@ -1,11 +1,10 @@
 #include "db/HSymboDAO.h"
 
-#include <cstdlib>
-
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
 #include "platform/DebugOutput.h"
+#include "values/NumberText.h"
 
 const std::string kTransTable = "trans_table";
 const std::string kSymTable = "sym_table";
@@ -96,7 +95,7 @@ bool HSymboDAO::InsertSymbol(const SymbolFields& fields) {
 
 bool HSymboDAO::SaveSymbol(const std::string& name, SymbolFields fields) {
   if (name.empty() && FieldText(fields, 1).empty()) {
-    int type = std::atoi(FieldText(fields, 3).c_str());
+    int type = TextToInt(FieldText(fields, 3));
     fields[1] = ResearchSymbolFor(FieldText(fields, 0), type);
   }
   DBData data = ToData("sym_schema", fields);

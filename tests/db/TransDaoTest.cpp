@@ -92,9 +92,9 @@ TEST_F(TransDaoTest, ExpiredSelectGivesThirtyTransactionColumnsAndTwoSymbolColum
   ASSERT_TRUE(db()->GetLastID(id));
   EXPECT_EQ(id, 4u);
   EXPECT_EQ(Rows("SELECT trans_action, trans_qty, trans_dttrade, trans_total, sym_name, "
-                 "trans_recon IS NULL, sym_dup IS NULL, trans_ref_id IS NULL FROM trans_table "
-                 "WHERE trans_id = 4"),
-            "17|10|2008-10-16 10:00:00|-1500|IBM090116C00050000|1|1|1\n");
+                 "trans_recon IS NULL, sym_dup IS NULL, trans_ref_id IS NULL, "
+                 "trans_change_date IS NOT NULL FROM trans_table WHERE trans_id = 4"),
+            "17|10|2008-10-16 10:00:00|-1500|IBM090116C00050000|1|1|1|1\n");
 }
 
 TEST_F(TransDaoTest, SmartTimeSelectAndTradeTimeUpdate) {
