@@ -201,7 +201,7 @@ std::optional<std::string> RewriteMultiTableUpdate(const Statement& s) {
     if (t > 1) sql += ", ";
     sql += refText(tables[t]);
   }
-  if (where < s.size()) sql += " " + std::string(s.Span(where, s.size()));
+  if (where < s.size()) sql.append(" ").append(s.Span(where, s.size()));
   return sql;
 }
 
