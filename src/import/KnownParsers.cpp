@@ -1,5 +1,7 @@
 #include "import/KnownParsers.h"
 
+#include "import/VoTransaction.h"
+
 namespace {
 
 using ParserMaker = std::unique_ptr<CsvParser> (*)(const std::string& accountId);
@@ -13,14 +15,15 @@ std::unique_ptr<CsvParser> Make(const std::string& accountId) {
 // header above and put one line here, at its place in the order:
 // TradeMonsterData, FidelityTradeV1, FidelityTradeV2, PensonTransaction,
 // PensonTaxWorksheet, VoTransaction, EtradeTaxYear, EtradeHistory.
-const std::vector<ParserMaker> kParserMakers = {
+constexpr ParserMaker kParserMakers[] = {
+    Make<VoTransaction>,
 };
 
 }  // namespace
 
 std::vector<std::unique_ptr<CsvParser>> MakeKnownParsers(const std::string& accountId) {
   std::vector<std::unique_ptr<CsvParser>> parsers;
-  parsers.reserve(kParserMakers.size());
+  parsers.reserve(std::size(kParserMakers));
   for (ParserMaker make : kParserMakers) parsers.push_back(make(accountId));
   return parsers;
 }
