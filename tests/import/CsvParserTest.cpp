@@ -65,6 +65,22 @@ TEST(CsvParserTest, RefusesWrongColumnCountWithTheRecordNumber) {
   EXPECT_EQ(parser.RecordCount(), 0u);
 }
 
+TEST(CsvParserTest, RecordsKeepColumnsOfAnyLength) {
+  AmountParser parser;
+  std::string longName(70000, 'n');
+  for (const std::string& name : {std::string(127, 'a'), std::string(128, 'b'), longName, std::string()}) {
+    ASSERT_TRUE(parser.Parse("d,1," + name));
+  }
+  SymbolMap symbols;
+  TransactionMap transactions;
+  parser.Decode(symbols, transactions);
+  ASSERT_EQ(transactions.size(), 4u);
+  EXPECT_EQ(transactions["0"][TransColumn::kTransNoteUser], std::string(127, 'a'));
+  EXPECT_EQ(transactions["1"][TransColumn::kTransNoteUser], std::string(128, 'b'));
+  EXPECT_EQ(transactions["2"][TransColumn::kTransNoteUser], longName);
+  EXPECT_EQ(transactions["3"][TransColumn::kTransNoteUser], "");
+}
+
 TEST(CsvParserTest, SeparatorsInsideQuotesOfTheHeaderCount) {
   LogCapture log;
   AmountParser parser("Date,\"Amount, USD\",Name");
