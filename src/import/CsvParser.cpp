@@ -69,8 +69,8 @@ void CsvParser::AddRecord() {
     blocks_.emplace_back().reserve(std::max(kBlockSize, size));
   }
   std::string& block = blocks_.back();
-  records_.push_back({static_cast<uint32_t>(blocks_.size() - 1), static_cast<uint32_t>(block.size()),
-                      static_cast<uint32_t>(columns_.size())});
+  records_.push_back({static_cast<uint32_t>(blocks_.size() - 1),
+                      static_cast<uint32_t>(block.size()), static_cast<uint32_t>(columns_.size())});
   for (const std::string& column : columns_) {
     AppendLength(block, column.size());
     block += column;

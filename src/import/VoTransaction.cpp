@@ -43,8 +43,8 @@ enum NativeColumn : size_t {
   kFx,
 };
 
-constexpr std::array<unsigned, 9> kNumericColumns = {kQuantity,  kPrice,  kCommission,
-                                                     kSecFee,    kMiscFee, kFedTax,
+constexpr std::array<unsigned, 9> kNumericColumns = {kQuantity,         kPrice,    kCommission,
+                                                     kSecFee,           kMiscFee,  kFedTax,
                                                      kExAssignBasisAdj, kBasisAdj, kAmount};
 
 // The option actions and the security type a new symbol traded by them gets;
@@ -169,5 +169,6 @@ void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactio
   add(TransColumn::kSymName, Column(kSymbol));
   add(kTransExAssAdj, Column(kExAssignBasisAdj));
   add(kTransFx, Column(kFx));
-  transactions.insert_or_assign(ToText(static_cast<unsigned long>(recordIndex_)), std::move(fields));
+  transactions.insert_or_assign(ToText(static_cast<unsigned long>(recordIndex_)),
+                                std::move(fields));
 }

@@ -1,9 +1,8 @@
-#include "import/CsvParser.h"
-
 #include <gtest/gtest.h>
 
-#include "import/ImportColumns.h"
 #include "LogCapture.h"
+#include "import/CsvParser.h"
+#include "import/ImportColumns.h"
 
 namespace {
 
@@ -52,9 +51,11 @@ TEST(CsvParserTest, RefusesWrongColumnCountWithTheRecordNumber) {
   EXPECT_EQ(parser.RecordCount(), 2u);
   std::string text = log.Text();
   EXPECT_NE(text.find("\tError\tRecord 0001\tCsvParser::Parse - Unexpected number of columns.\n"),
-            std::string::npos) << text;
+            std::string::npos)
+      << text;
   EXPECT_NE(text.find("\tError\tRecord 0002\tCsvParser::Parse - Unexpected number of columns.\n"),
-            std::string::npos) << text;
+            std::string::npos)
+      << text;
 
   SymbolMap symbols;
   TransactionMap transactions;
@@ -68,7 +69,8 @@ TEST(CsvParserTest, RefusesWrongColumnCountWithTheRecordNumber) {
 TEST(CsvParserTest, RecordsKeepColumnsOfAnyLength) {
   AmountParser parser;
   std::string longName(70000, 'n');
-  for (const std::string& name : {std::string(127, 'a'), std::string(128, 'b'), longName, std::string()}) {
+  for (const std::string& name :
+       {std::string(127, 'a'), std::string(128, 'b'), longName, std::string()}) {
     ASSERT_TRUE(parser.Parse("d,1," + name));
   }
   SymbolMap symbols;

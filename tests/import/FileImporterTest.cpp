@@ -1,14 +1,13 @@
-#include "import/FileImporter.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "LogCapture.h"
 #include "import/CsvParser.h"
+#include "import/FileImporter.h"
 #include "import/ImportColumns.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
-#include "LogCapture.h"
 #include "support/TempDatabase.h"
 #include "voservices/VoServices.h"
 
@@ -18,17 +17,17 @@ const std::string kNativeHeader =
     "Date Transacted,Date Settled,Action,Quantity,Symbol,Description,Price,Commission,Sec. Fee,"
     "Misc. Fee,Fed. Tax,Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX";
 
-// Three columns; every record becomes a buy of the symbol in its first
-// column, keyed by its index.
+// Symbol, symbol type and amount; every record becomes a buy of the symbol
+// with its record index as quantity, keyed by that index.
 class KeyedParser : public CsvParser {
  public:
-  KeyedParser() : CsvParser("Keyed", "Symbol,Qty,Note", ',') {}
+  KeyedParser() : CsvParser("Keyed", "Symbol,Type,Amount", ',') {}
   bool Decode(SymbolMap& symbols, TransactionMap& transactions) override {
     for (size_t i = 0; SelectRecord(i); ++i) {
-      symbols[Column(0)] = {{SymColumn::kSymName, Column(0)}, {SymColumn::kSymType, "0"}};
+      symbols[Column(0)] = {{SymColumn::kSymName, Column(0)}, {SymColumn::kSymType, Column(1)}};
       transactions[std::to_string(i)] = {{TransColumn::kTransAction, "0"},
-                                         {TransColumn::kTransQty, Column(1)},
-                                         {TransColumn::kTransNoteUser, Column(2)},
+                                         {TransColumn::kTransQty, std::to_string(i)},
+                                         {TransColumn::kTransTotal, Column(2)},
                                          {TransColumn::kAcctId, "1"},
                                          {TransColumn::kSymName, Column(0)}};
     }
@@ -76,7 +75,8 @@ class FileImporterTest : public testing::Test {
       std::string& text;
       const std::string& folder;
       ~ReadLog() {
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) text = ReadFile(entry.path());
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+          text = ReadFile(entry.path());
       }
     } readLog{log_, logs};
     return VoServices::ImportFile(file, logs, "1", "Main", nullptr);
@@ -124,7 +124,8 @@ TEST_F(FileImporterTest, FindsTheHeaderAmongTheFirstLines) {
   }
   LogCapture log;
   EXPECT_FALSE(FileImporter("1").CanImport(dir_.path() + "absent.csv"));
-  EXPECT_EQ(log.Messages("Fatal"), "Failed in FileImporter - Unable to open " + dir_.path() + "absent.csv\n");
+  EXPECT_EQ(log.Messages("Fatal"),
+            "Failed in FileImporter - Unable to open " + dir_.path() + "absent.csv\n");
 }
 
 TEST_F(FileImporterTest, ImportsTheNativeSample) {
@@ -176,13 +177,14 @@ TEST_F(FileImporterTest, ImportsTheNativeSample) {
             "19|2|2|1|100|124.40|9.99|12429.73|2008-04-18 13:05:55|IBM|1|partial, first lot\n");
 }
 
-TEST_F(FileImporterTest, CountsPhysicalLinesAndWritesInKeyByteOrder) {
-  std::string content = "Keyed export\n\nSymbol,Qty,Note\n";
-  for (int i = 0; i < 12; ++i) content += "S" + std::to_string(i % 3) + "," + std::to_string(i) + ",\n";
-  content += "\nnot three columns\n\"only,two\"\n";  // lines 16 to 18
+TEST_F(FileImporterTest, CountsPhysicalLinesWritesInKeyByteOrderAndLogsFailedInserts) {
+  std::string content = "Keyed export\n\nSymbol,Type,Amount\n";
+  for (int i = 0; i < 12; ++i) content += "S" + std::to_string(i % 3) + ",0,1\n";  // lines 4 to 15
+  content += "\nnot three columns\n\"only,two\"\n";                                // lines 16 to 18
+  content += "BAD,x,1\nS1,0,abc\n";  // a symbol type and an amount the table refuses
   std::string file = dir_.Write("keyed.csv", content);
 
-  for (int run = 1; run <= 2; ++run) {
+  for (const char* symbolsInserted : {"3 of 4 symbols inserted", "0 of 4 symbols inserted"}) {
     LogCapture log;
     std::vector<std::unique_ptr<CsvParser>> parsers;
     parsers.push_back(std::make_unique<KeyedParser>());
@@ -191,20 +193,32 @@ TEST_F(FileImporterTest, CountsPhysicalLinesAndWritesInKeyByteOrder) {
               "CsvParser::Parse - Unexpected number of columns.\n"
               "Failed to parse line 17: not three columns\n"
               "CsvParser::Parse - Unexpected number of columns.\n"
-              "Failed to parse line 18: only,two\n");
+              "Failed to parse line 18: only,two\n"
+              "Failed to insert (NOT duplicate) into DB: BAD\n"
+              "Failed to insert into DB: 13\n");
     std::string info = log.Messages("Info");
-    EXPECT_NE(info.find(run == 1 ? "3 of 3 symbols inserted" : "0 of 3 symbols inserted"), std::string::npos)
-        << info;
+    EXPECT_NE(info.find(symbolsInserted), std::string::npos) << info;
+    EXPECT_NE(info.find("13 of 14 transactions inserted into DB."), std::string::npos) << info;
   }
-  std::string once = "0\n1\n10\n11\n2\n3\n4\n5\n6\n7\n8\n9\n";
+  std::string once = "0\n1\n10\n11\n12\n2\n3\n4\n5\n6\n7\n8\n9\n";
   EXPECT_EQ(Rows("SELECT trans_qty FROM trans_table ORDER BY trans_id"), once + once);
+}
+
+TEST_F(FileImporterTest, UnreachableDatabaseFailsBeforeTheFileIsRead) {
+  Database::Destruct();
+  setenv("VO_DB", (dir_.path() + "no/such/folder/vo.sqlite3").c_str(), 1);
+  LogCapture log;
+  EXPECT_FALSE(FileImporter("1").Import(VO_SAMPLES_DIR "/native.csv"));
+  EXPECT_EQ(log.Messages("Fatal"), "Failed voDao.init in VoServices::ImportPensonTrans2008.\n");
+  EXPECT_EQ(log.Messages("Info"), "");
 }
 
 TEST_F(FileImporterTest, HeaderOnlyFileSucceedsWithZeroCounts) {
   ASSERT_TRUE(ImportFile(dir_.Write("empty.csv", kNativeHeader + "\n")));
   std::string info = Messages("Info");
-  for (const char* line : {"0 records parsed.", "0 unique symbols and 0 unique transactions decoded.",
-                           "0 of 0 symbols inserted into DB.", "0 of 0 transactions inserted into DB."}) {
+  for (const char* line :
+       {"0 records parsed.", "0 unique symbols and 0 unique transactions decoded.",
+        "0 of 0 symbols inserted into DB.", "0 of 0 transactions inserted into DB."}) {
     EXPECT_NE(info.find(std::string("\n") + line + "\n"), std::string::npos) << line;
   }
 }
@@ -220,8 +234,9 @@ TEST_F(FileImporterTest, ConversionErrorLeavesTheDatabaseAsItWas) {
   ASSERT_TRUE(ImportFile(VO_SAMPLES_DIR "/native.csv"));
   std::string symbols = StoredSymbols(), transactions = StoredTransactions();
   std::string file = dir_.Write(
-      "bad.csv", kNativeHeader + "\n1/2/2009,1/5/2009,Buy,10,NEW,NEW CO,1,,,,,,,10,Main,,,\n"
-                                 "1/2/2009,1/5/2009,Buy Call,1,X,1 MSFT JAN-XX $25 CALL,1,,,,,,,1,Main,,,\n");
+      "bad.csv", kNativeHeader +
+                     "\n1/2/2009,1/5/2009,Buy,10,NEW,NEW CO,1,,,,,,,10,Main,,,\n"
+                     "1/2/2009,1/5/2009,Buy Call,1,X,1 MSFT JAN-XX $25 CALL,1,,,,,,,1,Main,,,\n");
   try {
     ImportFile(file);
     ADD_FAILURE() << "expected the conversion error";
