@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "values/DecimalText.h"
+
 namespace {
 
 constexpr std::array<int, 4> kSidePosition = {1, 2, 1, 2};
@@ -49,3 +51,11 @@ int TransPosOf(int action) {
 }
 
 int TransTypeOf(int action) { return action >= 0 && action < kActionCount ? kActionType[action] : -1; }
+
+std::string SidePositionText(unsigned side) { return ToText(SidePosition(side)); }
+std::string SideTypeText(unsigned side) { return ToText(SideType(side)); }
+std::string SideActionText(int securityType, unsigned side) {
+  return ToText(SideAction(securityType, side));
+}
+std::string TransPosText(int action) { return ToText(TransPosOf(action)); }
+std::string TransTypeText(int action) { return ToText(TransTypeOf(action)); }

@@ -3,6 +3,8 @@
 // a stock, a call or a put.
 #pragma once
 
+#include <string>
+
 // Side codes derived from a broker's words.
 constexpr unsigned kSideBuy = 0;
 constexpr unsigned kSideSell = 1;
@@ -19,3 +21,10 @@ int SideAction(int securityType, unsigned side);
 int TransPosOf(int action);
 // Long/short type of an action: 1 long, 2 short, 0 none, 3 both, -1 as above.
 int TransTypeOf(int action);
+
+// The same values as decimal text, as decoded transactions carry them.
+std::string SidePositionText(unsigned side);
+std::string SideTypeText(unsigned side);
+std::string SideActionText(int securityType, unsigned side);
+std::string TransPosText(int action);
+std::string TransTypeText(int action);

@@ -1,0 +1,29 @@
+#include "import/KnownParsers.h"
+
+#include "import/VoTransaction.h"
+
+namespace {
+
+using ParserMaker = std::unique_ptr<CsvParser> (*)(const std::string& accountId);
+
+template <class Parser>
+std::unique_ptr<CsvParser> Make(const std::string& accountId) {
+  return std::make_unique<Parser>(accountId);
+}
+
+// The formats in the order they are tried. Adding a format: include its
+// header above and put one line here, at its place in the order:
+// TradeMonsterData, FidelityTradeV1, FidelityTradeV2, PensonTransaction,
+// PensonTaxWorksheet, VoTransaction, EtradeTaxYear, EtradeHistory.
+constexpr ParserMaker kParserMakers[] = {
+    Make<VoTransaction>,
+};
+
+}  // namespace
+
+std::vector<std::unique_ptr<CsvParser>> MakeKnownParsers(const std::string& accountId) {
+  std::vector<std::unique_ptr<CsvParser>> parsers;
+  parsers.reserve(std::size(kParserMakers));
+  for (ParserMaker make : kParserMakers) parsers.push_back(make(accountId));
+  return parsers;
+}

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include "LogCapture.h"
+#include "import/CsvParser.h"
+#include "import/ImportColumns.h"
+
+namespace {
+
+// A three-column format whose middle column is a number; Decode keeps the
+// cleaned amount and the name of every record under its index.
+class AmountParser : public CsvParser {
+ public:
+  explicit AmountParser(const std::string& header = "Date,Amount,Name")
+      : CsvParser("Amounts", header, ',') {
+    numericColumns_ = {1, 7};
+  }
+  bool Decode(SymbolMap&, TransactionMap& transactions) override {
+    for (size_t i = 0; SelectRecord(i); ++i) {
+      transactions[std::to_string(i)] = {{TransColumn::kTransTotal, Column(1)},
+                                         {TransColumn::kTransNoteUser, Column(2) + Column(9)}};
+    }
+    return true;
+  }
+};
+
+std::string Render(const TransactionMap& transactions) {
+  std::string text;
+  for (const auto& [key, fields] : transactions) {
+    text += key + ":";
+    for (const auto& [index, value] : fields) text += " " + std::to_string(index) + "=" + value;
+    text += "\n";
+  }
+  return text;
+}
+
+TEST(CsvParserTest, RefusesWrongColumnCountWithTheRecordNumber) {
+  LogCapture log;
+  AmountParser parser;
+  EXPECT_FALSE(parser.Parse("1/2/2008,\"(1,234.50)\",Widgets, Inc"));
+  EXPECT_TRUE(parser.Parse("1/2/2008,\"(1,234.50)\",\"Widgets, Inc\""));
+  EXPECT_FALSE(parser.Parse("1/3/2008,5"));
+  EXPECT_TRUE(parser.Parse("1/4/2008,+12,Gadgets"));
+  EXPECT_EQ(parser.RecordCount(), 2u);
+  std::string text = log.Text();
+  EXPECT_NE(text.find("\tError\tRecord 0001\tCsvParser::Parse - Unexpected number of columns.\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\tError\tRecord 0002\tCsvParser::Parse - Unexpected number of columns.\n"),
+            std::string::npos)
+      << text;
+
+  SymbolMap symbols;
+  TransactionMap transactions;
+  ASSERT_TRUE(parser.Decode(symbols, transactions));
+  EXPECT_EQ(Render(transactions), "0: 13=1234.50 14=Widgets, Inc\n1: 13=12 14=Gadgets\n");
+
+  parser.ReleaseRecords();
+  EXPECT_EQ(parser.RecordCount(), 0u);
+}
+
+TEST(CsvParserTest, RecordsKeepColumnsOfAnyLength) {
+  AmountParser parser;
+  std::string longName(70000, 'n');
+  for (const std::string& name :
+       {std::string(127, 'a'), std::string(128, 'b'), longName, std::string()}) {
+    ASSERT_TRUE(parser.Parse("d,1," + name));
+  }
+  SymbolMap symbols;
+  TransactionMap transactions;
+  parser.Decode(symbols, transactions);
+  ASSERT_EQ(transactions.size(), 4u);
+  EXPECT_EQ(transactions["0"][TransColumn::kTransNoteUser], std::string(127, 'a'));
+  EXPECT_EQ(transactions["1"][TransColumn::kTransNoteUser], std::string(128, 'b'));
+  EXPECT_EQ(transactions["2"][TransColumn::kTransNoteUser], longName);
+  EXPECT_EQ(transactions["3"][TransColumn::kTransNoteUser], "");
+}
+
+TEST(CsvParserTest, SeparatorsInsideQuotesOfTheHeaderCount) {
+  LogCapture log;
+  AmountParser parser("Date,\"Amount, USD\",Name");
+  EXPECT_FALSE(parser.Parse("1/2/2008,5,Name"));
+  EXPECT_TRUE(parser.Parse("1/2/2008,5,,Name"));
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "import/FieldText.h"
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& columns) {
+  std::string text;
+  for (const std::string& column : columns) text += "[" + column + "]";
+  return text;
+}
+
+TEST(SplitTest, QuotingRules) {
+  struct Case {
+    std::string line;
+    std::string columns;
+  };
+  const Case kCases[] = {
+      {"a,\"b,c\",d", "[a][b,c][d]"},
+      {"\"say \"\"hi\"\"\",x", "[say \"hi\"][x]"},
+      {"ab\"c,d", "[ab\"c][d]"},
+      {"\"a\"b,c", "[ab][c]"},
+      {"", "[]"},
+      {"a,b,", "[a][b][]"},
+      {"a,b\r,c", "[a][b]"},
+      {"\"a\rb\",c\r\n", "[a\rb][c]"},
+      {std::string("a,b\0c,d", 7), "[a][b]"},
+      {",,", "[][][]"},
+  };
+  // One vector for all cases: columns left over from a longer line must go.
+  std::vector<std::string> columns = {"left", "over", "from", "before", "x", "y"};
+  for (const Case& c : kCases) {
+    Split(columns, c.line, ',');
+    EXPECT_EQ(Joined(columns), c.columns) << "line: " << c.line;
+  }
+}
+
+TEST(CleanNumberTest, StripsDecorationAndSign) {
+  struct Case {
+    std::string in;
+    std::string out;
+    bool nonEmpty;
+  };
+  const Case kCases[] = {
+      {"(1,234.50)", "1234.50", true},
+      {" $ $ ", "", false},
+      {"+12", "12", true},
+      {"-100", "100", true},
+      {"$1,000.00", "1000.00", true},
+      {"12)", "12", true},
+      {"", "", false},
+      {"  7.5", "7.5", true},
+      {"1-2", "1-2", true},
+  };
+  for (const Case& c : kCases) {
+    std::string text = c.in;
+    EXPECT_EQ(CleanNumber(text), c.nonEmpty) << c.in;
+    EXPECT_EQ(text, c.out) << c.in;
+  }
+}
+
+void ExpectIntGood(const std::string& text, int32_t expected) {
+  EXPECT_EQ(ToInt(text), expected) << "ToInt of [" << text << "]";
+}
+
+void ExpectConversionError(const std::string& expected, auto convert) {
+  try {
+    convert();
+    ADD_FAILURE() << "no conversion error, expected " << expected;
+  } catch (const std::string& error) {
+    EXPECT_EQ(error, expected);
+  }
+}
+
+TEST(ConversionTest, ReadsLeadingNumberLikeAStream) {
+  ExpectIntGood("12abc", 12);
+  ExpectIntGood("  -7", -7);
+  ExpectIntGood("09", 9);
+  EXPECT_DOUBLE_EQ(ToDouble(" 2.5e3x"), 2500.0);
+  EXPECT_DOUBLE_EQ(ToDouble("-0.25"), -0.25);
+}
+
+TEST(ConversionTest, UnreadableTextThrowsItsText) {
+  ExpectConversionError("ToInt(\"x\")", [] { ToInt("x"); });
+  ExpectConversionError("ToInt(\"\")", [] { ToInt(""); });
+  ExpectConversionError("ToInt(\"99999999999\")", [] { ToInt("99999999999"); });
+  ExpectConversionError("ToDouble(\"(1.5)\")", [] { ToDouble("(1.5)"); });
+  ExpectConversionError("ToDouble(\"$3\")", [] { ToDouble("$3"); });
+}
+
+}  // namespace

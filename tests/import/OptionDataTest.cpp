@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "LogCapture.h"
+#include "import/ImportColumns.h"
+#include "import/OptionData.h"
+#include "import/OptionDates.h"
+#include "import/SymbolDefaults.h"
+
+namespace {
+
+std::string Render(const OptionData& data) {
+  return std::to_string(data.securityType) + "|" + data.symbol + "|" + data.underlying + "|" +
+         data.expiration + "|" + data.strike;
+}
+
+std::string Render(const SymbolFields& fields) {
+  std::string text;
+  for (const auto& [index, value] : fields) text += std::to_string(index) + "=" + value + " ";
+  return text;
+}
+
+TEST(ParseSecurityTypeTest, BothWordings) {
+  struct Case {
+    std::string text;
+    OptionWords words;
+    int32_t type;
+  };
+  const Case kCases[] = {
+      {"IBM Jan 09 50 Call", OptionWords::kBlankBounded, kSecurityTypeStock},
+      {"1 IBM Jan 09 50 Call ", OptionWords::kBlankBounded, kSecurityTypeCall},
+      {"1 IBM Jan 09 50 Call", OptionWords::kBlankBounded, kSecurityTypeUndefined},
+      {"1 IBM Jan 09 50 Call", OptionWords::kAnywhere, kSecurityTypeCall},
+      {"1 IBM Jan 09 50 Call ", OptionWords::kAnywhere, kSecurityTypeCall},
+      {"2 X CALL PUTS", OptionWords::kAnywhere, kSecurityTypePut},
+      {"2 X CALL PUTS", OptionWords::kBlankBounded, kSecurityTypeCall},
+      {"2 X PUTS CALL ", OptionWords::kBlankBounded, kSecurityTypePut},
+      {"3 x put call", OptionWords::kAnywhere, kSecurityTypeUndefined},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(ParseSecurityType(c.text, c.words), c.type) << "[" << c.text << "]";
+  }
+}
+
+TEST(ParseSecurityTypeTest, UnknownOptionWordIsLoggedWithTheText) {
+  LogCapture log;
+  ParseSecurityType("1 IBM Jan 09 50 Call", OptionWords::kBlankBounded);
+  EXPECT_EQ(log.Messages("Error"), "ParseSecurityType - Unknown Option Type1 IBM Jan 09 50 Call\n");
+}
+
+TEST(OptionDatesTest, ThirdFridayOfEveryMonthMatchesTheCalendar) {
+  using namespace std::chrono;
+  for (int y = 1995; y <= 2040; ++y) {
+    for (unsigned m = 1; m <= 12; ++m) {
+      year_month_day ymd{sys_days{year{y} / month{m} / Friday[3]}};
+      ASSERT_EQ(ThirdFriday(y, static_cast<int32_t>(m)), static_cast<int32_t>(unsigned{ymd.day()}))
+          << y << "-" << m;
+    }
+  }
+}
+
+TEST(OptionDatesTest, ExpirationText) {
+  EXPECT_EQ(OptionExpirationDate(9, 1, 0), "1/16/2009 23:59:59");
+  EXPECT_EQ(OptionExpirationDate(2010, 2, 0), "2/19/2010 23:59:59");
+  EXPECT_EQ(OptionExpirationDate(2008, 3, 0), "3/21/2008 23:59:59");
+  EXPECT_EQ(OptionExpirationDate(2009, 1, 17), "1/17/2009 23:59:59");
+  EXPECT_EQ(OptionExpirationDate(2009, 0, 5), "0/5/2009 23:59:59");
+  EXPECT_EQ(ExpirationFromParts("09", "JAN", ""), "1/16/2009 23:59:59");
+  EXPECT_EQ(MonthNumber("Dec"), 12);
+  EXPECT_EQ(MonthNumber("dec"), 0);
+  EXPECT_EQ(MonthNumber("JANUARY"), 0);
+}
+
+TEST(OptionSymbolTest, PadsDateAndStrike) {
+  EXPECT_EQ(OptionSymbol("IBM", "1/17/2009 23:59:59", kSecurityTypeCall, "50"),
+            "IBM090117C00050000");
+  EXPECT_EQ(OptionSymbol("IBM", "1/17/2009 23:59:59", kSecurityTypeCall, "52.5"),
+            "IBM090117C00052500");
+  EXPECT_EQ(OptionSymbol("X", "12/5/2010 23:59:59", kSecurityTypePut, "7.125"), "X101205P00007125");
+}
+
+TEST(OptionDataTest, FromSymbolOrDescription) {
+  struct Case {
+    std::string symbol, description;
+    OptionWords words;
+    std::string rendered;
+  };
+  const Case kCases[] = {
+      {"IBM Jan 17 '09 $50 Call", "INTL BUS MACH", OptionWords::kBlankBounded,
+       "1|IBM090117C00050000|IBM|1/17/2009 23:59:59|50"},
+      {"IBM Jan 17 '09 $52.5 PUT", "", OptionWords::kAnywhere,
+       "2|IBM090117P00052500|IBM|1/17/2009 23:59:59|52.5"},
+      {"IBM Jan 17 '09 $50 CALL", "", OptionWords::kAnywhere,
+       "1|IBM090117C00050000|IBM|1/17/2009 23:59:59|50"},
+      {"IBMAJ", "1 IBM JAN-09 $50 Call", OptionWords::kAnywhere,
+       "1|IBMAJ|IBM|1/16/2009 23:59:59|50"},
+      {"IBMAJ", "1 IBM Jan 17 '09 $50 Call ", OptionWords::kBlankBounded,
+       "1|IBMAJ|IBM|1/17/2009 23:59:59|50"},
+      {"MSFT", "MICROSOFT CORP", OptionWords::kAnywhere, "0|MSFT|||"},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(Render(OptionData(c.symbol, c.description, c.words)), c.rendered) << c.symbol;
+  }
+}
+
+TEST(OptionDataTest, ShortTextsAreLoggedAndAMissingYearThrows) {
+  LogCapture log;
+  OptionData shortDescription("X", "1 CALL JAN-09", OptionWords::kAnywhere);
+  EXPECT_EQ(Render(shortDescription), "1|X|CALL|1/16/2009 23:59:59|");
+  EXPECT_EQ(log.Messages("Error"),
+            "Error extracting option data from Description: 1 CALL JAN-09\n");
+  try {
+    OptionData("IBM Call", "", OptionWords::kAnywhere);
+    ADD_FAILURE() << "a symbol without a year must not decode";
+  } catch (const std::string& error) {
+    EXPECT_EQ(error, "ToInt(\"\")");
+  }
+  EXPECT_NE(log.Text().find("Error extracting option data from Symbol: IBM Call"),
+            std::string::npos);
+}
+
+TEST(SymbolDefaultsTest, FieldsByType) {
+  struct Case {
+    int32_t type;
+    std::string rendered;
+  };
+  const std::string common = "15=1 16=1 18=0 21=1 24=USD ";
+  const Case kCases[] = {
+      {kSecurityTypeStock, "3=0 6=1 " + common},
+      {kSecurityTypeCall, "3=1 6=100 7=!STOCK! 13=0 " + common},
+      {kSecurityTypePutIndexOption, "3=4 7=!INDEX! " + common},
+      {kSecurityTypeBond, "3=7 6=0 " + common},
+      {kSecurityTypeETF, "3=5 " + common},
+  };
+  for (const Case& c : kCases) {
+    SymbolFields fields;
+    SymbolDefaults(c.type, fields);
+    EXPECT_EQ(Render(fields), c.rendered) << c.type;
+  }
+  SymbolFields withUnderlying = {{SymColumn::kSymUnder, "IBM"}};
+  SymbolDefaults(kSecurityTypePut, withUnderlying);
+  EXPECT_EQ(withUnderlying[SymColumn::kSymUnder], "IBM");
+}
+
+TEST(SymbolDefaultsTest, FromOptionData) {
+  SymbolFields fields;
+  SymbolFromOptionData(
+      OptionData("IBM Jan 17 '09 $50 Call", "IBM CALL", OptionWords::kBlankBounded), fields);
+  EXPECT_EQ(Render(fields),
+            "0=IBM090117C00050000 1=IBM090117C00050000 3=1 4=1/17/2009 23:59:59 5=50 6=100 7=IBM "
+            "12=IBM CALL 13=0 15=1 16=1 18=0 21=1 24=USD ");
+}
+
+}  // namespace
