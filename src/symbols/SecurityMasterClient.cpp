@@ -67,12 +67,13 @@ SecurityMasterClient::SecurityMasterClient(std::string url)
 
 SecurityMasterClient::SecurityMasterClient(std::string url, Timeouts timeouts)
     : url_(std::move(url)), timeouts_(timeouts) {
-  connected_ = Connect(url_);
+  Connect(url_);
 }
 
 SecurityMasterClient::~SecurityMasterClient() = default;
 
 bool SecurityMasterClient::Connect(const std::string& url) {
+  connected_ = false;
   std::string target;
   if (!NormaliseUrl(url, target)) {
     lastError_ = "not an http or https URL: " + url;
@@ -115,9 +116,9 @@ bool SecurityMasterClient::Connect(const std::string& url) {
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendResponse);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response_);
 
-  bool answered = Post(kTestBody);
+  connected_ = Post(kTestBody);
   response_.clear();
-  return answered;
+  return connected_;
 }
 
 bool SecurityMasterClient::Exchange(const std::string& body) {

@@ -25,8 +25,8 @@ class SecurityMasterClient {
   SecurityMasterClient& operator=(const SecurityMasterClient&) = delete;
 
   // Accepts an http:// or https:// URL, sets up the transfer and runs the test
-  // exchange (an empty request). False when the URL is not usable or the test
-  // exchange fails; the client is then unusable.
+  // exchange (an empty request); connected() holds the result. False when the
+  // URL is not usable or the test exchange fails; the client is then unusable.
   bool Connect(const std::string& url);
   bool connected() const { return connected_; }
 
