@@ -1,8 +1,55 @@
 // HSymboDAO::UpdateFromSecurityMaster: the database side of the symbol update.
+//   1. copy the renamed symbols that have no canonical symbol yet to inactive_sym_table;
+//   2. save each canonical record into sym_table (modify or insert) and point
+//      the inactive row of each broker symbol at its canonical symbol;
+//   3. rename the inactive symbols in every table that refers to symbols;
+//   4. drop the renamed symbols that still have no canonical symbol.
 #include "db/HSymboDAO.h"
 
-// Placeholder until the symbol update is built.
-bool HSymboDAO::UpdateFromSecurityMaster(const std::map<std::string, SymbolFields>&,
-                                         const std::map<std::string, SymbolFields>&) {
-  return false;
+#include <set>
+
+namespace {
+
+constexpr int kSymSourceColumn = 22;
+constexpr int kSymVoSymColumn = 25;
+constexpr char kSecurityMasterSource[] = "Zudazuzo Diroza";
+
+std::string FieldOf(const SymbolFields& record, int column) {
+  auto it = record.find(column);
+  return it == record.end() ? std::string() : it->second;
+}
+
+}  // namespace
+
+bool HSymboDAO::UpdateFromSecurityMaster(const std::map<std::string, SymbolFields>& renames,
+                                         const std::map<std::string, SymbolFields>& canonical) {
+  std::map<std::string, std::string> existing;
+  GetSymbolMap(kSymTable, existing);
+
+  std::set<std::string> oldNames;
+  for (const auto& [oldName, record] : renames) oldNames.insert(oldName);
+  const std::string condition = "sym_name" + InList(oldNames);
+
+  if (!CopyUnmatchedToInactive(condition)) return false;
+
+  bool outcome = true;
+  for (const auto& [oldName, record] : renames) {
+    const std::string voSymbol = FieldOf(record, kSymVoSymColumn);
+    auto data = canonical.find(voSymbol);
+    if (data == canonical.end()) {
+      outcome = false;
+      continue;
+    }
+    const std::string existingName = existing.contains(voSymbol) ? voSymbol : std::string();
+    if (!SaveSymbol(existingName, data->second)) {
+      outcome = false;
+    } else if (FieldOf(record, kSymSourceColumn) != kSecurityMasterSource &&
+               !SaveInactiveSymbol(record)) {
+      outcome = false;
+    }
+  }
+
+  if (!RenameInTables()) outcome = false;
+  if (!DeleteUnmatched(condition)) outcome = false;
+  return outcome;
 }

@@ -1,4 +1,37 @@
 #include "symbols/SymbolUpdate.h"
 
-// Placeholder until the symbol update is built.
-bool RunSymbolUpdate(std::string, VoServices::ProgressCallback) { return false; }
+#include "db/HSymboDAO.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "platform/MessageBox.h"
+#include "symbols/SymbolUpdater.h"
+
+namespace {
+
+// The caption of the library's own message boxes (those not about the update's steps).
+constexpr char kLibraryCaption[] = "VoServices";
+
+void Progress(VoServices::ProgressCallback progress, const std::string& message) {
+  if (progress) progress(message, 0);
+}
+
+}  // namespace
+
+bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress) {
+  HSymboDAO symbols;
+  Progress(progress, "Connecting to your VO database...");
+  if (!symbols.init()) {
+    ShowMessage("Failed to connect to your VO database.", "Error", kMbIconExclamation);
+    return false;
+  }
+
+  Progress(progress, "Reading symbols from your VO database...");
+  DBQueryResult rows;
+  symbols.SelectSymbolsWithTransCount(rows, "");
+  if (rows.empty()) {
+    ShowMessage("There are no symbols in your VO database.", kLibraryCaption, kMbIconInformation);
+    return false;
+  }
+
+  SymbolUpdater updater(std::move(url), progress);
+  return updater.Run(rows, symbols);
+}

@@ -1,0 +1,169 @@
+#include "symbols/SecurityMasterData.h"
+
+#include <json/reader.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+
+#include "db/EnumLookup.h"
+#include "ledgerdb/HEnum.h"
+#include "symbols/SymbolColumns.h"
+
+using namespace symbol_columns;
+
+namespace {
+
+struct AnswerField {
+  int column;
+  const char* key;
+};
+
+// The members of an answer's security object and the sym_table column each fills.
+constexpr AnswerField kCanonicalFields[] = {
+    {0, "vo_symbol"},
+    {1, "vo_client_research_symbol"},
+    {2, "cusip"},
+    {3, "security_type"},
+    {4, "option_expiration_date"},
+    {5, "option_strike_price"},
+    {6, "contract_lot_size"},
+    {7, "option_underlying_symbol"},
+    {13, "leap_year_or_not"},
+    {15, "lot_size"},
+    {16, "multiplier"},
+    {18, "verified"},
+    {19, "currency"},
+    {21, "conversion_rate"},
+    {24, "currency_x"},
+    {25, "vo_symbol"},
+    {26, "id"},
+    {27, "updated_at"},
+};
+
+// The members of a broker list element that fill a rename record; its
+// sym_vo_sym is the canonical symbol of the element's security.
+constexpr AnswerField kBrokerFields[] = {
+    {0, "broker_symbol"},
+    {26, "id"},
+};
+
+// sym_type for a security type the enumeration does not know: SecurityTypeUndefined.
+constexpr int32_t kUndefinedSecurityType = 14;
+
+const char* KeyOf(int column) {
+  for (const AnswerField& field : kCanonicalFields) {
+    if (field.column == column) return field.key;
+  }
+  return nullptr;
+}
+
+std::string PlainDecimal(double value) {
+  if (value == 0) return "0";  // also -0
+  char text[400];
+  auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+  if (error != std::errc()) return "";
+  return std::string(text, end);
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace
+
+bool SecurityMasterData::Parse(const std::string& text) {
+  canonical_.clear();
+  renames_.clear();
+
+  Json::Reader reader;
+  Json::Value document;
+  if (!reader.parse(text, document, true)) return false;
+  const Json::Value& root = document;
+  if (!root.isObject()) return false;
+
+  const Json::Value& brokerList = root["BrokerSecurityDetails"];
+  if (brokerList.isArray()) ReadList(brokerList, ListKind::kBroker);
+
+  // An answer without the global list is not an answer of the protocol.
+  const Json::Value& globalList = root["GlobalSecurityRecords"];
+  if (!globalList.isArray()) return false;
+  return ReadList(globalList, ListKind::kGlobal);
+}
+
+bool SecurityMasterData::ReadList(const Json::Value& list, ListKind kind) {
+  bool allRead = true;
+  for (const Json::Value& element : list) {
+    if (!ReadElement(element, kind)) allRead = false;
+  }
+  return allRead;
+}
+
+bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) {
+  if (!element.isObject()) return false;
+  const Json::Value& security = element["security"];
+  if (!security.isObject()) return false;
+
+  std::string key = ValueText(security["vo_symbol"]);
+  if (key.empty()) return false;
+  if (!canonical_.contains(key)) {
+    SymbolFields record{{kSymSource, kSecurityMasterSource}};
+    for (const AnswerField& field : kCanonicalFields) {
+      record[field.column] = ConvertField(security, field.column);
+    }
+    canonical_.emplace(key, std::move(record));
+  }
+
+  if (kind == ListKind::kGlobal) {
+    renames_[key] = SymbolFields{{kSymSource, kSecurityMasterSource}, {kSymVoSym, key}};
+    return true;
+  }
+
+  SymbolFields rename{{kSymVoSym, key}};
+  for (const AnswerField& field : kBrokerFields) {
+    rename[field.column] = ValueText(element[field.key]);
+  }
+  const std::string& brokerSymbol = rename[kSymName];
+  if (brokerSymbol.empty()) return false;
+  renames_.emplace(brokerSymbol, std::move(rename));
+  return true;
+}
+
+std::string SecurityMasterData::ConvertField(const Json::Value& security, int column) {
+  const char* key = KeyOf(column);
+  if (key == nullptr) return "";
+  std::string text = ValueText(security[key]);
+
+  switch (column) {
+    case kSymLeap:
+      return text == "Y" || text == "y" ? "1" : "0";
+    case kSymVerified:
+      return Lower(text) == "true" ? "1" : "0";
+    case kSymType: {
+      int32_t type = ValueOfFriendlyString("SecurityType", text);
+      return std::to_string(type == HEnum::kNoValue ? kUndefinedSecurityType : type);
+    }
+    default:
+      return text;
+  }
+}
+
+std::string SecurityMasterData::ValueText(const Json::Value& value) {
+  switch (value.type()) {
+    case Json::stringValue:
+      return value.asString();
+    case Json::intValue:
+      return std::to_string(value.asLargestInt());
+    case Json::uintValue:
+      return std::to_string(value.asLargestUInt());
+    case Json::realValue:
+      return PlainDecimal(value.asDouble());
+    case Json::booleanValue:
+      return value.asBool() ? "true" : "false";
+    default:
+      return "";
+  }
+}

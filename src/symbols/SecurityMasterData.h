@@ -1,0 +1,45 @@
+// The security master's answer, read into sym_table records: the canonical
+// data of every security it knows, and for each symbol of the VO database the
+// canonical symbol it is to become.
+#pragma once
+
+#include <json/value.h>
+
+#include <map>
+#include <string>
+
+#include "db/SymbolFields.h"
+
+class SecurityMasterData {
+ public:
+  using Records = std::map<std::string, SymbolFields>;
+
+  // Reads an answer document, replacing what was read before. False when the
+  // text is not a JSON object, has no "GlobalSecurityRecords" array, or an
+  // element of that array is malformed; the records read are kept either way.
+  bool Parse(const std::string& text);
+
+  // Keyed by canonical symbol: every column the answer gives, with sym_source
+  // set to the security master.
+  const Records& CanonicalRecords() const { return canonical_; }
+  // Keyed by the symbol as the VO database holds it: sym_vo_sym (the canonical
+  // symbol) and, for broker symbols, sym_name and sm_record_id; records for
+  // already canonical symbols carry sym_source instead.
+  const Records& RenameRecords() const { return renames_; }
+
+  // The text for sym_table column `column` from an answer's security object;
+  // empty for a column the answer does not carry.
+  static std::string ConvertField(const Json::Value& security, int column);
+  // A scalar JSON value as text: strings as they are, numbers in plain decimal,
+  // booleans "true"/"false"; null, arrays and objects give the empty text.
+  static std::string ValueText(const Json::Value& value);
+
+ private:
+  enum class ListKind { kBroker, kGlobal };
+
+  bool ReadList(const Json::Value& list, ListKind kind);
+  bool ReadElement(const Json::Value& element, ListKind kind);
+
+  Records canonical_;
+  Records renames_;
+};

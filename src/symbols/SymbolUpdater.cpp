@@ -1,0 +1,189 @@
+// The run, step by step:
+//   1. put every checkable symbol row into the request;
+//   2. connect to the security master (with its test exchange);
+//   3. exchange the request and read the answer;
+//   4. parse the answer into canonical records and renames;
+//   5. write symbols, inactive symbols and renames to the database;
+//   6. recalculate the totals of the transactions of updated symbols.
+#include "symbols/SymbolUpdater.h"
+
+#include <iterator>
+#include <utility>
+
+#include "db/HSymboDAO.h"
+#include "import/TradeSides.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "platform/DebugOutput.h"
+#include "platform/MessageBox.h"
+#include "symbols/SymbolColumns.h"
+#include "values/NumberText.h"
+
+using namespace symbol_columns;
+
+namespace {
+
+constexpr char kCaption[] = "Orbel Symbol Update";
+
+// Cells of a HTransDAO::SelectForRecalc row.
+enum RecalcCell {
+  kId = 0,
+  kSymbol = 2,
+  kAction = 3,
+  kQuantity = 4,
+  kUnitPrice = 5,
+  kCommission = 6,
+  kSecFee = 7,
+  kMiscFee = 8,
+  kFedTax = 9,
+  kExAssAdj = 10,
+  kBaseAdj = 11,
+  kFx = 12,
+  kTotal = 13,
+  kLockId = 14,
+  kRecalcCells = 15,
+};
+
+constexpr int kPositionClose = 2;
+constexpr int kTypeShort = 2;
+
+// Factor by security type: options count contracts, futures and currency
+// contracts lots times multiplier.
+enum class FactorKind { kOne, kContract, kLotTimesMultiplier };
+constexpr FactorKind kFactorByType[] = {
+    FactorKind::kOne,                 // 0 stock
+    FactorKind::kContract,            // 1 equity call
+    FactorKind::kContract,            // 2 equity put
+    FactorKind::kContract,            // 3 index call
+    FactorKind::kContract,            // 4 index put
+    FactorKind::kOne,                 // 5 ETF
+    FactorKind::kOne,                 // 6 mutual fund
+    FactorKind::kOne,                 // 7 bond
+    FactorKind::kLotTimesMultiplier,  // 8 stock future
+    FactorKind::kLotTimesMultiplier,  // 9 other future
+    FactorKind::kLotTimesMultiplier,  // 10 currency contract
+};
+
+double PositiveOrOne(double value) { return value > 0 ? value : 1; }
+
+double NumberAt(const SymbolFields& record, int column) {
+  auto it = record.find(column);
+  return it == record.end() ? 0 : TextToDouble(it->second);
+}
+
+}  // namespace
+
+SymbolUpdater::SymbolUpdater(std::string url, VoServices::ProgressCallback progress)
+    : url_(std::move(url)), progress_(progress) {}
+
+bool SymbolUpdater::Run(const DBQueryResult& rows, HSymboDAO& symbols) {
+  for (const DBQueryResult::Row& row : rows) request_.AddSymbolRow(rows.getFields(), row);
+  if (request_.Count() == 0) return Fail("Symbols do not require updating.");
+  std::string body = request_.Text();
+
+  const std::string connecting = "Connecting to Zudazuzo Diroza server.";
+  Report(connecting);
+  client_ = std::make_unique<SecurityMasterClient>(url_);
+  if (!client_->connected()) {
+    DebugOutput("Security master at " + url_ + ": " + client_->lastError());
+    client_.reset();
+    return Fail("Error " + connecting);
+  }
+
+  const std::string requesting = "Requesting update for " + std::to_string(request_.Count()) + " symbols.";
+  Report(requesting);
+  if (!client_->Exchange(body)) {
+    DebugOutput("Security master at " + url_ + ": " + client_->lastError());
+    return Fail("Error " + requesting);
+  }
+
+  Report("Reading Zudazuzo Diroza data.");
+  std::string answer;
+  client_->ReadResponse(answer);
+
+  const std::string parsing = "Parsing Zudazuzo Diroza data.";
+  Report(parsing);
+  if (!data_.Parse(answer)) return Fail("Error " + parsing);
+  if (data_.CanonicalRecords().empty()) return Fail("Zudazuzo Diroza found all symbols to be current.");
+
+  const std::string updating = "Updating your VO database with new data.";
+  Report(updating);
+  if (!symbols.UpdateFromSecurityMaster(data_.RenameRecords(), data_.CanonicalRecords())) {
+    return Fail("Error " + updating);
+  }
+
+  const std::string recalculating = "Recalculating transaction amounts.";
+  Report(recalculating);
+  if (RecalculateTotals(data_.CanonicalRecords()) != 0) return Fail("Error " + recalculating);
+  return true;
+}
+
+int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonical) {
+  unchangedIds_.clear();
+  int status = 0;
+  DBQueryResult rows;
+  transactions_.SelectForRecalc(rows);
+
+  for (DBQueryResult::Row row : rows) {
+    if (row.size() < kRecalcCells) continue;
+    auto record = canonical.find(row[kSymbol]);
+    if (record == canonical.end()) continue;
+
+    double factor = PositiveOrOne(SymbolFactor(record->second) * TextToDouble(row[kFx]));
+    double amount = factor * (TextToDouble(row[kQuantity]) * TextToDouble(row[kUnitPrice]));
+    double fees = TextToDouble(row[kCommission]) + TextToDouble(row[kSecFee]) +
+                  TextToDouble(row[kMiscFee]) + TextToDouble(row[kFedTax]);
+    double adjustments = TextToDouble(row[kBaseAdj]) + TextToDouble(row[kExAssAdj]);
+
+    // Proceeds: a sale of a long position or a short sale, but not both at once.
+    int action = TextToInt(row[kAction]);
+    bool proceeds = (TransPosOf(action) == kPositionClose) != (TransTypeOf(action) == kTypeShort);
+    double total = proceeds ? amount - fees + adjustments : amount + (fees + adjustments);
+
+    if (RoundDecimals(total, 6) == RoundDecimals(TextToDouble(row[kTotal]), 6)) continue;
+    row[kTotal] = FormatNumber(total, false, 6, true);
+    if (UpdateTransTotal(row) != 0 && status != 1) status = 2;
+  }
+  return status;
+}
+
+double SymbolUpdater::SymbolFactor(const SymbolFields& record) {
+  auto type = record.find(kSymType);
+  int securityType = type == record.end() ? 0 : TextToInt(type->second);
+  double contract = PositiveOrOne(NumberAt(record, kSymContSize));
+  double lot = PositiveOrOne(NumberAt(record, kSymLotSize));
+  double multiplier = PositiveOrOne(NumberAt(record, kSymMultiplier));
+
+  if (securityType < 0 || securityType >= static_cast<int>(std::size(kFactorByType))) return 1;
+  switch (kFactorByType[securityType]) {
+    case FactorKind::kContract:
+      return contract;
+    case FactorKind::kLotTimesMultiplier:
+      return lot * multiplier;
+    case FactorKind::kOne:
+      break;
+  }
+  return 1;
+}
+
+int SymbolUpdater::UpdateTransTotal(const std::vector<std::string>& row) {
+  if (row.size() < kRecalcCells) return 2;
+  long id = TextToInt(row[kId]);
+  if (!row[kLockId].empty()) {
+    unchangedIds_.push_back(id);
+    return 1;
+  }
+  // The raw update bypasses the amount conversion: trans_total is kept in millionths.
+  std::string millionths = FormatNumber(TextToDouble(row[kTotal]) * 1000000, false, 6, true);
+  if (transactions_.UpdateWhere("trans_total = " + millionths, "trans_id = " + row[kId])) return 0;
+  unchangedIds_.push_back(id);
+  return 2;
+}
+
+void SymbolUpdater::Report(const std::string& step) const {
+  if (progress_) progress_(step + "..", 0);
+}
+
+bool SymbolUpdater::Fail(const std::string& message) const {
+  ShowMessage(message, kCaption, kMbIconExclamation);
+  return false;
+}

@@ -1,0 +1,59 @@
+// One symbol update run: sends the checkable symbols of the VO database to the
+// security master, writes back what it answers, and recalculates the amounts of
+// the transactions whose symbols changed. Reports its steps through the
+// caller's progress callback and its outcome in message boxes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/HTransDAO.h"
+#include "db/SymbolFields.h"
+#include "symbols/SecurityMasterClient.h"
+#include "symbols/SecurityMasterData.h"
+#include "symbols/SecurityMasterRequest.h"
+#include "voservices/VoServices.h"
+
+class DBQueryResult;
+class HSymboDAO;
+
+class SymbolUpdater {
+ public:
+  // `progress` may be null.
+  SymbolUpdater(std::string url, VoServices::ProgressCallback progress);
+
+  // Runs the update on the rows of HSymboDAO::SelectSymbolsWithTransCount,
+  // writing through `symbols`. False, after a message box, when a step fails
+  // or there is nothing to update; steps already done stay done.
+  bool Run(const DBQueryResult& rows, HSymboDAO& symbols);
+
+  // Rewrites trans_total of every transaction of a canonical symbol whose
+  // amount changed. 0 when every change was written; 2 when a locked
+  // transaction was left alone or a write failed (the others are still written).
+  int RecalculateTotals(const SecurityMasterData::Records& canonical);
+
+  // The factor between a quantity times price and the amount: the contract
+  // size of options, lot size times multiplier of futures and currency
+  // contracts, 1 otherwise.
+  static double SymbolFactor(const SymbolFields& record);
+
+  // Writes cell 13 (the new total) of a recalculation row. 0 when written,
+  // 1 when the transaction is locked, 2 when the update failed.
+  int UpdateTransTotal(const std::vector<std::string>& row);
+
+  // The ids RecalculateTotals left unchanged (locked or failed).
+  const std::vector<long>& unchangedIds() const { return unchangedIds_; }
+
+ private:
+  void Report(const std::string& step) const;
+  bool Fail(const std::string& message) const;
+
+  std::string url_;
+  VoServices::ProgressCallback progress_;
+  std::unique_ptr<SecurityMasterClient> client_;
+  SecurityMasterRequest request_;
+  SecurityMasterData data_;
+  HTransDAO transactions_;
+  std::vector<long> unchangedIds_;
+};

@@ -1,0 +1,204 @@
+// The request, the answer, the HTTP client and the server's catalog, without a database.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <sstream>
+
+#include "SecurityCatalog.h"
+#include "SecurityMasterServer.h"
+#include "db/HSymboDAO.h"
+#include "symbols/SecurityMasterClient.h"
+#include "symbols/SecurityMasterData.h"
+#include "symbols/SecurityMasterRequest.h"
+
+namespace {
+
+std::vector<std::string> ColumnNames() {
+  std::vector<std::string> names;
+  for (int i = 0; i < 28; ++i) names.push_back(HSymboDAO::GetColumnName(i));
+  names.push_back("count_trans_table");
+  return names;
+}
+
+// A row of SelectSymbolsWithTransCount with the given cells set.
+std::vector<std::string> SymbolRow(const std::map<int, std::string>& cells) {
+  std::vector<std::string> row(29);
+  for (const auto& [column, text] : cells) row[column] = text;
+  return row;
+}
+
+std::string Render(const SecurityMasterData::Records& records) {
+  std::ostringstream out;
+  for (const auto& [key, fields] : records) {
+    out << key << ":";
+    for (const auto& [column, text] : fields) out << " " << column << "=" << text;
+    out << "\n";
+  }
+  return out.str();
+}
+
+}  // namespace
+
+TEST(SecurityMasterRequestTest, SendsOnlySymbolsTheServerCanCheck) {
+  struct Case {
+    std::string symbol, type, count;
+    bool sent;
+  };
+  const Case cases[] = {
+      {"IBM", "Stock", "3", true},
+      {"USD/EURO", "FOREX (Foreign Currency Contract)", "1", true},
+      {"IBM", "Stock", "0", false},
+      {"", "Stock", "3", false},
+      {"!STOCK!", "Stock", "3", false},
+      {"$CASH$", "Stock", "3", false},
+      {"USD/EUR", "FOREX (Foreign Currency Contract)", "1", false},
+      {"EUR/USD", "FOREX (Foreign Currency Contract)", "1", false},
+      {"IBM", "Cash", "3", false},
+      {"IBM", "no such type", "3", false},
+  };
+  for (const Case& c : cases) {
+    SecurityMasterRequest request;
+    bool added = request.AddSymbolRow(ColumnNames(), SymbolRow({{0, c.symbol}, {3, c.type}, {28, c.count}}));
+    EXPECT_EQ(added, c.sent) << c.symbol << " " << c.type << " " << c.count;
+    EXPECT_EQ(request.Count(), c.sent ? 1u : 0u) << c.symbol;
+  }
+}
+
+TEST(SecurityMasterRequestTest, GlobalRowsCarryOnlyTheirRecordAndSkipTheChecks) {
+  SecurityMasterRequest request;
+  // Checked security master row: no transactions, yet sent.
+  ASSERT_TRUE(request.AddSymbolRow(ColumnNames(), SymbolRow({{0, "AAPL"}, {3, "Stock"}, {22, "Zudazuzo Diroza"},
+                                                             {25, "AAPL"}, {26, "42"}, {27, "t1"}, {28, "0"}})));
+  EXPECT_EQ(request.Text(),
+            "{\"broker_security_details\":[],\"global_security_records\":"
+            "[{\"sm_record_id\":\"42\",\"sym_last_update\":\"t1\",\"sym_vo_sym\":\"AAPL\"}]}\n");
+}
+
+TEST(SecurityMasterDataTest, ReadsCanonicalRecordsAndRenames) {
+  SecurityMasterData data;
+  ASSERT_TRUE(data.Parse(R"json({
+    "BrokerSecurityDetails": [
+      {"broker_symbol": "OLD", "id": 7, "security": {"vo_symbol": "NEW", "security_type": "Call Option (Equity)",
+        "cusip": "C1", "option_strike_price": 55.5, "contract_lot_size": 100, "leap_year_or_not": "y",
+        "verified": true, "conversion_rate": 1.25e-4, "updated_at": null, "id": 7}}
+    ],
+    "GlobalSecurityRecords": [
+      {"security": {"vo_symbol": "NEW", "cusip": "ignored: read first in the broker list"}},
+      {"security": {"vo_symbol": "AAPL", "security_type": "Martian bond", "leap_year_or_not": "N",
+        "verified": "TRUE", "multiplier": -2.5e21}}
+    ]})json"));
+  EXPECT_EQ(Render(data.CanonicalRecords()),
+            "AAPL: 0=AAPL 1= 2= 3=14 4= 5= 6= 7= 13=0 15= 16=-2500000000000000000000 18=1 19= 21= "
+            "22=Zudazuzo Diroza 24= 25=AAPL 26= 27=\n"
+            "NEW: 0=NEW 1= 2=C1 3=1 4= 5=55.5 6=100 7= 13=1 15= 16= 18=1 19= 21=0.000125 "
+            "22=Zudazuzo Diroza 24= 25=NEW 26=7 27=\n");
+  EXPECT_EQ(Render(data.RenameRecords()),
+            "AAPL: 22=Zudazuzo Diroza 25=AAPL\n"
+            "NEW: 22=Zudazuzo Diroza 25=NEW\n"
+            "OLD: 0=OLD 25=NEW 26=7\n");
+}
+
+TEST(SecurityMasterDataTest, BadGlobalElementsFailTheParseButKeepTheRest) {
+  SecurityMasterData data;
+  EXPECT_FALSE(data.Parse(R"({"GlobalSecurityRecords": ["x", {"security": {"vo_symbol": ""}},
+                                                         {"security": {"vo_symbol": "B"}}, {"id": 1}]})"));
+  EXPECT_EQ(data.CanonicalRecords().count("B"), 1u);
+
+  // A bad broker element does not decide the outcome.
+  EXPECT_TRUE(data.Parse(R"({"BrokerSecurityDetails": [{"broker_symbol": "", "security": {"vo_symbol": "C"}}],
+                             "GlobalSecurityRecords": []})"));
+  EXPECT_EQ(Render(data.RenameRecords()), "");
+  EXPECT_EQ(data.CanonicalRecords().count("C"), 1u);
+
+  for (const char* answer : {"", "not json", "[]", "{\"BrokerSecurityDetails\": []}"}) {
+    EXPECT_FALSE(data.Parse(answer)) << answer;
+  }
+}
+
+class SecurityMasterClientTest : public ::testing::Test {
+ protected:
+  // Answers the connection test with 200 and every other request with `status`.
+  void Serve(int status) {
+    server_ = std::make_unique<SecurityMasterServer>([status](const std::string& body) {
+      if (body == R"({"global_security_records":[],"broker_security_details":[]})") return HttpAnswer{200, "{}"};
+      return HttpAnswer{status, "answer " + std::to_string(status)};
+    });
+    int port = server_->Bind("127.0.0.1", 0);
+    ASSERT_GT(port, 0);
+    ASSERT_TRUE(server_->Start());
+    url_ = "http://127.0.0.1:" + std::to_string(port) + "/securities?v=1#top";
+  }
+
+  std::unique_ptr<SecurityMasterServer> server_;
+  std::string url_;
+};
+
+TEST_F(SecurityMasterClientTest, StatusesFrom400OnAreFailures) {
+  for (int status : {200, 399, 400, 503}) {
+    Serve(status);
+    SecurityMasterClient client(url_);
+    ASSERT_TRUE(client.connected()) << client.lastError();
+    EXPECT_EQ(client.Exchange("{\"request\":1}"), status < 400) << status;
+    std::string text = "kept:";
+    EXPECT_TRUE(client.ReadResponse(text));
+    EXPECT_EQ(text, status < 400 ? "kept:answer " + std::to_string(status) : "kept:") << status;
+    EXPECT_EQ(server_->requestCount(), 2u);  // the connection test and the exchange
+  }
+}
+
+TEST_F(SecurityMasterClientTest, UnusableEndpointsNeverConnect) {
+  Serve(200);
+  std::string listening = url_;
+  server_.reset();  // the port is free again: nothing listens there
+  for (const std::string& url : {listening, std::string("ftp://127.0.0.1/"), std::string("no url at all")}) {
+    SecurityMasterClient client(url);
+    EXPECT_FALSE(client.connected()) << url;
+    EXPECT_FALSE(client.Exchange("{}")) << url;
+  }
+}
+
+TEST_F(SecurityMasterClientTest, SilentServerTimesOut) {
+  // A socket that listens but never accepts: the connection is made, no answer ever comes.
+  int socketFd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(socketFd, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(listen(socketFd, 4), 0);
+  ASSERT_EQ(getsockname(socketFd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+
+  auto start = std::chrono::steady_clock::now();
+  SecurityMasterClient client("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/",
+                              SecurityMasterClient::Timeouts{1, 1});
+  EXPECT_FALSE(client.connected());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  close(socketFd);
+}
+
+TEST(SecurityCatalogTest, AnswersKnownSymbolsOnly) {
+  SecurityCatalog catalog;
+  std::string error;
+  ASSERT_TRUE(catalog.Load(R"({"securities": [{"vo_symbol": "AAPL", "id": "1", "updated_at": "t2"},
+                                              {"vo_symbol": "MSFT", "id": "2", "updated_at": "t1"}],
+                               "broker_symbols": {"APPLE": "AAPL"}})", error)) << error;
+  HttpAnswer answer = catalog.Respond(R"({
+    "broker_security_details": [{"sym_name": "APPLE"}, {"sym_name": "MSFT"}, {"sym_name": "UNKNOWN"}],
+    "global_security_records": [{"sym_vo_sym": "AAPL", "sym_last_update": "t1"},
+                                {"sym_vo_sym": "MSFT", "sym_last_update": "t1"}, {"sym_vo_sym": "GONE"}]})");
+  EXPECT_EQ(answer.status, 200);
+  SecurityMasterData data;
+  ASSERT_TRUE(data.Parse(answer.body)) << answer.body;
+  EXPECT_EQ(Render(data.RenameRecords()),
+            "AAPL: 22=Zudazuzo Diroza 25=AAPL\n"  // t1 is behind t2; MSFT is current
+            "APPLE: 0=APPLE 25=AAPL 26=1\n"
+            "MSFT: 0=MSFT 25=MSFT 26=2\n");
+
+  EXPECT_EQ(catalog.Respond("{\"broker_security_details\": 1}").status, 400);
+  EXPECT_EQ(catalog.Respond("<xml/>").status, 400);
+  EXPECT_FALSE(catalog.Load(R"({"securities": [], "broker_symbols": {"X": "NOWHERE"}})", error));
+  EXPECT_EQ(catalog.size(), 2u);  // a failed load keeps what was loaded
+}

@@ -1,0 +1,216 @@
+// UpdateSymbols end to end: a fresh database and a security master on loopback.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <sstream>
+
+#include "SecurityCatalog.h"
+#include "SecurityMasterServer.h"
+#include "db/HSymboDAO.h"
+#include "db/HTransDAO.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "platform/MessageBox.h"
+#include "support/TempDatabase.h"
+#include "voservices/VoServices.h"
+
+namespace {
+
+std::vector<std::string> progress;
+
+bool RecordProgress(std::string message, int32_t value) {
+  progress.push_back(value == 0 ? message : message + " with " + std::to_string(value));
+  return false;
+}
+
+constexpr int kBuyCallToOpen = 5;
+constexpr int kSellCallToClose = 6;
+constexpr int kBuy = 0;
+
+class SymbolUpdateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(db_.connected());
+    std::string error;
+    ASSERT_TRUE(catalog_.LoadFile(VO_TEST_DATA_DIR "/symbols/reference.json", error)) << error;
+    previousSink_ = SetMessageSink([this](const std::string& text, const std::string& caption, unsigned style) {
+      messages_.push_back(caption + ": " + text + " (" + std::to_string(style) + ")");
+    });
+    progress.clear();
+  }
+  void TearDown() override { SetMessageSink(previousSink_); }
+
+  // Starts a server answering with `responder`, or from the catalog; returns its URL.
+  std::string Serve(SecurityMasterServer::Responder responder = nullptr) {
+    if (!responder) responder = [this](const std::string& body) { return catalog_.Respond(body); };
+    server_ = std::make_unique<SecurityMasterServer>([this, responder](const std::string& body) {
+      std::lock_guard<std::mutex> guard(bodiesLock_);
+      bodies_.push_back(body);
+      return responder(body);
+    });
+    int port = server_->Bind("127.0.0.1", 0);
+    EXPECT_TRUE(port > 0 && server_->Start());
+    return "http://127.0.0.1:" + std::to_string(port) + "/securities";
+  }
+
+  void AddSymbol(const SymbolFields& fields) { ASSERT_TRUE(HSymboDAO().InsertSymbol(fields)); }
+
+  void AddTrade(const std::string& symbol, int action, const std::string& quantity, const std::string& price,
+                const std::string& commission, const std::string& lock = "") {
+    TransactionFields fields{{0, "NULL"},    {1, std::to_string(action)}, {2, "1"},  {3, "1"},
+                             {4, quantity},  {5, price},   {6, commission},          {7, "1/2/2024 10:00:00"},
+                             {13, "0"},      {18, "1"},    {19, lock},               {21, symbol},
+                             {28, "1"}};
+    ASSERT_TRUE(HTransDAO().InsertFields(fields));
+  }
+
+  void Execute(const std::string& statement) {
+    unsigned long id = 0;
+    ASSERT_TRUE(db_.db()->Query(id, statement)) << statement;
+    db_.db()->DeleteQuery(id);
+  }
+
+  // The rows of a select, cells joined by "|", one row a line; enumerations as values.
+  std::string Rows(const std::string& select) {
+    unsigned long id = 0;
+    if (!db_.db()->Query(id, select, false, false, false)) return "select failed: " + select;
+    DBQueryResult result;
+    db_.db()->GetQueryResult(id, result);
+    db_.db()->DeleteQuery(id);
+    std::ostringstream out;
+    for (const DBQueryResult::Row& row : result) {
+      for (size_t i = 0; i < row.size(); ++i) out << (i ? "|" : "") << row[i];
+      out << "\n";
+    }
+    return out.str();
+  }
+
+  std::string Snapshot() {
+    return Rows("SELECT * FROM sym_table ORDER BY sym_name") + Rows("SELECT * FROM inactive_sym_table") +
+           Rows("SELECT * FROM trans_table ORDER BY trans_id");
+  }
+
+  // A broker call OLD that the server renames to NEW, an already checked AAPL,
+  // a symbol the server does not know, cash, and a symbol without trades.
+  void AddSymbolTable() {
+    AddSymbol({{0, "OLD"}, {3, "1"}, {6, "1"}, {12, "Old call"}});
+    AddSymbol({{0, "AAPL"}, {3, "0"}, {22, "Zudazuzo Diroza"}, {25, "AAPL"}, {26, "1001"}, {27, "2023-12-01"}});
+    AddSymbol({{0, "ZZZ"}, {3, "0"}});
+    AddSymbol({{0, "$CASH$"}, {3, "0"}});
+    AddSymbol({{0, "IDLE"}, {3, "0"}});
+    AddTrade("OLD", kBuyCallToOpen, "2", "1.5", "10");
+    AddTrade("OLD", kSellCallToClose, "2", "1.5", "10");
+    AddTrade("AAPL", kBuy, "10", "100", "5");
+    AddTrade("ZZZ", kBuy, "1", "1", "0");
+    AddTrade("$CASH$", kBuy, "1", "1", "0");
+    for (const char* table : {"position_table", "corp_event_table", "port_table"}) {
+      Execute(std::string("INSERT INTO ") + table + " (sym_name) VALUES ('OLD')");
+    }
+  }
+
+  TempDatabase db_;
+  SecurityCatalog catalog_;
+  std::unique_ptr<SecurityMasterServer> server_;
+  std::mutex bodiesLock_;
+  std::vector<std::string> bodies_;
+  std::vector<std::string> messages_;
+  MessageSink previousSink_;
+};
+
+TEST_F(SymbolUpdateTest, RenamesUpdatesAndRecalculates) {
+  AddSymbolTable();
+  ASSERT_TRUE(VoServices::UpdateSymbols(Serve(), RecordProgress));
+
+  EXPECT_EQ(messages_, std::vector<std::string>{});
+  EXPECT_EQ(progress, (std::vector<std::string>{
+                          "Connecting to your VO database...", "Reading symbols from your VO database...",
+                          "Connecting to Zudazuzo Diroza server...", "Requesting update for 3 symbols...",
+                          "Reading Zudazuzo Diroza data...", "Parsing Zudazuzo Diroza data...",
+                          "Updating your VO database with new data...", "Recalculating transaction amounts..."}));
+  ASSERT_EQ(bodies_.size(), 2u);  // the connection test, then the request
+  EXPECT_EQ(bodies_[1],
+            "{\"broker_security_details\":["
+            "{\"count_trans_table\":\"2\",\"cur_name\":\"\",\"cur_name2\":\"\",\"sm_record_id\":\"\","
+            "\"sym_cont_size\":\"1\",\"sym_cur_conv_rate\":\"\",\"sym_cusid\":\"\",\"sym_desc\":\"Old call\","
+            "\"sym_exp_date\":\"\",\"sym_last_update\":\"\",\"sym_leap\":\"Y\",\"sym_lot_size\":\"\","
+            "\"sym_multiplier\":\"\",\"sym_name\":\"OLD\",\"sym_research\":\"\",\"sym_source\":\"XYZBroker\","
+            "\"sym_strike\":\"\",\"sym_type\":\"Call Option (Equity)\",\"sym_under\":\"\",\"sym_verified\":\"\","
+            "\"sym_vo_sym\":\"\"},"
+            "{\"count_trans_table\":\"1\",\"cur_name\":\"\",\"cur_name2\":\"\",\"sm_record_id\":\"\","
+            "\"sym_cont_size\":\"\",\"sym_cur_conv_rate\":\"\",\"sym_cusid\":\"\",\"sym_desc\":\"\","
+            "\"sym_exp_date\":\"\",\"sym_last_update\":\"\",\"sym_leap\":\"Y\",\"sym_lot_size\":\"\","
+            "\"sym_multiplier\":\"\",\"sym_name\":\"ZZZ\",\"sym_research\":\"\",\"sym_source\":\"XYZBroker\","
+            "\"sym_strike\":\"\",\"sym_type\":\"Stock\",\"sym_under\":\"\",\"sym_verified\":\"\","
+            "\"sym_vo_sym\":\"\"}],"
+            "\"global_security_records\":[{\"sm_record_id\":\"1001\",\"sym_last_update\":\"2023-12-01\","
+            "\"sym_vo_sym\":\"AAPL\"}]}\n");
+
+  EXPECT_EQ(Rows("SELECT sym_name, sym_type, sym_research, sym_cusid, sym_cont_size, sym_verified, sym_source, "
+                 "sym_vo_sym, sm_record_id, sym_last_update FROM sym_table ORDER BY sym_name"),
+            "$CASH$|0||||||||\n"
+            "AAPL|0||037833100|1|1|Zudazuzo Diroza|AAPL|1001|2024-02-01\n"
+            "IDLE|0||||||||\n"
+            "NEW|1|NEW.X|NEWCUSIP|100|1|Zudazuzo Diroza|NEW|7001|2024-02-01\n"
+            "ZZZ|0||||||||\n");
+  EXPECT_EQ(Rows("SELECT sym_name, sym_type, sym_cont_size, sym_desc, sym_vo_sym, sm_record_id "
+                 "FROM inactive_sym_table"),
+            "OLD|1|1|Old call|NEW|7001\n");
+  EXPECT_EQ(Rows("SELECT trans_id, sym_name, trans_total FROM trans_table ORDER BY trans_id"),
+            "1|NEW|310\n2|NEW|290\n3|AAPL|1005\n4|ZZZ|0\n5|$CASH$|0\n");
+  EXPECT_EQ(Rows("SELECT sym_name FROM position_table UNION ALL SELECT sym_name FROM corp_event_table "
+                 "UNION ALL SELECT sym_name FROM port_table"),
+            "NEW\nNEW\nNEW\n");
+}
+
+TEST_F(SymbolUpdateTest, LockedTransactionIsLeftAloneAfterTheOthersAreWritten) {
+  AddSymbolTable();
+  AddTrade("OLD", kBuyCallToOpen, "1", "2", "0", "7");
+  EXPECT_FALSE(VoServices::UpdateSymbols(Serve(), RecordProgress));
+  EXPECT_EQ(messages_, std::vector<std::string>{"Orbel Symbol Update: Error Recalculating transaction amounts. (48)"});
+  EXPECT_EQ(Rows("SELECT trans_id, sym_name, trans_total FROM trans_table ORDER BY trans_id"),
+            "1|NEW|310\n2|NEW|290\n3|AAPL|1005\n4|ZZZ|0\n5|$CASH$|0\n6|NEW|0\n");
+}
+
+TEST_F(SymbolUpdateTest, NothingToSendNeverReachesTheServer) {
+  std::string url = Serve();
+  EXPECT_FALSE(VoServices::UpdateSymbols(url, nullptr));
+  AddSymbol({{0, "$CASH$"}, {3, "0"}});
+  AddSymbol({{0, "IDLE"}, {3, "0"}});
+  AddTrade("$CASH$", kBuy, "1", "1", "0");
+  EXPECT_FALSE(VoServices::UpdateSymbols(url, RecordProgress));
+
+  EXPECT_EQ(messages_, (std::vector<std::string>{"VoServices: There are no symbols in your VO database. (64)",
+                                                 "Orbel Symbol Update: Symbols do not require updating. (48)"}));
+  EXPECT_EQ(server_->requestCount(), 0u);
+}
+
+TEST_F(SymbolUpdateTest, FailedExchangesChangeNothing) {
+  const std::string testBody = R"({"global_security_records":[],"broker_security_details":[]})";
+  struct Case {
+    std::string name;
+    SecurityMasterServer::Responder responder;  // null: nothing listens
+    std::string message;
+  };
+  const Case cases[] = {
+      {"nothing listening", nullptr, "Error Connecting to Zudazuzo Diroza server."},
+      {"bad request",
+       [&](const std::string& body) { return HttpAnswer{body == testBody ? 200 : 400, "{}"}; },
+       "Error Requesting update for 3 symbols."},
+      {"not JSON", [](const std::string&) { return HttpAnswer{200, "<html>maintenance</html>"}; },
+       "Error Parsing Zudazuzo Diroza data."},
+      {"all current",
+       [](const std::string&) { return HttpAnswer{200, R"({"GlobalSecurityRecords": []})"}; },
+       "Zudazuzo Diroza found all symbols to be current."},
+  };
+  AddSymbolTable();
+  const std::string before = Snapshot();
+  for (const Case& c : cases) {
+    messages_.clear();
+    std::string url = Serve(c.responder ? c.responder : [](const std::string&) { return HttpAnswer{}; });
+    if (!c.responder) server_.reset();
+    EXPECT_FALSE(VoServices::UpdateSymbols(url, RecordProgress)) << c.name;
+    EXPECT_EQ(messages_, std::vector<std::string>{"Orbel Symbol Update: " + c.message + " (48)"}) << c.name;
+    EXPECT_EQ(Snapshot(), before) << c.name;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+#include "SecurityCatalog.h"
+
+#include <json/reader.h>
+#include <json/writer.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+bool ParseJson(const std::string& text, Json::Value& root, std::string& error) {
+  Json::CharReaderBuilder builder;
+  Json::CharReaderBuilder::strictMode(&builder.settings_);
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  return reader->parse(text.data(), text.data() + text.size(), &root, &error);
+}
+
+std::string Compact(const Json::Value& value) {
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  return Json::writeString(builder, value);
+}
+
+HttpAnswer BadRequest(const std::string& reason) {
+  Json::Value body(Json::objectValue);
+  body["error"] = reason;
+  return {400, Compact(body)};
+}
+
+// The member as text when it is a non-empty string; otherwise empty.
+std::string TextOf(const Json::Value& object, const char* member) {
+  const Json::Value& value = object[member];
+  return value.isString() ? value.asString() : std::string();
+}
+
+}  // namespace
+
+bool SecurityCatalog::Load(const std::string& json, std::string& error) {
+  Json::Value root;
+  if (!ParseJson(json, root, error)) return false;
+  if (!root.isObject() || !root["securities"].isArray()) {
+    error = "the reference data must be an object with a \"securities\" array";
+    return false;
+  }
+
+  std::map<std::string, Json::Value> securities;
+  for (const Json::Value& security : root["securities"]) {
+    std::string symbol = security.isObject() ? TextOf(security, "vo_symbol") : "";
+    if (symbol.empty()) {
+      error = "every security needs a \"vo_symbol\" text";
+      return false;
+    }
+    if (!securities.emplace(symbol, security).second) {
+      error = "security " + symbol + " is listed twice";
+      return false;
+    }
+  }
+
+  std::map<std::string, std::string> brokerSymbols;
+  const Json::Value& aliases = root["broker_symbols"];
+  if (!aliases.isNull() && !aliases.isObject()) {
+    error = "\"broker_symbols\" must map broker symbols to canonical symbols";
+    return false;
+  }
+  for (const std::string& brokerSymbol : aliases.getMemberNames()) {
+    const Json::Value& target = aliases[brokerSymbol];
+    if (!target.isString() || !securities.contains(target.asString())) {
+      error = "broker symbol " + brokerSymbol + " does not name a listed security";
+      return false;
+    }
+    brokerSymbols.emplace(brokerSymbol, target.asString());
+  }
+
+  securities_ = std::move(securities);
+  brokerSymbols_ = std::move(brokerSymbols);
+  return true;
+}
+
+bool SecurityCatalog::LoadFile(const std::string& path, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open " + path;
+    return false;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  if (!Load(text.str(), error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  return true;
+}
+
+const Json::Value* SecurityCatalog::Resolve(const std::string& symbol) const {
+  auto alias = brokerSymbols_.find(symbol);
+  auto security = securities_.find(alias == brokerSymbols_.end() ? symbol : alias->second);
+  return security == securities_.end() ? nullptr : &security->second;
+}
+
+HttpAnswer SecurityCatalog::Respond(const std::string& request) const {
+  Json::Value root;
+  std::string error;
+  if (!ParseJson(request, root, error)) return BadRequest("the request is not JSON: " + error);
+  if (!root.isObject()) return BadRequest("the request must be a JSON object");
+  const Json::Value& brokerDetails = root["broker_security_details"];
+  const Json::Value& globalRecords = root["global_security_records"];
+  if (!(brokerDetails.isNull() || brokerDetails.isArray()) ||
+      !(globalRecords.isNull() || globalRecords.isArray())) {
+    return BadRequest("\"broker_security_details\" and \"global_security_records\" must be arrays");
+  }
+
+  Json::Value answer(Json::objectValue);
+  Json::Value& brokerAnswer = answer["BrokerSecurityDetails"] = Json::Value(Json::arrayValue);
+  Json::Value& globalAnswer = answer["GlobalSecurityRecords"] = Json::Value(Json::arrayValue);
+
+  for (const Json::Value& detail : brokerDetails) {
+    std::string brokerSymbol = detail.isObject() ? TextOf(detail, "sym_name") : "";
+    const Json::Value* security = Resolve(brokerSymbol);
+    if (security == nullptr) continue;
+    Json::Value element(Json::objectValue);
+    element["broker_symbol"] = brokerSymbol;
+    element["id"] = (*security)["id"];
+    element["security"] = *security;
+    brokerAnswer.append(std::move(element));
+  }
+
+  for (const Json::Value& record : globalRecords) {
+    if (!record.isObject()) continue;
+    auto security = securities_.find(TextOf(record, "sym_vo_sym"));
+    if (security == securities_.end()) continue;
+    std::string lastUpdate = TextOf(record, "sym_last_update");
+    if (!lastUpdate.empty() && lastUpdate == TextOf(security->second, "updated_at")) continue;
+    Json::Value element(Json::objectValue);
+    element["security"] = security->second;
+    globalAnswer.append(std::move(element));
+  }
+  return {200, Compact(answer)};
+}
