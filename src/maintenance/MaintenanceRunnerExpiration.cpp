@@ -3,6 +3,8 @@
 //  2. select the listed transactions whose symbol has expired;
 //  3. per row: build the expiration transaction and store it, then its
 //     gain/loss group and its expire event.
+// The run's rows are written in one database transaction, so an interrupted
+// run leaves no expiration without its group and event.
 // Rows that cannot be expired sensibly are skipped and write nothing: an
 // opening action without an expiration action, an id that is not a key of the
 // map, an expiring quantity that is not a positive number, an opening quantity
@@ -12,6 +14,7 @@
 #include "db/GroupRecord.h"
 #include "db/HTransDAO.h"
 #include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DbTransaction.h"
 #include "maintenance/PlainNumbers.h"
 #include "values/DateTime.h"
 #include "values/NumberText.h"
@@ -138,6 +141,7 @@ bool MaintenanceRunner::ExpireOptionsCore(const std::map<std::string, std::strin
   const std::map<std::string, std::string> listed = WithPlainWholeNumberKeys(idToQuantity);
   if (listed.empty()) return false;
 
+  DbTransaction writes(db_);
   HTransDAO transactions;
   DBQueryResult rows;
   transactions.SelectExpired(listed, rows);  // a failed select leaves no rows
@@ -159,5 +163,6 @@ bool MaintenanceRunner::ExpireOptionsCore(const std::map<std::string, std::strin
     RecordExpirationGroup(open, close->GetField(kTransId), quantity->second, expirationDate);
     recorded = true;
   }
+  if (writes.active() && !writes.Commit()) return false;
   return recorded;
 }

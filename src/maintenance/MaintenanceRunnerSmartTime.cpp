@@ -9,6 +9,7 @@
 #include "db/HTransDAO.h"
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DbTransaction.h"
 #include "maintenance/PlainNumbers.h"
 #include "values/DateTime.h"
 
@@ -57,6 +58,7 @@ bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids) 
   const std::vector<std::string> listed = PlainWholeNumbers(ids);
   if (listed.empty()) return false;
 
+  DbTransaction writes(db_);  // every move of the run lands, or none
   HTransDAO transactions;
   DBQueryResult rows;
   if (!transactions.SelectForSmartTime(rows, listed) || rows.empty()) return false;
@@ -79,5 +81,6 @@ bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids) 
     data.SetField("trans_note_user", DateTime(cur[kTradeTimeCell]).ToDisplayText());
     if (transactions.UpdateTradeTime(data)) updated = true;
   }
+  if (writes.active() && !writes.Commit()) return false;
   return updated;
 }
