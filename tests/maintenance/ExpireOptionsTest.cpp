@@ -31,27 +31,18 @@ struct OpenPosition {
 OpenPosition Open(const Opening& opening, const std::string& symbol) {
   DateTime expiryDay = DayFromToday(opening.expiresInDays);
   std::string expiration = Stored(expiryDay, "23:59:59");
-  std::string traded = Stored(DaysBefore(expiryDay, opening.daysHeld), "10:30:00");
+  std::string traded = Stored(Shifted(expiryDay, -opening.daysHeld), "10:30:00");
   StoreRow("sym_schema", "sym_table",
-           {{"sym_name", symbol},
-            {"sym_type", std::to_string(opening.securityType)},
+           {{"sym_name", symbol}, {"sym_type", std::to_string(opening.securityType)},
             {"sym_exp_date", expiration}});
-  std::string id = StoreRow("trans_schema", "trans_table",
-                            {{"trans_id", "NULL"},
-                             {"trans_action", std::to_string(opening.action)},
-                             {"trans_pos", "1"},
-                             {"trans_type", std::to_string(opening.transType)},
-                             {"trans_qty", opening.qty},
-                             {"trans_unitprice", "1.50"},
-                             {"trans_commission", "9.99"},
-                             {"trans_sec_fee", "0.02"},
-                             {"trans_dttrade", traded},
-                             {"trans_dtsettle", traded},
-                             {"trans_total", opening.total},
-                             {"trans_note_user", "opened"},
-                             {"trans_note_id", "B-77"},
-                             {"acct_id", "12"},
-                             {"sym_name", symbol}});
+  std::string id = StoreRow(
+      "trans_schema", "trans_table",
+      {{"trans_action", std::to_string(opening.action)}, {"trans_pos", "1"},
+       {"trans_type", std::to_string(opening.transType)}, {"trans_qty", opening.qty},
+       {"trans_unitprice", "1.50"}, {"trans_commission", "9.99"}, {"trans_sec_fee", "0.02"},
+       {"trans_dttrade", traded}, {"trans_dtsettle", traded}, {"trans_total", opening.total},
+       {"trans_note_user", "opened"}, {"trans_note_id", "B-77"}, {"acct_id", "12"},
+       {"sym_name", symbol}});
   return {id, expiration};
 }
 

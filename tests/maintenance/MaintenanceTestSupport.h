@@ -39,18 +39,14 @@ inline std::string Rows(const std::string& statement) {
   return text;
 }
 
-// The local day `days` away from today (negative: in the past).
-inline DateTime DayFromToday(int days) {
-  DateTime day = DateTime::Now();
+// The day `days` away from `day` (negative: earlier).
+inline DateTime Shifted(DateTime day, int days) {
   if (days < 0) day.Subtract(0, 0, -days, 0, 0, 0);
   else day.Add(0, 0, days, 0, 0, 0);
   return day;
 }
 
-inline DateTime DaysBefore(DateTime day, int days) {
-  day.Subtract(0, 0, days, 0, 0, 0);
-  return day;
-}
+inline DateTime DayFromToday(int days) { return Shifted(DateTime::Now(), days); }
 
 // "YYYY-MM-DD hh:mm:ss", the form dates are stored and read in.
 inline std::string Stored(const DateTime& day, const char* time) {

@@ -26,25 +26,15 @@ struct Trade {
   const char* symbol = "IBM";
 };
 
-DateTime Shifted(DateTime day, int days) {
-  if (days < 0) day.Subtract(0, 0, -days, 0, 0, 0);
-  else day.Add(0, 0, days, 0, 0, 0);
-  return day;
-}
-
 // Stores the trades in order; their ids.
 std::vector<std::string> StoreTrades(const std::vector<Trade>& trades, const DateTime& base) {
   std::vector<std::string> ids;
   for (const Trade& trade : trades) {
     std::string time = Stored(Shifted(base, trade.day), trade.time);
     ids.push_back(StoreRow("trans_schema", "trans_table",
-                           {{"trans_id", "NULL"},
-                            {"trans_action", std::to_string(trade.action)},
-                            {"trans_qty", "100"},
-                            {"trans_dttrade", time},
-                            {"trans_dtsettle", time},
-                            {"trans_note_user", kOriginalNote},
-                            {"acct_id", trade.account},
+                           {{"trans_action", std::to_string(trade.action)}, {"trans_qty", "100"},
+                            {"trans_dttrade", time}, {"trans_dtsettle", time},
+                            {"trans_note_user", kOriginalNote}, {"acct_id", trade.account},
                             {"sym_name", trade.symbol}}));
   }
   return ids;
