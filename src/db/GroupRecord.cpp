@@ -1,7 +1,17 @@
 #include "db/GroupRecord.h"
 
-// Placeholder: replaced with the group record.
-std::string GroupRecord::GetField(int) const { return ""; }
-void GroupRecord::SetField(int, const std::string&) {}
-void GroupRecord::SetField(int, int) {}
-void GroupRecord::SetField(int, unsigned long) {}
+std::string GroupRecord::GetField(int index) const {
+  if (index < 0 || index >= kFieldCount) return "";
+  return fields_[index];
+}
+
+void GroupRecord::SetField(int index, const std::string& text) {
+  if (index < 0 || index >= kFieldCount) return;
+  fields_[index] = text;
+}
+
+void GroupRecord::SetField(int index, int value) { SetField(index, std::to_string(value)); }
+
+void GroupRecord::SetField(int index, unsigned long value) {
+  SetField(index, std::to_string(value));
+}

@@ -1,0 +1,168 @@
+// Option expiration:
+//  1. leave out keys that are not plain whole numbers; nothing left: false;
+//  2. select the listed transactions whose symbol has expired;
+//  3. per row: build the expiration transaction and store it, then its
+//     gain/loss group and its expire event.
+// The run's rows are written in one database transaction, so an interrupted
+// run leaves no expiration without its group and event.
+// Rows that cannot be expired sensibly are skipped and write nothing: an
+// opening action without an expiration action, an id that is not a key of the
+// map, an expiring quantity that is not a positive number, an opening quantity
+// that is not positive (the gain would divide by it).
+#include "maintenance/MaintenanceRunner.h"
+
+#include "db/GroupRecord.h"
+#include "db/HTransDAO.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DbTransaction.h"
+#include "maintenance/PlainNumbers.h"
+#include "values/DateTime.h"
+#include "values/NumberText.h"
+
+namespace {
+
+// trans_table column indexes.
+constexpr int kTransId = 0;
+constexpr int kTransAction = 1;
+constexpr int kTransPos = 2;
+constexpr int kTransType = 3;
+constexpr int kTransQty = 4;
+constexpr int kTransUnitPrice = 5;
+constexpr int kTransCommission = 6;
+constexpr int kTransDtTrade = 7;
+constexpr int kTransDtSettle = 8;
+constexpr int kTransDtJrnl = 9;
+constexpr int kTransSecFee = 10;
+constexpr int kTransMiscFee = 11;
+constexpr int kTransFedTax = 12;
+constexpr int kTransTotal = 13;
+constexpr int kTransNoteUser = 14;
+constexpr int kTransBaseAdj = 17;
+constexpr int kTransChangeDate = 29;
+
+// Cells the expired select appends after the 30 transaction columns.
+constexpr size_t kExpirationDateCell = 30;
+constexpr size_t kSecurityTypeCell = 31;
+
+// Enumeration values used here.
+constexpr int kTransActionJournalIn = 21;
+constexpr int kTransActionExpireBuyCall = 17;
+constexpr int kTransActionExpireBuyPut = 19;
+constexpr int kTransActionIgnore = 52;
+constexpr int kTransPosClose = 2;
+constexpr int kTransTypeLong = 1;
+constexpr int kSecurityTypeCall = 1;
+constexpr int kGroupTypeVOManagedOption = 3;
+constexpr int kGroupLockStatusNotLocked = 0;
+constexpr int kEventTypeExpire = 6;
+
+// Opening action -> expiration action (journal-ins depend on the symbol's type).
+struct Expiry {
+  int openAction;
+  int expireAction;
+};
+constexpr Expiry kExpiries[] = {
+    {5, 17},   // Buy Call -> Buy Call - Expired
+    {7, 19},   // Buy Put -> Buy Put - Expired
+    {9, 18},   // Sell Call to Open -> Sell Call to Open - Expired
+    {11, 20},  // Sell Put to Open -> Sell Put to Open - Expired
+};
+
+// Fields an expiration carries no amount in.
+constexpr int kZeroedFields[] = {kTransSecFee,  kTransFedTax,     kTransBaseAdj, kTransCommission,
+                                 kTransMiscFee, kTransUnitPrice, kTransTotal};
+constexpr int kDateFields[] = {kTransDtTrade, kTransDtSettle, kTransDtJrnl};
+
+// The group field that carries the gain of each holding term (HeldType value).
+struct HeldGain {
+  int term;
+  int field;
+};
+constexpr HeldGain kHeldGains[] = {
+    {1, GroupRecord::kGrpStGl}, {2, GroupRecord::kGrpLtGl}, {3, GroupRecord::kGrpVltGl}};
+
+}  // namespace
+
+int MaintenanceRunner::ExpireAction(int openAction, int securityType) {
+  if (openAction == kTransActionJournalIn) {
+    return securityType == kSecurityTypeCall ? kTransActionExpireBuyCall : kTransActionExpireBuyPut;
+  }
+  for (const Expiry& expiry : kExpiries) {
+    if (expiry.openAction == openAction) return expiry.expireAction;
+  }
+  return kTransActionIgnore;
+}
+
+std::optional<TransRecord> MaintenanceRunner::MakeExpiration(const TransRecord& open,
+                                                             const std::string& quantity,
+                                                             const std::string& expirationDate,
+                                                             int securityType) {
+  int action = ExpireAction(TextToInt(open.GetField(kTransAction)), securityType);
+  if (action == kTransActionIgnore) return std::nullopt;
+
+  TransRecord close(open);
+  close.SetField(kTransAction, action);
+  close.SetField(kTransPos, kTransPosClose);
+  close.SetField(kTransQty, quantity);
+  for (int field : kDateFields) close.SetField(field, expirationDate);
+  for (int field : kZeroedFields) close.SetField(field, std::string("0.0"));
+  close.SetField(kTransNoteUser, std::string());
+  close.SetField(kTransChangeDate, DateTime::Now().ToDisplayText());
+  return close;
+}
+
+void MaintenanceRunner::RecordExpirationGroup(const TransRecord& open, const std::string& closeId,
+                                              const std::string& quantity,
+                                              const std::string& expirationDate) {
+  GroupRecord group;
+  group.SetField(GroupRecord::kGrpId, std::string("NULL"));
+  group.SetField(GroupRecord::kGrpType, kGroupTypeVOManagedOption);
+  group.SetField(GroupRecord::kGrpQty, quantity);
+
+  double amount = TextToDouble(open.GetField(kTransTotal)) *
+                  (TextToDouble(quantity) / TextToDouble(open.GetField(kTransQty)));
+  if (TextToInt(open.GetField(kTransType)) == kTransTypeLong) amount = -amount;
+  std::string gain = FormatNumber(amount, false, 6, true);
+
+  int term = DateTime::HeldTerm(open.GetField(kTransDtTrade), expirationDate);
+  for (const HeldGain& held : kHeldGains) {
+    group.SetField(held.field, term == held.term ? gain : std::string("0"));
+  }
+
+  group.SetField(GroupRecord::kTransIdOpen, open.GetField(kTransId));
+  group.SetField(GroupRecord::kTransIdClose, closeId);
+  group.SetField(GroupRecord::kGrpOpenQty, open.GetField(kTransQty));
+  group.SetField(GroupRecord::kGrpLocked, kGroupLockStatusNotLocked);
+  InsertGroup(group);
+  InsertEvent(closeId, kEventTypeExpire, expirationDate, quantity);
+}
+
+bool MaintenanceRunner::ExpireOptionsCore(const std::map<std::string, std::string>& idToQuantity) {
+  const std::map<std::string, std::string> listed = WithPlainWholeNumberKeys(idToQuantity);
+  if (listed.empty()) return false;
+
+  DbTransaction writes(db_);
+  HTransDAO transactions;
+  DBQueryResult rows;
+  transactions.SelectExpired(listed, rows);  // a failed select leaves no rows
+
+  bool recorded = false;
+  for (const Row& row : rows) {
+    if (row.size() <= kSecurityTypeCell) continue;
+    const std::string& expirationDate = row[kExpirationDateCell];
+    int securityType = TextToInt(row[kSecurityTypeCell]);
+    TransRecord open(row);
+
+    auto quantity = listed.find(open.GetField(kTransId));
+    if (quantity == listed.end() || !IsPositiveDecimal(quantity->second)) continue;
+    if (TextToDouble(open.GetField(kTransQty)) <= 0) continue;
+
+    std::optional<TransRecord> close =
+        MakeExpiration(open, quantity->second, expirationDate, securityType);
+    if (!close || !transactions.InsertRecord(*close)) continue;
+    RecordExpirationGroup(open, close->GetField(kTransId), quantity->second, expirationDate);
+    recorded = true;
+  }
+  if (writes.active() && !writes.Commit()) return false;
+  return recorded;
+}

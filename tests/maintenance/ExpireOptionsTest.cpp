@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "db/GroupRecord.h"
+#include "maintenance/MaintenanceRunner.h"
+#include "maintenance/MaintenanceTestSupport.h"
+#include "support/TempDatabase.h"
+#include "voservices/VoServices.h"
+
+namespace {
+
+// An option symbol with one opening transaction on it.
+struct Opening {
+  int action;
+  int transType;
+  int securityType;
+  int daysHeld;  // from the trade to the expiration day
+  const char* qty;
+  const char* total;
+  int expiresInDays = -3;  // negative: already expired
+};
+
+struct OpenPosition {
+  std::string id;
+  std::string expiration;  // as stored on the symbol
+};
+
+// Stores the symbol and the opening transaction on it.
+OpenPosition Open(const Opening& opening, const std::string& symbol) {
+  DateTime expiryDay = DayFromToday(opening.expiresInDays);
+  std::string expiration = Stored(expiryDay, "23:59:59");
+  std::string traded = Stored(Shifted(expiryDay, -opening.daysHeld), "10:30:00");
+  StoreRow("sym_schema", "sym_table",
+           {{"sym_name", symbol}, {"sym_type", std::to_string(opening.securityType)},
+            {"sym_exp_date", expiration}});
+  std::string id = StoreRow(
+      "trans_schema", "trans_table",
+      {{"trans_action", std::to_string(opening.action)}, {"trans_pos", "1"},
+       {"trans_type", std::to_string(opening.transType)}, {"trans_qty", opening.qty},
+       {"trans_unitprice", "1.50"}, {"trans_commission", "9.99"}, {"trans_sec_fee", "0.02"},
+       {"trans_dttrade", traded}, {"trans_dtsettle", traded}, {"trans_total", opening.total},
+       {"trans_note_user", "opened"}, {"trans_note_id", "B-77"}, {"acct_id", "12"},
+       {"sym_name", symbol}});
+  return {id, expiration};
+}
+
+constexpr char kClosingRows[] =
+    "SELECT trans_id, trans_action, trans_pos, trans_type, trans_qty, trans_unitprice, "
+    "trans_commission, trans_sec_fee, trans_misc_fee, trans_fed_tax, trans_baseadj, trans_total, "
+    "trans_dttrade, trans_dtsettle, trans_dtjrnl, trans_note_user, trans_note_id, acct_id, "
+    "sym_name FROM trans_table WHERE trans_pos = 2";
+constexpr char kGroupRows[] =
+    "SELECT grp_type, grp_qty, grp_st_gl, grp_lt_gl, grp_vlt_gl, trans_id_open, trans_id_close, "
+    "grp_open_qty, grp_locked FROM grp_table";
+constexpr char kEventRows[] =
+    "SELECT trans_id, event_type, event_date, event_qty, gen_trans_id FROM event_table";
+
+struct ExpiryCase {
+  const char* name;
+  Opening opening;
+  const char* expiring;
+  int closeAction;
+  const char* shortTerm;
+  const char* longTerm;
+  const char* veryLongTerm;
+};
+
+TEST(ExpireOptionsTest, WritesClosingTransactionGroupAndEvent) {
+  const ExpiryCase cases[] = {
+      {"bought call held three months", {5, 1, 1, 92, "10", "1500"}, "10", 17, "-1500", "0", "0"},
+      {"part of a bought call", {5, 1, 1, 92, "10", "1500"}, "4", 17, "-600", "0", "0"},
+      {"sold put, thirteen months", {11, 2, 2, 400, "10", "800"}, "10", 20, "0", "800", "0"},
+      {"bought put held six years", {7, 1, 2, 2200, "2", "350.5"}, "2", 19, "0", "0", "-350.5"},
+      {"third of a sold call", {9, 2, 1, 30, "3", "1000"}, "1", 18, "333.333333", "0", "0"},
+      {"journalled in on a put symbol", {21, 1, 2, 92, "5", "500"}, "5", 19, "-500", "0", "0"},
+      {"journalled in on a call symbol", {21, 1, 1, 92, "5", "500"}, "5", 17, "-500", "0", "0"},
+  };
+  for (const ExpiryCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDatabase database;
+    ASSERT_TRUE(database.connected());
+    OpenPosition open = Open(c.opening, "XYZ C50");
+    ASSERT_FALSE(open.id.empty());
+
+    ASSERT_TRUE(VoServices::ExpireOptions({{open.id, c.expiring}}, nullptr));
+
+    std::string closeId = Rows("SELECT MAX(trans_id) FROM trans_table");
+    closeId.pop_back();
+    const std::string x = open.expiration, q = c.expiring;
+    EXPECT_EQ(Rows(kClosingRows), closeId + "|" + std::to_string(c.closeAction) + "|2|" +
+                                      std::to_string(c.opening.transType) + "|" + q +
+                                      "|0.0|0.0|0.0|0.0|0.0|0.0|0|" + x + "|" + x + "|" + x +
+                                      "||B-77|12|XYZ C50\n");
+    EXPECT_EQ(Rows(kGroupRows), "3|" + q + "|" + c.shortTerm + "|" + c.longTerm + "|" +
+                                    c.veryLongTerm + "|" + open.id + "|" + closeId + "|" +
+                                    c.opening.qty + "|0\n");
+    EXPECT_EQ(Rows(kEventRows), closeId + "|6|" + x + "|" + q + "|\n");
+  }
+}
+
+// Nothing is written for what cannot be expired sensibly; the rest still is.
+TEST(ExpireOptionsTest, SkipsWhatCannotExpireAndStoresTheRest) {
+  TempDatabase database;
+  ASSERT_TRUE(database.connected());
+  const Opening call{5, 1, 1, 92, "10", "1500"};
+  Opening future = call;
+  future.expiresInDays = 30;
+  Opening sellCall = call;  // a closing sale has no expiration action
+  sellCall.action = 6;
+  Opening noQuantity = call;
+  noQuantity.qty = "0";
+
+  const std::string futureId = Open(future, "F").id;
+  const std::string sellId = Open(sellCall, "S").id;
+  const std::string emptyId = Open(noQuantity, "Z").id;
+  const std::string paddedId = Open(call, "P").id;
+  const std::string badQuantityId = Open(call, "Q").id;
+  const std::string goodId = Open(call, "G").id;
+  const std::string before = Rows("SELECT * FROM trans_table");
+
+  std::map<std::string, std::string> unexpirable = {
+      {futureId, "10"}, {sellId, "10"}, {emptyId, "10"}, {"0" + paddedId, "10"},
+      {badQuantityId, "ten"}};
+  EXPECT_FALSE(VoServices::ExpireOptions(unexpirable, nullptr));
+  EXPECT_FALSE(VoServices::ExpireOptions({{badQuantityId, "-4"}}, nullptr));
+  EXPECT_FALSE(VoServices::ExpireOptions({{badQuantityId, "0"}}, nullptr));
+  EXPECT_EQ(Rows("SELECT * FROM trans_table"), before);
+  EXPECT_EQ(Rows("SELECT COUNT(*) FROM grp_table"), "0\n");
+  EXPECT_EQ(Rows("SELECT COUNT(*) FROM event_table"), "0\n");
+
+  unexpirable[goodId] = "10";
+  EXPECT_TRUE(VoServices::ExpireOptions(unexpirable, nullptr));
+  EXPECT_EQ(Rows("SELECT trans_id_open FROM grp_table"), goodId + "\n");
+  EXPECT_EQ(Rows("SELECT COUNT(*) FROM event_table"), "1\n");
+}
+
+// Keys end up inside the select's text: anything but a plain number is left out.
+TEST(ExpireOptionsTest, KeysThatAreNotPlainNumbersAreLeftOut) {
+  TempDatabase database;
+  ASSERT_TRUE(database.connected());
+  const std::string id = Open({5, 1, 1, 92, "10", "1500"}, "C").id;
+
+  EXPECT_FALSE(VoServices::ExpireOptions({}, nullptr));
+  EXPECT_FALSE(VoServices::ExpireOptions({{id + " OR 1=1", "10"}, {"", "10"}}, nullptr));
+  EXPECT_EQ(Rows("SELECT COUNT(*) FROM trans_table"), "1\n");
+
+  // Passed into the statement, the first key would break it and nothing would expire.
+  EXPECT_TRUE(VoServices::ExpireOptions({{"0) OR (1=1", "10"}, {id, "10"}}, nullptr));
+  EXPECT_EQ(Rows("SELECT trans_id_open, grp_qty FROM grp_table"), id + "|10\n");
+}
+
+TEST(ExpireOptionsTest, GroupInsertGivesTheNewIdOrLeavesTheRecord) {
+  TempDatabase database;
+  ASSERT_TRUE(database.connected());
+  MaintenanceRunner runner;
+  GroupRecord group;
+  group.SetField(GroupRecord::kGrpId, std::string("NULL"));
+  group.SetField(GroupRecord::kGrpType, 3);
+  group.SetField(GroupRecord::kGrpStGl, std::string("-12.5"));
+
+  ASSERT_TRUE(runner.InsertGroup(group));
+  EXPECT_EQ(Rows("SELECT grp_id, grp_type, grp_st_gl FROM grp_table"),
+            group.GetField(GroupRecord::kGrpId) + "|3|-12.5\n");
+
+  unsigned long query = 0;
+  ASSERT_TRUE(database.db()->Query(query, "DROP TABLE grp_table"));
+  database.db()->DeleteQuery(query);
+  GroupRecord unstored;
+  unstored.SetField(GroupRecord::kGrpId, std::string("NULL"));
+  EXPECT_FALSE(runner.InsertGroup(unstored));
+  EXPECT_EQ(unstored.GetField(GroupRecord::kGrpId), "NULL");
+}
+
+}  // namespace
