@@ -1,5 +1,9 @@
 #include "import/KnownParsers.h"
 
+#include "import/PensonTaxWorksheet.h"
+#include "import/PensonTransaction.h"
+#include "import/TradeMonsterData.h"
+
 namespace {
 
 using ParserMaker = std::unique_ptr<CsvParser> (*)(const std::string& accountId);
@@ -14,6 +18,9 @@ std::unique_ptr<CsvParser> Make(const std::string& accountId) {
 // TradeMonsterData, FidelityTradeV1, FidelityTradeV2, PensonTransaction,
 // PensonTaxWorksheet, VoTransaction, EtradeTaxYear, EtradeHistory.
 const std::vector<ParserMaker> kParserMakers = {
+    Make<TradeMonsterData>,
+    Make<PensonTransaction>,
+    Make<PensonTaxWorksheet>,
 };
 
 }  // namespace
