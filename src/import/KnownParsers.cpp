@@ -3,6 +3,7 @@
 #include "import/PensonTaxWorksheet.h"
 #include "import/PensonTransaction.h"
 #include "import/TradeMonsterData.h"
+#include "import/VoTransaction.h"
 
 namespace {
 
@@ -17,17 +18,18 @@ std::unique_ptr<CsvParser> Make(const std::string& accountId) {
 // header above and put one line here, at its place in the order:
 // TradeMonsterData, FidelityTradeV1, FidelityTradeV2, PensonTransaction,
 // PensonTaxWorksheet, VoTransaction, EtradeTaxYear, EtradeHistory.
-const std::vector<ParserMaker> kParserMakers = {
+constexpr ParserMaker kParserMakers[] = {
     Make<TradeMonsterData>,
     Make<PensonTransaction>,
     Make<PensonTaxWorksheet>,
+    Make<VoTransaction>,
 };
 
 }  // namespace
 
 std::vector<std::unique_ptr<CsvParser>> MakeKnownParsers(const std::string& accountId) {
   std::vector<std::unique_ptr<CsvParser>> parsers;
-  parsers.reserve(kParserMakers.size());
+  parsers.reserve(std::size(kParserMakers));
   for (ParserMaker make : kParserMakers) parsers.push_back(make(accountId));
   return parsers;
 }
