@@ -1,6 +1,6 @@
 // Imports a fixture file under tests/data for account 7 into a fresh database
-// through the exported ImportFile, and keeps what a test checks: the result,
-// the chosen trans_table columns of every stored row, and the run log.
+// through the exported ImportFile, then lets a test read back the stored rows
+// and the run log.
 #pragma once
 
 #include <filesystem>
@@ -10,36 +10,43 @@
 #include "support/TempDatabase.h"
 #include "voservices/VoServices.h"
 
-struct ImportedFixture {
-  // `columns` is a select list of trans_table; rows come in insert order, one
-  // per line, each cell followed by "|"; enumerations as decimal values.
-  ImportedFixture(const std::string& fixture, const std::string& columns) {
-    TempDatabase database;
-    TempDir logs;
-    succeeded = VoServices::ImportFile(std::string(VO_TEST_DATA_DIR) + "/" + fixture, logs.path(),
-                                       "7", "Trader", nullptr);
+class ImportedFixture {
+ public:
+  explicit ImportedFixture(const std::string& fixture) {
+    succeeded_ = VoServices::ImportFile(std::string(VO_TEST_DATA_DIR) + "/" + fixture,
+                                        logs_.path(), "7", "Trader", nullptr);
+    for (const auto& entry : std::filesystem::directory_iterator(logs_.path())) {
+      log_ = ReadFile(entry.path().string());
+    }
+  }
+
+  bool succeeded() const { return succeeded_; }
+  const std::string& log() const { return log_; }
+
+  // The rows of a select, one per line, each cell followed by "|";
+  // enumerations as decimal values.
+  std::string Select(const std::string& statement) const {
     unsigned long query = 0;
     DBQueryResult result;
-    if (database.db()->Query(query, "SELECT " + columns + " FROM trans_table ORDER BY trans_id",
-                             false, false, false)) {
-      database.db()->GetQueryResult(query, result);
-      database.db()->DeleteQuery(query);
-    }
+    if (!database_.db()->Query(query, statement, false, false, false)) return "query failed";
+    database_.db()->GetQueryResult(query, result);
+    database_.db()->DeleteQuery(query);
+    std::string rows;
     for (const DBQueryResult::Row& row : result) {
       for (const std::string& cell : row) rows += cell + "|";
       rows += "\n";
     }
-    for (const auto& entry : std::filesystem::directory_iterator(logs.path())) {
-      log = ReadFile(entry.path().string());
-    }
+    return rows;
   }
 
-  // Whether a log line ends with `tail` (level, record and message fields).
+  // Whether a log line ends with `tail` (its level, record and message fields).
   bool Logged(const std::string& tail) const {
-    return log.find("\t" + tail + "\n") != std::string::npos;
+    return log_.find("\t" + tail + "\n") != std::string::npos;
   }
 
-  bool succeeded = false;
-  std::string rows;
-  std::string log;
+ private:
+  TempDatabase database_;
+  TempDir logs_;
+  bool succeeded_ = false;
+  std::string log_;
 };
