@@ -120,7 +120,7 @@ TEST(PensonImportTest, LongLayoutExport) {
             "594918104|0|594918104||||USD|\n"
             "GE|0|369604103||||USD|\n"
             "IBM|0|459200101|INTL BUSINESS MACH|||USD|\n"
-            "IBM100115C00090000|1||IBM JAN '10 @ 90 CALL|2010-01-15 00:00:00|90|USD|\n");
+            "IBM100115C00090000|1||IBM JAN '10 @ 90 CALL|2010-01-15 23:59:59|90|USD|\n");
   EXPECT_TRUE(imported.Logged("Error\tRecord 0004\tDiscarding record - Unknown symbol/CUSIP."));
   EXPECT_TRUE(imported.Logged(
       "Error\t\tFailed to parse line 6: 5PA10001,Margin,5PA,R07,01/21/2009,100600,01/26/2009,"
@@ -150,8 +150,8 @@ TEST(PensonImportTest, TaxWorksheetLotsBecomeTwoTrades) {
             "0|1|1|1|ABCDZE|2008-01-10 00:00:00|2008-01-10 00:00:00|90|90|7|\n");
   EXPECT_EQ(imported.Select("SELECT sym_name, sym_type, sym_exp_date, sym_strike FROM sym_table "
                             "ORDER BY sym_name"),
-            "ABCDZE|14|||\nIBM|0|||\nIBMAE|1|2009-01-16 00:00:00|25|\n"
-            "IBMME|2|2008-01-18 00:00:00|25|\nMSFT|0|||\n");
+            "ABCDZE|14|||\nIBM|0|||\nIBMAE|1|2009-01-16 23:59:59|25|\n"
+            "IBMME|2|2008-01-18 23:59:59|25|\nMSFT|0|||\n");
   for (const char* discard : {"Record 0006\tDiscarding record - Missing Symbol",
                               "Record 0007\tDiscarding record - Missing Date Acquired/Sold",
                               "Record 0008\tDiscarding record - Missing Date Acquired/Sold",
