@@ -57,14 +57,13 @@ constexpr size_t kDerived = SIZE_MAX;
 // symbol and description are both cut from the long layout's Symbol
 // ("IBM - INTL BUSINESS MACH"); it has no ISIN.
 constexpr std::array<size_t, kRecordColumns> kFromLongLayout = {
-    1,  4,  6,  5,  8,  kDerived, kDerived, kDerived, 9, 12,
-    13, 14, 15, 16, 17, 21,       22,       19,       11,
+    1, 4, 6, 5, 8, kDerived, kDerived, kDerived, 9, 12, 13, 14, 15, 16, 17, 21, 22, 19, 11,
 };
 const std::string kSymbolSeparator = " - ";
 
 const std::map<std::string, unsigned> kBuySellCodes = {
-    {"B", kSideBuy},        {"BTO", kSideBuy},        {"S", kSideSell},
-    {"STC", kSideSell},     {"STO", kSideSellShort},  {"BTC", kSideBuyToCover},
+    {"B", kSideBuy},    {"BTO", kSideBuy},       {"S", kSideSell},
+    {"STC", kSideSell}, {"STO", kSideSellShort}, {"BTC", kSideBuyToCover},
 };
 // A side none of the side tables hold: position, type and action come out 0.
 constexpr unsigned kUnknownSide = 4;
@@ -108,7 +107,8 @@ std::string StrikeOf(const std::string& description) {
 
 PensonTransaction::PensonTransaction(const std::string& accountId)
     : CsvParser(kFormatName, kShortHeader, ','), accountId_(accountId) {
-  numericColumns_ = {kQuantity, kPrice, kPrincipalAmount, kCommission, kOtherCommission, kNetAmount};
+  numericColumns_ = {kQuantity,   kPrice,           kPrincipalAmount,
+                     kCommission, kOtherCommission, kNetAmount};
 }
 
 bool PensonTransaction::MatchesHeader(const std::string& line) {

@@ -58,11 +58,11 @@ enum Activity {
 };
 
 const std::map<std::string, Activity> kActivities = {
-    {"Trade", kTrade},         {"Assignment", kAssignment},
-    {"Exercise", kExercise},   {"Delivery", kDelivery},
-    {"Dividend", kDividend},   {"Interest", kInterest},
-    {"Transfer", kTransfer},   {"Stock Dividend", kStockDividend},
-    {"Receipt", kReceipt},     {"Reversal", kReversal},
+    {"Trade", kTrade},       {"Assignment", kAssignment},
+    {"Exercise", kExercise}, {"Delivery", kDelivery},
+    {"Dividend", kDividend}, {"Interest", kInterest},
+    {"Transfer", kTransfer}, {"Stock Dividend", kStockDividend},
+    {"Receipt", kReceipt},   {"Reversal", kReversal},
 };
 
 const std::string kCashSymbol = "$CASH$";

@@ -53,8 +53,8 @@ TEST(PensonTransactionTest, KindsAndSidesOfTheShortLayout) {
   std::string sides;
   for (auto& [key, fields] : d.transactions) {
     using namespace TransColumn;
-    sides += key + ": " + fields[kTransAction] + " " + fields[kTransPos] + " " + fields[kTransType] +
-             "\n";
+    sides += key + ": " + fields[kTransAction] + " " + fields[kTransPos] + " " +
+             fields[kTransType] + "\n";
   }
   EXPECT_EQ(sides,
             "Rec #0  T#T9: 0 1 1\nRec #1  T#T9: 7 1 1\nRec #2  T#T9: 6 2 1\n"
@@ -152,11 +152,12 @@ TEST(PensonImportTest, TaxWorksheetLotsBecomeTwoTrades) {
                             "ORDER BY sym_name"),
             "ABCDZE|14|||\nIBM|0|||\nIBMAE|1|2009-01-16 23:59:59|25|\n"
             "IBMME|2|2008-01-18 23:59:59|25|\nMSFT|0|||\n");
-  for (const char* discard : {"Record 0006\tDiscarding record - Missing Symbol",
-                              "Record 0007\tDiscarding record - Missing Date Acquired/Sold",
-                              "Record 0008\tDiscarding record - Missing Date Acquired/Sold",
-                              "Record 0009\tDiscarding record - Missing 'Sales Price' or 'Cost Basis'",
-                              "Record 0010\tDiscarding record - Quantity = 0"}) {
+  for (const char* discard :
+       {"Record 0006\tDiscarding record - Missing Symbol",
+        "Record 0007\tDiscarding record - Missing Date Acquired/Sold",
+        "Record 0008\tDiscarding record - Missing Date Acquired/Sold",
+        "Record 0009\tDiscarding record - Missing 'Sales Price' or 'Cost Basis'",
+        "Record 0010\tDiscarding record - Quantity = 0"}) {
     EXPECT_TRUE(imported.Logged(std::string("Error\t") + discard)) << discard;
   }
   EXPECT_TRUE(imported.Logged("5 unique symbols and 10 unique transactions decoded."));

@@ -29,7 +29,8 @@ TEST_F(TradeMonsterTest, HeaderMayCarryMoreColumns) {
   ASSERT_TRUE(parser_.Parse("1,02-Feb-09,10:00:00,Fee,Wire fee,0,,,,,,,0,0,25.00,Cash,,,,,,,USD"));
   ASSERT_TRUE(parser_.Decode(symbols_, transactions_));
   EXPECT_EQ(log_.Messages("Error"),
-            "Discarded Trade - 1,02-Feb-09,10:00:00,Fee,Wire fee,0,,,,,,,0,0,25.00,Cash,,,,,,,USD\n");
+            "Discarded Trade - 1,02-Feb-09,10:00:00,Fee,Wire fee,0,,,,,,,0,0,25.00,Cash,,,,,,,"
+            "USD\n");
 }
 
 TEST_F(TradeMonsterTest, StrikeIsReadOnlyOnAcceptedActivities) {
@@ -75,7 +76,8 @@ TEST(TradeMonsterImportTest, ActivitiesAfterAccountLines) {
             "IBM090220C00030000|1|2009-02-20 00:00:00|30|IBM|\n"
             "IBM090220C00080000|2|2009-02-20 00:00:00|80|IBM|\n"
             "XYZ|0||||\n");
-  EXPECT_EQ(imported.Select("SELECT trans_note_user FROM trans_table WHERE trans_trade_num = '9001'"),
+  EXPECT_EQ(imported.Select("SELECT trans_note_user FROM trans_table "
+                            "WHERE trans_trade_num = '9001'"),
             "Bought 100 IBM Bid 84.20 first lot|\n");
 
   EXPECT_TRUE(imported.Logged("Info\t\tHeader: TransactionID, Date, Time,Type,Descripti..."));
@@ -87,7 +89,8 @@ TEST(TradeMonsterImportTest, ActivitiesAfterAccountLines) {
       "80.00,PUT,BUY,1,IBM090116P00080000,0.00,IBM,0.00,0.00,0.00,Option,16-Jan-09,"
       "IBM Jan 09 80.00 Put,CLOSE,,,"));
   size_t discards = 0;
-  for (size_t at = 0; (at = imported.log().find("Discarded Trade - ", at)) != std::string::npos; ++at) {
+  for (size_t at = 0; (at = imported.log().find("Discarded Trade - ", at)) != std::string::npos;
+       ++at) {
     ++discards;
   }
   EXPECT_EQ(discards, 6u);  // 9006, 9007, 9014, 9015, 9017, 9018
