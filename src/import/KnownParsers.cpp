@@ -1,5 +1,8 @@
 #include "import/KnownParsers.h"
 
+#include "import/PensonTaxWorksheet.h"
+#include "import/PensonTransaction.h"
+#include "import/TradeMonsterData.h"
 #include "import/VoTransaction.h"
 
 namespace {
@@ -16,6 +19,9 @@ std::unique_ptr<CsvParser> Make(const std::string& accountId) {
 // TradeMonsterData, FidelityTradeV1, FidelityTradeV2, PensonTransaction,
 // PensonTaxWorksheet, VoTransaction, EtradeTaxYear, EtradeHistory.
 constexpr ParserMaker kParserMakers[] = {
+    Make<TradeMonsterData>,
+    Make<PensonTransaction>,
+    Make<PensonTaxWorksheet>,
     Make<VoTransaction>,
 };
 

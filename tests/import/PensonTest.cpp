@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "import/ImportColumns.h"
+#include "import/PensonTaxWorksheet.h"
+#include "import/PensonTransaction.h"
+#include "ImportedFixture.h"
+#include "LogCapture.h"
+
+namespace {
+
+// A parser fed its header and lines, with what it decoded and logged.
+template <class Parser>
+struct Decoded {
+  Decoded(const std::string& header, const std::vector<std::string>& lines) {
+    EXPECT_TRUE(parser.MatchesHeader(header));
+    for (const std::string& line : lines) parser.Parse(line);
+    EXPECT_TRUE(parser.Decode(symbols, transactions));
+  }
+  // Type, expiration and strike of a decoded symbol.
+  std::string Option(const std::string& name) {
+    SymbolFields& fields = symbols[name];
+    return fields[SymColumn::kSymType] + "|" + fields[SymColumn::kSymExpDate] + "|" +
+           fields[SymColumn::kSymStrike];
+  }
+
+  LogCapture log;
+  Parser parser{"7"};
+  SymbolMap symbols;
+  TransactionMap transactions;
+};
+
+TEST(PensonTransactionTest, KindsAndSidesOfTheShortLayout) {
+  const std::string kHeader =
+      "AccountTypeDescription,TradeDate,SettlementDate,ExecutionTime,TradeNumber,CUSIPSymbol,ISIN,"
+      "ShortDescription,BuySellCode,Quantity,Price,PrincipalAmount,CommissionGrossCalculated,"
+      "OtherCommission,NetAmount,CurrencyCode,Trailer,EntryDate";
+  auto line = [](const std::string& symbol, const std::string& description,
+                 const std::string& code, const std::string& amounts) {
+    return "Cash,1/16/2009,1/22/2009,141505,T9," + symbol + ",," + description + "," + code + "," +
+           amounts + ",1.25,0.04,300,USD,,1/16/2009";
+  };
+  Decoded<PensonTransaction> d(kHeader, {
+      line("STK", "STOCK", "B", "2,1.50,3"),
+      line("IBMP", "IBM JAN '10 @ 80 PUT", "BTO", "2,1.50,300"),
+      line("IBMC", "IBM CALL", "STC", "2,1.50,\"1,000\""),
+      line("IBMX", "", "STO", "2,1.50,300"),
+      line("STK", "STOCK", "BTC", "2,1.50,3"),
+      line("STK", "STOCK", "SS", "2,1.50,3"),
+      line("ZERO", "", "B", "0,1.50,300"),
+      line("", "", "B", "2,1.50,300"),
+      "Cash,1/16/2009,too,few,columns",
+  });
+  std::string sides;
+  for (auto& [key, fields] : d.transactions) {
+    using namespace TransColumn;
+    sides += key + ": " + fields[kTransAction] + " " + fields[kTransPos] + " " +
+             fields[kTransType] + "\n";
+  }
+  EXPECT_EQ(sides,
+            "Rec #0  T#T9: 0 1 1\nRec #1  T#T9: 7 1 1\nRec #2  T#T9: 6 2 1\n"
+            "Rec #3  T#T9: 9 1 2\nRec #4  T#T9: 4 2 2\nRec #5  T#T9: 0 0 0\n");
+  EXPECT_EQ(d.Option("STK"), "0||");
+  EXPECT_EQ(d.Option("IBMP"), "2|1/15/2010 23:59:59|80");
+  EXPECT_EQ(d.Option("IBMC"), "1|1/17/3000 23:59:59|1");
+  EXPECT_EQ(d.Option("IBMX"), "1|1/17/3000 23:59:59|1");
+  EXPECT_EQ(d.log.Messages("Warning"),
+            "Unknown ExpireDate - ShortDescription=IBM CALL\n"
+            "CALL vs PUT unspecified - VO assuming CALL.\n"
+            "Unknown ExpireDate - ShortDescription Missing\n");
+  EXPECT_EQ(d.log.Messages("Error"),
+            "PensonTransaction::Parse - Unexpected number of columns.\n"
+            "Discarding record - Price/Quantity = 0.\n"
+            "Discarding record - Unknown symbol/CUSIP.\n");
+}
+
+// The strike comes from the code letter's range nearest the opening price;
+// the expiration is the month code's first third Friday after the acquisition.
+TEST(PensonTaxWorksheetTest, OptionSymbolsGiveExpirationAndStrike) {
+  struct Case {
+    std::string symbol, lot, expected;  // lot: acquired, sold, sales price, cost basis
+  };
+  const Case kCases[] = {
+      {"IBMAE", "1/10/2008,12/1/2008,1,300", "1|1/18/2008 23:59:59|25"},
+      {"IBMAE", "1/20/2008,12/1/2008,1,300", "1|1/16/2009 23:59:59|25"},
+      {"IBMME", "1/20/2008,12/1/2008,1,300", "2|1/16/2009 23:59:59|25"},
+      {"IBMLU", "3/3/2008,12/1/2008,1,2500", "1|12/19/2008 23:59:59|37.5"},
+      {"IBMXE", "3/3/2008,12/1/2008,1,100000", "2|12/19/2008 23:59:59|525"},
+      {"IBMXT", "3/3/2008,12/1/2008,1,14900", "2|12/19/2008 23:59:59|100"},
+      {"IBMXT", "3/3/2008,12/1/2008,1,15000", "2|12/19/2008 23:59:59|200"},
+      {"IBMXT", "3/3/2008,2/1/2008,15000,1", "2|12/19/2008 23:59:59|200"},
+      {"IBMA5", "3/3/2008,12/1/2008,1,100", "1|1/16/2009 23:59:59|"},
+      {"ABCDZE", "3/3/2008,12/1/2008,1,100", "14||"},
+  };
+  for (const Case& c : kCases) {
+    Decoded<PensonTaxWorksheet> d(
+        "Quantity,Symbol,Date Acquired,Date Sold,Sales Price,Cost Basis,Gain or (loss),"
+        "Security Type,Status",
+        {"1," + c.symbol + "," + c.lot + ",,,"});
+    EXPECT_EQ(d.Option(c.symbol), c.expected) << c.symbol << "," << c.lot;
+  }
+}
+
+TEST(PensonImportTest, LongLayoutExport) {
+  ImportedFixture imported("penson/export-b.csv");
+  EXPECT_TRUE(imported.succeeded()) << imported.log();
+  EXPECT_EQ(imported.Select(
+                "SELECT trans_action, trans_pos, trans_type, trans_qty, sym_name, trans_dttrade, "
+                "trans_dtsettle, trans_unitprice, trans_total, trans_commission, trans_sec_fee, "
+                "trans_note_user, acct_id FROM trans_table ORDER BY trans_id"),
+            "0|1|1|100|IBM|2009-01-15 09:30:00|2009-01-21 09:30:00|84.25|8434.95|9.95|0.00|"
+            "Opening buy T#T1001|7|\n"
+            "9|1|2|2|IBM100115C00090000|2009-01-16 14:15:05|2009-01-22 14:15:05|3.10|607.46|12.50|"
+            "0.04|Covered call T#T1002|7|\n"
+            "0|0|0|50|594918104|2009-01-20 10:00:00|2009-01-23 10:00:00|19.12|946.03|9.95|0.02|"
+            " T#T1003|7|\n"
+            "2|2|1|10|GE|2009-01-26 00:00:05|2009-01-29 00:00:05|12.10|111.04|9.95|0.01|"
+            "Closing sale T#T1006|7|\n");
+  EXPECT_EQ(imported.Select("SELECT sym_name, sym_type, sym_cusid, sym_desc, sym_exp_date, "
+                            "sym_strike, cur_name FROM sym_table ORDER BY sym_name"),
+            "594918104|0|594918104||||USD|\n"
+            "GE|0|369604103||||USD|\n"
+            "IBM|0|459200101|INTL BUSINESS MACH|||USD|\n"
+            "IBM100115C00090000|1||IBM JAN '10 @ 90 CALL|2010-01-15 23:59:59|90|USD|\n");
+  EXPECT_TRUE(imported.Logged("Error\tRecord 0004\tDiscarding record - Unknown symbol/CUSIP."));
+  EXPECT_TRUE(imported.Logged(
+      "Error\t\tFailed to parse line 6: 5PA10001,Margin,5PA,R07,01/21/2009,100600,01/26/2009,"
+      "T1005,S,XYZ,,10,5.00,50.00,9.95,0.01,40.04,01/21/2009,01/21/2009,USD,Short line"));
+  EXPECT_TRUE(imported.Logged("Error\tRecord 0005\tPensonTransaction::Parse - Unexpected number "
+                              "of columns."));
+  EXPECT_TRUE(imported.Logged("5 records parsed."));
+  EXPECT_TRUE(imported.Logged("4 of 4 transactions inserted into DB."));
+}
+
+TEST(PensonImportTest, TaxWorksheetLotsBecomeTwoTrades) {
+  ImportedFixture imported("penson/taxworksheet.csv");
+  EXPECT_TRUE(imported.succeeded()) << imported.log();
+  EXPECT_EQ(imported.Select(
+                "SELECT trans_action, trans_pos, trans_type, trans_qty, sym_name, trans_dttrade, "
+                "trans_dtsettle, trans_unitprice, trans_total, acct_id FROM trans_table "
+                "ORDER BY trans_id"),
+            "2|2|1|100|IBM|2008-06-20 00:00:00|2008-06-20 00:00:00|129.5|12950|7|\n"
+            "4|2|2|200|MSFT|2008-03-01 00:00:00|2008-03-01 00:00:00|25|5000|7|\n"
+            "6|2|1|2|IBMAE|2008-03-10 00:00:00|2008-03-10 00:00:00|2.5|5|7|\n"
+            "8|2|1|1|IBMME|2008-01-14 00:00:00|2008-01-14 00:00:00|0.4|0.4|7|\n"
+            "0|2|1|1|ABCDZE|2008-01-14 00:00:00|2008-01-14 00:00:00|40|40|7|\n"
+            "0|1|1|100|IBM|2008-01-15 00:00:00|2008-01-15 00:00:00|98.5|9850|7|\n"
+            "3|1|2|200|MSFT|2008-02-01 00:00:00|2008-02-01 00:00:00|28|5600|7|\n"
+            "5|1|1|2|IBMAE|2008-02-04 00:00:00|2008-02-04 00:00:00|1.5|3|7|\n"
+            "7|1|1|1|IBMME|2008-01-10 00:00:00|2008-01-10 00:00:00|0.9|0.9|7|\n"
+            "0|1|1|1|ABCDZE|2008-01-10 00:00:00|2008-01-10 00:00:00|90|90|7|\n");
+  EXPECT_EQ(imported.Select("SELECT sym_name, sym_type, sym_exp_date, sym_strike FROM sym_table "
+                            "ORDER BY sym_name"),
+            "ABCDZE|14|||\nIBM|0|||\nIBMAE|1|2009-01-16 23:59:59|25|\n"
+            "IBMME|2|2008-01-18 23:59:59|25|\nMSFT|0|||\n");
+  for (const char* discard :
+       {"Record 0006\tDiscarding record - Missing Symbol",
+        "Record 0007\tDiscarding record - Missing Date Acquired/Sold",
+        "Record 0008\tDiscarding record - Missing Date Acquired/Sold",
+        "Record 0009\tDiscarding record - Missing 'Sales Price' or 'Cost Basis'",
+        "Record 0010\tDiscarding record - Quantity = 0"}) {
+    EXPECT_TRUE(imported.Logged(std::string("Error\t") + discard)) << discard;
+  }
+  EXPECT_TRUE(imported.Logged("5 unique symbols and 10 unique transactions decoded."));
+}
+
+}  // namespace
