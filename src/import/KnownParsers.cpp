@@ -1,5 +1,10 @@
 #include "import/KnownParsers.h"
 
+#include "import/EtradeHistory.h"
+#include "import/EtradeTaxYear.h"
+#include "import/FidelityTradeV1.h"
+#include "import/FidelityTradeV2.h"
+
 namespace {
 
 using ParserMaker = std::unique_ptr<CsvParser> (*)(const std::string& accountId);
@@ -14,6 +19,10 @@ std::unique_ptr<CsvParser> Make(const std::string& accountId) {
 // TradeMonsterData, FidelityTradeV1, FidelityTradeV2, PensonTransaction,
 // PensonTaxWorksheet, VoTransaction, EtradeTaxYear, EtradeHistory.
 const std::vector<ParserMaker> kParserMakers = {
+    Make<FidelityTradeV1>,
+    Make<FidelityTradeV2>,
+    Make<EtradeTaxYear>,
+    Make<EtradeHistory>,
 };
 
 }  // namespace
