@@ -4,6 +4,7 @@
 #include "import/EtradeTaxYear.h"
 #include "import/FidelityTradeV1.h"
 #include "import/FidelityTradeV2.h"
+#include "import/VoTransaction.h"
 
 namespace {
 
@@ -18,9 +19,10 @@ std::unique_ptr<CsvParser> Make(const std::string& accountId) {
 // header above and put one line here, at its place in the order:
 // TradeMonsterData, FidelityTradeV1, FidelityTradeV2, PensonTransaction,
 // PensonTaxWorksheet, VoTransaction, EtradeTaxYear, EtradeHistory.
-const std::vector<ParserMaker> kParserMakers = {
+constexpr ParserMaker kParserMakers[] = {
     Make<FidelityTradeV1>,
     Make<FidelityTradeV2>,
+    Make<VoTransaction>,
     Make<EtradeTaxYear>,
     Make<EtradeHistory>,
 };
@@ -29,7 +31,7 @@ const std::vector<ParserMaker> kParserMakers = {
 
 std::vector<std::unique_ptr<CsvParser>> MakeKnownParsers(const std::string& accountId) {
   std::vector<std::unique_ptr<CsvParser>> parsers;
-  parsers.reserve(kParserMakers.size());
+  parsers.reserve(std::size(kParserMakers));
   for (ParserMaker make : kParserMakers) parsers.push_back(make(accountId));
   return parsers;
 }

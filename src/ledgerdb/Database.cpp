@@ -1,14 +1,54 @@
 #include "ledgerdb/Database.h"
 
-// Placeholder until the SQLite backend is built: nothing connects.
-class Database::Impl {};
+#include <cstdlib>
+#include <map>
+
+#include "ledgerdb/DBData.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DBSchemaDef.h"
+#include "ledgerdb/DbBackend.h"
+#include "ledgerdb/SqliteBackend.h"
 
 namespace {
+
+constexpr char kDefaultFile[] = "vo_db.sqlite3";
+
 std::unique_ptr<Database>& Current() {
   static std::unique_ptr<Database> instance;
   return instance;
 }
+
 }  // namespace
+
+class Database::Impl {
+ public:
+  std::unique_ptr<DbBackend> backend;
+  std::map<unsigned long, DBQueryResult> queries;
+  unsigned long nextQueryId = 1;
+  std::string error;
+
+  bool Fail(std::string message) {
+    error = std::move(message);
+    return false;
+  }
+  // Records the backend's reason when `ok` is false.
+  bool Check(bool ok) {
+    if (!ok) error = backend->LastError();
+    return ok;
+  }
+  const DBSchemaDef* TableFor(const DBData& data, const std::string& table) {
+    const DBSchemaDef* def = DBSchemaDef::ForTable(table);
+    if (!def) {
+      Fail("unknown table " + table);
+      return nullptr;
+    }
+    if (!data.schemaName().empty() && data.schemaName() != def->schemaName()) {
+      Fail(data.schemaName() + " data cannot be written to " + table);
+      return nullptr;
+    }
+    return def;
+  }
+};
 
 Database* Database::Instance() {
   auto& instance = Current();
@@ -24,17 +64,79 @@ Database::~Database() = default;
 bool Database::init(const std::string&, const std::string&, const std::string&, const char*, int,
                     bool& created) {
   created = false;
-  return false;
+  if (impl_->backend) return true;
+  const char* file = std::getenv("VO_DB");
+  std::string location = file && *file ? file : kDefaultFile;
+  auto backend = std::make_unique<SqliteBackend>();
+  if (!backend->Open(location, created)) return impl_->Fail(backend->LastError());
+  impl_->backend = std::move(backend);
+  return true;
 }
-bool Database::IsConnected() const { return false; }
-bool Database::Query(unsigned long&, const std::string&) { return false; }
-bool Database::Query(unsigned long&, const std::string&, bool, bool, bool) { return false; }
-bool Database::GetQueryResult(unsigned long, DBQueryResult&) { return false; }
-bool Database::DeleteQuery(unsigned long) { return false; }
-bool Database::insert(const DBData&, const std::string&, bool) { return false; }
-bool Database::modify(const DBData&, const std::string&, const std::string&) { return false; }
-bool Database::GetLastID(unsigned long&) { return false; }
-bool Database::BeginTransaction() { return false; }
-bool Database::CommitTransaction() { return false; }
-bool Database::RollbackTransaction() { return false; }
-std::string Database::LastError() const { return "not connected"; }
+
+bool Database::IsConnected() const { return impl_->backend != nullptr; }
+
+bool Database::Query(unsigned long& queryId, const std::string& statement) {
+  return Query(queryId, statement, true, true, false);
+}
+
+bool Database::Query(unsigned long& queryId, const std::string& statement, bool friendlyEnums,
+                     bool, bool) {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  DBQueryResult result;
+  if (!impl_->Check(impl_->backend->Execute(statement, friendlyEnums, result))) return false;
+  queryId = impl_->nextQueryId++;
+  impl_->queries.emplace(queryId, std::move(result));
+  return true;
+}
+
+bool Database::GetQueryResult(unsigned long queryId, DBQueryResult& result) {
+  auto it = impl_->queries.find(queryId);
+  if (it == impl_->queries.end()) return impl_->Fail("no query " + std::to_string(queryId));
+  result = it->second;
+  return true;
+}
+
+bool Database::DeleteQuery(unsigned long queryId) {
+  if (impl_->queries.erase(queryId) == 0) {
+    return impl_->Fail("no query " + std::to_string(queryId));
+  }
+  return true;
+}
+
+bool Database::insert(const DBData& data, const std::string& table, bool) {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  const DBSchemaDef* def = impl_->TableFor(data, table);
+  return def && impl_->Check(impl_->backend->Insert(data, *def));
+}
+
+bool Database::modify(const DBData& data, const std::string& table, const std::string& condition) {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  const DBSchemaDef* def = impl_->TableFor(data, table);
+  return def && impl_->Check(impl_->backend->Update(data, *def, condition));
+}
+
+bool Database::GetLastID(unsigned long& id) {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  return impl_->backend->LastInsertId(id) || impl_->Fail("no row inserted yet");
+}
+
+bool Database::BeginTransaction() {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  return impl_->Check(impl_->backend->Begin());
+}
+
+bool Database::CommitTransaction() {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  return impl_->Check(impl_->backend->Commit());
+}
+
+bool Database::RollbackTransaction() {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  return impl_->Check(impl_->backend->Rollback());
+}
+
+void Database::SetBusyTimeout(int milliseconds) {
+  if (impl_->backend) impl_->backend->SetBusyTimeout(milliseconds);
+}
+
+std::string Database::LastError() const { return impl_->error; }

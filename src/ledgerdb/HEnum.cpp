@@ -34,7 +34,9 @@ std::string HEnum::GetFriendlyString(int32_t value) const {
 }
 
 void HEnum::AddEnum(const std::string& name, HEnum* enumeration) {
-  Registry()[name].reset(enumeration);
+  std::unique_ptr<HEnum>& slot = Registry()[name];
+  // Entering the object already held under the name must not free it.
+  if (slot.get() != enumeration) slot.reset(enumeration);
 }
 
 const HEnum* HEnum::GetEnum(const std::string& name) {

@@ -32,7 +32,10 @@ class HEnum {
   std::map<int32_t, std::string>::const_iterator begin() const { return byValue_.begin(); }
   std::map<int32_t, std::string>::const_iterator end() const { return byValue_.end(); }
 
-  // Registry. AddEnum takes ownership. GetEnum returns null for an unknown name.
+  // Registry, filled while the library loads and only read afterwards.
+  // AddEnum takes ownership; an object already entered under the name is
+  // replaced and freed. GetEnum returns null for an unknown name; its result
+  // lives until Destruct, which frees every enumeration.
   static void AddEnum(const std::string& name, HEnum* enumeration);
   static const HEnum* GetEnum(const std::string& name);
   static void Destruct();

@@ -1,0 +1,170 @@
+#include "import/VoTransaction.h"
+
+#include <array>
+#include <sstream>
+#include <utility>
+
+#include "db/EnumLookup.h"
+#include "import/EnumValues.h"
+#include "import/FieldText.h"
+#include "import/ImportColumns.h"
+#include "import/OptionDates.h"
+#include "import/SymbolDefaults.h"
+#include "import/TradeSides.h"
+#include "values/DecimalText.h"
+
+namespace {
+
+constexpr char kFormatName[] = "VO Transaction (1 Transaction/line)";
+constexpr char kHeader[] =
+    "Date Transacted,Date Settled,Action,Quantity,Symbol,Description,Price,Commission,Sec. Fee,"
+    "Misc. Fee,Fed. Tax,Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX";
+constexpr size_t kHeaderColumns = 18;
+
+// Column indexes of the file.
+enum NativeColumn : size_t {
+  kDateTransacted = 0,
+  kDateSettled,
+  kAction,
+  kQuantity,
+  kSymbol,
+  kDescription,
+  kPrice,
+  kCommission,
+  kSecFee,
+  kMiscFee,
+  kFedTax,
+  kExAssignBasisAdj,
+  kBasisAdj,
+  kAmount,
+  kAccount,
+  kId,
+  kNote,
+  kFx,
+};
+
+constexpr std::array<unsigned, 9> kNumericColumns = {kQuantity,  kPrice,  kCommission,
+                                                     kSecFee,    kMiscFee, kFedTax,
+                                                     kExAssignBasisAdj, kBasisAdj, kAmount};
+
+// The option actions and the security type a new symbol traded by them gets;
+// every other action makes a stock.
+constexpr std::array<std::pair<int32_t, int32_t>, 8> kOptionActions = {{
+    {kTransActionBuyCall, kSecurityTypeCall},
+    {kTransActionSaleCall, kSecurityTypeCall},
+    {kTransActionSaleCallToOpen, kSecurityTypeCall},
+    {kTransActionBuyCallToClose, kSecurityTypeCall},
+    {kTransActionBuyPut, kSecurityTypePut},
+    {kTransActionSalePut, kSecurityTypePut},
+    {kTransActionSalePutToOpen, kSecurityTypePut},
+    {kTransActionBuyPutToClose, kSecurityTypePut},
+}};
+
+int32_t SecurityTypeOfAction(int32_t action) {
+  for (const auto& [optionAction, type] : kOptionActions) {
+    if (optionAction == action) return type;
+  }
+  return kSecurityTypeStock;
+}
+
+// An option description such as "1 MSFT JAN-09 $25 CALL": the underlying, the
+// month and year of the expiration, the strike. Anything else leaves the
+// symbol's option fields alone.
+void DecodeOptionDescription(const std::string& description, SymbolFields& symbol) {
+  std::istringstream in(description);
+  int32_t leadingNumber = 0;
+  if (!(in >> leadingNumber)) return;
+  std::string underlying, monthYear, strike;
+  in >> underlying >> monthYear >> strike;
+
+  size_t dash = monthYear.find('-');
+  if (dash == std::string::npos) return;
+  int32_t year = ToInt(monthYear.substr(dash + 1));
+  int32_t month = MonthNumber(monthYear.substr(0, dash));
+  if (month == 0) return;
+
+  if (!strike.empty() && strike.front() == '$') strike.erase(0, 1);
+  symbol[SymColumn::kSymUnder] = underlying;
+  symbol[SymColumn::kSymExpDate] = OptionExpirationDate(year, month, 0);
+  symbol[SymColumn::kSymStrike] = strike;
+}
+
+}  // namespace
+
+VoTransaction::VoTransaction(const std::string& accountId)
+    : CsvParser(kFormatName, kHeader, ','), accountId_(accountId) {
+  numericColumns_.assign(kNumericColumns.begin(), kNumericColumns.end());
+  Split(headerColumns_, header_, separator_);
+}
+
+bool VoTransaction::MatchesHeader(const std::string& line) {
+  Split(work_, line, separator_);
+  if (work_.size() < kHeaderColumns) return false;
+  for (size_t i = 0; i < kHeaderColumns; ++i) {
+    if (work_[i] != headerColumns_[i]) return false;
+  }
+  expectedColumns_ = CountColumns(line, separator_);
+  columns_.assign(kHeaderColumns, std::string());
+  return true;
+}
+
+bool VoTransaction::Parse(const std::string& line) {
+  Split(work_, line, separator_);
+  if (work_.size() < expectedColumns_) {
+    // Padding by appending separators (rather than empty columns) keeps the
+    // split rules: a separator inside an unclosed quote stays text.
+    Split(columns_, line + std::string(expectedColumns_ - work_.size(), separator_), separator_);
+  } else {
+    columns_.swap(work_);
+  }
+  AddRecord();
+  return true;
+}
+
+bool VoTransaction::Decode(SymbolMap& symbols, TransactionMap& transactions) {
+  for (recordIndex_ = 0; SelectRecord(recordIndex_); ++recordIndex_) {
+    int32_t action = ValueOfFriendlyString("TransAction", Column(kAction));
+    DecodeSymbol(action, symbols);
+    DecodeTransaction(action, transactions);
+  }
+  return true;
+}
+
+void VoTransaction::DecodeSymbol(int32_t action, SymbolMap& symbols) const {
+  const std::string& name = Column(kSymbol);
+  if (symbols.contains(name)) return;
+  SymbolFields symbol;
+  SymbolDefaults(SecurityTypeOfAction(action), symbol);
+  symbol[SymColumn::kSymName] = name;
+  symbol[SymColumn::kSymResearch] = name;
+  symbol[SymColumn::kSymDesc] = Column(kDescription);
+  DecodeOptionDescription(Column(kDescription), symbol);
+  symbols.emplace(name, std::move(symbol));
+}
+
+void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactions) const {
+  using namespace TransColumn;
+  // In ascending column order, so that the map is built without searching.
+  TransactionFields fields = {
+      {kTransAction, ToText(action)},
+      {kTransPos, TransPosText(action)},
+      {kTransType, TransTypeText(action)},
+      {kTransQty, Column(kQuantity)},
+      {kTransUnitPrice, Column(kPrice)},
+      {kTransCommission, Column(kCommission)},
+      {kTransDtTrade, Column(kDateTransacted)},
+      {kTransDtSettle, Column(kDateSettled)},
+      {kTransSecFee, Column(kSecFee)},
+      {kTransMiscFee, Column(kMiscFee)},
+      {kTransFedTax, Column(kFedTax)},
+      {kTransTotal, Column(kAmount)},
+      {kTransNoteUser, Column(kNote)},
+      {kTransNoteId, Column(kId)},
+      {kTransBaseAdj, Column(kBasisAdj)},
+      {kAcctId, accountId_},
+      {TransColumn::kSymName, Column(kSymbol)},
+      {kTransExAssAdj, Column(kExAssignBasisAdj)},
+      {kTransFx, Column(kFx)},
+  };
+  transactions.insert_or_assign(ToText(static_cast<unsigned long>(recordIndex_)), std::move(fields));
+}

@@ -1,0 +1,39 @@
+// The storage engine behind Database: one connection to one database, with
+// the stored forms of DBSchemaDef applied on every write and read. SQLite is
+// the one engine today; a server engine would implement the same operations.
+#pragma once
+
+#include <string>
+
+class DBData;
+class DBQueryResult;
+class DBSchemaDef;
+
+class DbBackend {
+ public:
+  virtual ~DbBackend() = default;
+
+  // Opens (creating when missing) the database and its schema. `created`
+  // tells whether the schema had to be created.
+  virtual bool Open(const std::string& location, bool& created) = 0;
+
+  // Runs one statement. Rows of a select land in `result`; enumeration
+  // columns with friendly strings read as those strings when `friendlyEnums`.
+  virtual bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) = 0;
+  virtual bool Insert(const DBData& data, const DBSchemaDef& table) = 0;
+  virtual bool Update(const DBData& data, const DBSchemaDef& table,
+                      const std::string& condition) = 0;
+  // The id of the row stored by the last successful Insert; false when none.
+  virtual bool LastInsertId(unsigned long& id) const = 0;
+
+  // Nestable: the outermost level is a database transaction, inner levels
+  // are savepoints.
+  virtual bool Begin() = 0;
+  virtual bool Commit() = 0;
+  virtual bool Rollback() = 0;
+  virtual int TransactionDepth() const = 0;
+
+  // How long a write waits for another connection's lock before failing.
+  virtual void SetBusyTimeout(int milliseconds) = 0;
+  virtual std::string LastError() const = 0;
+};

@@ -1,0 +1,17 @@
+#include "ledgerdb/DbTransaction.h"
+
+#include "ledgerdb/Database.h"
+
+DbTransaction::DbTransaction(Database* db) : db_(db ? db : Database::Instance()) {
+  active_ = db_->BeginTransaction();
+}
+
+DbTransaction::~DbTransaction() {
+  if (active_) db_->RollbackTransaction();
+}
+
+bool DbTransaction::Commit() {
+  if (!active_ || !db_->CommitTransaction()) return false;
+  active_ = false;
+  return true;
+}

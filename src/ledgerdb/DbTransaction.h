@@ -1,0 +1,28 @@
+// RAII guard for one database transaction: begins in its constructor, makes
+// the writes durable on Commit(), and rolls them back in its destructor when
+// Commit() was not reached (an early return, an exception). Never throws.
+#pragma once
+
+class Database;
+
+class DbTransaction {
+ public:
+  // Begins on the given connection (the process-wide one by default).
+  explicit DbTransaction(Database* db = nullptr);
+  ~DbTransaction();
+
+  DbTransaction(const DbTransaction&) = delete;
+  DbTransaction& operator=(const DbTransaction&) = delete;
+
+  // False when the transaction could not begin (another writer held the
+  // database past the busy timeout, or no connection).
+  bool active() const { return active_; }
+
+  // True when the writes are committed; false leaves them to the destructor's
+  // rollback.
+  bool Commit();
+
+ private:
+  Database* db_;
+  bool active_ = false;
+};

@@ -1,0 +1,395 @@
+#include "ledgerdb/SqliteBackend.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <utility>
+
+#include "ledgerdb/DBData.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DBSchemaDef.h"
+#include "ledgerdb/HEnum.h"
+#include "ledgerdb/SqlDialect.h"
+#include "ledgerdb/StoredForms.h"
+#include "platform/TimeZone.h"
+
+namespace {
+
+constexpr int kDefaultBusyTimeoutMs = 10000;
+constexpr char kNullText[] = "NULL";
+
+// NOW(): local standard time in the stored date form, like DateTime::Now.
+void NowFunction(sqlite3_context* context, int, sqlite3_value**) {
+  std::time_t now = std::time(nullptr) - static_cast<std::time_t>(TimeZoneBiasMinutes()) * 60;
+  std::tm parts{};
+  gmtime_r(&now, &parts);
+  char text[32];
+  size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+  sqlite3_result_text(context, text, static_cast<int>(length), SQLITE_TRANSIENT);
+}
+
+// How the cells of one result column are turned into text.
+struct CellReader {
+  enum Kind { kPlain, kAmount, kFriendly } kind = kPlain;
+  const HEnum* enumeration = nullptr;
+};
+
+CellReader ReaderFor(sqlite3_stmt* statement, int column, bool friendlyEnums) {
+  const char* table = sqlite3_column_table_name(statement, column);
+  const char* origin = sqlite3_column_origin_name(statement, column);
+  if (!table || !origin) return {};
+  const DBSchemaDef* def = DBSchemaDef::ForTable(table);
+  const ColumnDef* columnDef = def ? def->Find(origin) : nullptr;
+  if (!columnDef) return {};
+  if (columnDef->kind == ColumnKind::kAmount) return {CellReader::kAmount};
+  if (friendlyEnums && columnDef->friendlyEnum) {
+    if (const HEnum* enumeration = HEnum::GetEnum(columnDef->friendlyEnum)) {
+      return {CellReader::kFriendly, enumeration};
+    }
+  }
+  return {};
+}
+
+std::string RealText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.15g", value);
+  return text;
+}
+
+std::string ReadCell(sqlite3_stmt* statement, int column, const CellReader& reader) {
+  switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL:
+      return {};
+    case SQLITE_INTEGER: {
+      sqlite3_int64 value = sqlite3_column_int64(statement, column);
+      if (reader.kind == CellReader::kAmount) return FormatMillionths(value);
+      if (reader.kind == CellReader::kFriendly) {
+        std::string friendly = reader.enumeration->GetFriendlyString(static_cast<int32_t>(value));
+        if (!friendly.empty()) return friendly;
+      }
+      return std::to_string(value);
+    }
+    case SQLITE_FLOAT: {
+      double value = sqlite3_column_double(statement, column);
+      if (reader.kind == CellReader::kAmount) return FormatMillionths(std::llround(value));
+      return RealText(value);
+    }
+    default: {
+      const unsigned char* text = sqlite3_column_text(statement, column);
+      return std::string(reinterpret_cast<const char*>(text),
+                         static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+    }
+  }
+}
+
+bool IsBlankTail(const char* tail) {
+  for (; tail && *tail; ++tail) {
+    if (*tail != ' ' && *tail != '\t' && *tail != '\n' && *tail != '\r' && *tail != ';') {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void SqliteBackend::CloseConnection::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+void SqliteBackend::FinalizeStatement::operator()(sqlite3_stmt* statement) const {
+  sqlite3_finalize(statement);
+}
+
+SqliteBackend::~SqliteBackend() {
+  // Statements go before the connection; an open transaction is rolled back
+  // by closing.
+  inserts_.clear();
+}
+
+bool SqliteBackend::Fail(std::string message) {
+  error_ = std::move(message);
+  return false;
+}
+
+bool SqliteBackend::FailFromDb(const std::string& context) {
+  return Fail(context + ": " + (db_ ? sqlite3_errmsg(db_.get()) : "not connected"));
+}
+
+bool SqliteBackend::Exec(const std::string& sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return true;
+  std::string text = message ? message : sqlite3_errmsg(db_.get());
+  sqlite3_free(message);
+  return Fail(sql + ": " + text);
+}
+
+bool SqliteBackend::Prepare(const std::string& sql, Statement& statement) {
+  sqlite3_stmt* raw = nullptr;
+  const char* tail = nullptr;
+  int rc = sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, &tail);
+  statement.reset(raw);
+  if (rc != SQLITE_OK) return FailFromDb(sql);
+  if (!raw) return Fail("empty statement");
+  if (!IsBlankTail(tail)) return Fail("one statement at a time: " + sql);
+  return true;
+}
+
+bool SqliteBackend::Open(const std::string& file, bool& created) {
+  created = false;
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  db_.reset(raw);
+  if (rc != SQLITE_OK) {
+    FailFromDb("cannot open " + file);
+    db_.reset();
+    return false;
+  }
+  sqlite3_extended_result_codes(db_.get(), 1);
+  SetBusyTimeout(kDefaultBusyTimeoutMs);
+  bool ready =
+      Exec("PRAGMA journal_mode = WAL") && Exec("PRAGMA synchronous = FULL") &&
+      Exec("PRAGMA foreign_keys = OFF") &&
+      sqlite3_create_function(db_.get(), "NOW", 0, SQLITE_UTF8, nullptr, NowFunction, nullptr,
+                              nullptr) == SQLITE_OK &&
+      CreateSchema(created) && CheckSchema();
+  if (!ready) {
+    error_ = file + ": " + error_;
+    db_.reset();
+  }
+  return ready;
+}
+
+bool SqliteBackend::CreateSchema(bool& created) {
+  if (!Exec("BEGIN IMMEDIATE")) return false;
+  Statement probe;
+  bool ok = Prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'trans_table'",
+                    probe) &&
+            sqlite3_step(probe.get()) == SQLITE_ROW;
+  created = ok && sqlite3_column_int(probe.get(), 0) == 0;
+  probe.reset();
+  for (const DBSchemaDef& table : DBSchemaDef::All()) {
+    for (const std::string& sql : table.CreateStatements()) ok = ok && Exec(sql);
+  }
+  // A deleted transaction takes its duplicate flag with it.
+  ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS trans_dup_cleanup AFTER DELETE ON "
+                              "trans_table BEGIN DELETE FROM ") +
+                  kTransDupTable + " WHERE trans_id = OLD.trans_id; END");
+  if (ok) return Exec("COMMIT");
+  std::string error = error_;
+  Exec("ROLLBACK");
+  return Fail(error);
+}
+
+// A file made by something else must not be written as if it were ours.
+bool SqliteBackend::CheckSchema() {
+  for (const DBSchemaDef& table : DBSchemaDef::All()) {
+    Statement info;
+    if (!Prepare("PRAGMA table_info(" + table.tableName() + ")", info)) return false;
+    size_t count = 0;
+    while (sqlite3_step(info.get()) == SQLITE_ROW) {
+      const char* name = reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1));
+      if (count >= table.columns().size() || !name ||
+          std::string(name) != table.columns()[count].name) {
+        return Fail(table.tableName() + " does not have the expected columns");
+      }
+      ++count;
+    }
+    if (count != table.columns().size()) {
+      return Fail(table.tableName() + " has " + std::to_string(count) + " columns, expected " +
+                  std::to_string(table.columns().size()));
+    }
+  }
+  return true;
+}
+
+void SqliteBackend::SetBusyTimeout(int milliseconds) {
+  if (db_) sqlite3_busy_timeout(db_.get(), milliseconds);
+}
+
+bool SqliteBackend::Execute(const std::string& statement, bool friendlyEnums,
+                            DBQueryResult& result) {
+  if (!db_) return Fail("not connected");
+  Statement prepared;
+  if (!Prepare(SqlDialect::Rewrite(statement), prepared)) return false;
+  sqlite3_stmt* stmt = prepared.get();
+
+  int columnCount = sqlite3_column_count(stmt);
+  std::vector<std::string> names;
+  std::vector<CellReader> readers;
+  for (int c = 0; c < columnCount; ++c) {
+    const char* name = sqlite3_column_name(stmt, c);
+    names.emplace_back(name ? name : "");
+    readers.push_back(ReaderFor(stmt, c, friendlyEnums));
+  }
+
+  std::vector<DBQueryResult::Row> rows;
+  while (true) {
+    int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_DONE) break;
+    if (rc != SQLITE_ROW) return FailFromDb(statement);
+    DBQueryResult::Row& row = rows.emplace_back();
+    row.reserve(static_cast<size_t>(columnCount));
+    for (int c = 0; c < columnCount; ++c) row.push_back(ReadCell(stmt, c, readers[c]));
+  }
+  result.Assign(std::move(names), std::move(rows));
+  return true;
+}
+
+// Binds each field in its stored form; false (with the reason) when a value
+// cannot take that form.
+bool SqliteBackend::BindFields(sqlite3_stmt* statement, const DBData& data,
+                               const std::vector<const ColumnDef*>& columns,
+                               const DBSchemaDef& table) {
+  int index = 0;
+  std::string date;
+  for (const auto& [name, value] : data) {
+    const ColumnDef& column = *columns[static_cast<size_t>(index)];
+    ++index;
+    auto invalid = [&](const char* what) {
+      return Fail(table.tableName() + "." + name + ": " + what + " '" + value + "'");
+    };
+    int rc = SQLITE_OK;
+    if (value == kNullText) {
+      rc = sqlite3_bind_null(statement, index);
+    } else if (column.kind == ColumnKind::kText) {
+      rc = sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()),
+                             SQLITE_STATIC);
+    } else if (column.kind == ColumnKind::kDate) {
+      StoredForm form = NormaliseDate(value, date);
+      if (form == StoredForm::kInvalid) return invalid("unreadable date");
+      rc = form == StoredForm::kNull
+               ? sqlite3_bind_null(statement, index)
+               : sqlite3_bind_text(statement, index, date.data(), static_cast<int>(date.size()),
+                                   SQLITE_TRANSIENT);
+    } else {
+      int64_t number = 0;
+      StoredForm form = column.kind == ColumnKind::kAmount ? ParseAmount(value, number)
+                                                           : ParseWholeNumber(value, number);
+      if (form == StoredForm::kInvalid) {
+        return invalid(column.kind == ColumnKind::kAmount ? "not an amount" : "not a whole number");
+      }
+      rc = form == StoredForm::kNull ? sqlite3_bind_null(statement, index)
+                                     : sqlite3_bind_int64(statement, index, number);
+    }
+    if (rc != SQLITE_OK) return FailFromDb("bind " + name);
+  }
+  return true;
+}
+
+bool SqliteBackend::StepToDone(sqlite3_stmt* statement) {
+  int rc = sqlite3_step(statement);
+  bool done = rc == SQLITE_DONE || rc == SQLITE_ROW;
+  if (!done) FailFromDb("write");
+  sqlite3_reset(statement);
+  return done;
+}
+
+SqliteBackend::PreparedInsert* SqliteBackend::InsertFor(const DBData& data,
+                                                        const DBSchemaDef& table) {
+  std::vector<PreparedInsert>& cached = inserts_[&table];
+  for (PreparedInsert& insert : cached) {
+    if (insert.names.size() != data.size()) continue;
+    auto name = insert.names.begin();
+    auto field = data.begin();
+    while (field != data.end() && *name == field->first) ++name, ++field;
+    if (field == data.end()) return &insert;
+  }
+
+  PreparedInsert insert;
+  std::string columns;
+  std::string values;
+  for (const auto& [name, value] : data) {
+    const ColumnDef* column = table.Find(name);
+    if (!column) {
+      Fail(table.tableName() + " has no column '" + name + "'");
+      return nullptr;
+    }
+    columns += (insert.names.empty() ? "" : ", ") + name;
+    values += insert.names.empty() ? "?" : ", ?";
+    insert.names.push_back(name);
+    insert.columns.push_back(column);
+  }
+  std::string sql = insert.names.empty()
+                        ? "INSERT INTO " + table.tableName() + " DEFAULT VALUES"
+                        : "INSERT INTO " + table.tableName() + " (" + columns + ") VALUES (" +
+                              values + ")";
+  if (!Prepare(sql, insert.statement)) return nullptr;
+  return &cached.emplace_back(std::move(insert));
+}
+
+bool SqliteBackend::Insert(const DBData& data, const DBSchemaDef& table) {
+  if (!db_) return Fail("not connected");
+  PreparedInsert* insert = InsertFor(data, table);
+  if (!insert) return false;
+  sqlite3_stmt* statement = insert->statement.get();
+  if (!BindFields(statement, data, insert->columns, table)) {
+    sqlite3_reset(statement);
+    return false;
+  }
+  if (!StepToDone(statement)) return false;
+  lastInsertId_ = sqlite3_last_insert_rowid(db_.get());
+  return true;
+}
+
+bool SqliteBackend::Update(const DBData& data, const DBSchemaDef& table,
+                           const std::string& condition) {
+  if (!db_) return Fail("not connected");
+  if (data.size() == 0) return Fail("nothing to update in " + table.tableName());
+  if (condition.find_first_not_of(" \t") == std::string::npos) {
+    return Fail("an update of " + table.tableName() + " needs a condition");
+  }
+  std::vector<const ColumnDef*> columns;
+  std::string sql = "UPDATE " + table.tableName() + " SET ";
+  for (const auto& [name, value] : data) {
+    const ColumnDef* column = table.Find(name);
+    if (!column) return Fail(table.tableName() + " has no column '" + name + "'");
+    sql += (columns.empty() ? "" : ", ") + name + " = ?";
+    columns.push_back(column);
+  }
+  sql += " WHERE " + condition;
+  Statement statement;
+  if (!Prepare(SqlDialect::Rewrite(sql), statement) ||
+      !BindFields(statement.get(), data, columns, table)) {
+    return false;
+  }
+  return StepToDone(statement.get());
+}
+
+bool SqliteBackend::LastInsertId(unsigned long& id) const {
+  if (lastInsertId_ < 0) return false;
+  id = static_cast<unsigned long>(lastInsertId_);
+  return true;
+}
+
+bool SqliteBackend::Begin() {
+  if (!db_) return Fail("not connected");
+  bool ok = depth_ == 0 ? Exec("BEGIN IMMEDIATE")
+                        : Exec("SAVEPOINT vo_level_" + std::to_string(depth_));
+  if (ok) ++depth_;
+  return ok;
+}
+
+bool SqliteBackend::Commit() {
+  if (!db_ || depth_ == 0) return Fail("no transaction to commit");
+  bool ok = depth_ == 1 ? Exec("COMMIT") : Exec("RELEASE vo_level_" + std::to_string(depth_ - 1));
+  if (ok) --depth_;
+  return ok;
+}
+
+bool SqliteBackend::Rollback() {
+  if (!db_ || depth_ == 0) return Fail("no transaction to roll back");
+  if (sqlite3_get_autocommit(db_.get())) {
+    // SQLite already rolled the whole transaction back after an error.
+    depth_ = 0;
+    return true;
+  }
+  bool ok = true;
+  if (depth_ == 1) {
+    ok = Exec("ROLLBACK");
+  } else {
+    std::string savepoint = "vo_level_" + std::to_string(depth_ - 1);
+    ok = Exec("ROLLBACK TO " + savepoint) && Exec("RELEASE " + savepoint);
+  }
+  if (ok) --depth_;
+  return ok;
+}

@@ -1,0 +1,70 @@
+// DbBackend over an SQLite file: WAL journal, a busy timeout so that a second
+// writer waits and then fails cleanly, NOW() registered, the MySQL-like
+// statements rewritten by SqlDialect, inserts prepared once per table and
+// column set and reused with bound values.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ledgerdb/DbBackend.h"
+
+struct ColumnDef;
+struct sqlite3;
+struct sqlite3_stmt;
+
+class SqliteBackend : public DbBackend {
+ public:
+  SqliteBackend() = default;
+  ~SqliteBackend() override;
+
+  bool Open(const std::string& file, bool& created) override;
+  bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) override;
+  bool Insert(const DBData& data, const DBSchemaDef& table) override;
+  bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
+  bool LastInsertId(unsigned long& id) const override;
+
+  bool Begin() override;
+  bool Commit() override;
+  bool Rollback() override;
+  int TransactionDepth() const override { return depth_; }
+
+  void SetBusyTimeout(int milliseconds) override;
+  std::string LastError() const override { return error_; }
+
+ private:
+  struct CloseConnection {
+    void operator()(sqlite3* db) const;
+  };
+  struct FinalizeStatement {
+    void operator()(sqlite3_stmt* statement) const;
+  };
+  using Connection = std::unique_ptr<sqlite3, CloseConnection>;
+  using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+
+  // One reusable insert: the column names it binds, in DBData order.
+  struct PreparedInsert {
+    std::vector<std::string> names;
+    std::vector<const ColumnDef*> columns;
+    Statement statement;
+  };
+
+  bool Fail(std::string message);
+  bool FailFromDb(const std::string& context);
+  bool Exec(const std::string& sql);
+  bool Prepare(const std::string& sql, Statement& statement);
+  bool CreateSchema(bool& created);
+  bool CheckSchema();
+  PreparedInsert* InsertFor(const DBData& data, const DBSchemaDef& table);
+  bool BindFields(sqlite3_stmt* statement, const DBData& data,
+                  const std::vector<const ColumnDef*>& columns, const DBSchemaDef& table);
+  bool StepToDone(sqlite3_stmt* statement);
+
+  Connection db_;  // declared first: destroyed after every statement below
+  std::map<const DBSchemaDef*, std::vector<PreparedInsert>> inserts_;
+  std::string error_;
+  long long lastInsertId_ = -1;
+  int depth_ = 0;
+};

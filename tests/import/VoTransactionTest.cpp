@@ -1,0 +1,106 @@
+#include "import/VoTransaction.h"
+
+#include <gtest/gtest.h>
+
+#include "import/ImportColumns.h"
+#include "LogCapture.h"
+
+namespace {
+
+const std::string kHeader =
+    "Date Transacted,Date Settled,Action,Quantity,Symbol,Description,Price,Commission,Sec. Fee,"
+    "Misc. Fee,Fed. Tax,Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX";
+
+// Entries with a value as index=value, then the number of entries.
+template <class Fields>
+std::string Render(const Fields& fields) {
+  std::string text;
+  for (const auto& [index, value] : fields) {
+    if (!value.empty()) text += std::to_string(index) + "=" + value + " ";
+  }
+  return text + "(" + std::to_string(fields.size()) + ")";
+}
+
+template <class Map>
+std::string Render(const Map& map, const char* kind) {
+  std::string text;
+  for (const auto& [key, fields] : map) text += std::string(kind) + " " + key + ": " + Render(fields) + "\n";
+  return text;
+}
+
+class VoTransactionTest : public testing::Test {
+ protected:
+  // Header first, then the data lines; the maps hold what Decode made.
+  void Decode(const std::vector<std::string>& lines) {
+    ASSERT_TRUE(parser_.MatchesHeader(kHeader));
+    for (const std::string& line : lines) ASSERT_TRUE(parser_.Parse(line));
+    ASSERT_TRUE(parser_.Decode(symbols_, transactions_));
+  }
+
+  LogCapture log_;
+  VoTransaction parser_{"7"};
+  SymbolMap symbols_;
+  TransactionMap transactions_;
+};
+
+TEST_F(VoTransactionTest, HeaderNeedsTheEighteenNamesExactly) {
+  EXPECT_TRUE(parser_.MatchesHeader(kHeader));
+  EXPECT_TRUE(parser_.MatchesHeader(kHeader + ",Extra"));
+  EXPECT_FALSE(parser_.MatchesHeader("date transacted" + kHeader.substr(15)));
+  EXPECT_FALSE(parser_.MatchesHeader(kHeader.substr(0, kHeader.size() - 3)));
+  EXPECT_EQ(parser_.FormatName(), "VO Transaction (1 Transaction/line)");
+}
+
+TEST_F(VoTransactionTest, DecodesSymbolsAndTransactions) {
+  Decode({
+      "1/2/2008,1/5/2008,Buy,100,MSFT",
+      "1/3/2008,1/6/2008,Sell,-100,IBM,\"INTL BUSINESS MACHINES, CORP\",120.5,9.99,0.01,,,,,"
+      "\"(1,234.50)\",Main,T-1,first lot,1",
+      "1/4/2008,1/7/2008,Buy,50,IBM,IBM OTHER DESC,118,9.99,,,,,,\"5,909.99\",Main,T-2,,1",
+      "1/5/2008,1/8/2008,Sell Call to Open,1,MSFT090117C00025000,1 MSFT JAN-09 $25 CALL,1.25,1,,,,"
+      ",,124,Main,T-3,,1",
+      "1/6/2008,1/9/2008,Transmogrify,10,3M,3M CO,1,,,,,,,10,Main,,,",
+  });
+  EXPECT_EQ(Render(symbols_, "symbol"),
+            "symbol 3M: 0=3M 1=3M 3=0 6=1 12=3M CO 15=1 16=1 18=0 21=1 24=USD (10)\n"
+            "symbol IBM: 0=IBM 1=IBM 3=0 6=1 12=INTL BUSINESS MACHINES, CORP 15=1 16=1 18=0 21=1 "
+            "24=USD (10)\n"
+            "symbol MSFT: 0=MSFT 1=MSFT 3=0 6=1 15=1 16=1 18=0 21=1 24=USD (10)\n"
+            "symbol MSFT090117C00025000: 0=MSFT090117C00025000 1=MSFT090117C00025000 3=1 "
+            "4=1/16/2009 23:59:59 5=25 6=100 7=MSFT 12=1 MSFT JAN-09 $25 CALL 13=0 15=1 16=1 18=0 "
+            "21=1 24=USD (14)\n");
+  EXPECT_EQ(Render(transactions_, "transaction"),
+            "transaction 0: 1=0 2=1 3=1 4=100 7=1/2/2008 8=1/5/2008 18=7 21=MSFT (19)\n"
+            "transaction 1: 1=2 2=2 3=1 4=100 5=120.5 6=9.99 7=1/3/2008 8=1/6/2008 10=0.01 13=1234.50 "
+            "14=first lot 15=T-1 18=7 21=IBM 28=1 (19)\n"
+            "transaction 2: 1=0 2=1 3=1 4=50 5=118 6=9.99 7=1/4/2008 8=1/7/2008 13=5909.99 15=T-2 "
+            "18=7 21=IBM 28=1 (19)\n"
+            "transaction 3: 1=9 2=1 3=2 4=1 5=1.25 6=1 7=1/5/2008 8=1/8/2008 13=124 15=T-3 18=7 "
+            "21=MSFT090117C00025000 28=1 (19)\n"
+            "transaction 4: 1=-2147483648 2=-1 3=-1 4=10 5=1 7=1/6/2008 8=1/9/2008 13=10 18=7 21=3M "
+            "(19)\n");
+  EXPECT_EQ(log_.Messages("Error"), "");
+}
+
+TEST_F(VoTransactionTest, ExtraHeaderColumnsWidenTheRecords) {
+  ASSERT_TRUE(parser_.MatchesHeader(kHeader + ",Extra"));
+  // Seventeen columns where nineteen are expected: the two separators that
+  // pad the line land inside the Note's unclosed quote.
+  ASSERT_TRUE(parser_.Parse("1/2/2008,1/2/2008,Buy,1,A,,1,,,,,,,1,,,\"open note,1"));
+  ASSERT_TRUE(parser_.Decode(symbols_, transactions_));
+  EXPECT_EQ(transactions_["0"][TransColumn::kTransNoteUser], "open note,1,,");
+  EXPECT_EQ(transactions_["0"][TransColumn::kTransFx], "");
+}
+
+TEST_F(VoTransactionTest, OptionYearThatIsNoNumberStopsTheDecode) {
+  ASSERT_TRUE(parser_.MatchesHeader(kHeader));
+  ASSERT_TRUE(parser_.Parse("1/5/2008,1/8/2008,Buy Call,1,X,1 MSFT JAN-XX $25 CALL,1,,,,,,,1,,,,"));
+  try {
+    parser_.Decode(symbols_, transactions_);
+    ADD_FAILURE() << "expected the conversion error";
+  } catch (const std::string& error) {
+    EXPECT_EQ(error, "ToInt(\"XX\")");
+  }
+}
+
+}  // namespace

@@ -1,0 +1,241 @@
+#include "ledgerdb/Database.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <filesystem>
+
+#include "ledgerdb/DBData.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DbTransaction.h"
+#include "support/TempDatabase.h"
+
+namespace {
+
+class DatabaseTest : public ::testing::Test {
+ protected:
+  Database* db() { return Database::Instance(); }
+
+  // The rows of a select, one line each, cells joined by "|"; "FAILED" when
+  // the select fails.
+  std::string Rows(const std::string& sql, bool friendly = true) {
+    unsigned long id = 0;
+    if (!db()->Query(id, sql, friendly, friendly, false)) return "FAILED: " + db()->LastError();
+    DBQueryResult result;
+    db()->GetQueryResult(id, result);
+    EXPECT_TRUE(db()->DeleteQuery(id));
+    std::string text;
+    for (const DBQueryResult::Row& row : result) {
+      for (size_t i = 0; i < row.size(); ++i) text += (i ? "|" : "") + row[i];
+      text += "\n";
+    }
+    return text;
+  }
+
+  bool InsertTrans(const std::map<std::string, std::string>& fields) {
+    DBData data("trans_schema");
+    for (const auto& [name, value] : fields) data.SetField(name, value);
+    return db()->insert(data, "trans_table", false);
+  }
+
+  TempDatabase temp_;
+};
+
+TEST_F(DatabaseTest, SchemaHasEveryTableWithItsColumns) {
+  ASSERT_TRUE(temp_.connected()) << db()->LastError();
+  EXPECT_EQ(Rows("SELECT count(*) FROM pragma_table_info('trans_table')"), "30\n");
+  EXPECT_EQ(Rows("SELECT name FROM pragma_table_info('trans_table') WHERE cid IN (0, 13, 29)"),
+            "trans_id\ntrans_total\ntrans_change_date\n");
+  EXPECT_EQ(Rows("SELECT count(*) FROM pragma_table_info('sym_table')"), "28\n");
+  EXPECT_EQ(Rows("SELECT count(*) FROM pragma_table_info('inactive_sym_table')"), "28\n");
+  EXPECT_EQ(Rows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
+            "corp_event_table\nevent_table\ngrp_table\ninactive_sym_table\nport_table\n"
+            "position_table\nsym_table\ntrans_dup_table\ntrans_table\n");
+  EXPECT_EQ(Rows("PRAGMA journal_mode"), "wal\n");
+
+  // A second init while connected keeps the connection; a reopen finds the schema.
+  bool created = true;
+  EXPECT_TRUE(db()->init("vo_db", "", "root", nullptr, 0, created));
+  EXPECT_FALSE(created);
+  Database::Destruct();
+  EXPECT_TRUE(db()->init("vo_db", "", "root", nullptr, 0, created));
+  EXPECT_FALSE(created);
+}
+
+TEST_F(DatabaseTest, ValuesAreStoredInTheirFormsAndReadBackAsText) {
+  ASSERT_TRUE(InsertTrans({{"trans_id", "NULL"},
+                           {"trans_action", "2"},
+                           {"trans_dttrade", "1/16/09 9:30:00"},
+                           {"trans_dtsettle", ""},
+                           {"trans_total", "$1,250.50"},
+                           {"trans_unitprice", "$25.00"},
+                           {"trans_note_user", "NULL"},
+                           {"sym_name", "IBM"}}))
+      << db()->LastError();
+  EXPECT_EQ(Rows("SELECT typeof(trans_total), trans_total + 0, typeof(trans_action), "
+                 "trans_dttrade, typeof(trans_dtsettle), typeof(trans_note_user) FROM trans_table"),
+            "integer|1250500000|integer|2009-01-16 09:30:00|null|null\n");
+  EXPECT_EQ(Rows("SELECT trans_total, trans_unitprice, trans_dtsettle, trans_note_user, sym_name "
+                 "FROM trans_table"),
+            "1250.5|$25.00|||IBM\n");
+
+  // The raw assignment of millionths reads back as the amount.
+  unsigned long id = 0;
+  ASSERT_TRUE(db()->Query(id, "update trans_table set trans_total = 310000000 where trans_id = 1"));
+  db()->DeleteQuery(id);
+  EXPECT_EQ(Rows("SELECT trans_total FROM trans_table"), "310\n");
+}
+
+TEST_F(DatabaseTest, ValuesThatCannotTakeTheirStoredFormFailTheWrite) {
+  const std::pair<const char*, const char*> kBad[] = {
+      {"trans_dttrade", "someday"}, {"trans_dtsettle", "2/30/2009"}, {"trans_total", "12abc"},
+      {"trans_total", "N/A"},       {"trans_action", "Buy"},         {"no_such_column", "1"},
+  };
+  for (const auto& [column, value] : kBad) {
+    EXPECT_FALSE(InsertTrans({{"sym_name", "IBM"}, {column, value}})) << column << "=" << value;
+    EXPECT_NE(db()->LastError().find(column), std::string::npos) << db()->LastError();
+  }
+  EXPECT_FALSE(db()->insert(DBData("sym_schema"), "trans_table", false));
+  EXPECT_FALSE(db()->insert(DBData("trans_schema"), "no_table", false));
+  EXPECT_EQ(Rows("SELECT count(*) FROM trans_table"), "0\n");
+
+  ASSERT_TRUE(InsertTrans({{"sym_name", "IBM"}, {"trans_total", "5"}}));
+  DBData update("trans_schema");
+  update.SetField("trans_total", "five");
+  EXPECT_FALSE(db()->modify(update, "trans_table", "trans_id = 1"));
+  update.SetField("trans_total", "6");
+  EXPECT_FALSE(db()->modify(update, "trans_table", " "));  // never every row by accident
+  EXPECT_EQ(Rows("SELECT trans_total FROM trans_table"), "5\n");
+  EXPECT_TRUE(db()->modify(update, "trans_table", "trans_id = 1"));
+  EXPECT_EQ(Rows("SELECT trans_total FROM trans_table"), "6\n");
+}
+
+TEST_F(DatabaseTest, EnumerationCellsFollowTheQueryFlags) {
+  ASSERT_TRUE(InsertTrans({{"trans_action", "2"}, {"trans_pos", "2"}, {"sym_name", "IBM"}}));
+  ASSERT_TRUE(InsertTrans({{"trans_action", "999"}, {"trans_pos", "1"}, {"sym_name", "IBM"}}));
+  DBData symbol("sym_schema");
+  symbol.SetField("sym_name", "IBM");
+  symbol.SetField("sym_type", 1);
+  ASSERT_TRUE(db()->insert(symbol, "sym_table", false));
+
+  const std::string sql =
+      "SELECT a.trans_action, a.trans_pos, b.sym_type FROM trans_table a, sym_table b "
+      "WHERE a.sym_name = b.sym_name ORDER BY a.trans_id";
+  EXPECT_EQ(Rows(sql, true), "Sell|2|Call Option (Equity)\n999|1|Call Option (Equity)\n");
+  EXPECT_EQ(Rows(sql, false), "2|2|1\n999|1|1\n");
+  unsigned long id = 0;
+  ASSERT_TRUE(db()->Query(id, sql));  // the two-argument form reads friendly strings
+  DBQueryResult result;
+  ASSERT_TRUE(db()->GetQueryResult(id, result));
+  ASSERT_TRUE(db()->DeleteQuery(id));
+  EXPECT_FALSE(db()->DeleteQuery(id));
+  ASSERT_EQ(result.size(), 2u);
+  EXPECT_EQ(result[0][0], "Sell");
+  EXPECT_EQ(result.getFields()[2], "sym_type");
+}
+
+TEST_F(DatabaseTest, InsertReportsItsIdAndStatementsRunOneAtATime) {
+  unsigned long id = 0;
+  ASSERT_TRUE(InsertTrans({{"trans_id", "NULL"}, {"sym_name", "A"}}));
+  ASSERT_TRUE(InsertTrans({{"trans_id", "NULL"}, {"sym_name", "B"}}));
+  ASSERT_TRUE(db()->GetLastID(id));
+  EXPECT_EQ(id, 2u);
+
+  EXPECT_EQ(Rows("SELECT count(*) FROM trans_table; DELETE FROM trans_table").substr(0, 6),
+            "FAILED");
+  EXPECT_EQ(Rows("SELECT nothing FROM trans_table").substr(0, 6), "FAILED");
+  EXPECT_EQ(Rows("SELECT count(*) FROM trans_table"), "2\n");
+}
+
+TEST_F(DatabaseTest, TransactionsCommitRollBackAndNest) {
+  {
+    DbTransaction transaction;
+    ASSERT_TRUE(transaction.active());
+    ASSERT_TRUE(InsertTrans({{"sym_name", "LOST"}}));
+  }  // no commit: rolled back
+  {
+    DbTransaction outer;
+    ASSERT_TRUE(InsertTrans({{"sym_name", "KEPT"}}));
+    {
+      DbTransaction inner;
+      ASSERT_TRUE(inner.active());
+      ASSERT_TRUE(InsertTrans({{"sym_name", "INNER"}}));
+    }
+    EXPECT_TRUE(outer.Commit());
+    EXPECT_FALSE(outer.Commit());
+  }
+  EXPECT_EQ(Rows("SELECT sym_name FROM trans_table"), "KEPT\n");
+  EXPECT_FALSE(db()->CommitTransaction());
+  EXPECT_FALSE(db()->RollbackTransaction());
+}
+
+TEST_F(DatabaseTest, SecondWriterWaitsThenFailsCleanly) {
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(temp_.file().c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  db()->SetBusyTimeout(100);
+  {
+    DbTransaction transaction;
+    EXPECT_FALSE(transaction.active());
+    EXPECT_FALSE(transaction.Commit());
+  }
+  EXPECT_FALSE(InsertTrans({{"sym_name", "A"}}));
+  EXPECT_NE(db()->LastError().find("locked"), std::string::npos) << db()->LastError();
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+
+  DbTransaction transaction;
+  EXPECT_TRUE(transaction.active());
+  EXPECT_TRUE(InsertTrans({{"sym_name", "A"}}));
+  EXPECT_TRUE(transaction.Commit());
+}
+
+TEST_F(DatabaseTest, NowIsLocalStandardTimeInTheStoredForm) {
+  auto localText = [] {
+    std::time_t now = std::time(nullptr) - timezone;  // seconds west of UTC, no daylight saving
+    std::tm parts{};
+    gmtime_r(&now, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &parts);
+    return std::string(text) + "\n";
+  };
+  tzset();
+  std::string before = localText();
+  std::string now = Rows("SELECT NOW()");
+  std::string after = localText();
+  EXPECT_LE(before, now);
+  EXPECT_LE(now, after);
+}
+
+TEST_F(DatabaseTest, OpensTheNamedFileAndRefusesForeignOnes) {
+  TempDir dir;
+  Database::Destruct();
+  bool created = false;
+  setenv("VO_DB", dir.Write("not-a-db", "plain text, not a database").c_str(), 1);
+  EXPECT_FALSE(db()->init("vo_db", "", "root", nullptr, 0, created));
+  EXPECT_FALSE(db()->IsConnected());
+
+  std::string foreign = dir.path() + "foreign.sqlite3";
+  sqlite3* raw = nullptr;
+  sqlite3_open(foreign.c_str(), &raw);
+  sqlite3_exec(raw, "CREATE TABLE trans_table (trans_id INTEGER PRIMARY KEY, x)", nullptr, nullptr,
+               nullptr);
+  sqlite3_close(raw);
+  setenv("VO_DB", foreign.c_str(), 1);
+  EXPECT_FALSE(db()->init("vo_db", "", "root", nullptr, 0, created));
+  EXPECT_NE(db()->LastError().find("trans_table"), std::string::npos) << db()->LastError();
+
+  // Without VO_DB the file is vo_db.sqlite3 in the current folder.
+  unsetenv("VO_DB");
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  EXPECT_TRUE(db()->init("vo_db", "", "root", nullptr, 0, created));
+  EXPECT_TRUE(created);
+  Database::Destruct();
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() + "vo_db.sqlite3"));
+}
+
+}  // namespace
