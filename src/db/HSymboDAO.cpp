@@ -1,30 +1,189 @@
 #include "db/HSymboDAO.h"
 
-#include "ledgerdb/Database.h"
+#include <cstdlib>
 
-// Placeholder: replaced with the symbol statements.
+#include "ledgerdb/DBData.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/Database.h"
+#include "platform/DebugOutput.h"
+
 const std::string kTransTable = "trans_table";
 const std::string kSymTable = "sym_table";
 const std::string kInactiveSymTable = "inactive_sym_table";
 
+namespace {
+
+const char* const kColumnNames[] = {
+    "sym_name",     "sym_research",  "sym_cusid",       "sym_type",          "sym_exp_date",
+    "sym_strike",   "sym_cont_size", "sym_under",       "sym_cur_price",     "sym_high_52",
+    "sym_low_52",   "sym_fee",       "sym_desc",        "sym_leap",          "sym_token",
+    "sym_lot_size", "sym_multiplier", "sym_contract",   "sym_verified",      "cur_name",
+    "exch_name",    "sym_cur_conv_rate", "sym_source",  "sym_show_roi",      "cur_name2",
+    "sym_vo_sym",   "sm_record_id",  "sym_last_update",
+};
+constexpr int kColumnCount = static_cast<int>(sizeof kColumnNames / sizeof kColumnNames[0]);
+
+// The tables whose sym_name follows a symbol's rename, in renaming order.
+const char* const kRenamedTables[] = {"trans_table", "position_table", "corp_event_table",
+                                      "port_table"};
+
+constexpr int kSecurityTypeCall = 1;
+constexpr int kSecurityTypePut = 2;
+constexpr int kSecurityTypeCallIndexOption = 3;
+constexpr int kSecurityTypePutIndexOption = 4;
+
+// A name as an SQL text literal: quotes doubled, so that a name such as
+// O'NEIL neither breaks nor alters the statement it is put in.
+std::string Quoted(const std::string& name) {
+  std::string literal = "'";
+  for (char c : name) literal += c == '\'' ? std::string("''") : std::string(1, c);
+  return literal + "'";
+}
+
+std::string FieldText(const SymbolFields& fields, int index) {
+  auto it = fields.find(index);
+  return it == fields.end() ? std::string() : it->second;
+}
+
+DBData ToData(const std::string& schema, const SymbolFields& fields) {
+  DBData data(schema);
+  for (const auto& [index, text] : fields) data.SetField(HSymboDAO::GetColumnName(index), text);
+  return data;
+}
+
+}  // namespace
+
 HSymboDAO::HSymboDAO() : db_(Database::Instance()) {}
-bool HSymboDAO::init() { return false; }
-std::string HSymboDAO::GetColumnName(int) { return ""; }
-bool HSymboDAO::GetSymbolNames(std::set<std::string>&) { return false; }
-bool HSymboDAO::InsertSymbol(const SymbolFields&) { return false; }
-bool HSymboDAO::SaveSymbol(const std::string&, SymbolFields) { return false; }
-bool HSymboDAO::SaveInactiveSymbol(const SymbolFields&) { return false; }
-bool HSymboDAO::CopyUnmatchedToInactive(const std::string&) { return false; }
-bool HSymboDAO::DeleteUnmatched(const std::string&) { return false; }
-bool HSymboDAO::GetSymbolMap(const std::string&, std::map<std::string, std::string>&) { return false; }
-bool HSymboDAO::RenameInTables() { return false; }
-bool HSymboDAO::SelectSymbolsWithTransCount(DBQueryResult&, const std::string&) { return false; }
-std::string HSymboDAO::SelectStatement(const std::string&, const std::string&, const std::string&) {
-  return "";
+
+bool HSymboDAO::init() {
+  bool created = false;
+  return db_->init("vo_db", "", "root", nullptr, 0, created);
 }
-std::string HSymboDAO::JoinClause(const std::string&, const std::string&, const std::string&,
-                                  const std::string&, const std::string&) {
-  return "";
+
+std::string HSymboDAO::GetColumnName(int index) {
+  if (index < 0 || index >= kColumnCount) {
+    DebugOutput("Invalid column index passed in HSymboDAO::GetColumnName()");
+    return "";
+  }
+  return kColumnNames[index];
 }
-std::string HSymboDAO::InList(const std::set<std::string>&) { return ""; }
-std::string HSymboDAO::ResearchSymbolFor(const std::string& symbol, int) { return symbol; }
+
+bool HSymboDAO::Run(const std::string& statement) {
+  unsigned long queryId = 0;
+  if (!db_->Query(queryId, statement)) return false;
+  db_->DeleteQuery(queryId);
+  return true;
+}
+
+bool HSymboDAO::Select(const std::string& statement, DBQueryResult& result) {
+  unsigned long queryId = 0;
+  if (!db_->Query(queryId, statement)) return false;
+  db_->GetQueryResult(queryId, result);
+  db_->DeleteQuery(queryId);
+  return true;
+}
+
+bool HSymboDAO::GetSymbolNames(std::set<std::string>& names) {
+  DBQueryResult result;
+  if (!Select("SELECT sym_name FROM sym_table ", result)) return false;
+  for (const DBQueryResult::Row& row : result) names.insert(row.empty() ? "" : row[0]);
+  return true;
+}
+
+bool HSymboDAO::InsertSymbol(const SymbolFields& fields) {
+  return db_->insert(ToData("sym_schema", fields), kSymTable, false);
+}
+
+bool HSymboDAO::SaveSymbol(const std::string& name, SymbolFields fields) {
+  if (name.empty() && FieldText(fields, 1).empty()) {
+    int type = std::atoi(FieldText(fields, 3).c_str());
+    fields[1] = ResearchSymbolFor(FieldText(fields, 0), type);
+  }
+  DBData data = ToData("sym_schema", fields);
+  if (!name.empty()) return db_->modify(data, kSymTable, "sym_name = " + Quoted(name));
+  return db_->insert(data, kSymTable, false);
+}
+
+bool HSymboDAO::SaveInactiveSymbol(const SymbolFields& fields) {
+  std::string name = FieldText(fields, 0);
+  if (name.empty()) return false;
+  return db_->modify(ToData("inactive_sym_schema", fields), kInactiveSymTable,
+                     "sym_name = " + Quoted(name));
+}
+
+bool HSymboDAO::CopyUnmatchedToInactive(const std::string& condition) {
+  std::string statement = "REPLACE INTO inactive_sym_table SELECT * FROM sym_table";
+  if (!condition.empty()) statement += " WHERE sym_vo_sym IS NULL AND " + condition;
+  return Run(statement);
+}
+
+bool HSymboDAO::DeleteUnmatched(const std::string& condition) {
+  std::string statement = "DELETE FROM sym_table WHERE sym_vo_sym IS NULL";
+  if (!condition.empty()) statement += " AND " + condition;
+  return Run(statement);
+}
+
+bool HSymboDAO::GetSymbolMap(const std::string& table, std::map<std::string, std::string>& map) {
+  DBQueryResult result;
+  if (!Select("SELECT sym_name, sym_vo_sym FROM " + table + " ", result)) return false;
+  for (const DBQueryResult::Row& row : result) {
+    if (row.size() >= 2) map[row[0]] = row[1];
+  }
+  return true;
+}
+
+bool HSymboDAO::RenameInTables() {
+  bool allRenamed = true;
+  for (const char* table : kRenamedTables) {
+    // An inactive symbol without a canonical one renames nothing: sym_name
+    // never becomes NULL or empty.
+    allRenamed &= Run(std::string("UPDATE ") + table +
+                      " voTable, inactive_sym_table symTable SET voTable.sym_name = "
+                      "symTable.sym_vo_sym WHERE voTable.sym_name = symTable.sym_name" +
+                      " AND symTable.sym_vo_sym IS NOT NULL AND symTable.sym_vo_sym <> ''");
+  }
+  return allRenamed;
+}
+
+bool HSymboDAO::SelectSymbolsWithTransCount(DBQueryResult& result, const std::string& accountId) {
+  std::string where = accountId.empty() ? "" : "WHERE  trans_table.acct_id  = " + accountId;
+  std::string source = JoinClause("LEFT OUTER JOIN", kSymTable, kTransTable, "sym_name", where);
+  return Select(
+      SelectStatement(source, "sym_table.*, COUNT(trans_table.trans_id ) 'count_trans_table' ", ""),
+      result);
+}
+
+std::string HSymboDAO::SelectStatement(const std::string& source, const std::string& selectList,
+                                       const std::string& tail) {
+  return "SELECT " + selectList + " FROM " + source + " " + tail;
+}
+
+std::string HSymboDAO::JoinClause(const std::string& joinKind, const std::string& left,
+                                  const std::string& right, const std::string& column,
+                                  const std::string& whereText) {
+  return left + " " + joinKind + " " + right + " ON " + left + "." + column + " = " + right + "." +
+         column + " " + whereText + " GROUP BY " + column;
+}
+
+std::string HSymboDAO::InList(const std::set<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + Quoted(name);
+  return " IN (" + list + ")";
+}
+
+std::string HSymboDAO::ResearchSymbolFor(const std::string& symbol, int securityType) {
+  std::string research;
+  for (char c : symbol) {
+    if (c != ',' && c != '/' && c != '.') research += c;
+  }
+  switch (securityType) {
+    case kSecurityTypeCall:
+    case kSecurityTypePut:
+      return research + ".X";
+    case kSecurityTypeCallIndexOption:
+    case kSecurityTypePutIndexOption:
+      return "^" + research;
+    default:
+      return research;
+  }
+}

@@ -1,6 +1,7 @@
 // Every statement the library sends about sym_table and inactive_sym_table,
 // plus the renames of a symbol across the tables that refer to it. Holds the
-// process-wide Database; owns nothing.
+// process-wide Database; owns nothing. Symbol names put into conditions and
+// lists have their single quotes doubled, so a name such as O'NEIL is safe.
 #pragma once
 
 #include <map>
@@ -30,6 +31,9 @@ class HSymboDAO {
   bool CopyUnmatchedToInactive(const std::string& condition);
   bool DeleteUnmatched(const std::string& condition);
   bool GetSymbolMap(const std::string& table, std::map<std::string, std::string>& map);
+  // Renames in trans_table, position_table, corp_event_table and port_table
+  // every sym_name of an inactive symbol that has a canonical one. Runs all
+  // four; true only when all four succeeded.
   bool RenameInTables();
   bool SelectSymbolsWithTransCount(DBQueryResult& result, const std::string& accountId);
 
@@ -48,5 +52,9 @@ class HSymboDAO {
   static std::string ResearchSymbolFor(const std::string& symbol, int securityType);
 
  private:
+  // Runs a statement / a select whose rows go into `result`.
+  bool Run(const std::string& statement);
+  bool Select(const std::string& statement, DBQueryResult& result);
+
   Database* db_;
 };

@@ -1,14 +1,122 @@
 #include "db/HTransDAO.h"
 
-#include "ledgerdb/Database.h"
+#include <mutex>
 
-// Placeholder: replaced with the transaction statements.
+#include "db/TransRecord.h"
+#include "ledgerdb/DBData.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/Database.h"
+#include "platform/DebugOutput.h"
+#include "values/DateTime.h"
+
+namespace {
+
+constexpr char kTable[] = "trans_table";
+constexpr char kSchema[] = "trans_schema";
+
+const char* const kColumnNames[] = {
+    "trans_id",        "trans_action",     "trans_pos",      "trans_type",      "trans_qty",
+    "trans_unitprice", "trans_commission", "trans_dttrade",  "trans_dtsettle",  "trans_dtjrnl",
+    "trans_sec_fee",   "trans_misc_fee",   "trans_fed_tax",  "trans_total",     "trans_note_user",
+    "trans_note_id",   "trans_recon",      "trans_baseadj",  "acct_id",         "lock_id",
+    "undo_id",         "sym_name",         "sym_dup",        "trans_ref_id",    "trans_trade_num",
+    "trans_lot_num",   "trans_jrnl_in",    "trans_exassadj", "trans_fx",        "trans_change_date",
+};
+constexpr int kColumnCount = static_cast<int>(sizeof kColumnNames / sizeof kColumnNames[0]);
+
+// The fields of a record that InsertRecord writes, in its order; the record's
+// own trans_recon (16), sym_dup (22), trans_ref_id (23) and change date (29)
+// are left out.
+const int kInsertRecordOrder[] = {1,  2,  3,  4,  5,  6,  7,  8,  10, 11, 12, 13, 14,
+                                  15, 17, 18, 19, 20, 21, 24, 25, 26, 27, 9,  28};
+
+// Serialises every trade-time update of the library.
+std::mutex tradeTimeLock;
+
+}  // namespace
+
 HTransDAO::HTransDAO() : db_(Database::Instance()) {}
-std::string HTransDAO::GetTransTableName(int) { return ""; }
-bool HTransDAO::InsertFields(const TransactionFields&) { return false; }
-bool HTransDAO::InsertRecord(TransRecord&) { return false; }
-bool HTransDAO::UpdateTradeTime(const DBData&) { return false; }
-bool HTransDAO::UpdateWhere(const std::string&, const std::string&) { return false; }
-bool HTransDAO::SelectForSmartTime(DBQueryResult&, const std::vector<std::string>&) { return false; }
-bool HTransDAO::SelectExpired(const std::map<std::string, std::string>&, DBQueryResult&) { return false; }
-bool HTransDAO::SelectForRecalc(DBQueryResult&) { return false; }
+
+std::string HTransDAO::GetTransTableName(int index) {
+  if (index < 0 || index >= kColumnCount) {
+    DebugOutput("Invalid column index passed in HTransDAO::GetTransTableName()");
+    return "";
+  }
+  return kColumnNames[index];
+}
+
+bool HTransDAO::InsertFields(const TransactionFields& fields) {
+  DBData data(kSchema);
+  for (const auto& [index, text] : fields) data.SetField(GetTransTableName(index), text);
+  return db_->insert(data, kTable, false);
+}
+
+bool HTransDAO::InsertRecord(TransRecord& record) {
+  DBData data(kSchema);
+  data.SetField("trans_id", "NULL");
+  for (int index : kInsertRecordOrder) data.SetField(GetTransTableName(index), record.GetField(index));
+  data.SetField("trans_change_date", DateTime::Now().ToDisplayText());
+  if (!db_->insert(data, kTable, false)) return false;
+  unsigned long id = 0;
+  db_->GetLastID(id);
+  record.SetField(0, id);
+  return true;
+}
+
+bool HTransDAO::UpdateTradeTime(const DBData& given) {
+  std::lock_guard<std::mutex> lock(tradeTimeLock);
+  DBData data(kSchema);
+  std::string time = DateTime(given.GetField("trans_dttrade")).ToPackedText();
+  data.SetField("trans_dttrade", time);
+  data.SetField("trans_dtsettle", time);
+  std::string note = given.GetField("trans_note_user");
+  if (!note.empty()) data.SetField("trans_note_user", note);
+  return db_->modify(data, kTable, "trans_id = " + given.GetField("trans_id"));
+}
+
+bool HTransDAO::UpdateWhere(const std::string& assignments, const std::string& condition) {
+  unsigned long queryId = 0;
+  bool ok = db_->Query(queryId, "update trans_table set " + assignments + " where " + condition);
+  if (ok) db_->DeleteQuery(queryId);
+  return ok;
+}
+
+bool HTransDAO::Select(const std::string& statement, bool friendly, DBQueryResult& result) {
+  unsigned long queryId = 0;
+  if (!db_->Query(queryId, statement, friendly, friendly, false)) return false;
+  db_->GetQueryResult(queryId, result);
+  db_->DeleteQuery(queryId);
+  return true;
+}
+
+bool HTransDAO::SelectForSmartTime(DBQueryResult& result, const std::vector<std::string>& ids) {
+  std::string list;
+  for (const std::string& id : ids) list += (list.empty() ? "" : ", ") + id;
+  return Select(std::string("select t.trans_id, t.trans_dttrade, t.sym_name, t.trans_action, "
+                            "t.trans_pos, ") +
+                    "t.acct_id from trans_table t " + "where t.trans_id IN ( " + list +
+                    " ) ORDER BY t.acct_id, t.sym_name, t.trans_dttrade",
+                true, result);
+}
+
+bool HTransDAO::SelectExpired(const std::map<std::string, std::string>& idToQuantity,
+                              DBQueryResult& result) {
+  std::string list;
+  for (const auto& entry : idToQuantity) list += (list.empty() ? "" : ", ") + entry.first;
+  return Select(std::string("SELECT  a.*, b.sym_exp_date, b.sym_type ") +
+                    "FROM  trans_table a, sym_table b " +
+                    "WHERE a.sym_name = b.sym_name AND b.sym_exp_date < NOW() " +
+                    "AND a.trans_id IN (" + list + ")",
+                false, result);
+}
+
+bool HTransDAO::SelectForRecalc(DBQueryResult& result) {
+  return Select(std::string("select a.trans_id, a.trans_dttrade, a.sym_name, a.trans_action, "
+                            "a.trans_qty, ") +
+                    "a.trans_unitprice, a.trans_commission, " +
+                    "a.trans_sec_fee, a.trans_misc_fee, a.trans_fed_tax, " +
+                    "a.trans_exassadj, a.trans_baseadj, a.trans_fx, a.trans_total, a.lock_id " +
+                    "from trans_table a" + " where a.trans_type <> " + "0" +
+                    " and a.trans_dup <> 1 " + " order by sym_name",
+                false, result);
+}

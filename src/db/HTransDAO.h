@@ -1,5 +1,7 @@
 // Every statement the library sends about trans_table. Holds the process-wide
-// Database; owns nothing.
+// Database; owns nothing. Every select leaves `result` as it was when the
+// query fails. A transaction is a duplicate when its id is in trans_dup_table;
+// the recalculation select leaves duplicates out.
 #pragma once
 
 #include <map>
@@ -23,7 +25,9 @@ class HTransDAO {
   bool InsertFields(const TransactionFields& fields);
   // On success field 0 of the record holds the new id.
   bool InsertRecord(TransRecord& record);
-  // Data carries trans_id, trans_dttrade and trans_note_user.
+  // Data carries trans_id, trans_dttrade and trans_note_user; the trade time
+  // goes into trans_dttrade and trans_dtsettle, an empty note leaves the
+  // stored one. Serialised on the library's trade-time lock.
   bool UpdateTradeTime(const DBData& data);
   bool UpdateWhere(const std::string& assignments, const std::string& condition);
 
@@ -32,5 +36,8 @@ class HTransDAO {
   bool SelectForRecalc(DBQueryResult& result);
 
  private:
+  // Runs a select and copies its rows into `result`.
+  bool Select(const std::string& statement, bool friendlyEnums, DBQueryResult& result);
+
   Database* db_;
 };

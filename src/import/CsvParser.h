@@ -58,14 +58,14 @@ class CsvParser {
   std::string header_;
 
  private:
-  // Records are kept back to back in one buffer rather than as millions of
-  // small strings: a record is its first column's index into columnLengths_
-  // and the offset of its text in recordText_.
-  struct RecordStart {
-    size_t text;
-    size_t column;
+  // Records are kept back to back in large blocks rather than as millions of
+  // small strings: each column as its length (7 bits a byte, high bit set
+  // when more bytes follow) and its text.
+  struct RecordRef {
+    uint32_t block;
+    uint32_t offset;
+    uint32_t columns;
   };
-  std::string recordText_;
-  std::vector<uint32_t> columnLengths_;
-  std::vector<RecordStart> records_;
+  std::vector<std::string> blocks_;
+  std::vector<RecordRef> records_;
 };

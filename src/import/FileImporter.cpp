@@ -1,17 +1,197 @@
+// One import, in this order:
+//   1. connect to the database and open the file;
+//   2. MatchParser: find a known header among the first 25 lines;
+//   3. ParseAll: hand every further line to that format's parser;
+//   4. DecodeAndStore: decode the records into symbols and transactions, then
+//      in one database transaction insert the symbols sym_table lacks and
+//      every transaction.
 #include "import/FileImporter.h"
 
-#include "services/RunLog.h"
+#include <set>
+#include <utility>
 
-// Placeholder until the import pipeline is built: no format is known yet.
-FileImporter::FileImporter(const std::string& accountId) : accountId_(accountId) {
-  RunLog::Instance("", "");
+#include "db/HSymboDAO.h"
+#include "db/HTransDAO.h"
+#include "import/CsvParser.h"
+#include "import/KnownParsers.h"
+#include "ledgerdb/Database.h"
+#include "ledgerdb/DbTransaction.h"
+#include "services/RunLog.h"
+#include "values/DecimalText.h"
+
+namespace {
+
+constexpr unsigned kHeaderSearchLines = 25;
+constexpr size_t kHeaderShownChars = 40;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+std::string Count(size_t n) { return ToText(static_cast<unsigned long>(n)); }
+
+}  // namespace
+
+FileImporter::FileImporter(const std::string& accountId)
+    : FileImporter(MakeKnownParsers(accountId)) {}
+
+FileImporter::FileImporter(std::vector<std::unique_ptr<CsvParser>> parsers)
+    : log_(RunLog::Instance("", "")), parsers_(std::move(parsers)) {}
+
+FileImporter::~FileImporter() {
+  parsers_.clear();
+  RunLog::Destroy();
 }
 
-FileImporter::~FileImporter() { RunLog::Destroy(); }
+bool FileImporter::Import(const std::string& filePath) {
+  HSymboDAO symbolDao;
+  if (!symbolDao.init()) {
+    log_->Fatal("Failed voDao.init in VoServices::ImportPensonTrans2008.");
+    return false;
+  }
+  if (!OpenInput(filePath)) {
+    log_->Fatal("Failed in FileImporter - Unable to open " + filePath);
+    return false;
+  }
+  bool imported = false;
+  if (CsvParser* parser = MatchParser()) {
+    ParseAll(*parser);
+    imported = DecodeAndStore(*parser, symbolDao);
+  }
+  input_.close();
+  return imported;
+}
 
-bool FileImporter::Import(const std::string&) {
-  RunLog::Instance("", "")->Fatal("Unable to match a parser for given file.", -1);
+bool FileImporter::CanImport(const std::string& filePath) {
+  if (!OpenInput(filePath)) {
+    log_->Fatal("Failed in FileImporter - Unable to open " + filePath);
+    return false;
+  }
+  bool known = MatchParser() != nullptr;
+  input_.close();
+  return known;
+}
+
+bool FileImporter::OpenInput(const std::string& filePath) {
+  input_.close();
+  input_.clear();
+  input_.open(filePath);
+  if (!input_.is_open()) return false;
+  // A UTF-8 byte-order mark is not part of the first line.
+  char start[3];
+  if (!input_.read(start, 3) || std::string(start, 3) != kByteOrderMark) {
+    input_.clear();
+    input_.seekg(0);
+  }
+  return true;
+}
+
+bool FileImporter::ReadLine(std::string& line) {
+  while (std::getline(input_, line)) {
+    ++lineCounter_;
+    // A CRLF file reads like an LF one.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+
+    size_t first = line.find_first_not_of(' ');
+    if (first == std::string::npos) return true;
+    size_t last = line.find_last_not_of(' ');
+    if (last > first && line[first] == '"' && line[last] == '"' && line[last - 1] != '"') {
+      line.erase(last);
+      line.erase(0, first + 1);
+    }
+    if (!line.empty()) return true;
+  }
   return false;
 }
 
-bool FileImporter::CanImport(const std::string&) { return false; }
+CsvParser* FileImporter::MatchParser() {
+  lineCounter_ = 0;
+  std::string line;
+  while (ReadLine(line)) {
+    size_t misspelt = line.find("Commision");
+    if (misspelt != std::string::npos) line.replace(misspelt, 9, "Commission");
+    for (const std::unique_ptr<CsvParser>& parser : parsers_) {
+      if (!parser->MatchesHeader(line)) continue;
+      log_->Info("Header: " + line.substr(0, kHeaderShownChars) + "...");
+      log_->EndLine();
+      return parser.get();
+    }
+    if (lineCounter_ >= kHeaderSearchLines) break;
+  }
+  log_->Fatal("Unable to match a parser for given file.");
+  return nullptr;
+}
+
+unsigned FileImporter::ParseAll(CsvParser& parser) {
+  log_->Info("Parsing...");
+  log_->Info("Format Name: " + parser.FormatName());
+  unsigned accepted = 0;
+  std::string line;
+  while (ReadLine(line)) {
+    if (parser.Parse(line)) {
+      ++accepted;
+    } else {
+      log_->Error("Failed to parse line " + ToText(lineCounter_) + ": " + line);
+    }
+  }
+  log_->Info(ToText(accepted) + " records parsed.\n");
+  return accepted;
+}
+
+bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
+  SymbolMap symbols;
+  TransactionMap transactions;
+  log_->Info("Decoding....");
+  bool decoded = parser.Decode(symbols, transactions);
+  parser.ReleaseRecords();
+  log_->Info(Count(symbols.size()) + " unique symbols and " + Count(transactions.size()) +
+             " unique transactions decoded.\n");
+  if (!decoded) return false;
+
+  // All or nothing: an import that stops half way leaves the database as it was.
+  DbTransaction writes(Database::Instance());
+  if (!writes.active()) {
+    log_->Fatal("Unable to access VO DB.");
+    return false;
+  }
+  if (!WriteSymbols(symbols, symbolDao) || !WriteTransactions(transactions)) return false;
+  if (!writes.Commit()) {
+    log_->Fatal("Failed to commit the import to VO DB: " + Database::Instance()->LastError());
+    return false;
+  }
+  return true;
+}
+
+bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao) {
+  std::set<std::string> known;
+  if (!symbolDao.GetSymbolNames(known)) {
+    log_->Fatal("Unable to access VO DB.");
+    return false;
+  }
+  log_->Info("Writing symbols to DB...");
+  size_t inserted = 0;
+  for (const auto& [name, fields] : symbols) {
+    if (known.contains(name)) continue;
+    if (symbolDao.InsertSymbol(fields)) {
+      ++inserted;
+    } else {
+      log_->Error("Failed to insert (NOT duplicate) into DB: " + name);
+    }
+  }
+  log_->Info(Count(inserted) + " of " + Count(symbols.size()) + " symbols inserted into DB.\n");
+  return true;
+}
+
+bool FileImporter::WriteTransactions(const TransactionMap& transactions) {
+  HTransDAO transDao;
+  log_->Info("Writing transactions to DB...");
+  size_t inserted = 0;
+  for (const auto& [key, fields] : transactions) {
+    if (transDao.InsertFields(fields)) {
+      ++inserted;
+    } else {
+      log_->Error("Failed to insert into DB: " + key);
+    }
+  }
+  log_->Info(Count(inserted) + " of " + Count(transactions.size()) +
+             " transactions inserted into DB.\n");
+  return true;
+}

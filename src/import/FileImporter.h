@@ -1,19 +1,59 @@
 // Runs one import of one file for one account: finds the format whose header
 // the file carries, parses the rest of the file, decodes it and writes the new
-// symbols and every transaction. Reports only through the run log. Lives for
-// one call of ImportFile or CanImportFile.
+// symbols and every transaction, all in one database transaction. Reports only
+// through the run log that its caller opened, and closes that log when it goes.
+// Lives for one call of ImportFile or CanImportFile.
 #pragma once
 
+#include <fstream>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "import/ImportMaps.h"
+
+class CsvParser;
+class HSymboDAO;
+class RunLog;
 
 class FileImporter {
  public:
+  // With one parser of every known format for the account.
   explicit FileImporter(const std::string& accountId);
+  // With the given parsers instead, tried in their order (tests use it).
+  explicit FileImporter(std::vector<std::unique_ptr<CsvParser>> parsers);
+  // Destroys the parsers, then closes and discards the run log.
   ~FileImporter();
+  FileImporter(const FileImporter&) = delete;
+  FileImporter& operator=(const FileImporter&) = delete;
 
+  // The whole import. False when the database or the file cannot be opened,
+  // no known header is found, decoding fails or the symbols cannot be read;
+  // refused lines and failed inserts are logged and do not make it false.
+  // A number that a parser cannot convert throws the std::string conversion
+  // error through it; the database is then left as it was.
   bool Import(const std::string& filePath);
+  // Whether the file opens and one of its first 25 lines is a known header.
   bool CanImport(const std::string& filePath);
 
  private:
-  std::string accountId_;
+  bool OpenInput(const std::string& filePath);
+  // The next non-empty line, without its line end and without quotes that
+  // enclose the whole line. False at the end of the file.
+  bool ReadLine(std::string& line);
+  // The parser whose header is on one of the first 25 lines; null if none.
+  CsvParser* MatchParser();
+  // Offers every further line to the parser; the number it accepted.
+  unsigned ParseAll(CsvParser& parser);
+  bool DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao);
+  // Both walk the map in key order; failed inserts are logged one by one.
+  bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao);
+  bool WriteTransactions(const TransactionMap& transactions);
+
+  RunLog* log_;
+  std::vector<std::unique_ptr<CsvParser>> parsers_;
+  // Physical lines read, empty ones included: during parsing, the 1-based
+  // number of the line last read.
+  unsigned lineCounter_ = 0;
+  std::ifstream input_;
 };

@@ -70,8 +70,8 @@ void ExtractFromDescription(OptionData& data, OptionWords words) {
     data.strike = w[3];
     data.expiration = ExpirationFromParts(dateCode.substr(4), dateCode.substr(0, 3), "");
   } else {
-    ExtractFromSymbolText(data, data.description.substr(std::min(w[0].size(), data.description.size())),
-                          words);
+    ExtractFromSymbolText(
+        data, data.description.substr(std::min(w[0].size(), data.description.size())), words);
   }
 }
 
@@ -95,10 +95,12 @@ std::string OptionSymbol(const std::string& underlying, const std::string& expir
                          int32_t securityType, const std::string& strike) {
   // "M/D/YYYY 23:59:59": YY is the third and fourth character of the year part.
   size_t firstSlash = expiration.find('/');
-  size_t secondSlash = firstSlash == std::string::npos ? std::string::npos : expiration.find('/', firstSlash + 1);
+  size_t secondSlash =
+      firstSlash == std::string::npos ? std::string::npos : expiration.find('/', firstSlash + 1);
   std::string month = expiration.substr(0, firstSlash);
   std::string day, year;
-  if (firstSlash != std::string::npos) day = expiration.substr(firstSlash + 1, secondSlash - firstSlash - 1);
+  if (firstSlash != std::string::npos)
+    day = expiration.substr(firstSlash + 1, secondSlash - firstSlash - 1);
   if (secondSlash != std::string::npos) year = expiration.substr(secondSlash + 1);
   std::string yy = year.size() > 2 ? year.substr(2, 2) : std::string();
 

@@ -9,9 +9,9 @@ namespace {
 
 const std::map<std::string, int32_t>& MonthNames() {
   static const std::map<std::string, int32_t> kMonths = {
-      {"JAN", 1}, {"Jan", 1}, {"FEB", 2},  {"Feb", 2},  {"MAR", 3},  {"Mar", 3},
-      {"APR", 4}, {"Apr", 4}, {"MAY", 5},  {"May", 5},  {"JUN", 6},  {"Jun", 6},
-      {"JUL", 7}, {"Jul", 7}, {"AUG", 8},  {"Aug", 8},  {"SEP", 9},  {"Sep", 9},
+      {"JAN", 1},  {"Jan", 1},  {"FEB", 2},  {"Feb", 2},  {"MAR", 3},  {"Mar", 3},
+      {"APR", 4},  {"Apr", 4},  {"MAY", 5},  {"May", 5},  {"JUN", 6},  {"Jun", 6},
+      {"JUL", 7},  {"Jul", 7},  {"AUG", 8},  {"Aug", 8},  {"SEP", 9},  {"Sep", 9},
       {"OCT", 10}, {"Oct", 10}, {"NOV", 11}, {"Nov", 11}, {"DEC", 12}, {"Dec", 12},
   };
   return kMonths;
@@ -36,7 +36,8 @@ int32_t MonthNumber(const std::string& name) {
 
 int32_t ThirdFriday(int32_t year, int32_t month) {
   int64_t monthsFromJanuary = int64_t{month} - 1;
-  int64_t yearShift = monthsFromJanuary >= 0 ? monthsFromJanuary / 12 : (monthsFromJanuary - 11) / 12;
+  int64_t yearShift =
+      monthsFromJanuary >= 0 ? monthsFromJanuary / 12 : (monthsFromJanuary - 11) / 12;
   int64_t y = year + yearShift;
   int64_t m = monthsFromJanuary - yearShift * 12 + 1;
   // 1970-01-01 was a Thursday: weekday 0 is Sunday.

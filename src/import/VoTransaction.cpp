@@ -43,8 +43,8 @@ enum NativeColumn : size_t {
   kFx,
 };
 
-constexpr std::array<unsigned, 9> kNumericColumns = {kQuantity,  kPrice,  kCommission,
-                                                     kSecFee,    kMiscFee, kFedTax,
+constexpr std::array<unsigned, 9> kNumericColumns = {kQuantity,         kPrice,    kCommission,
+                                                     kSecFee,           kMiscFee,  kFedTax,
                                                      kExAssignBasisAdj, kBasisAdj, kAmount};
 
 // The option actions and the security type a new symbol traded by them gets;
@@ -144,27 +144,31 @@ void VoTransaction::DecodeSymbol(int32_t action, SymbolMap& symbols) const {
 
 void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactions) const {
   using namespace TransColumn;
-  // In ascending column order, so that the map is built without searching.
-  TransactionFields fields = {
-      {kTransAction, ToText(action)},
-      {kTransPos, TransPosText(action)},
-      {kTransType, TransTypeText(action)},
-      {kTransQty, Column(kQuantity)},
-      {kTransUnitPrice, Column(kPrice)},
-      {kTransCommission, Column(kCommission)},
-      {kTransDtTrade, Column(kDateTransacted)},
-      {kTransDtSettle, Column(kDateSettled)},
-      {kTransSecFee, Column(kSecFee)},
-      {kTransMiscFee, Column(kMiscFee)},
-      {kTransFedTax, Column(kFedTax)},
-      {kTransTotal, Column(kAmount)},
-      {kTransNoteUser, Column(kNote)},
-      {kTransNoteId, Column(kId)},
-      {kTransBaseAdj, Column(kBasisAdj)},
-      {kAcctId, accountId_},
-      {TransColumn::kSymName, Column(kSymbol)},
-      {kTransExAssAdj, Column(kExAssignBasisAdj)},
-      {kTransFx, Column(kFx)},
+  // Each entry is built in place, in ascending column order, so the map
+  // grows at its end without searching.
+  TransactionFields fields;
+  auto add = [&fields](int index, std::string value) {
+    fields.emplace_hint(fields.end(), index, std::move(value));
   };
-  transactions.insert_or_assign(ToText(static_cast<unsigned long>(recordIndex_)), std::move(fields));
+  add(kTransAction, ToText(action));
+  add(kTransPos, TransPosText(action));
+  add(kTransType, TransTypeText(action));
+  add(kTransQty, Column(kQuantity));
+  add(kTransUnitPrice, Column(kPrice));
+  add(kTransCommission, Column(kCommission));
+  add(kTransDtTrade, Column(kDateTransacted));
+  add(kTransDtSettle, Column(kDateSettled));
+  add(kTransSecFee, Column(kSecFee));
+  add(kTransMiscFee, Column(kMiscFee));
+  add(kTransFedTax, Column(kFedTax));
+  add(kTransTotal, Column(kAmount));
+  add(kTransNoteUser, Column(kNote));
+  add(kTransNoteId, Column(kId));
+  add(kTransBaseAdj, Column(kBasisAdj));
+  add(kAcctId, accountId_);
+  add(TransColumn::kSymName, Column(kSymbol));
+  add(kTransExAssAdj, Column(kExAssignBasisAdj));
+  add(kTransFx, Column(kFx));
+  transactions.insert_or_assign(ToText(static_cast<unsigned long>(recordIndex_)),
+                                std::move(fields));
 }

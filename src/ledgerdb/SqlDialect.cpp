@@ -197,7 +197,10 @@ std::optional<std::string> RewriteMultiTableUpdate(const Statement& s) {
   }
 
   std::string sql = "UPDATE " + refText(target) + " SET " + assignments + " FROM ";
-  for (size_t t = 1; t < tables.size(); ++t) sql += (t > 1 ? ", " : "") + refText(tables[t]);
+  for (size_t t = 1; t < tables.size(); ++t) {
+    if (t > 1) sql += ", ";
+    sql += refText(tables[t]);
+  }
   if (where < s.size()) sql += " " + std::string(s.Span(where, s.size()));
   return sql;
 }
@@ -217,6 +220,15 @@ std::vector<TableRef> FromTables(const Statement& s, size_t from, size_t end) {
     ++i;
   }
   return tables;
+}
+
+// True when the select list names a result column `name` with AS: such a
+// name means the result column, not a table's.
+bool IsSelectAlias(const Statement& s, size_t from, std::string_view name) {
+  for (size_t i = 1; i + 1 < from; ++i) {
+    if (s.IsKeyword(i, "AS") && EqualsNoCase(s.Text(i + 1), name)) return true;
+  }
+  return false;
 }
 
 // GROUP BY sym_name over sym_table JOIN trans_table  ->  GROUP BY sym_table.sym_name
@@ -243,7 +255,7 @@ std::optional<std::string> QualifyAmbiguousColumns(const Statement& s) {
       bool bareNameWithDirection = t == itemStart + 2 && s.IsWord(itemStart) &&
                                    (s.IsKeyword(itemStart + 1, "ASC") ||
                                     s.IsKeyword(itemStart + 1, "DESC"));
-      if (bareName || bareNameWithDirection) {
+      if ((bareName || bareNameWithDirection) && !IsSelectAlias(s, from, s.Text(itemStart))) {
         std::string column = LowerText(s.Text(itemStart));
         std::string_view qualifier;
         int holders = 0;

@@ -19,6 +19,9 @@ namespace {
 
 constexpr int kDefaultBusyTimeoutMs = 10000;
 constexpr char kNullText[] = "NULL";
+// Room for a whole import's pages, so a large transaction is not spilled to the
+// journal and read back before it commits.
+constexpr char kCacheSize[] = "PRAGMA cache_size = -65536";
 
 // NOW(): local standard time in the stored date form, like DateTime::Now.
 void NowFunction(sqlite3_context* context, int, sqlite3_value**) {
@@ -148,7 +151,7 @@ bool SqliteBackend::Open(const std::string& file, bool& created) {
   SetBusyTimeout(kDefaultBusyTimeoutMs);
   bool ready =
       Exec("PRAGMA journal_mode = WAL") && Exec("PRAGMA synchronous = FULL") &&
-      Exec("PRAGMA foreign_keys = OFF") &&
+      Exec("PRAGMA foreign_keys = OFF") && Exec(kCacheSize) &&
       sqlite3_create_function(db_.get(), "NOW", 0, SQLITE_UTF8, nullptr, NowFunction, nullptr,
                               nullptr) == SQLITE_OK &&
       CreateSchema(created) && CheckSchema();

@@ -125,7 +125,6 @@ StoredForm ReadPacked(std::string_view text, Fields& f) {
     if (packed > (std::numeric_limits<uint64_t>::max() - 9) / 10) return StoredForm::kInvalid;
     packed = packed * 10 + static_cast<uint64_t>(c - '0');
   }
-  if (packed == 0) return StoredForm::kNull;
   f.year = static_cast<int>(packed >> 48);
   f.month = static_cast<int>((packed >> 40) & 0xff);
   f.day = static_cast<int>((packed >> 32) & 0xff);

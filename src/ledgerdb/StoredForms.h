@@ -12,7 +12,8 @@ enum class StoredForm { kValue, kNull, kInvalid };
 
 // Reads M/D/Y, Y-M-D (or M-D-YYYY) with an optional h:m[:s] time and AM/PM,
 // or a packed date-time in decimal. Two-digit years are windowed: below 30
-// means 20xx, otherwise 19xx. Blank text and the packed zero are kNull.
+// means 20xx, otherwise 19xx. Blank text is kNull; the packed zero (no
+// date) is kInvalid like any other text that names no calendar date.
 // On kValue `normalised` holds the 19-character stored form.
 StoredForm NormaliseDate(std::string_view text, std::string& normalised);
 

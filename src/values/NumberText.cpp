@@ -1,7 +1,100 @@
 #include "values/NumberText.h"
 
-// Placeholder: replaced by the real conversions.
-int TextToInt(const std::string&) { return 0; }
-double TextToDouble(const std::string&) { return 0; }
-double RoundDecimals(double x, int) { return x; }
-std::string FormatNumber(double, bool, int, bool) { return "0"; }
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kMaxDecimals = 6;
+constexpr int64_t kMillion = 1000000;
+// 10^0 .. 10^12, exact in a double; indexed by decimals and by 6 + decimals.
+constexpr double kPowersOf10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+// 2^63: the first millionths count that no longer fits a signed 64-bit integer.
+constexpr double kFirstTooLarge = 9223372036854775808.0;
+
+// Amount text as cells and broker files write it, without its decorations.
+std::string WithoutDecorations(const std::string& text) {
+  std::string plain;
+  plain.reserve(text.size());
+  for (char c : text) {
+    if (c != ',' && c != '$' && c != '%') plain += c;
+  }
+  return plain;
+}
+
+int ClampDecimals(int decimals) { return decimals < 0 || decimals > kMaxDecimals ? kMaxDecimals : decimals; }
+
+// "1234567" -> "1,234,567".
+std::string WithThousandsSeparators(const std::string& digits) {
+  std::string grouped;
+  grouped.reserve(digits.size() + digits.size() / 3);
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
+}  // namespace
+
+int TextToInt(const std::string& text) {
+  // strtol rather than atoi: out-of-range text saturates instead of being undefined.
+  std::string plain = WithoutDecorations(text);
+  long value = std::strtol(plain.c_str(), nullptr, 10);
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+double TextToDouble(const std::string& text) { return std::strtod(WithoutDecorations(text).c_str(), nullptr); }
+
+double RoundDecimals(double x, int decimals) {
+  decimals = ClampDecimals(decimals);
+  double scale = kPowersOf10[decimals];
+  // The nudge of 10^-(6+decimals) keeps a half that binary cannot hold exactly
+  // (2.345 is 2.34499...) rounding away from zero.
+  double rounded = std::floor((std::fabs(x) + 0.5 / scale) * scale + 1 / kPowersOf10[kMaxDecimals + decimals]) / scale;
+  return x < 0 ? -rounded : rounded;
+}
+
+std::string FormatNumber(double x, bool thousandsSeparators, int decimals, bool trimZeros) {
+  decimals = ClampDecimals(decimals);
+  if (x == 0) return "0";
+  if (std::isnan(x)) return "nan";
+  if (std::isinf(x)) return x < 0 ? "-inf" : "inf";
+
+  double a = std::fabs(x) + 0.5 / kPowersOf10[decimals];
+  std::string whole;
+  int64_t fraction = 0;  // millionths
+  if (a * kMillion < kFirstTooLarge) {
+    auto n = static_cast<int64_t>(a * kMillion);
+    if (n < kMillion / static_cast<int64_t>(kPowersOf10[decimals])) return "0";
+    whole = std::to_string(n / kMillion);
+    fraction = n % kMillion;
+  } else {
+    // Beyond 9.2e12 the millionths do not fit 64 bits; a double this large
+    // holds its whole part exactly and its fraction only coarsely.
+    double wholePart = std::floor(a);
+    char digits[400];
+    std::snprintf(digits, sizeof digits, "%.0f", wholePart);
+    whole = digits;
+    fraction = static_cast<int64_t>((a - wholePart) * kMillion);
+  }
+
+  std::string text = x < 0 ? "-" : "";
+  text += thousandsSeparators ? WithThousandsSeparators(whole) : whole;
+  if (fraction == 0) return text;
+
+  char digits[8];
+  std::snprintf(digits, sizeof digits, "%06lld", static_cast<long long>(fraction));
+  std::string decimalsText = std::string(digits).substr(0, static_cast<size_t>(decimals));
+  if (trimZeros) {
+    size_t last = decimalsText.find_last_not_of('0');
+    decimalsText.erase(last == std::string::npos ? 0 : last + 1);
+  }
+  if (!decimalsText.empty()) text += "." + decimalsText;
+  return text;
+}

@@ -1,9 +1,8 @@
-#include "import/CsvParser.h"
-
 #include <gtest/gtest.h>
 
-#include "import/ImportColumns.h"
 #include "LogCapture.h"
+#include "import/CsvParser.h"
+#include "import/ImportColumns.h"
 
 namespace {
 
@@ -52,9 +51,11 @@ TEST(CsvParserTest, RefusesWrongColumnCountWithTheRecordNumber) {
   EXPECT_EQ(parser.RecordCount(), 2u);
   std::string text = log.Text();
   EXPECT_NE(text.find("\tError\tRecord 0001\tCsvParser::Parse - Unexpected number of columns.\n"),
-            std::string::npos) << text;
+            std::string::npos)
+      << text;
   EXPECT_NE(text.find("\tError\tRecord 0002\tCsvParser::Parse - Unexpected number of columns.\n"),
-            std::string::npos) << text;
+            std::string::npos)
+      << text;
 
   SymbolMap symbols;
   TransactionMap transactions;
@@ -63,6 +64,23 @@ TEST(CsvParserTest, RefusesWrongColumnCountWithTheRecordNumber) {
 
   parser.ReleaseRecords();
   EXPECT_EQ(parser.RecordCount(), 0u);
+}
+
+TEST(CsvParserTest, RecordsKeepColumnsOfAnyLength) {
+  AmountParser parser;
+  std::string longName(70000, 'n');
+  for (const std::string& name :
+       {std::string(127, 'a'), std::string(128, 'b'), longName, std::string()}) {
+    ASSERT_TRUE(parser.Parse("d,1," + name));
+  }
+  SymbolMap symbols;
+  TransactionMap transactions;
+  parser.Decode(symbols, transactions);
+  ASSERT_EQ(transactions.size(), 4u);
+  EXPECT_EQ(transactions["0"][TransColumn::kTransNoteUser], std::string(127, 'a'));
+  EXPECT_EQ(transactions["1"][TransColumn::kTransNoteUser], std::string(128, 'b'));
+  EXPECT_EQ(transactions["2"][TransColumn::kTransNoteUser], longName);
+  EXPECT_EQ(transactions["3"][TransColumn::kTransNoteUser], "");
 }
 
 TEST(CsvParserTest, SeparatorsInsideQuotesOfTheHeaderCount) {

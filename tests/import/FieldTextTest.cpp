@@ -1,9 +1,9 @@
-#include "import/FieldText.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "import/FieldText.h"
 
 namespace {
 
@@ -45,9 +45,15 @@ TEST(CleanNumberTest, StripsDecorationAndSign) {
     bool nonEmpty;
   };
   const Case kCases[] = {
-      {"(1,234.50)", "1234.50", true}, {" $ $ ", "", false},   {"+12", "12", true},
-      {"-100", "100", true},           {"$1,000.00", "1000.00", true}, {"12)", "12", true},
-      {"", "", false},                 {"  7.5", "7.5", true}, {"1-2", "1-2", true},
+      {"(1,234.50)", "1234.50", true},
+      {" $ $ ", "", false},
+      {"+12", "12", true},
+      {"-100", "100", true},
+      {"$1,000.00", "1000.00", true},
+      {"12)", "12", true},
+      {"", "", false},
+      {"  7.5", "7.5", true},
+      {"1-2", "1-2", true},
   };
   for (const Case& c : kCases) {
     std::string text = c.in;

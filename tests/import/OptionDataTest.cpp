@@ -1,13 +1,12 @@
-#include "import/OptionData.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 
+#include "LogCapture.h"
 #include "import/ImportColumns.h"
+#include "import/OptionData.h"
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
-#include "LogCapture.h"
 
 namespace {
 
@@ -74,8 +73,10 @@ TEST(OptionDatesTest, ExpirationText) {
 }
 
 TEST(OptionSymbolTest, PadsDateAndStrike) {
-  EXPECT_EQ(OptionSymbol("IBM", "1/17/2009 23:59:59", kSecurityTypeCall, "50"), "IBM090117C00050000");
-  EXPECT_EQ(OptionSymbol("IBM", "1/17/2009 23:59:59", kSecurityTypeCall, "52.5"), "IBM090117C00052500");
+  EXPECT_EQ(OptionSymbol("IBM", "1/17/2009 23:59:59", kSecurityTypeCall, "50"),
+            "IBM090117C00050000");
+  EXPECT_EQ(OptionSymbol("IBM", "1/17/2009 23:59:59", kSecurityTypeCall, "52.5"),
+            "IBM090117C00052500");
   EXPECT_EQ(OptionSymbol("X", "12/5/2010 23:59:59", kSecurityTypePut, "7.125"), "X101205P00007125");
 }
 
@@ -92,7 +93,8 @@ TEST(OptionDataTest, FromSymbolOrDescription) {
        "2|IBM090117P00052500|IBM|1/17/2009 23:59:59|52.5"},
       {"IBM Jan 17 '09 $50 CALL", "", OptionWords::kAnywhere,
        "1|IBM090117C00050000|IBM|1/17/2009 23:59:59|50"},
-      {"IBMAJ", "1 IBM JAN-09 $50 Call", OptionWords::kAnywhere, "1|IBMAJ|IBM|1/16/2009 23:59:59|50"},
+      {"IBMAJ", "1 IBM JAN-09 $50 Call", OptionWords::kAnywhere,
+       "1|IBMAJ|IBM|1/16/2009 23:59:59|50"},
       {"IBMAJ", "1 IBM Jan 17 '09 $50 Call ", OptionWords::kBlankBounded,
        "1|IBMAJ|IBM|1/17/2009 23:59:59|50"},
       {"MSFT", "MICROSOFT CORP", OptionWords::kAnywhere, "0|MSFT|||"},
@@ -106,14 +108,16 @@ TEST(OptionDataTest, ShortTextsAreLoggedAndAMissingYearThrows) {
   LogCapture log;
   OptionData shortDescription("X", "1 CALL JAN-09", OptionWords::kAnywhere);
   EXPECT_EQ(Render(shortDescription), "1|X|CALL|1/16/2009 23:59:59|");
-  EXPECT_EQ(log.Messages("Error"), "Error extracting option data from Description: 1 CALL JAN-09\n");
+  EXPECT_EQ(log.Messages("Error"),
+            "Error extracting option data from Description: 1 CALL JAN-09\n");
   try {
     OptionData("IBM Call", "", OptionWords::kAnywhere);
     ADD_FAILURE() << "a symbol without a year must not decode";
   } catch (const std::string& error) {
     EXPECT_EQ(error, "ToInt(\"\")");
   }
-  EXPECT_NE(log.Text().find("Error extracting option data from Symbol: IBM Call"), std::string::npos);
+  EXPECT_NE(log.Text().find("Error extracting option data from Symbol: IBM Call"),
+            std::string::npos);
 }
 
 TEST(SymbolDefaultsTest, FieldsByType) {
@@ -141,7 +145,8 @@ TEST(SymbolDefaultsTest, FieldsByType) {
 
 TEST(SymbolDefaultsTest, FromOptionData) {
   SymbolFields fields;
-  SymbolFromOptionData(OptionData("IBM Jan 17 '09 $50 Call", "IBM CALL", OptionWords::kBlankBounded), fields);
+  SymbolFromOptionData(
+      OptionData("IBM Jan 17 '09 $50 Call", "IBM CALL", OptionWords::kBlankBounded), fields);
   EXPECT_EQ(Render(fields),
             "0=IBM090117C00050000 1=IBM090117C00050000 3=1 4=1/17/2009 23:59:59 5=50 6=100 7=IBM "
             "12=IBM CALL 13=0 15=1 16=1 18=0 21=1 24=USD ");

@@ -1,9 +1,8 @@
-#include "import/VoTransaction.h"
-
 #include <gtest/gtest.h>
 
-#include "import/ImportColumns.h"
 #include "LogCapture.h"
+#include "import/ImportColumns.h"
+#include "import/VoTransaction.h"
 
 namespace {
 
@@ -24,7 +23,8 @@ std::string Render(const Fields& fields) {
 template <class Map>
 std::string Render(const Map& map, const char* kind) {
   std::string text;
-  for (const auto& [key, fields] : map) text += std::string(kind) + " " + key + ": " + Render(fields) + "\n";
+  for (const auto& [key, fields] : map)
+    text += std::string(kind) + " " + key + ": " + Render(fields) + "\n";
   return text;
 }
 
@@ -69,16 +69,17 @@ TEST_F(VoTransactionTest, DecodesSymbolsAndTransactions) {
             "symbol MSFT090117C00025000: 0=MSFT090117C00025000 1=MSFT090117C00025000 3=1 "
             "4=1/16/2009 23:59:59 5=25 6=100 7=MSFT 12=1 MSFT JAN-09 $25 CALL 13=0 15=1 16=1 18=0 "
             "21=1 24=USD (14)\n");
-  EXPECT_EQ(Render(transactions_, "transaction"),
-            "transaction 0: 1=0 2=1 3=1 4=100 7=1/2/2008 8=1/5/2008 18=7 21=MSFT (19)\n"
-            "transaction 1: 1=2 2=2 3=1 4=100 5=120.5 6=9.99 7=1/3/2008 8=1/6/2008 10=0.01 13=1234.50 "
-            "14=first lot 15=T-1 18=7 21=IBM 28=1 (19)\n"
-            "transaction 2: 1=0 2=1 3=1 4=50 5=118 6=9.99 7=1/4/2008 8=1/7/2008 13=5909.99 15=T-2 "
-            "18=7 21=IBM 28=1 (19)\n"
-            "transaction 3: 1=9 2=1 3=2 4=1 5=1.25 6=1 7=1/5/2008 8=1/8/2008 13=124 15=T-3 18=7 "
-            "21=MSFT090117C00025000 28=1 (19)\n"
-            "transaction 4: 1=-2147483648 2=-1 3=-1 4=10 5=1 7=1/6/2008 8=1/9/2008 13=10 18=7 21=3M "
-            "(19)\n");
+  EXPECT_EQ(
+      Render(transactions_, "transaction"),
+      "transaction 0: 1=0 2=1 3=1 4=100 7=1/2/2008 8=1/5/2008 18=7 21=MSFT (19)\n"
+      "transaction 1: 1=2 2=2 3=1 4=100 5=120.5 6=9.99 7=1/3/2008 8=1/6/2008 10=0.01 13=1234.50 "
+      "14=first lot 15=T-1 18=7 21=IBM 28=1 (19)\n"
+      "transaction 2: 1=0 2=1 3=1 4=50 5=118 6=9.99 7=1/4/2008 8=1/7/2008 13=5909.99 15=T-2 "
+      "18=7 21=IBM 28=1 (19)\n"
+      "transaction 3: 1=9 2=1 3=2 4=1 5=1.25 6=1 7=1/5/2008 8=1/8/2008 13=124 15=T-3 18=7 "
+      "21=MSFT090117C00025000 28=1 (19)\n"
+      "transaction 4: 1=-2147483648 2=-1 3=-1 4=10 5=1 7=1/6/2008 8=1/9/2008 13=10 18=7 21=3M "
+      "(19)\n");
   EXPECT_EQ(log_.Messages("Error"), "");
 }
 

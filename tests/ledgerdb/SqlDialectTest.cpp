@@ -49,6 +49,7 @@ TEST(SqlDialectTest, EverythingElsePassesThroughUnchanged) {
       "update trans_table set trans_total = 310000000 where trans_id = 7",
       "SELECT sym_name, sym_vo_sym FROM sym_table ",
       "SELECT sym_name FROM sym_table GROUP BY sym_name",
+      "SELECT a.sym_name AS sym_name FROM trans_table a, sym_table b ORDER BY sym_name",
       // Quoted text is never rewritten.
       "SELECT 'update a x, b y set x.c = y.d where trans_dup <> 1' FROM sym_table",
       "UPDATE sym_table SET sym_desc = 'a, b' WHERE sym_name = 'O''NEIL'",

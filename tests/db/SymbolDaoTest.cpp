@@ -1,0 +1,127 @@
+#include "db/HSymboDAO.h"
+
+#include "db/DbFixture.h"
+
+namespace {
+
+class SymbolDaoTest : public DbFixture {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dao_.init()) << db()->LastError(); }
+
+  void AddSymbol(const std::string& name, const std::string& canonical = "NULL") {
+    ASSERT_TRUE(dao_.InsertSymbol({{0, name}, {3, "0"}, {12, name + " Inc"}, {25, canonical}}))
+        << db()->LastError();
+  }
+  void AddRenamable(const std::string& schema, const std::string& table,
+                    const std::string& name) {
+    Insert(schema, table, {{"sym_name", name}});
+  }
+
+  HSymboDAO dao_;
+};
+
+TEST_F(SymbolDaoTest, StatementBuilders) {
+  EXPECT_EQ(HSymboDAO::SelectStatement(
+                HSymboDAO::JoinClause("LEFT OUTER JOIN", "sym_table", "trans_table", "sym_name", ""),
+                "sym_table.*, COUNT(trans_table.trans_id ) 'count_trans_table' ", ""),
+            "SELECT sym_table.*, COUNT(trans_table.trans_id ) 'count_trans_table'  FROM sym_table "
+            "LEFT OUTER JOIN trans_table ON sym_table.sym_name = trans_table.sym_name  GROUP BY "
+            "sym_name ");
+  EXPECT_EQ(HSymboDAO::InList({"B", "A"}), " IN ('A', 'B')");
+  EXPECT_EQ(HSymboDAO::InList({"O'NEIL"}), " IN ('O''NEIL')");
+  EXPECT_EQ(HSymboDAO::ResearchSymbolFor("BRK.B", 0), "BRKB");
+  EXPECT_EQ(HSymboDAO::ResearchSymbolFor("AB/C", 1), "ABC.X");
+  EXPECT_EQ(HSymboDAO::ResearchSymbolFor("A,B", 2), "AB.X");
+  EXPECT_EQ(HSymboDAO::ResearchSymbolFor("SPX", 3), "^SPX");
+  EXPECT_EQ(HSymboDAO::ResearchSymbolFor("SPX", 4), "^SPX");
+  EXPECT_EQ(HSymboDAO::GetColumnName(27), "sym_last_update");
+  EXPECT_EQ(HSymboDAO::GetColumnName(28), "");
+  EXPECT_EQ(debug_, std::vector<std::string>{"Invalid column index passed in HSymboDAO::GetColumnName()"});
+}
+
+TEST_F(SymbolDaoTest, SymbolsAreListedWithTheirTransactionCounts) {
+  AddSymbol("IBM");
+  AddSymbol("MSFT");
+  EXPECT_FALSE(dao_.InsertSymbol({{0, "IBM"}}));  // names are unique
+  Insert("trans_schema", "trans_table", {{"sym_name", "IBM"}, {"acct_id", "7"}});
+  Insert("trans_schema", "trans_table", {{"sym_name", "IBM"}, {"acct_id", "8"}});
+
+  std::set<std::string> names{"KEPT"};
+  ASSERT_TRUE(dao_.GetSymbolNames(names));
+  EXPECT_EQ(names, (std::set<std::string>{"IBM", "KEPT", "MSFT"}));
+
+  DBQueryResult result;
+  ASSERT_TRUE(dao_.SelectSymbolsWithTransCount(result, ""));
+  ASSERT_EQ(result.size(), 2u);
+  ASSERT_EQ(result[0].size(), 29u);
+  EXPECT_EQ(result.getFields()[28], "count_trans_table");
+  EXPECT_EQ(result[0][0] + " " + result[0][3] + " " + result[0][28], "IBM Stock 2");
+  EXPECT_EQ(result[1][0] + " " + result[1][28], "MSFT 0");
+
+  ASSERT_TRUE(dao_.SelectSymbolsWithTransCount(result, "8"));
+  ASSERT_EQ(result.size(), 1u);
+  EXPECT_EQ(result[0][28], "1");
+}
+
+TEST_F(SymbolDaoTest, SaveSymbolModifiesByNameOrInsertsWithResearchSymbol) {
+  AddSymbol("O'NEIL");
+  AddSymbol("IBM");
+  ASSERT_TRUE(dao_.SaveSymbol("O'NEIL", {{3, "1"}, {12, "renamed"}}));
+  ASSERT_TRUE(dao_.SaveSymbol("", {{0, "AB/C"}, {3, "1"}}));
+  ASSERT_TRUE(dao_.SaveSymbol("", {{0, "SPX"}, {1, "KEEP"}, {3, "3"}}));
+  EXPECT_FALSE(dao_.SaveInactiveSymbol({{12, "no name"}}));
+  EXPECT_EQ(Rows("SELECT sym_name, sym_research, sym_type, sym_desc FROM sym_table ORDER BY rowid"),
+            "O'NEIL||1|renamed\nIBM||0|IBM Inc\nAB/C|ABC.X|1|\nSPX|KEEP|3|\n");
+}
+
+TEST_F(SymbolDaoTest, CopyAndDeleteTouchOnlyUnmatchedListedSymbols) {
+  AddSymbol("A");
+  AddSymbol("B");
+  AddSymbol("C", "CC");
+  ASSERT_TRUE(dao_.CopyUnmatchedToInactive("sym_name" + HSymboDAO::InList({"A"})));
+  EXPECT_EQ(Rows("SELECT sym_name FROM inactive_sym_table"), "A\n");
+  // A name built to widen the condition matches nothing.
+  ASSERT_TRUE(dao_.CopyUnmatchedToInactive("sym_name" + HSymboDAO::InList({"x') OR ('1'='1"})));
+  ASSERT_TRUE(dao_.DeleteUnmatched("sym_name" + HSymboDAO::InList({"x') OR ('1'='1"})));
+  EXPECT_EQ(Rows("SELECT count(*) FROM inactive_sym_table"), "1\n");
+  EXPECT_EQ(Rows("SELECT count(*) FROM sym_table"), "3\n");
+
+  ASSERT_TRUE(dao_.CopyUnmatchedToInactive(""));  // every row, replacing A
+  EXPECT_EQ(Rows("SELECT sym_name, sym_vo_sym FROM inactive_sym_table ORDER BY sym_name"),
+            "A|\nB|\nC|CC\n");
+  ASSERT_TRUE(dao_.DeleteUnmatched(""));
+  EXPECT_EQ(Rows("SELECT sym_name FROM sym_table"), "C\n");
+
+  std::map<std::string, std::string> map{{"Z", "old"}};
+  ASSERT_TRUE(dao_.GetSymbolMap("inactive_sym_table", map));
+  EXPECT_EQ(map, (std::map<std::string, std::string>{{"A", ""}, {"B", ""}, {"C", "CC"}, {"Z", "old"}}));
+  EXPECT_FALSE(dao_.GetSymbolMap("no_table", map));
+}
+
+TEST_F(SymbolDaoTest, RenameReachesEveryTableAndNeverBlanksANameAfterAFailure) {
+  AddSymbol("OLD");
+  AddSymbol("ORPHAN");
+  ASSERT_TRUE(dao_.CopyUnmatchedToInactive(""));
+  ASSERT_TRUE(dao_.SaveInactiveSymbol({{0, "OLD"}, {25, "NEW"}, {26, "42"}}));
+  Insert("trans_schema", "trans_table", {{"sym_name", "OLD"}});
+  Insert("trans_schema", "trans_table", {{"sym_name", "ORPHAN"}});
+  AddRenamable("position_schema", "position_table", "OLD");
+  AddRenamable("corp_event_schema", "corp_event_table", "OLD");
+  AddRenamable("port_schema", "port_table", "OLD");
+
+  ASSERT_TRUE(Run("CREATE TRIGGER refuse BEFORE UPDATE ON trans_table BEGIN "
+                  "SELECT RAISE(ABORT, 'refused'); END"));
+  EXPECT_FALSE(dao_.RenameInTables());
+  const std::string names =
+      "SELECT 'trans', sym_name FROM trans_table UNION ALL "
+      "SELECT 'position', sym_name FROM position_table UNION ALL "
+      "SELECT 'corp', sym_name FROM corp_event_table UNION ALL "
+      "SELECT 'port', sym_name FROM port_table";
+  EXPECT_EQ(Rows(names), "trans|OLD\ntrans|ORPHAN\nposition|NEW\ncorp|NEW\nport|NEW\n");
+
+  ASSERT_TRUE(Run("DROP TRIGGER refuse"));
+  EXPECT_TRUE(dao_.RenameInTables());
+  EXPECT_EQ(Rows(names), "trans|NEW\ntrans|ORPHAN\nposition|NEW\ncorp|NEW\nport|NEW\n");
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+#include "values/NumberText.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+TEST(NumberTextTest, TextReadsWithoutDecorations) {
+  EXPECT_EQ(TextToInt("$1,250"), 1250);
+  EXPECT_EQ(TextToInt("12%"), 12);
+  EXPECT_EQ(TextToInt(""), 0);
+  EXPECT_EQ(TextToInt("  -42 shares"), -42);
+  EXPECT_EQ(TextToInt("99,999,999,999,999,999,999"), INT_MAX);
+  EXPECT_EQ(TextToInt("-99999999999999999999"), INT_MIN);
+  EXPECT_DOUBLE_EQ(TextToDouble("$1,250.50"), 1250.5);
+  EXPECT_DOUBLE_EQ(TextToDouble("(1,250.50)"), 0);
+  EXPECT_DOUBLE_EQ(TextToDouble("-3.5%"), -3.5);
+}
+
+TEST(NumberTextTest, RoundDecimalsRoundsHalfAwayFromZero) {
+  struct Case {
+    double x;
+    int decimals;
+    double rounded;
+  };
+  const Case cases[] = {
+      {2.345, 2, 2.35},          {-2.345, 2, -2.35},         {2.344, 2, 2.34},
+      {-2.5, 0, -3},             {0.1234565, 6, 0.123457},   {1.23456789, 9, 1.234568},
+      {1.23456789, -1, 1.234568}, {1e15 + 0.5, 0, 1e15 + 1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(RoundDecimals(c.x, c.decimals), c.rounded) << c.x << " to " << c.decimals;
+  }
+  EXPECT_TRUE(std::isnan(RoundDecimals(std::nan(""), 2)));
+}
+
+TEST(NumberTextTest, FormatNumberRoundsGroupsAndTrims) {
+  struct Case {
+    double x;
+    bool separators;
+    int decimals;
+    bool trim;
+    const char* text;
+  };
+  const Case cases[] = {
+      {-1500, false, 6, true, "-1500"},          {1234.5, true, 2, false, "1,234.50"},
+      {1234567.891, true, 2, false, "1,234,567.89"}, {-1000, true, 6, true, "-1,000"},
+      {5, false, 2, false, "5.00"},              {5, false, 6, false, "5"},  // no millionths, no point
+      {1.1, false, 6, false, "1.100000"},        {1.1, false, 6, true, "1.1"},
+      {2.5, false, 0, true, "3"},                {0.125, false, 2, true, "0.13"},
+      {0.004, false, 2, true, "0"},              {-0.004, false, 2, true, "0"},
+      {-0.0000001, false, 6, true, "0"},         {0.0000005, false, 6, true, "0.000001"},
+      {999.9999999, false, 6, true, "1000"},     {1.23456789, false, 9, true, "1.234568"},
+      {-12345678901234.5, false, 2, false, "-12345678901234.50"},
+      {1e15, true, 2, true, "1,000,000,000,000,000"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatNumber(c.x, c.separators, c.decimals, c.trim), c.text)
+        << c.x << " separators " << c.separators << " decimals " << c.decimals << " trim " << c.trim;
+  }
+}
+
+TEST(NumberTextTest, FormatNumberWritesNonFiniteValuesAsText) {
+  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::quiet_NaN(), false, 6, true), "nan");
+  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::infinity(), true, 2, false), "inf");
+  EXPECT_EQ(FormatNumber(-std::numeric_limits<double>::infinity(), false, 6, true), "-inf");
+  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::max(), false, 6, true).size(), 309u);
+}
+
+}  // namespace
