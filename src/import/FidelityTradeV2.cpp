@@ -130,7 +130,7 @@ int32_t TradeAction(const std::string& action, const std::string& securityType) 
     int32_t value = side.otherwise;
     for (const TradeRule& rule : side.rules) {
       if (!Contains(action, rule.word)) continue;
-      value = Contains(securityType, "Stock") ? rule.stock
+      value = Contains(securityType, "Stock")  ? rule.stock
               : Contains(securityType, "Call") ? rule.call
                                                : rule.other;
       break;

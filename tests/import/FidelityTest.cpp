@@ -37,9 +37,10 @@ TEST(FidelityTest, Version1ImportsBuysAndSells) {
             "5|1|1|1|IBMAR|2008-12-01 00:00:00|2008-12-01 00:00:00|1.05|7.95|0.00|113\n"
             "2|2|1|100|IBM|2008-12-18 00:00:00|2008-12-18 00:00:00|84.00|7.95|0.00|8392.05\n");
   EXPECT_EQ(ImportRun::Rows(kSymSelect),
-            "IBM|0|||1|USD|INTL BUSINESS MACHS\n"
-            "IBMAR|1|!STOCK!|2009-01-16 23:59:59|90|100|USD|CALL (IBM) INTL BUSINESS MACHS JAN 90 (100 SHS)\n"
-            "SPY|0|||1|USD|SPDR TRUST UNIT SER 1\n");
+            "IBM|0||||1|USD|INTL BUSINESS MACHS\n"
+            "IBMAR|1|!STOCK!|2009-01-16 23:59:59|90|100|USD|CALL (IBM) INTL BUSINESS MACHS JAN 90 "
+            "(100 SHS)\n"
+            "SPY|0||||1|USD|SPDR TRUST UNIT SER 1\n");
 
   EXPECT_EQ(run.LogLines("Error"),
             "Record 0007 FidelityTradeV1::Parse - Unexpected number of columns.\n"
@@ -66,9 +67,10 @@ TEST(FidelityTest, Version2ImportsEveryKnownActivity) {
             "39|0|0|0|$CASH$|2008-11-28 00:00:00|2008-11-28 00:00:00|0|||4.12\n"
             "2|2|1|100|MSFT|2008-12-05 00:00:00||19.05|7.95|0.02|1897.03\n");
   EXPECT_EQ(ImportRun::Rows(kSymSelect),
-            "$CASH$|11|||0|USD|\n"
-            "MSFT|0|||1|USD|MICROSOFT CORP\n"
-            "MSFTAX|1|!STOCK!|2009-01-16 23:59:59|22.5|100|USD|CALL (MSFT) MICROSOFT CORP JAN 22.5 (100 SHS)\n");
+            "$CASH$|11||||0|USD|\n"
+            "MSFT|0||||1|USD|MICROSOFT CORP\n"
+            "MSFTAX|1|!STOCK!|2009-01-16 23:59:59|22.5|100|USD|CALL (MSFT) MICROSOFT CORP JAN 22.5 "
+            "(100 SHS)\n");
 
   EXPECT_EQ(run.LogLines("Error"),
             "Record 0005 Discarding record - only specific action types accepted.\n"
@@ -123,8 +125,8 @@ TEST(FidelityTest, Version2ActionsFromActivityAndTradeWords) {
   ASSERT_EQ(transactions.size(), std::size(kCases));  // the last record is discarded
   for (size_t i = 0; i < std::size(kCases); ++i) {
     TransactionFields& t = transactions["Rec #" + std::to_string(i)];
-    EXPECT_EQ(t[kTransAction] + "/" + t[kTransPos] + "/" + t[kTransType] + " " + t[kSymName] +
-                  " " + t[kTransQty] + " " + t[kTransUnitPrice],
+    EXPECT_EQ(t[kTransAction] + "/" + t[kTransPos] + "/" + t[kTransType] + " " + t[kSymName] + " " +
+                  t[kTransQty] + " " + t[kTransUnitPrice],
               kCases[i].expected)
         << kCases[i].action << " on " << kCases[i].securityType;
   }
