@@ -33,14 +33,6 @@ std::string Render(const TransactionMap& transactions) {
   return text;
 }
 
-TEST(CsvParserTest, HeaderMustMatchExactly) {
-  AmountParser parser;
-  EXPECT_TRUE(parser.MatchesHeader("Date,Amount,Name"));
-  EXPECT_FALSE(parser.MatchesHeader("date,Amount,Name"));
-  EXPECT_FALSE(parser.MatchesHeader("Date,Amount,Name,"));
-  EXPECT_EQ(parser.FormatName(), "Amounts");
-}
-
 TEST(CsvParserTest, RefusesWrongColumnCountWithTheRecordNumber) {
   LogCapture log;
   AmountParser parser;

@@ -66,32 +66,20 @@ std::string StoredSymbols() {
 
 class FileImporterTest : public testing::Test {
  protected:
-  // Runs ImportFile and keeps the text of the log it wrote.
+  // Runs ImportFile and keeps the text of the log it wrote, also when the
+  // import throws.
   bool ImportFile(const std::string& file) {
     std::string logs = dir_.path() + "logs/";
     std::filesystem::remove_all(logs);
     std::filesystem::create_directory(logs);
-    struct ReadLog {
+    struct KeepLog {
       std::string& text;
-      const std::string& folder;
-      ~ReadLog() {
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
-          text = ReadFile(entry.path());
-      }
-    } readLog{log_, logs};
+      std::string folder;
+      ~KeepLog() { text = ReadFile(std::filesystem::directory_iterator(folder)->path()); }
+    } keep{log_, logs};
     return VoServices::ImportFile(file, logs, "1", "Main", nullptr);
   }
-  std::string Messages(const std::string& level) const {
-    std::string messages;
-    size_t start = 0;
-    while ((start = log_.find("\t" + level + "\t", start)) != std::string::npos) {
-      size_t message = log_.find('\t', start + level.size() + 2) + 1;
-      size_t end = log_.find('\n', message);
-      messages += log_.substr(message, end - message) + "\n";
-      start = end;
-    }
-    return messages;
-  }
+  std::string Messages(const std::string& level) const { return LogMessages(log_, level); }
 
   TempDir dir_;
   TempDatabase db_;

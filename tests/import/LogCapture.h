@@ -1,11 +1,24 @@
-// Opens the process's run log on a file in a temporary folder for one test
-// (discarding any log left open before) and reads back what was written.
+// Reading run logs in tests: the messages of one level, and a capture that
+// opens the process's run log on a temporary file for one test (discarding
+// any log left open before).
 #pragma once
 
 #include <string>
 
 #include "services/RunLog.h"
 #include "support/TempDir.h"
+
+// The messages of the lines of `level` in a log's text, each ending with "\n".
+inline std::string LogMessages(const std::string& text, const std::string& level) {
+  std::string messages;
+  size_t at = 0;
+  while ((at = text.find("\t" + level + "\t", at)) != std::string::npos) {
+    size_t message = text.find('\t', at + level.size() + 2) + 1;
+    at = text.find('\n', message);
+    messages += text.substr(message, at - message) + "\n";
+  }
+  return messages;
+}
 
 class LogCapture {
  public:
@@ -16,23 +29,7 @@ class LogCapture {
   ~LogCapture() { RunLog::Destroy(); }
 
   std::string Text() const { return ReadFile(path_); }
-  // The messages of the lines at `level`, each ending with "\n".
-  std::string Messages(const std::string& level) const {
-    std::string text = Text(), messages;
-    size_t start = 0;
-    while (start < text.size()) {
-      size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(start, end - start);
-      size_t levelAt = line.find('\t' + level + '\t');
-      if (levelAt != std::string::npos) {
-        size_t recordEnd = line.find('\t', levelAt + level.size() + 2);
-        messages += line.substr(recordEnd + 1) + "\n";
-      }
-      start = end + 1;
-    }
-    return messages;
-  }
+  std::string Messages(const std::string& level) const { return LogMessages(Text(), level); }
 
  private:
   TempDir dir_;
