@@ -4,7 +4,9 @@
 #pragma once
 
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
@@ -27,22 +29,17 @@ class ImportRun {
   // whose message contains `filter`.
   std::string LogLines(const std::string& level, const std::string& filter = "") const {
     std::string lines;
-    size_t start = 0;
-    while (start < log_.size()) {
-      size_t end = log_.find('\n', start);
-      if (end == std::string::npos) end = log_.size();
-      std::string line = log_.substr(start, end - start);
-      start = end + 1;
-      // component+counter, time, level, record, message
-      size_t levelAt = line.find('\t', line.find('\t') + 1);
-      if (levelAt == std::string::npos || line.compare(levelAt + 1, level.size() + 1, level + "\t"))
-        continue;
-      size_t recordAt = levelAt + level.size() + 2;
-      size_t messageAt = line.find('\t', recordAt) + 1;
-      std::string record = line.substr(recordAt, messageAt - 1 - recordAt);
-      std::string message = line.substr(messageAt);
-      if (message.find(filter) == std::string::npos) continue;
-      lines += (record.empty() ? "" : record + " ") + message + "\n";
+    std::istringstream log(log_);
+    for (std::string line; std::getline(log, line);) {
+      // component and line number, time, level, record, message
+      std::vector<std::string> fields;
+      std::istringstream in(line);
+      for (std::string field; fields.size() < 5 && std::getline(in, field, '\t');) {
+        fields.push_back(field);
+      }
+      if (fields.size() < 5 || fields[2] != level) continue;
+      if (fields[4].find(filter) == std::string::npos) continue;
+      lines += (fields[3].empty() ? "" : fields[3] + " ") + fields[4] + "\n";
     }
     return lines;
   }
