@@ -1,5 +1,9 @@
 #include "import/KnownParsers.h"
 
+#include "import/EtradeHistory.h"
+#include "import/EtradeTaxYear.h"
+#include "import/FidelityTradeV1.h"
+#include "import/FidelityTradeV2.h"
 #include "import/PensonTaxWorksheet.h"
 #include "import/PensonTransaction.h"
 #include "import/TradeMonsterData.h"
@@ -20,9 +24,13 @@ std::unique_ptr<CsvParser> Make(const std::string& accountId) {
 // PensonTaxWorksheet, VoTransaction, EtradeTaxYear, EtradeHistory.
 constexpr ParserMaker kParserMakers[] = {
     Make<TradeMonsterData>,
+    Make<FidelityTradeV1>,
+    Make<FidelityTradeV2>,
     Make<PensonTransaction>,
     Make<PensonTaxWorksheet>,
     Make<VoTransaction>,
+    Make<EtradeTaxYear>,
+    Make<EtradeHistory>,
 };
 
 }  // namespace

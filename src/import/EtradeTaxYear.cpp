@@ -1,0 +1,93 @@
+#include "import/EtradeTaxYear.h"
+
+#include <map>
+
+#include "import/FieldText.h"
+#include "import/ImportColumns.h"
+#include "import/OptionData.h"
+#include "import/SymbolDefaults.h"
+#include "import/TradeSides.h"
+#include "services/RunLog.h"
+#include "values/DecimalText.h"
+
+namespace {
+
+const char kFormatName[] = "Etrade Trades for Tax Year - Accounts page (1 Transaction/line)";
+const char kHeader[] =
+    "Trade Date,Order Type,Security,Cusip,Transaction Description,Quantity,Executed Price,"
+    "Commission,Net Amount";
+
+enum Column : size_t {
+  kTradeDate = 0,
+  kOrderType = 1,
+  kSecurity = 2,
+  kCusip = 3,
+  kTransactionDescription = 4,
+  kQuantity = 5,
+  kExecutedPrice = 6,
+  kCommission = 7,
+  kNetAmount = 8,
+};
+
+// Beyond the trade sides: events of an option's life, which the side tables
+// do not hold (their position, type and action all come out 0).
+constexpr unsigned kSideExercise = 5;
+constexpr unsigned kSideAssign = 6;
+constexpr unsigned kSideExpire = 7;
+
+// The Order Type words (the whole column, case-sensitive).
+const std::map<std::string, unsigned> kOrderSides = {
+    {"Buy", kSideBuy},
+    {"Sell", kSideSell},
+    {"Sell Short", kSideSellShort},
+    {"Buy To Cover", kSideBuyToCover},
+    {"Buy Open", kSideBuy},
+    {"Sell To Close", kSideSell},
+    {"Sell To Open", kSideSellShort},
+    {"Buy To Close", kSideBuyToCover},
+    {"Exercise", kSideExercise},
+    {"Assign", kSideAssign},
+    {"Expire", kSideExpire},
+};
+
+}  // namespace
+
+EtradeTaxYear::EtradeTaxYear(const std::string& accountId)
+    : CsvParser(kFormatName, kHeader, ','), accountId_(accountId) {}
+
+bool EtradeTaxYear::Decode(SymbolMap& symbols, TransactionMap& transactions) {
+  for (size_t i = 0; SelectRecord(i); ++i) {
+    OptionData option(Column(kSecurity), Column(kTransactionDescription), OptionWords::kAnywhere);
+    auto [symbol, added] = symbols.try_emplace(option.symbol);
+    if (added) {
+      SymbolFromOptionData(option, symbol->second);
+      symbol->second[SymColumn::kSymCusId] = Column(kCusip);
+    }
+
+    // An exercise, assignment or expiration is kept only when money moved.
+    auto found = kOrderSides.find(Column(kOrderType));
+    bool kept = found != kOrderSides.end() &&
+                (found->second <= kSideBuyToCover || ToDouble(Column(kNetAmount)) != 0);
+    if (!kept) {
+      log_->Error("Discarding record - OrderType = " + Column(kOrderType), static_cast<int32_t>(i));
+      continue;
+    }
+
+    const unsigned side = found->second;
+    using namespace TransColumn;
+    transactions[ToText(i) + " " + Column(kTransactionDescription)] = {
+        {kAcctId, accountId_},
+        {kTransDtTrade, Column(kTradeDate)},
+        {kTransDtSettle, Column(kTradeDate)},
+        {kTransQty, Column(kQuantity)},
+        {kSymName, option.symbol},
+        {kTransType, SideTypeText(side)},
+        {kTransPos, SidePositionText(side)},
+        {kTransAction, SideActionText(option.securityType, side)},
+        {kTransUnitPrice, Column(kExecutedPrice)},
+        {kTransCommission, Column(kCommission)},
+        {kTransTotal, Column(kNetAmount)},
+    };
+  }
+  return true;
+}
