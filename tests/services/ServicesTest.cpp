@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "support/TempDatabase.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -23,6 +24,7 @@ std::vector<std::filesystem::path> FilesIn(const std::string& dir) {
 }
 
 TEST(ServicesTest, ImportFileWritesAccountLinesAndVerdictToNamedLog) {
+  TempDatabase database;
   TempDir dir;
   std::string input = dir.Write("some.csv", "nothing we know\n");
   std::string logs = dir.path() + "logs/";
@@ -47,6 +49,7 @@ TEST(ServicesTest, ImportFileWritesAccountLinesAndVerdictToNamedLog) {
 }
 
 TEST(ServicesTest, LogFolderIsAPlainPrefix) {
+  TempDatabase database;
   TempDir dir;
   std::string input = dir.Write("x.csv", "x\n");
   VoServices::ImportFile(input, dir.path() + "pre", "1", "Acct", nullptr);
