@@ -14,6 +14,7 @@
 #include "db/HTransDAO.h"
 #include "import/CsvParser.h"
 #include "import/KnownParsers.h"
+#include "import/WritePhasePause.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbTransaction.h"
 #include "services/RunLog.h"
@@ -187,6 +188,7 @@ bool FileImporter::WriteTransactions(const TransactionMap& transactions) {
   for (const auto& [key, fields] : transactions) {
     if (transDao.InsertFields(fields)) {
       ++inserted;
+      PauseInWritePhase(inserted, transactions.size());
     } else {
       log_->Error("Failed to insert into DB: " + key);
     }
