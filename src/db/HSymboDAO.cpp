@@ -90,6 +90,7 @@ bool HSymboDAO::GetSymbolNames(std::set<std::string>& names) {
 }
 
 bool HSymboDAO::InsertSymbol(const SymbolFields& fields) {
+  if (FieldText(fields, 0).empty()) return false;
   return db_->insert(ToData("sym_schema", fields), kSymTable, false);
 }
 

@@ -7,6 +7,7 @@
 //      every transaction.
 #include "import/FileImporter.h"
 
+#include <filesystem>
 #include <set>
 #include <utility>
 
@@ -14,6 +15,7 @@
 #include "db/HTransDAO.h"
 #include "import/CsvParser.h"
 #include "import/KnownParsers.h"
+#include "import/WritePhasePause.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbTransaction.h"
 #include "services/RunLog.h"
@@ -72,6 +74,9 @@ bool FileImporter::CanImport(const std::string& filePath) {
 bool FileImporter::OpenInput(const std::string& filePath) {
   input_.close();
   input_.clear();
+  // A folder opens like a file here but reads nothing.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(filePath, ignored)) return false;
   input_.open(filePath);
   if (!input_.is_open()) return false;
   // A UTF-8 byte-order mark is not part of the first line.
@@ -126,7 +131,9 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
   unsigned accepted = 0;
   std::string line;
   while (ReadLine(line)) {
-    if (parser.Parse(line)) {
+    // A NUL byte is no part of any text format: such a line is damaged, and
+    // its fields would be cut short at the NUL wherever they are read as C text.
+    if (line.find('\0') == std::string::npos && parser.Parse(line)) {
       ++accepted;
     } else {
       log_->Error("Failed to parse line " + ToText(lineCounter_) + ": " + line);
@@ -187,6 +194,7 @@ bool FileImporter::WriteTransactions(const TransactionMap& transactions) {
   for (const auto& [key, fields] : transactions) {
     if (transDao.InsertFields(fields)) {
       ++inserted;
+      PauseInWritePhase(inserted, transactions.size());
     } else {
       log_->Error("Failed to insert into DB: " + key);
     }
