@@ -8,14 +8,11 @@
 #include <string>
 
 #include "StoredState.h"
+#include "support/ImportRun.h"
 #include "support/TempDatabase.h"
 #include "voservices/VoServices.h"
 
 namespace {
-
-const std::string kNativeHeader =
-    "Date Transacted,Date Settled,Action,Quantity,Symbol,Description,Price,Commission,Sec. Fee,"
-    "Misc. Fee,Fed. Tax,Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX";
 
 // The Fatal and Error lines of a log, one a line, each message cut at 80
 // characters (a refused line is quoted whole in its message).
@@ -36,13 +33,9 @@ class BadInputTest : public testing::Test {
   // Runs ImportFile and CanImportFile on `file`: both results and the
   // complaints of the import's log.
   std::string Import(const std::string& file) {
-    std::string logs = files_.path() + "logs/";
-    std::filesystem::remove_all(logs);
-    std::filesystem::create_directory(logs);
-    bool imported = VoServices::ImportFile(file, logs, "1", "Main", nullptr);
-    std::string log = ReadFile(std::filesystem::directory_iterator(logs)->path());
-    return std::string(imported ? "imported" : "not imported") +
-           (VoServices::CanImportFile(file) ? ", recognised\n" : ", not recognised\n") + Complaints(log);
+    ImportRun run = RunImport(file, "1", "Main");
+    return std::string(run.imported ? "imported" : "not imported") +
+           (VoServices::CanImportFile(file) ? ", recognised\n" : ", not recognised\n") + Complaints(run.log);
   }
 
   TempDir files_;

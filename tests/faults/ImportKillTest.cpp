@@ -8,15 +8,12 @@
 
 #include "StoredState.h"
 #include "VoProcess.h"
+#include "support/ImportRun.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using std::chrono::seconds;
-
-const std::string kNativeHeader =
-    "Date Transacted,Date Settled,Action,Quantity,Symbol,Description,Price,Commission,Sec. Fee,"
-    "Misc. Fee,Fed. Tax,Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX";
 
 constexpr int kLargeFileTrades = 20000;
 constexpr char kPausedLine[] = "Import write phase paused after 10000 of 20000 transactions";
