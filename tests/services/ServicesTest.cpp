@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "support/TempDatabase.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -22,7 +23,10 @@ std::vector<std::filesystem::path> FilesIn(const std::string& dir) {
   return files;
 }
 
+// An import connects to the database: each test gets its own in a temporary
+// folder, so nothing is left behind in the folder the tests run from.
 TEST(ServicesTest, ImportFileWritesAccountLinesAndVerdictToNamedLog) {
+  TempDatabase database;
   TempDir dir;
   std::string input = dir.Write("some.csv", "nothing we know\n");
   std::string logs = dir.path() + "logs/";
@@ -47,6 +51,7 @@ TEST(ServicesTest, ImportFileWritesAccountLinesAndVerdictToNamedLog) {
 }
 
 TEST(ServicesTest, LogFolderIsAPlainPrefix) {
+  TempDatabase database;
   TempDir dir;
   std::string input = dir.Write("x.csv", "x\n");
   VoServices::ImportFile(input, dir.path() + "pre", "1", "Acct", nullptr);
