@@ -1,6 +1,7 @@
 #include "symbols/SecurityMasterData.h"
 
 #include <json/reader.h>
+#include <json/value.h>
 
 #include <algorithm>
 #include <cctype>
@@ -81,7 +82,12 @@ bool SecurityMasterData::Parse(const std::string& text) {
 
   Json::Reader reader;
   Json::Value document;
-  if (!reader.parse(text, document, true)) return false;
+  try {
+    if (!reader.parse(text, document, true)) return false;
+  } catch (const Json::Exception&) {
+    // The reader throws rather than fails on nesting deeper than its limit.
+    return false;
+  }
   const Json::Value& root = document;
   if (!root.isObject()) return false;
 
