@@ -11,10 +11,14 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVO_SANITIZE=ON
 cmake --build "$build" -j2
-find "$build" \( -name '*.sqlite3*' -o -name '*.log' \) -not -path '*/Testing/*' -delete
+# Files a test run may leave, outside CMake's and CTest's own folders.
+leftovers() {
+  find "$build" \( -name '*.sqlite3*' -o -name '*.log' \) -not -path '*/CMakeFiles/*' -not -path '*/Testing/*'
+}
+leftovers | xargs -r rm -f
 ctest --test-dir "$build" --output-on-failure -j2
 
-leftovers=$(find "$build" \( -name '*.sqlite3*' -o -name '*.log' \) -not -path '*/Testing/*')
+leftovers=$(leftovers)
 if [[ -n "$leftovers" ]]; then
   echo "Tests left files in the build tree:" >&2
   echo "$leftovers" >&2
