@@ -245,7 +245,10 @@ bool SqliteBackend::BindFields(sqlite3_stmt* statement, const DBData& data,
                                const DBSchemaDef& table) {
   int index = 0;
   std::string date;
-  for (const auto& [name, value] : data) {
+  for (const auto& field : data) {
+    // Plain references: clang 14 cannot capture structured bindings in a lambda.
+    const std::string& name = field.first;
+    const std::string& value = field.second;
     const ColumnDef& column = *columns[static_cast<size_t>(index)];
     ++index;
     auto invalid = [&](const char* what) {
