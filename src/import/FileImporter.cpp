@@ -180,18 +180,20 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao) 
   return true;
 }
 
-bool FileImporter::WriteTransactions(const TransactionMap& transactions) {
+bool FileImporter::WriteTransactions(TransactionMap& transactions) {
   HTransDAO transDao;
   log_->Info("Writing transactions to DB...");
+  const size_t decoded = transactions.size();
   size_t inserted = 0;
-  for (const auto& [key, fields] : transactions) {
-    if (transDao.InsertFields(fields)) {
+  // Each row is freed as soon as it is written.
+  while (!transactions.empty()) {
+    auto row = transactions.extract(transactions.begin());
+    if (transDao.InsertFields(row.mapped())) {
       ++inserted;
     } else {
-      log_->Error("Failed to insert into DB: " + key);
+      log_->Error("Failed to insert into DB: " + row.key());
     }
   }
-  log_->Info(Count(inserted) + " of " + Count(transactions.size()) +
-             " transactions inserted into DB.\n");
+  log_->Info(Count(inserted) + " of " + Count(decoded) + " transactions inserted into DB.\n");
   return true;
 }

@@ -144,12 +144,8 @@ void VoTransaction::DecodeSymbol(int32_t action, SymbolMap& symbols) const {
 
 void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactions) const {
   using namespace TransColumn;
-  // Each entry is built in place, in ascending column order, so the map
-  // grows at its end without searching.
   TransactionFields fields;
-  auto add = [&fields](int index, std::string value) {
-    fields.emplace_hint(fields.end(), index, std::move(value));
-  };
+  auto add = [&fields](int index, std::string value) { fields.emplace(index, std::move(value)); };
   add(kTransAction, ToText(action));
   add(kTransPos, TransPosText(action));
   add(kTransType, TransTypeText(action));
