@@ -13,6 +13,7 @@
 #include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
 #include "import/CsvParser.h"
+#include "import/DecodeArena.h"
 #include "import/KnownParsers.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbTransaction.h"
@@ -137,8 +138,9 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
 }
 
 bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
-  SymbolMap symbols;
-  TransactionMap transactions;
+  DecodeArena arena;  // outlives the maps
+  SymbolMap symbols(&arena);
+  TransactionMap transactions(&arena);
   log_->Info("Decoding....");
   bool decoded = parser.Decode(symbols, transactions);
   parser.ReleaseRecords();
@@ -185,7 +187,8 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions) {
   log_->Info("Writing transactions to DB...");
   const size_t decoded = transactions.size();
   size_t inserted = 0;
-  // Each row is freed as soon as it is written.
+  // Each row is dropped as soon as it is written (its texts freed; its node
+  // goes back with the arena).
   while (!transactions.empty()) {
     auto row = transactions.extract(transactions.begin());
     if (transDao.InsertFields(row.mapped())) {

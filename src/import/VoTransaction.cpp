@@ -1,7 +1,7 @@
 #include "import/VoTransaction.h"
 
 #include <array>
-#include <sstream>
+#include <string_view>
 #include <utility>
 
 #include "db/EnumLookup.h"
@@ -71,19 +71,20 @@ int32_t SecurityTypeOfAction(int32_t action) {
 // month and year of the expiration, the strike. Anything else leaves the
 // symbol's option fields alone.
 void DecodeOptionDescription(const std::string& description, SymbolFields& symbol) {
-  std::istringstream in(description);
+  size_t at = 0;
   int32_t leadingNumber = 0;
-  if (!(in >> leadingNumber)) return;
-  std::string underlying, monthYear, strike;
-  in >> underlying >> monthYear >> strike;
+  if (!ReadLeadingInt(description, at, leadingNumber)) return;
+  std::string_view underlying = NextWord(description, at);
+  std::string_view monthYear = NextWord(description, at);
+  std::string_view strike = NextWord(description, at);
 
   size_t dash = monthYear.find('-');
-  if (dash == std::string::npos) return;
-  int32_t year = ToInt(monthYear.substr(dash + 1));
-  int32_t month = MonthNumber(monthYear.substr(0, dash));
+  if (dash == std::string_view::npos) return;
+  int32_t year = ToInt(std::string(monthYear.substr(dash + 1)));
+  int32_t month = MonthNumber(std::string(monthYear.substr(0, dash)));
   if (month == 0) return;
 
-  if (!strike.empty() && strike.front() == '$') strike.erase(0, 1);
+  if (!strike.empty() && strike.front() == '$') strike.remove_prefix(1);
   symbol[SymColumn::kSymUnder] = underlying;
   symbol[SymColumn::kSymExpDate] = OptionExpirationDate(year, month, 0);
   symbol[SymColumn::kSymStrike] = strike;

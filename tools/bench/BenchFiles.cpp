@@ -47,15 +47,18 @@ using LineValues = std::vector<std::pair<std::string, std::string>>;
 LineValues ValuesFor(size_t line) {
   size_t mix = line * 2654435761u;  // spreads consecutive lines over the symbols
   std::string stock = Ticker(mix % kStocks, mix % kStocks < 2000 ? 3 : 4);
-  std::string under = Ticker(kStocks + (mix >> 8) % kUnderlyings, 3);
+  // The option lines of one round of patterns trade the same contracts (an
+  // opening and a closing trade), so there is about one symbol per four lines.
+  size_t round = line / 8 * 2654435761u;
+  std::string under = Ticker(kStocks + (round >> 8) % kUnderlyings, 3);
 
   int year = 2005 + static_cast<int>(line / 40000 % 15);
-  int month = 1 + static_cast<int>(line / 3 % 12);
+  int month = 1 + static_cast<int>(line / 8 % 12);
   int day = 1 + static_cast<int>(line * 7 % 28);
   int settleDay = day + 3 > 28 ? 28 : day + 3;
   int expMonth = month % 12 + 1;
   int expYear = month == 12 ? year + 1 : year;
-  int expDay = 15 + static_cast<int>(line % 7);
+  int expDay = 15 + static_cast<int>(round % 7);
   int seconds = 34200 + static_cast<int>(line * 37 % 23400);
   int hour = seconds / 3600;
   int minute = seconds / 60 % 60;
@@ -64,14 +67,14 @@ LineValues ValuesFor(size_t line) {
   long long quantity = 1 + static_cast<long long>(line * 13 % 500);
   long long priceCents = 100 + static_cast<long long>(mix % 30000);
   long long costCents = quantity * (100 + static_cast<long long>((mix >> 4) % 30000));
-  long long strike = 5 * (1 + static_cast<long long>(line % 60));
+  long long strike = 5 * (1 + static_cast<long long>(round % 60));
   char strikeDigits[16];
   std::snprintf(strikeDigits, sizeof strikeDigits, "%05lld000", strike);
   std::string occ = under + TwoDigits(expYear % 100) + TwoDigits(expMonth) + TwoDigits(expDay);
   // Option codes of the older exports: month letter (A-L calls, M-X puts), strike letter.
   std::string callCode(1, static_cast<char>('A' + expMonth - 1));
   std::string putCode(1, static_cast<char>('M' + expMonth - 1));
-  std::string strikeCode(1, static_cast<char>('A' + line % 20));
+  std::string strikeCode(1, static_cast<char>('A' + round % 20));
   long long gain = quantity * priceCents - costCents;
 
   return {

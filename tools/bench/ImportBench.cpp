@@ -30,6 +30,7 @@ struct RunResult {
   double cpuSeconds = 0;
   long peakRssKb = 0;
   long long rows = -1;
+  long long symbols = -1;
 };
 
 // The child: one import, its wall time on standard output.
@@ -42,13 +43,13 @@ int RunOne(const std::string& file, const std::string& dir) {
   return ok ? 0 : 1;
 }
 
-long long CountRows(const fs::path& database) {
+long long CountRows(const fs::path& database, const char* table) {
   sqlite3* db = nullptr;
   long long rows = -1;
   if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM trans_table", -1, &statement, nullptr) ==
-            SQLITE_OK &&
+    std::string sql = std::string("SELECT count(*) FROM ") + table;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
         sqlite3_step(statement) == SQLITE_ROW) {
       rows = sqlite3_column_int64(statement, 0);
     }
@@ -85,7 +86,8 @@ RunResult RunChild(const fs::path& file, const fs::path& dir) {
   result.peakRssKb = usage.ru_maxrss;
   result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  result.rows = CountRows(dir / "vo_db.sqlite3");
+  result.rows = CountRows(dir / "vo_db.sqlite3", "trans_table");
+  result.symbols = CountRows(dir / "vo_db.sqlite3", "sym_table");
   return result;
 }
 
@@ -133,8 +135,8 @@ int main(int argc, char** argv) {
   fs::create_directories(files);
 
   // CPU seconds (the whole child) show the cost when other work shares the machine.
-  std::printf("%-16s %9s %9s %10s %10s %9s %9s\n", "format", "lines", "seconds", "lines/s",
-              "peak RSS", "CPU s", "rows");
+  std::printf("%-16s %9s %9s %10s %10s %9s %9s %9s\n", "format", "lines", "seconds", "lines/s",
+              "peak RSS", "CPU s", "rows", "symbols");
   bool allOk = true;
   for (const auto& [format, lines] : runs) {
     fs::path file = files / (format->name + "-" + std::to_string(lines) + ".csv");
@@ -147,9 +149,9 @@ int main(int argc, char** argv) {
     fs::create_directories(dir);
     RunResult result = RunChild(file, dir);
     allOk = allOk && result.ok;
-    std::printf("%-16s %9zu %9.3f %10.0f %7.0f MB %9.3f %9lld%s\n", format->name.c_str(), lines,
+    std::printf("%-16s %9zu %9.3f %10.0f %7.0f MB %9.3f %9lld %9lld%s\n", format->name.c_str(), lines,
                 result.seconds, result.seconds > 0 ? static_cast<double>(lines) / result.seconds : 0,
-                static_cast<double>(result.peakRssKb) / 1024, result.cpuSeconds, result.rows,
+                static_cast<double>(result.peakRssKb) / 1024, result.cpuSeconds, result.rows, result.symbols,
                 result.ok ? "" : "  (import failed)");
     std::fflush(stdout);
     if (keep.empty()) fs::remove(file);
