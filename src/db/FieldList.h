@@ -46,9 +46,9 @@ class FieldList {
       if (slot_ != kInOthers) return FromSlot(slot_ + 1);
       bool wasBelowSlots = other_->first < 0;
       ++other_;
-      if (other_ == owner_->others_.end()) return SetEnd();
-      if (wasBelowSlots && other_->first >= 0) return FromSlot(0);
-      return *this;
+      bool atEnd = other_ == owner_->others_.end();
+      if (wasBelowSlots && (atEnd || other_->first >= 0)) return FromSlot(0);
+      return atEnd ? SetEnd() : *this;
     }
     bool operator==(const Iterator& other) const {
       return slot_ == other.slot_ && (slot_ != kInOthers || other_ == other.other_);

@@ -46,7 +46,9 @@ TEST(FieldListTest, BehavesLikeAMapOfIndexToText) {
     const FieldList& constFields = fields;
     auto found = constFields.find(index);
     EXPECT_EQ(found == constFields.end(), !expected.contains(index)) << index;
-    if (found != constFields.end()) EXPECT_EQ(found->second, expected[index]) << index;
+    if (found != constFields.end()) {
+      EXPECT_EQ(found->second, expected[index]) << index;
+    }
     EXPECT_EQ(fields.count(index), expected.count(index)) << index;
   }
   EXPECT_EQ(FieldList({{3, "a"}, {3, "b"}, {40, "c"}}), FieldList({{40, "c"}, {3, "a"}}));
