@@ -133,19 +133,22 @@ bool VoTransaction::Decode(SymbolMap& symbols, TransactionMap& transactions) {
 
 void VoTransaction::DecodeSymbol(int32_t action, SymbolMap& symbols) const {
   const std::string& name = Column(kSymbol);
-  if (symbols.contains(name)) return;
-  SymbolFields symbol;
+  auto [entry, added] = symbols.try_emplace(name);
+  if (!added) return;
+  // Built in its place in the map.
+  SymbolFields& symbol = entry->second;
   SymbolDefaults(SecurityTypeOfAction(action), symbol);
   symbol[SymColumn::kSymName] = name;
   symbol[SymColumn::kSymResearch] = name;
   symbol[SymColumn::kSymDesc] = Column(kDescription);
   DecodeOptionDescription(Column(kDescription), symbol);
-  symbols.emplace(name, std::move(symbol));
 }
 
 void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactions) const {
   using namespace TransColumn;
-  TransactionFields fields;
+  // Built in its place in the map; a record under the same key is replaced.
+  TransactionFields& fields = transactions[ToText(static_cast<unsigned long>(recordIndex_))];
+  if (!fields.empty()) fields.clear();
   auto add = [&fields](int index, std::string value) { fields.emplace(index, std::move(value)); };
   add(kTransAction, ToText(action));
   add(kTransPos, TransPosText(action));
@@ -166,6 +169,4 @@ void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactio
   add(TransColumn::kSymName, Column(kSymbol));
   add(kTransExAssAdj, Column(kExAssignBasisAdj));
   add(kTransFx, Column(kFx));
-  transactions.insert_or_assign(ToText(static_cast<unsigned long>(recordIndex_)),
-                                std::move(fields));
 }
