@@ -110,7 +110,9 @@ TEST(ConversionTest, AgreesWithAStreamRead) {
     bool intRead = static_cast<bool>(intStream >> streamInt);
     int32_t value = -99;
     EXPECT_EQ(ReadLeadingInt(text, value), intRead) << "[" << text << "]";
-    if (intRead) EXPECT_EQ(value, streamInt) << "[" << text << "]";
+    if (intRead) {
+      EXPECT_EQ(value, streamInt) << "[" << text << "]";
+    }
 
     std::istringstream doubleStream(text);
     double streamDouble = 0;
