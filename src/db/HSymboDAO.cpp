@@ -92,6 +92,7 @@ bool HSymboDAO::GetSymbolNames(std::set<std::string>& names) {
 }
 
 bool HSymboDAO::InsertSymbol(const SymbolFields& fields) {
+  if (FieldText(fields, 0).empty()) return false;  // a symbol without a name is never inserted
   // sym_table's columns are in GetColumnName's order, so the field indexes
   // are the column positions.
   std::vector<ColumnValue> row;

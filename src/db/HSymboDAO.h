@@ -25,6 +25,7 @@ class HSymboDAO {
   static std::string GetColumnName(int index);
 
   bool GetSymbolNames(std::set<std::string>& names);
+  // False, and nothing stored, for a symbol without a name.
   bool InsertSymbol(const SymbolFields& fields);
   bool SaveSymbol(const std::string& name, SymbolFields fields);
   bool SaveInactiveSymbol(const SymbolFields& fields);

@@ -7,6 +7,7 @@
 //      every transaction.
 #include "import/FileImporter.h"
 
+#include <filesystem>
 #include <set>
 #include <utility>
 
@@ -15,6 +16,7 @@
 #include "import/CsvParser.h"
 #include "import/DecodeArena.h"
 #include "import/KnownParsers.h"
+#include "import/WritePhasePause.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbTransaction.h"
 #include "services/RunLog.h"
@@ -73,6 +75,9 @@ bool FileImporter::CanImport(const std::string& filePath) {
 bool FileImporter::OpenInput(const std::string& filePath) {
   input_.close();
   input_.clear();
+  // A folder opens like a file here but reads nothing.
+  std::error_code ignored;
+  if (std::filesystem::is_directory(filePath, ignored)) return false;
   input_.open(filePath);
   if (!input_.is_open()) return false;
   // A UTF-8 byte-order mark is not part of the first line.
@@ -127,7 +132,9 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
   unsigned accepted = 0;
   std::string line;
   while (ReadLine(line)) {
-    if (parser.Parse(line)) {
+    // A NUL byte is no part of any text format: such a line is damaged, and
+    // its fields would be cut short at the NUL wherever they are read as C text.
+    if (line.find('\0') == std::string::npos && parser.Parse(line)) {
       ++accepted;
     } else {
       log_->Error("Failed to parse line " + ToText(lineCounter_) + ": " + line);
@@ -193,6 +200,7 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions) {
     auto row = transactions.extract(transactions.begin());
     if (transDao.InsertFields(row.mapped())) {
       ++inserted;
+      PauseInWritePhase(inserted, decoded);
     } else {
       log_->Error("Failed to insert into DB: " + row.key());
     }

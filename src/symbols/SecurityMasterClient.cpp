@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <cstdlib>
 #include <memory>
 #include <utility>
 
@@ -46,6 +47,15 @@ bool NormaliseUrl(const std::string& url, std::string& normalised) {
   return true;
 }
 
+// A positive whole number of seconds from the environment, else `fallback`.
+long SecondsFromEnvironment(const char* variable, long fallback) {
+  const char* text = std::getenv(variable);
+  if (!text || !*text) return fallback;
+  char* end = nullptr;
+  long seconds = std::strtol(text, &end, 10);
+  return *end == '\0' && seconds > 0 ? seconds : fallback;
+}
+
 size_t AppendResponse(char* data, size_t size, size_t count, void* sink) {
   std::string& text = *static_cast<std::string*>(sink);
   size_t bytes = size * count;
@@ -62,8 +72,15 @@ void SecurityMasterClient::HeaderListDeleter::operator()(curl_slist* list) const
   curl_slist_free_all(list);
 }
 
+SecurityMasterClient::Timeouts SecurityMasterClient::Timeouts::FromEnvironment() {
+  Timeouts timeouts;
+  timeouts.connectSeconds = SecondsFromEnvironment("VO_SECMASTER_CONNECT_TIMEOUT", timeouts.connectSeconds);
+  timeouts.totalSeconds = SecondsFromEnvironment("VO_SECMASTER_TIMEOUT", timeouts.totalSeconds);
+  return timeouts;
+}
+
 SecurityMasterClient::SecurityMasterClient(std::string url)
-    : SecurityMasterClient(std::move(url), Timeouts{}) {}
+    : SecurityMasterClient(std::move(url), Timeouts::FromEnvironment()) {}
 
 SecurityMasterClient::SecurityMasterClient(std::string url, Timeouts timeouts)
     : url_(std::move(url)), timeouts_(timeouts) {

@@ -15,9 +15,15 @@ class SecurityMasterClient {
   struct Timeouts {
     long connectSeconds = 15;  // establishing the connection
     long totalSeconds = 300;   // one whole exchange, sending and receiving
+
+    // The defaults, each replaced by a positive whole number of seconds in
+    // VO_SECMASTER_CONNECT_TIMEOUT or VO_SECMASTER_TIMEOUT when one is set
+    // (tests use them not to wait out the production timeouts).
+    static Timeouts FromEnvironment();
   };
 
-  // Stores the URL and runs Connect; connected() holds its result.
+  // Stores the URL and runs Connect with Timeouts::FromEnvironment();
+  // connected() holds its result.
   explicit SecurityMasterClient(std::string url);
   SecurityMasterClient(std::string url, Timeouts timeouts);
   ~SecurityMasterClient();

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
+#include <exception>
 
 #include "db/EnumLookup.h"
 #include "ledgerdb/HEnum.h"
@@ -81,7 +82,13 @@ bool SecurityMasterData::Parse(const std::string& text) {
 
   Json::Reader reader;
   Json::Value document;
-  if (!reader.parse(text, document, true)) return false;
+  // The reader throws rather than fails on some input (nesting past its stack
+  // limit); an answer it cannot read is a parse failure either way.
+  try {
+    if (!reader.parse(text, document, true)) return false;
+  } catch (const std::exception&) {
+    return false;
+  }
   const Json::Value& root = document;
   if (!root.isObject()) return false;
 

@@ -109,7 +109,7 @@ TEST_F(SymbolDaoTest, RenameReachesEveryTableAndNeverBlanksANameAfterAFailure) {
   AddRenamable("corp_event_schema", "corp_event_table", "OLD");
   AddRenamable("port_schema", "port_table", "OLD");
 
-  ASSERT_TRUE(Run("CREATE TRIGGER refuse BEFORE UPDATE ON trans_table BEGIN "
+  ASSERT_TRUE(Execute("CREATE TRIGGER refuse BEFORE UPDATE ON trans_table BEGIN "
                   "SELECT RAISE(ABORT, 'refused'); END"));
   EXPECT_FALSE(dao_.RenameInTables());
   const std::string names =
@@ -119,7 +119,7 @@ TEST_F(SymbolDaoTest, RenameReachesEveryTableAndNeverBlanksANameAfterAFailure) {
       "SELECT 'port', sym_name FROM port_table";
   EXPECT_EQ(Rows(names), "trans|OLD\ntrans|ORPHAN\nposition|NEW\ncorp|NEW\nport|NEW\n");
 
-  ASSERT_TRUE(Run("DROP TRIGGER refuse"));
+  ASSERT_TRUE(Execute("DROP TRIGGER refuse"));
   EXPECT_TRUE(dao_.RenameInTables());
   EXPECT_EQ(Rows(names), "trans|NEW\ntrans|ORPHAN\nposition|NEW\ncorp|NEW\nport|NEW\n");
 }

@@ -118,7 +118,7 @@ TEST_F(TransDaoTest, SmartTimeSelectAndTradeTimeUpdate) {
   ASSERT_TRUE(dao_.UpdateTradeTime(moved)) << db()->LastError();
   moved.SetField("trans_id", "2");
   moved.SetField("trans_note_user", "");
-  ASSERT_TRUE(Run("update trans_table set trans_note_user = 'kept' where trans_id = 2"));
+  ASSERT_TRUE(Execute("update trans_table set trans_note_user = 'kept' where trans_id = 2"));
   ASSERT_TRUE(dao_.UpdateTradeTime(moved)) << db()->LastError();
   EXPECT_EQ(Rows("SELECT trans_id, trans_dttrade, trans_dtsettle, trans_note_user FROM "
                  "trans_table WHERE trans_id IN (1, 2)"),
@@ -147,7 +147,7 @@ TEST_F(TransDaoTest, RecalcSelectSkipsNullTypesAndDuplicatesAndTotalsRoundTrip) 
   EXPECT_EQ(result[0][13], "310");
 
   // Deleting a transaction drops its duplicate flag with it.
-  ASSERT_TRUE(Run("DELETE FROM trans_table WHERE trans_id = 3"));
+  ASSERT_TRUE(Execute("DELETE FROM trans_table WHERE trans_id = 3"));
   EXPECT_EQ(Rows("SELECT count(*) FROM trans_dup_table"), "0\n");
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "LogCapture.h"
+#include "support/ImportRun.h"
 #include "import/CsvParser.h"
 #include "import/ImportColumns.h"
 

@@ -1,7 +1,9 @@
 // The two Etrade exports imported end to end into a fresh database.
 #include <gtest/gtest.h>
 
-#include "ImportRun.h"
+#include "support/ImportRun.h"
+#include "support/Rows.h"
+#include "support/TempDatabase.h"
 
 namespace {
 
@@ -20,31 +22,31 @@ const char kSymSelect[] =
 // text; sells keep their quantity's magnitude, prices stay as written, and
 // the two records with the same description are both kept.
 TEST(EtradeTest, HistoryImportsTradesAndDiscardsTheRest) {
-  ImportRun run(kData + "history.csv");
-  ASSERT_TRUE(run.connected());
-  EXPECT_TRUE(run.imported());
+  TempDatabase database;
+  ImportRun run = RunImport(kData + "history.csv");
+  EXPECT_TRUE(run.imported) << run.log;
 
   EXPECT_EQ(
-      ImportRun::Rows(kTransSelect),
+      Rows(kTransSelect),
       "0|1|1|100|IBM|2009-01-15 00:00:00|2009-01-15 00:00:00|$85.00|$12.99|8512.99|7\n"
       "2|2|1|100|IBM|2009-01-16 00:00:00|2009-01-16 00:00:00|$87.50|$12.99|8737.01|7\n"
       "9|1|2|2|IBM090220C00090000|2009-01-20 00:00:00|2009-01-20 00:00:00|$2.20|$8.99|431.01|7\n"
       "10|2|2|2|IBM090220C00090000|2009-01-21 00:00:00|2009-01-21 00:00:00|$1.00|$1.01|201.01|7\n"
       "7|1|1|1|MSFT090320P00017500|2009-01-27 00:00:00|2009-01-27 00:00:00|$0.87|$8.99|95.99|7\n");
-  EXPECT_EQ(ImportRun::Rows(kSymSelect),
+  EXPECT_EQ(Rows(kSymSelect),
             "IBM|0||||1||INTL BUSINESS MACHINES\n"
             "IBM090220C00090000|1|IBM|2009-02-20 23:59:59|90|100||IBM Feb 20 '09 $90 Call\n"
             "MSFT090320P00017500|2|MSFT|2009-03-20 23:59:59|17.5|100||MSFT Mar 20 '09 $17.5 Put\n");
 
-  EXPECT_EQ(run.LogLines("Error"),
+  EXPECT_EQ(run.Lines("Error"),
             "Record 0009 CsvParser::Parse - Unexpected number of columns.\n"
             "Failed to parse line 13: 01/28/09,Sold,EQ,MSFT,-50,910.00,$18.20\n"
             "Record 0005 Discarding record - EQ Dividend\n"
             "Record 0006 Discarding record - MF Bought\n"
             "Record 0007 Discarding record - EQ bought\n");
-  EXPECT_EQ(run.LogLines("Info", "Format Name"),
+  EXPECT_EQ(run.Lines("Info", "Format Name"),
             "Format Name: Etrade History - Transactions page (1 Transaction/line)\n");
-  EXPECT_EQ(run.LogLines("Info", " of "),
+  EXPECT_EQ(run.Lines("Info", " of "),
             "3 of 3 symbols inserted into DB.\n5 of 5 transactions inserted into DB.\n");
 }
 
@@ -52,26 +54,26 @@ TEST(EtradeTest, HistoryImportsTradesAndDiscardsTheRest) {
 // included; an expiration is kept only when money moved, and then carries
 // action, position and type 0. Values stay as written.
 TEST(EtradeTest, TaxYearKeepsSymbolsOfDiscardedRecords) {
-  ImportRun run(kData + "taxyear.csv");
-  ASSERT_TRUE(run.connected());
-  EXPECT_TRUE(run.imported());
+  TempDatabase database;
+  ImportRun run = RunImport(kData + "taxyear.csv");
+  EXPECT_TRUE(run.imported) << run.log;
 
   EXPECT_EQ(
-      ImportRun::Rows(kTransSelect),
+      Rows(kTransSelect),
       "0|1|1|200|INTC|2009-03-02 00:00:00|2009-03-02 00:00:00|13.50|9.99|-2709.99|7\n"
       "9|1|2|-2|INTC090418C00015000|2009-03-03 00:00:00|2009-03-03 00:00:00|0.45|10.49|79.51|7\n"
       "0|0|0|1|INTC090516P00017500|2009-05-15 00:00:00|2009-05-15 00:00:00|0|0|12.5|7\n"
       "2|2|1|-200|INTC|2009-06-01 00:00:00|2009-06-01 00:00:00|16.00|9.99|3190.01|7\n");
-  EXPECT_EQ(ImportRun::Rows(kSymSelect),
+  EXPECT_EQ(Rows(kSymSelect),
             "CSCO|0||||1|17275R102|CISCO SYSTEMS INC\n"
             "INTC|0||||1|458140100|INTEL CORP\n"
             "INTC090418C00015000|1|INTC|2009-04-18 23:59:59|15|100||INTC Apr 18 '09 $15 Call\n"
             "INTC090516P00017500|2|INTC|2009-05-16 23:59:59|17.5|100||INTC May 16 '09 $17.5 PUT\n");
 
-  EXPECT_EQ(run.LogLines("Error"),
+  EXPECT_EQ(run.Lines("Error"),
             "Record 0003 Discarding record - OrderType = Expire\n"
             "Record 0004 Discarding record - OrderType = Journal\n");
-  EXPECT_EQ(run.LogLines("Info", " of "),
+  EXPECT_EQ(run.Lines("Info", " of "),
             "4 of 4 symbols inserted into DB.\n4 of 4 transactions inserted into DB.\n");
 }
 

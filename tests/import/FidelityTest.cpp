@@ -2,8 +2,9 @@
 // the rules of their decoding that are easiest to get wrong.
 #include <gtest/gtest.h>
 
-#include "ImportRun.h"
-#include "LogCapture.h"
+#include "support/ImportRun.h"
+#include "support/Rows.h"
+#include "support/TempDatabase.h"
 #include "import/EnumValues.h"
 #include "import/FidelitySymbol.h"
 #include "import/FidelityTradeV2.h"
@@ -27,28 +28,28 @@ const char kSymSelect[] =
 // call is stored as an opening one; the call traded in November expires in
 // January of the next year. The reinvestment is no trade but adds its symbol.
 TEST(FidelityTest, Version1ImportsBuysAndSells) {
-  ImportRun run(kData + "v1.csv");
-  ASSERT_TRUE(run.connected());
-  EXPECT_TRUE(run.imported());
+  TempDatabase database;
+  ImportRun run = RunImport(kData + "v1.csv");
+  EXPECT_TRUE(run.imported) << run.log;
 
-  EXPECT_EQ(ImportRun::Rows(kTransSelect),
+  EXPECT_EQ(Rows(kTransSelect),
             "0|1|1|100|IBM|2008-11-14 00:00:00|2008-11-14 00:00:00|80.25|7.95|0.00|8032.95\n"
             "9|1|2|1|IBMAR|2008-11-17 00:00:00|2008-11-17 00:00:00|3.10|7.95|0.00|302.05\n"
             "5|1|1|1|IBMAR|2008-12-01 00:00:00|2008-12-01 00:00:00|1.05|7.95|0.00|113\n"
             "2|2|1|100|IBM|2008-12-18 00:00:00|2008-12-18 00:00:00|84.00|7.95|0.00|8392.05\n");
-  EXPECT_EQ(ImportRun::Rows(kSymSelect),
+  EXPECT_EQ(Rows(kSymSelect),
             "IBM|0||||1|USD|INTL BUSINESS MACHS\n"
             "IBMAR|1|!STOCK!|2009-01-16 23:59:59|90|100|USD|CALL (IBM) INTL BUSINESS MACHS JAN 90 "
             "(100 SHS)\n"
             "SPY|0||||1|USD|SPDR TRUST UNIT SER 1\n");
 
-  EXPECT_EQ(run.LogLines("Error"),
+  EXPECT_EQ(run.Lines("Error"),
             "Record 0007 FidelityTradeV1::Parse - Unexpected number of columns.\n"
             "Failed to parse line 8: 12/19/2008,YOU BOUGHT,MSFT,100,19.00\n"
             "Record 0004 Discarding record - Security Description blank or Quantity = 0.\n"
             "Record 0005 Discarding record - only specific trade types accepted.\n"
             "Record 0007 Discarding record - Security Description blank or Quantity = 0.\n");
-  EXPECT_EQ(run.LogLines("Info", " of "),
+  EXPECT_EQ(run.Lines("Info", " of "),
             "3 of 3 symbols inserted into DB.\n4 of 4 transactions inserted into DB.\n");
 }
 
@@ -56,30 +57,30 @@ TEST(FidelityTest, Version1ImportsBuysAndSells) {
 // with quantity and price 0; an unknown action is logged twice; a line
 // without settlement date is taken; the totals count discarded records too.
 TEST(FidelityTest, Version2ImportsEveryKnownActivity) {
-  ImportRun run(kData + "v2.csv");
-  ASSERT_TRUE(run.connected());
-  EXPECT_TRUE(run.imported());
+  TempDatabase database;
+  ImportRun run = RunImport(kData + "v2.csv");
+  EXPECT_TRUE(run.imported) << run.log;
 
-  EXPECT_EQ(ImportRun::Rows(kTransSelect),
+  EXPECT_EQ(Rows(kTransSelect),
             "0|1|1|100|MSFT|2008-11-10 00:00:00|2008-11-13 00:00:00|20.10|7.95|0.00|2017.95\n"
             "9|1|2|1|MSFTAX|2008-11-12 00:00:00|2008-11-13 00:00:00|0.85|7.95|0.03|77.02\n"
             "27|0|0|0|MSFT|2008-11-20 00:00:00|2008-11-20 00:00:00|0|||13\n"
             "39|0|0|0|$CASH$|2008-11-28 00:00:00|2008-11-28 00:00:00|0|||4.12\n"
             "2|2|1|100|MSFT|2008-12-05 00:00:00||19.05|7.95|0.02|1897.03\n");
-  EXPECT_EQ(ImportRun::Rows(kSymSelect),
+  EXPECT_EQ(Rows(kSymSelect),
             "$CASH$|11||||0|USD|\n"
             "MSFT|0||||1|USD|MICROSOFT CORP\n"
             "MSFTAX|1|!STOCK!|2009-01-16 23:59:59|22.5|100|USD|CALL (MSFT) MICROSOFT CORP JAN 22.5 "
             "(100 SHS)\n");
 
-  EXPECT_EQ(run.LogLines("Error"),
+  EXPECT_EQ(run.Lines("Error"),
             "Record 0005 Discarding record - only specific action types accepted.\n"
             "Record 0005 REINVESTMENT\n");
-  EXPECT_EQ(run.LogLines("Info", "Total "),
+  EXPECT_EQ(run.Lines("Info", "Total "),
             "Total Stock Transactions in Source File= 4\n"
             "Total Call Transactions in Source File= 1\n"
             "Total Put Transactions in Source File= 0\n");
-  EXPECT_EQ(run.LogLines("Info", " of "),
+  EXPECT_EQ(run.Lines("Info", " of "),
             "3 of 3 symbols inserted into DB.\n5 of 5 transactions inserted into DB.\n");
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "import/FieldText.h"
+#include "support/ImportRun.h"
 
 namespace {
 
@@ -63,33 +64,20 @@ TEST(CleanNumberTest, StripsDecorationAndSign) {
   }
 }
 
-void ExpectIntGood(const std::string& text, int32_t expected) {
-  EXPECT_EQ(ToInt(text), expected) << "ToInt of [" << text << "]";
-}
-
-void ExpectConversionError(const std::string& expected, auto convert) {
-  try {
-    convert();
-    ADD_FAILURE() << "no conversion error, expected " << expected;
-  } catch (const std::string& error) {
-    EXPECT_EQ(error, expected);
-  }
-}
-
 TEST(ConversionTest, ReadsLeadingNumberLikeAStream) {
-  ExpectIntGood("12abc", 12);
-  ExpectIntGood("  -7", -7);
-  ExpectIntGood("09", 9);
+  EXPECT_EQ(ToInt("12abc"), 12);
+  EXPECT_EQ(ToInt("  -7"), -7);
+  EXPECT_EQ(ToInt("09"), 9);
   EXPECT_DOUBLE_EQ(ToDouble(" 2.5e3x"), 2500.0);
   EXPECT_DOUBLE_EQ(ToDouble("-0.25"), -0.25);
 }
 
 TEST(ConversionTest, UnreadableTextThrowsItsText) {
-  ExpectConversionError("ToInt(\"x\")", [] { ToInt("x"); });
-  ExpectConversionError("ToInt(\"\")", [] { ToInt(""); });
-  ExpectConversionError("ToInt(\"99999999999\")", [] { ToInt("99999999999"); });
-  ExpectConversionError("ToDouble(\"(1.5)\")", [] { ToDouble("(1.5)"); });
-  ExpectConversionError("ToDouble(\"$3\")", [] { ToDouble("$3"); });
+  EXPECT_EQ(ConversionError([] { ToInt("x"); }), "ToInt(\"x\")");
+  EXPECT_EQ(ConversionError([] { ToInt(""); }), "ToInt(\"\")");
+  EXPECT_EQ(ConversionError([] { ToInt("99999999999"); }), "ToInt(\"99999999999\")");
+  EXPECT_EQ(ConversionError([] { ToDouble("(1.5)"); }), "ToDouble(\"(1.5)\")");
+  EXPECT_EQ(ConversionError([] { ToDouble("$3"); }), "ToDouble(\"$3\")");
 }
 
 }  // namespace

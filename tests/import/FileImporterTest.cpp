@@ -1,21 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "LogCapture.h"
 #include "import/CsvParser.h"
 #include "import/FileImporter.h"
 #include "import/ImportColumns.h"
-#include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
+#include "support/ImportRun.h"
+#include "support/Rows.h"
 #include "support/TempDatabase.h"
-#include "voservices/VoServices.h"
 
 namespace {
-
-const std::string kNativeHeader =
-    "Date Transacted,Date Settled,Action,Quantity,Symbol,Description,Price,Commission,Sec. Fee,"
-    "Misc. Fee,Fed. Tax,Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX";
 
 // Symbol, symbol type and amount; every record becomes a buy of the symbol
 // with its record index as quantity, keyed by that index.
@@ -35,55 +28,18 @@ class KeyedParser : public CsvParser {
   }
 };
 
-// The selected columns of every row, one row a line, cells joined by "|".
-std::string Rows(const std::string& select) {
-  Database* db = Database::Instance();
-  unsigned long id = 0;
-  if (!db->Query(id, select, false, false, false)) return "query failed: " + db->LastError();
-  DBQueryResult result;
-  db->GetQueryResult(id, result);
-  db->DeleteQuery(id);
-  std::string text;
-  for (const DBQueryResult::Row& row : result) {
-    for (size_t i = 0; i < row.size(); ++i) text += (i ? "|" : "") + row[i];
-    text += "\n";
-  }
-  return text;
-}
-
-std::string StoredTransactions() {
-  return Rows(
-      "SELECT trans_id, trans_action, trans_pos, trans_type, trans_qty, trans_unitprice, "
-      "trans_commission, trans_total, trans_dttrade, sym_name, acct_id, trans_note_user "
-      "FROM trans_table ORDER BY trans_id");
-}
-
-std::string StoredSymbols() {
-  return Rows(
-      "SELECT sym_name, sym_type, sym_exp_date, sym_strike, sym_under, sym_cont_size, sym_desc "
-      "FROM sym_table ORDER BY sym_name");
-}
+const char kStoredTransactions[] =
+    "SELECT trans_id, trans_action, trans_pos, trans_type, trans_qty, trans_unitprice, "
+    "trans_commission, trans_total, trans_dttrade, sym_name, acct_id, trans_note_user "
+    "FROM trans_table ORDER BY trans_id";
+const char kStoredSymbols[] =
+    "SELECT sym_name, sym_type, sym_exp_date, sym_strike, sym_under, sym_cont_size, sym_desc "
+    "FROM sym_table ORDER BY sym_name";
 
 class FileImporterTest : public testing::Test {
  protected:
-  // Runs ImportFile and keeps the text of the log it wrote, also when the
-  // import throws.
-  bool ImportFile(const std::string& file) {
-    std::string logs = dir_.path() + "logs/";
-    std::filesystem::remove_all(logs);
-    std::filesystem::create_directory(logs);
-    struct KeepLog {
-      std::string& text;
-      std::string folder;
-      ~KeepLog() { text = ReadFile(std::filesystem::directory_iterator(folder)->path()); }
-    } keep{log_, logs};
-    return VoServices::ImportFile(file, logs, "1", "Main", nullptr);
-  }
-  std::string Messages(const std::string& level) const { return LogMessages(log_, level); }
-
   TempDir dir_;
   TempDatabase db_;
-  std::string log_;
 };
 
 TEST_F(FileImporterTest, FindsTheHeaderAmongTheFirstLines) {
@@ -104,6 +60,8 @@ TEST_F(FileImporterTest, FindsTheHeaderAmongTheFirstLines) {
       {"misspelt Commision", commision + "\n", true},
       {"CRLF with byte-order mark", "\xEF\xBB\xBF" + kNativeHeader + "\r\n", true},
       {"lower case", "date transacted" + kNativeHeader.substr(15), false},
+      {"extra column", kNativeHeader + ",Extra\n", true},
+      {"last name cut short", kNativeHeader.substr(0, kNativeHeader.size() - 3) + "\n", false},
   };
   for (const Case& c : kCases) {
     LogCapture log;
@@ -116,9 +74,11 @@ TEST_F(FileImporterTest, FindsTheHeaderAmongTheFirstLines) {
             "Failed in FileImporter - Unable to open " + dir_.path() + "absent.csv\n");
 }
 
-TEST_F(FileImporterTest, ImportsTheNativeSample) {
-  ASSERT_TRUE(ImportFile(VO_SAMPLES_DIR "/native.csv")) << log_;
-  EXPECT_EQ(Messages("Info").substr(Messages("Info").find("Header:")),
+// A conversion error in a later import leaves the stored sample as it was.
+TEST_F(FileImporterTest, ImportsTheNativeSampleAndAFailedImportKeepsIt) {
+  ImportRun run = RunImport(VO_SAMPLES_DIR "/native.csv", "1", "Main");
+  ASSERT_TRUE(run.imported) << run.log;
+  EXPECT_EQ(run.Messages("Info").substr(run.Messages("Info").find("Header:")),
             "Header: Date Transacted,Date Settled,Action,Quan...\n"
             "Parsing...\n"
             "Format Name: VO Transaction (1 Transaction/line)\n"
@@ -130,8 +90,8 @@ TEST_F(FileImporterTest, ImportsTheNativeSample) {
             "Writing transactions to DB...\n"
             "19 of 19 transactions inserted into DB.\n"
             "File Import SUCCESSFUL\n");
-  EXPECT_EQ(Messages("Error") + Messages("Fatal"), "");
-  EXPECT_EQ(StoredSymbols(),
+  EXPECT_EQ(run.Messages("Error") + run.Messages("Fatal"), "");
+  EXPECT_EQ(Rows(kStoredSymbols),
             "AAPL|0||||1|APPLE INC\n"
             "AAPL080215P00120000|2|2008-02-15 23:59:59|120|AAPL|100|2 AAPL FEB-08 $120 PUT\n"
             "GE|0||||1|GENERAL ELECTRIC CO\n"
@@ -143,7 +103,7 @@ TEST_F(FileImporterTest, ImportsTheNativeSample) {
             "MSFT081219C00030000|1|2008-12-19 23:59:59|30|MSFT|100|2 MSFT DEC-08 $30 CALL\n"
             "MSFT090116C00025000|1|2009-01-16 23:59:59|25|MSFT|100|3 MSFT JAN-09 $25 CALL\n");
   // Rows follow the byte order of the record keys: 0, 1, 10 ... 18, 2 ... 9.
-  EXPECT_EQ(StoredTransactions(),
+  EXPECT_EQ(Rows(kStoredTransactions),
             "1|0|1|1|100|104.25|9.99|10434.99|2008-01-14 09:31:07|IBM|1|\n"
             "2|0|1|1|200|31.10|9.99|6229.99|2008-01-22 10:02:44|MSFT|1|\n"
             "3|0|1|1|100|66.15|9.99|6624.99|2008-05-06 09:58:20|JNJ|1|\n"
@@ -163,6 +123,17 @@ TEST_F(FileImporterTest, ImportsTheNativeSample) {
             "17|6|2|1|5|4.80|6.25|2393.7|2008-03-14 12:20:41|IBM080321C00110000|1|\n"
             "18|0|1|1|300|37.02|9.99|11115.99|2008-04-01 10:10:10|GE|1|\n"
             "19|2|2|1|100|124.40|9.99|12429.73|2008-04-18 13:05:55|IBM|1|partial, first lot\n");
+  const std::string stored = Rows(kStoredSymbols) + Rows(kStoredTransactions);
+
+  run = RunImport(
+      dir_.Write("bad.csv",
+                 kNativeHeader + "\n1/2/2009,1/5/2009,Buy,10,NEW,NEW CO,1,,,,,,,10,Main,,,\n"
+                                 "1/2/2009,1/5/2009,Buy Call,1,X,1 MSFT JAN-XX $25 CALL,1,,,,,,,1,Main,,,\n"),
+      "1", "Main");
+  EXPECT_EQ(run.error, "ToInt(\"XX\")");
+  EXPECT_EQ(run.log.find("File Import"), std::string::npos) << run.log;
+  EXPECT_NE(run.log.find("Decoding...."), std::string::npos) << run.log;
+  EXPECT_EQ(Rows(kStoredSymbols) + Rows(kStoredTransactions), stored);
 }
 
 TEST_F(FileImporterTest, CountsPhysicalLinesWritesInKeyByteOrderAndLogsFailedInserts) {
@@ -202,39 +173,14 @@ TEST_F(FileImporterTest, UnreachableDatabaseFailsBeforeTheFileIsRead) {
 }
 
 TEST_F(FileImporterTest, HeaderOnlyFileSucceedsWithZeroCounts) {
-  ASSERT_TRUE(ImportFile(dir_.Write("empty.csv", kNativeHeader + "\n")));
-  std::string info = Messages("Info");
+  ImportRun run = RunImport(dir_.Write("empty.csv", kNativeHeader + "\n"), "1", "Main");
+  ASSERT_TRUE(run.imported) << run.log;
+  std::string info = run.Messages("Info");
   for (const char* line :
        {"0 records parsed.", "0 unique symbols and 0 unique transactions decoded.",
         "0 of 0 symbols inserted into DB.", "0 of 0 transactions inserted into DB."}) {
     EXPECT_NE(info.find(std::string("\n") + line + "\n"), std::string::npos) << line;
   }
-}
-
-TEST_F(FileImporterTest, UnknownFormatFails) {
-  EXPECT_FALSE(ImportFile(dir_.Write("other.csv", "Trade Date,Symbol,Shares\n1/2/2008,IBM,100\n")));
-  EXPECT_EQ(Messages("Fatal"), "Unable to match a parser for given file.\n");
-  EXPECT_NE(log_.find("\tInfo\t\tFile Import FAILED\n"), std::string::npos) << log_;
-  EXPECT_EQ(StoredTransactions(), "");
-}
-
-TEST_F(FileImporterTest, ConversionErrorLeavesTheDatabaseAsItWas) {
-  ASSERT_TRUE(ImportFile(VO_SAMPLES_DIR "/native.csv"));
-  std::string symbols = StoredSymbols(), transactions = StoredTransactions();
-  std::string file = dir_.Write(
-      "bad.csv", kNativeHeader +
-                     "\n1/2/2009,1/5/2009,Buy,10,NEW,NEW CO,1,,,,,,,10,Main,,,\n"
-                     "1/2/2009,1/5/2009,Buy Call,1,X,1 MSFT JAN-XX $25 CALL,1,,,,,,,1,Main,,,\n");
-  try {
-    ImportFile(file);
-    ADD_FAILURE() << "expected the conversion error";
-  } catch (const std::string& error) {
-    EXPECT_EQ(error, "ToInt(\"XX\")");
-  }
-  EXPECT_EQ(log_.find("File Import"), std::string::npos) << log_;
-  EXPECT_NE(log_.find("Decoding...."), std::string::npos) << log_;
-  EXPECT_EQ(StoredSymbols(), symbols);
-  EXPECT_EQ(StoredTransactions(), transactions);
 }
 
 }  // namespace

@@ -3,8 +3,9 @@
 #include "import/ImportColumns.h"
 #include "import/PensonTaxWorksheet.h"
 #include "import/PensonTransaction.h"
-#include "ImportedFixture.h"
-#include "LogCapture.h"
+#include "support/ImportRun.h"
+#include "support/Rows.h"
+#include "support/TempDatabase.h"
 
 namespace {
 
@@ -101,66 +102,65 @@ TEST(PensonTaxWorksheetTest, OptionSymbolsGiveExpirationAndStrike) {
 }
 
 TEST(PensonImportTest, LongLayoutExport) {
-  ImportedFixture imported("penson/export-b.csv");
-  EXPECT_TRUE(imported.succeeded()) << imported.log();
-  EXPECT_EQ(imported.Select(
+  TempDatabase database;
+  ImportRun imported = RunImport(VO_TEST_DATA_DIR "/penson/export-b.csv");
+  EXPECT_TRUE(imported.imported) << imported.log;
+  EXPECT_EQ(Rows(
                 "SELECT trans_action, trans_pos, trans_type, trans_qty, sym_name, trans_dttrade, "
                 "trans_dtsettle, trans_unitprice, trans_total, trans_commission, trans_sec_fee, "
                 "trans_note_user, acct_id FROM trans_table ORDER BY trans_id"),
             "0|1|1|100|IBM|2009-01-15 09:30:00|2009-01-21 09:30:00|84.25|8434.95|9.95|0.00|"
-            "Opening buy T#T1001|7|\n"
+            "Opening buy T#T1001|7\n"
             "9|1|2|2|IBM100115C00090000|2009-01-16 14:15:05|2009-01-22 14:15:05|3.10|607.46|12.50|"
-            "0.04|Covered call T#T1002|7|\n"
+            "0.04|Covered call T#T1002|7\n"
             "0|0|0|50|594918104|2009-01-20 10:00:00|2009-01-23 10:00:00|19.12|946.03|9.95|0.02|"
-            " T#T1003|7|\n"
+            " T#T1003|7\n"
             "2|2|1|10|GE|2009-01-26 00:00:05|2009-01-29 00:00:05|12.10|111.04|9.95|0.01|"
-            "Closing sale T#T1006|7|\n");
-  EXPECT_EQ(imported.Select("SELECT sym_name, sym_type, sym_cusid, sym_desc, sym_exp_date, "
+            "Closing sale T#T1006|7\n");
+  EXPECT_EQ(Rows("SELECT sym_name, sym_type, sym_cusid, sym_desc, sym_exp_date, "
                             "sym_strike, cur_name FROM sym_table ORDER BY sym_name"),
-            "594918104|0|594918104||||USD|\n"
-            "GE|0|369604103||||USD|\n"
-            "IBM|0|459200101|INTL BUSINESS MACH|||USD|\n"
-            "IBM100115C00090000|1||IBM JAN '10 @ 90 CALL|2010-01-15 23:59:59|90|USD|\n");
-  EXPECT_TRUE(imported.Logged("Error\tRecord 0004\tDiscarding record - Unknown symbol/CUSIP."));
-  EXPECT_TRUE(imported.Logged(
-      "Error\t\tFailed to parse line 6: 5PA10001,Margin,5PA,R07,01/21/2009,100600,01/26/2009,"
-      "T1005,S,XYZ,,10,5.00,50.00,9.95,0.01,40.04,01/21/2009,01/21/2009,USD,Short line"));
-  EXPECT_TRUE(imported.Logged("Error\tRecord 0005\tPensonTransaction::Parse - Unexpected number "
-                              "of columns."));
-  EXPECT_TRUE(imported.Logged("5 records parsed."));
-  EXPECT_TRUE(imported.Logged("4 of 4 transactions inserted into DB."));
+            "594918104|0|594918104||||USD\n"
+            "GE|0|369604103||||USD\n"
+            "IBM|0|459200101|INTL BUSINESS MACH|||USD\n"
+            "IBM100115C00090000|1||IBM JAN '10 @ 90 CALL|2010-01-15 23:59:59|90|USD\n");
+  EXPECT_EQ(imported.Lines("Error"),
+            "Record 0005 PensonTransaction::Parse - Unexpected number of columns.\n"
+            "Failed to parse line 6: 5PA10001,Margin,5PA,R07,01/21/2009,100600,01/26/2009,T1005,S,"
+            "XYZ,,10,5.00,50.00,9.95,0.01,40.04,01/21/2009,01/21/2009,USD,Short line\n"
+            "Record 0004 Discarding record - Unknown symbol/CUSIP.\n");
+  EXPECT_EQ(imported.Lines("Info", "parsed") + imported.Lines("Info", " of "),
+            "5 records parsed.\n4 of 4 symbols inserted into DB.\n4 of 4 transactions inserted into DB.\n");
 }
 
 TEST(PensonImportTest, TaxWorksheetLotsBecomeTwoTrades) {
-  ImportedFixture imported("penson/taxworksheet.csv");
-  EXPECT_TRUE(imported.succeeded()) << imported.log();
-  EXPECT_EQ(imported.Select(
+  TempDatabase database;
+  ImportRun imported = RunImport(VO_TEST_DATA_DIR "/penson/taxworksheet.csv");
+  EXPECT_TRUE(imported.imported) << imported.log;
+  EXPECT_EQ(Rows(
                 "SELECT trans_action, trans_pos, trans_type, trans_qty, sym_name, trans_dttrade, "
                 "trans_dtsettle, trans_unitprice, trans_total, acct_id FROM trans_table "
                 "ORDER BY trans_id"),
-            "2|2|1|100|IBM|2008-06-20 00:00:00|2008-06-20 00:00:00|129.5|12950|7|\n"
-            "4|2|2|200|MSFT|2008-03-01 00:00:00|2008-03-01 00:00:00|25|5000|7|\n"
-            "6|2|1|2|IBMAE|2008-03-10 00:00:00|2008-03-10 00:00:00|2.5|5|7|\n"
-            "8|2|1|1|IBMME|2008-01-14 00:00:00|2008-01-14 00:00:00|0.4|0.4|7|\n"
-            "0|2|1|1|ABCDZE|2008-01-14 00:00:00|2008-01-14 00:00:00|40|40|7|\n"
-            "0|1|1|100|IBM|2008-01-15 00:00:00|2008-01-15 00:00:00|98.5|9850|7|\n"
-            "3|1|2|200|MSFT|2008-02-01 00:00:00|2008-02-01 00:00:00|28|5600|7|\n"
-            "5|1|1|2|IBMAE|2008-02-04 00:00:00|2008-02-04 00:00:00|1.5|3|7|\n"
-            "7|1|1|1|IBMME|2008-01-10 00:00:00|2008-01-10 00:00:00|0.9|0.9|7|\n"
-            "0|1|1|1|ABCDZE|2008-01-10 00:00:00|2008-01-10 00:00:00|90|90|7|\n");
-  EXPECT_EQ(imported.Select("SELECT sym_name, sym_type, sym_exp_date, sym_strike FROM sym_table "
+            "2|2|1|100|IBM|2008-06-20 00:00:00|2008-06-20 00:00:00|129.5|12950|7\n"
+            "4|2|2|200|MSFT|2008-03-01 00:00:00|2008-03-01 00:00:00|25|5000|7\n"
+            "6|2|1|2|IBMAE|2008-03-10 00:00:00|2008-03-10 00:00:00|2.5|5|7\n"
+            "8|2|1|1|IBMME|2008-01-14 00:00:00|2008-01-14 00:00:00|0.4|0.4|7\n"
+            "0|2|1|1|ABCDZE|2008-01-14 00:00:00|2008-01-14 00:00:00|40|40|7\n"
+            "0|1|1|100|IBM|2008-01-15 00:00:00|2008-01-15 00:00:00|98.5|9850|7\n"
+            "3|1|2|200|MSFT|2008-02-01 00:00:00|2008-02-01 00:00:00|28|5600|7\n"
+            "5|1|1|2|IBMAE|2008-02-04 00:00:00|2008-02-04 00:00:00|1.5|3|7\n"
+            "7|1|1|1|IBMME|2008-01-10 00:00:00|2008-01-10 00:00:00|0.9|0.9|7\n"
+            "0|1|1|1|ABCDZE|2008-01-10 00:00:00|2008-01-10 00:00:00|90|90|7\n");
+  EXPECT_EQ(Rows("SELECT sym_name, sym_type, sym_exp_date, sym_strike FROM sym_table "
                             "ORDER BY sym_name"),
-            "ABCDZE|14|||\nIBM|0|||\nIBMAE|1|2009-01-16 23:59:59|25|\n"
-            "IBMME|2|2008-01-18 23:59:59|25|\nMSFT|0|||\n");
-  for (const char* discard :
-       {"Record 0006\tDiscarding record - Missing Symbol",
-        "Record 0007\tDiscarding record - Missing Date Acquired/Sold",
-        "Record 0008\tDiscarding record - Missing Date Acquired/Sold",
-        "Record 0009\tDiscarding record - Missing 'Sales Price' or 'Cost Basis'",
-        "Record 0010\tDiscarding record - Quantity = 0"}) {
-    EXPECT_TRUE(imported.Logged(std::string("Error\t") + discard)) << discard;
-  }
-  EXPECT_TRUE(imported.Logged("5 unique symbols and 10 unique transactions decoded."));
+            "ABCDZE|14||\nIBM|0||\nIBMAE|1|2009-01-16 23:59:59|25\n"
+            "IBMME|2|2008-01-18 23:59:59|25\nMSFT|0||\n");
+  EXPECT_EQ(imported.Lines("Error"),
+            "Record 0006 Discarding record - Missing Symbol\n"
+            "Record 0007 Discarding record - Missing Date Acquired/Sold\n"
+            "Record 0008 Discarding record - Missing Date Acquired/Sold\n"
+            "Record 0009 Discarding record - Missing 'Sales Price' or 'Cost Basis'\n"
+            "Record 0010 Discarding record - Quantity = 0\n");
+  EXPECT_EQ(imported.Lines("Info", "decoded"), "5 unique symbols and 10 unique transactions decoded.\n");
 }
 
 }  // namespace

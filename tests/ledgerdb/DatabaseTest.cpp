@@ -10,6 +10,7 @@
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DbTransaction.h"
+#include "support/Rows.h"
 #include "support/TempDatabase.h"
 
 namespace {
@@ -17,22 +18,6 @@ namespace {
 class DatabaseTest : public ::testing::Test {
  protected:
   Database* db() { return Database::Instance(); }
-
-  // The rows of a select, one line each, cells joined by "|"; "FAILED" when
-  // the select fails.
-  std::string Rows(const std::string& sql, bool friendly = true) {
-    unsigned long id = 0;
-    if (!db()->Query(id, sql, friendly, friendly, false)) return "FAILED: " + db()->LastError();
-    DBQueryResult result;
-    db()->GetQueryResult(id, result);
-    EXPECT_TRUE(db()->DeleteQuery(id));
-    std::string text;
-    for (const DBQueryResult::Row& row : result) {
-      for (size_t i = 0; i < row.size(); ++i) text += (i ? "|" : "") + row[i];
-      text += "\n";
-    }
-    return text;
-  }
 
   bool InsertTrans(const std::map<std::string, std::string>& fields) {
     DBData data("trans_schema");
@@ -82,9 +67,7 @@ TEST_F(DatabaseTest, ValuesAreStoredInTheirFormsAndReadBackAsText) {
             "1250.5|$25.00|||IBM\n");
 
   // The raw assignment of millionths reads back as the amount.
-  unsigned long id = 0;
-  ASSERT_TRUE(db()->Query(id, "update trans_table set trans_total = 310000000 where trans_id = 1"));
-  db()->DeleteQuery(id);
+  ASSERT_TRUE(Execute("update trans_table set trans_total = 310000000 where trans_id = 1"));
   EXPECT_EQ(Rows("SELECT trans_total FROM trans_table"), "310\n");
 }
 
@@ -124,7 +107,7 @@ TEST_F(DatabaseTest, EnumerationCellsFollowTheQueryFlags) {
       "SELECT a.trans_action, a.trans_pos, b.sym_type FROM trans_table a, sym_table b "
       "WHERE a.sym_name = b.sym_name ORDER BY a.trans_id";
   EXPECT_EQ(Rows(sql, true), "Sell|2|Call Option (Equity)\n999|1|Call Option (Equity)\n");
-  EXPECT_EQ(Rows(sql, false), "2|2|1\n999|1|1\n");
+  EXPECT_EQ(Rows(sql), "2|2|1\n999|1|1\n");
   unsigned long id = 0;
   ASSERT_TRUE(db()->Query(id, sql));  // the two-argument form reads friendly strings
   DBQueryResult result;

@@ -1,43 +1,12 @@
-// Helpers for the maintenance tests: rows stored and read back through the
-// process-wide connection, and days computed from today's date.
+// Helpers for the maintenance tests: days computed from today's date, rows
+// stored and read back through the process-wide connection.
 #pragma once
 
 #include <cstdio>
-#include <map>
 #include <string>
 
-#include "ledgerdb/DBData.h"
-#include "ledgerdb/DBQueryResult.h"
-#include "ledgerdb/Database.h"
+#include "support/Rows.h"
 #include "values/DateTime.h"
-
-// Stores one row; its new id as text, or "" when the insert failed.
-inline std::string StoreRow(const std::string& schema, const std::string& table,
-                            const std::map<std::string, std::string>& fields) {
-  DBData data(schema);
-  for (const auto& [name, value] : fields) data.SetField(name, value);
-  Database* db = Database::Instance();
-  unsigned long id = 0;
-  if (!db->insert(data, table, false) || !db->GetLastID(id)) return "";
-  return std::to_string(id);
-}
-
-// The rows of a select (enumeration cells as decimal values), one per line,
-// cells joined by "|".
-inline std::string Rows(const std::string& statement) {
-  Database* db = Database::Instance();
-  unsigned long query = 0;
-  if (!db->Query(query, statement, false, false, false)) return "select failed: " + statement;
-  DBQueryResult result;
-  db->GetQueryResult(query, result);
-  db->DeleteQuery(query);
-  std::string text;
-  for (const DBQueryResult::Row& row : result) {
-    for (size_t i = 0; i < row.size(); ++i) text += (i ? "|" : "") + row[i];
-    text += "\n";
-  }
-  return text;
-}
 
 // The day `days` away from `day` (negative: earlier).
 inline DateTime Shifted(DateTime day, int days) {

@@ -1,0 +1,117 @@
+// A security master that misbehaves, at the connection test or at the
+// request itself: every run ends with the message box of the step that failed,
+// within the configured timeouts, and leaves the database as it was.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ScriptedHttpServer.h"
+#include "StoredState.h"
+#include "db/HSymboDAO.h"
+#include "db/HTransDAO.h"
+#include "platform/MessageBox.h"
+#include "support/TempDatabase.h"
+#include "voservices/VoServices.h"
+
+namespace {
+
+using Fault = ScriptedHttpServer::Fault;
+using Answer = ScriptedHttpServer::Answer;
+
+constexpr char kConnectError[] = "Orbel Symbol Update: Error Connecting to Zudazuzo Diroza server.";
+constexpr char kRequestError[] = "Orbel Symbol Update: Error Requesting update for 1 symbols.";
+constexpr char kParseError[] = "Orbel Symbol Update: Error Parsing Zudazuzo Diroza data.";
+
+// A canonical record for OLD's new name, for answers that are almost right.
+const std::string kRecord = R"({"security": {"vo_symbol": "NEW", "security_type": "Stock", "id": "7"}})";
+
+class SecurityMasterFaultTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(db_.connected());
+    setenv("VO_SECMASTER_CONNECT_TIMEOUT", "1", 1);
+    setenv("VO_SECMASTER_TIMEOUT", "1", 1);
+    previousSink_ = SetMessageSink([this](const std::string& text, const std::string& caption, unsigned) {
+      messages_.push_back(caption + ": " + text);
+    });
+    ASSERT_TRUE(HSymboDAO().InsertSymbol({{0, "OLD"}, {3, "0"}}));
+    ASSERT_TRUE(HTransDAO().InsertFields({{0, "NULL"}, {1, "0"}, {4, "10"}, {5, "2"}, {7, "1/2/2024 10:00:00"},
+                                          {13, "20"}, {18, "1"}, {21, "OLD"}}));
+  }
+  void TearDown() override {
+    SetMessageSink(previousSink_);
+    unsetenv("VO_SECMASTER_CONNECT_TIMEOUT");
+    unsetenv("VO_SECMASTER_TIMEOUT");
+  }
+
+  // Runs the update against a server whose connection test gets `atConnect`
+  // and whose every later request gets `atRequest`; the message boxes shown.
+  std::vector<std::string> RunAgainst(const Answer& atConnect, const Answer& atRequest) {
+    messages_.clear();
+    ScriptedHttpServer server([&](size_t request, const std::string&) { return request == 0 ? atConnect : atRequest; });
+    EXPECT_FALSE(server.url().empty());
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(VoServices::UpdateSymbols(server.url(), nullptr));
+    // Both timeouts are one second: no fault may hold the run much longer.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    return messages_;
+  }
+
+  TempDatabase db_;
+  std::vector<std::string> messages_;
+  MessageSink previousSink_;
+};
+
+TEST_F(SecurityMasterFaultTest, TransportFaultsEndTheirStepAndWriteNothing) {
+  struct Case {
+    const char* name;
+    Answer atConnect;
+    Answer atRequest;
+    const char* message;
+  };
+  const Answer fine;
+  const std::string answer = R"({"GlobalSecurityRecords": [)" + kRecord + "]}";
+  const Case cases[] = {
+      {"silent at the connection test", {Fault::kSilent}, fine, kConnectError},
+      {"reset at the connection test", {Fault::kReset}, fine, kConnectError},
+      {"silent", fine, {Fault::kSilent}, kRequestError},
+      {"slower than the timeout", fine, {Fault::kSlow, 200, answer}, kRequestError},
+      {"reset", fine, {Fault::kReset}, kRequestError},
+      {"body cut short", fine, {Fault::kTruncated, 200, answer}, kRequestError},
+      {"100 MB body", fine, {Fault::kHuge}, kRequestError},
+      {"status 500", fine, {Fault::kNone, 500, answer}, kRequestError},
+  };
+  std::string before = StoredState(db_.file()).Everything();
+  for (const Case& c : cases) {
+    EXPECT_EQ(RunAgainst(c.atConnect, c.atRequest), std::vector<std::string>{c.message}) << c.name;
+    EXPECT_EQ(StoredState(db_.file()).Everything(), before) << c.name;
+  }
+}
+
+TEST_F(SecurityMasterFaultTest, AnswersOfTheWrongShapeAreParseErrors) {
+  const char* answers[] = {
+      R"({"GlobalSecurityRecords": [)",                        // cut short, yet complete as HTTP
+      R"([{"GlobalSecurityRecords": []}])",                    // root not an object
+      R"({"GlobalSecurityRecords": {"NEW": {}}})",             // list not an array
+      R"({"BrokerSecurityDetails": []})",                      // no global list
+      R"({"GlobalSecurityRecords": [5, "NEW"]})",              // elements not objects
+      R"({"GlobalSecurityRecords": [{"security": "NEW"}]})",   // security not an object
+      R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": {"x": 1}}}]})",  // symbol not text
+  };
+  std::vector<std::string> shapes(std::begin(answers), std::end(answers));
+  // A good record beside a bad one: the parse still fails and nothing is written.
+  shapes.push_back(R"({"GlobalSecurityRecords": [)" + kRecord + R"(, {"security": {}}]})");
+  // Nesting deeper than the JSON reader allows.
+  shapes.push_back(std::string(5000, '[') + std::string(5000, ']'));
+
+  std::string before = StoredState(db_.file()).Everything();
+  for (const std::string& body : shapes) {
+    EXPECT_EQ(RunAgainst({}, {Fault::kNone, 200, body}), std::vector<std::string>{kParseError}) << body.substr(0, 80);
+    EXPECT_EQ(StoredState(db_.file()).Everything(), before) << body.substr(0, 80);
+  }
+}
+
+}  // namespace
