@@ -1,5 +1,7 @@
 #include "db/HSymboDAO.h"
 
+#include <vector>
+
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
@@ -90,8 +92,19 @@ bool HSymboDAO::GetSymbolNames(std::set<std::string>& names) {
 }
 
 bool HSymboDAO::InsertSymbol(const SymbolFields& fields) {
-  if (FieldText(fields, 0).empty()) return false;
-  return db_->insert(ToData("sym_schema", fields), kSymTable, false);
+  if (FieldText(fields, 0).empty()) return false;  // a symbol without a name is never inserted
+  // sym_table's columns are in GetColumnName's order, so the field indexes
+  // are the column positions.
+  std::vector<ColumnValue> row;
+  row.reserve(fields.size());
+  for (const auto& [index, text] : fields) {
+    if (index < 0 || index >= kColumnCount) {
+      GetColumnName(index);  // reports the index
+      return false;
+    }
+    row.emplace_back(index, text);
+  }
+  return db_->insert(row, kSymTable);
 }
 
 bool HSymboDAO::SaveSymbol(const std::string& name, SymbolFields fields) {

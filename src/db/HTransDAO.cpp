@@ -46,9 +46,17 @@ std::string HTransDAO::GetTransTableName(int index) {
 }
 
 bool HTransDAO::InsertFields(const TransactionFields& fields) {
-  DBData data(kSchema);
-  for (const auto& [index, text] : fields) data.SetField(GetTransTableName(index), text);
-  return db_->insert(data, kTable, false);
+  // trans_table's columns are in kColumnNames order, so the field indexes are
+  // the column positions.
+  row_.clear();
+  for (const auto& [index, text] : fields) {
+    if (index < 0 || index >= kColumnCount) {
+      GetTransTableName(index);  // reports the index
+      return false;
+    }
+    row_.emplace_back(index, text);
+  }
+  return db_->insert(row_, kTable);
 }
 
 bool HTransDAO::InsertRecord(TransRecord& record) {

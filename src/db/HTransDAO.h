@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "db/TransactionFields.h"
+#include "ledgerdb/Database.h"
 
-class Database;
 class DBData;
 class DBQueryResult;
 class TransRecord;
@@ -40,4 +40,5 @@ class HTransDAO {
   bool Select(const std::string& statement, bool friendlyEnums, DBQueryResult& result);
 
   Database* db_;
+  std::vector<ColumnValue> row_;  // InsertFields' row, kept for its capacity
 };

@@ -1,7 +1,6 @@
 // A symbol row: sym_table column index -> value text. Only present entries are written.
 #pragma once
 
-#include <map>
-#include <string>
+#include "db/FieldList.h"
 
-using SymbolFields = std::map<int, std::string>;
+using SymbolFields = FieldList;

@@ -1,7 +1,6 @@
 // A decoded transaction: trans_table column index -> value text.
 #pragma once
 
-#include <map>
-#include <string>
+#include "db/FieldList.h"
 
-using TransactionFields = std::map<int, std::string>;
+using TransactionFields = FieldList;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Splits `line` at `separator` into `columns` (cleared first). A double quote
@@ -29,3 +30,10 @@ double ToDouble(const std::string& text);
 
 // As ToInt, but answers false instead of throwing.
 bool ReadLeadingInt(const std::string& text, int32_t& value);
+// The same read starting at `at` in `text`; on success `at` is moved past the
+// number, as the stream would be.
+bool ReadLeadingInt(std::string_view text, size_t& at, int32_t& value);
+
+// The next blank-separated word from `at`, as a stream read into a string
+// takes it (leading white space skipped); empty at the end. Moves `at` past it.
+std::string_view NextWord(std::string_view text, size_t& at);

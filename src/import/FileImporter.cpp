@@ -14,6 +14,7 @@
 #include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
 #include "import/CsvParser.h"
+#include "import/DecodeArena.h"
 #include "import/KnownParsers.h"
 #include "import/WritePhasePause.h"
 #include "ledgerdb/Database.h"
@@ -144,8 +145,9 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
 }
 
 bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
-  SymbolMap symbols;
-  TransactionMap transactions;
+  DecodeArena arena;  // outlives the maps
+  SymbolMap symbols(&arena);
+  TransactionMap transactions(&arena);
   log_->Info("Decoding....");
   bool decoded = parser.Decode(symbols, transactions);
   parser.ReleaseRecords();
@@ -187,19 +189,22 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao) 
   return true;
 }
 
-bool FileImporter::WriteTransactions(const TransactionMap& transactions) {
+bool FileImporter::WriteTransactions(TransactionMap& transactions) {
   HTransDAO transDao;
   log_->Info("Writing transactions to DB...");
+  const size_t decoded = transactions.size();
   size_t inserted = 0;
-  for (const auto& [key, fields] : transactions) {
-    if (transDao.InsertFields(fields)) {
+  // Each row is dropped as soon as it is written (its texts freed; its node
+  // goes back with the arena).
+  while (!transactions.empty()) {
+    auto row = transactions.extract(transactions.begin());
+    if (transDao.InsertFields(row.mapped())) {
       ++inserted;
-      PauseInWritePhase(inserted, transactions.size());
+      PauseInWritePhase(inserted, decoded);
     } else {
-      log_->Error("Failed to insert into DB: " + key);
+      log_->Error("Failed to insert into DB: " + row.key());
     }
   }
-  log_->Info(Count(inserted) + " of " + Count(transactions.size()) +
-             " transactions inserted into DB.\n");
+  log_->Info(Count(inserted) + " of " + Count(decoded) + " transactions inserted into DB.\n");
   return true;
 }

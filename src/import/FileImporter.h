@@ -48,7 +48,8 @@ class FileImporter {
   bool DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao);
   // Both walk the map in key order; failed inserts are logged one by one.
   bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao);
-  bool WriteTransactions(const TransactionMap& transactions);
+  // Empties the map as it goes.
+  bool WriteTransactions(TransactionMap& transactions);
 
   RunLog* log_;
   std::vector<std::unique_ptr<CsvParser>> parsers_;

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <map>
+#include <memory_resource>
 #include <string>
 
 #include "db/SymbolFields.h"
 #include "db/TransactionFields.h"
 
+// Both take their nodes from a memory resource: the pipeline hands them a
+// DecodeArena, anyone else gets the default heap.
 // Symbol text -> the symbol row to insert when sym_table does not have it yet.
-using SymbolMap = std::map<std::string, SymbolFields>;
+using SymbolMap = std::pmr::map<std::string, SymbolFields>;
 // Key chosen by the format -> one transaction row.
-using TransactionMap = std::map<std::string, TransactionFields>;
+using TransactionMap = std::pmr::map<std::string, TransactionFields>;

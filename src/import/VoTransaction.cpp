@@ -1,7 +1,7 @@
 #include "import/VoTransaction.h"
 
 #include <array>
-#include <sstream>
+#include <string_view>
 #include <utility>
 
 #include "db/EnumLookup.h"
@@ -71,19 +71,20 @@ int32_t SecurityTypeOfAction(int32_t action) {
 // month and year of the expiration, the strike. Anything else leaves the
 // symbol's option fields alone.
 void DecodeOptionDescription(const std::string& description, SymbolFields& symbol) {
-  std::istringstream in(description);
+  size_t at = 0;
   int32_t leadingNumber = 0;
-  if (!(in >> leadingNumber)) return;
-  std::string underlying, monthYear, strike;
-  in >> underlying >> monthYear >> strike;
+  if (!ReadLeadingInt(description, at, leadingNumber)) return;
+  std::string_view underlying = NextWord(description, at);
+  std::string_view monthYear = NextWord(description, at);
+  std::string_view strike = NextWord(description, at);
 
   size_t dash = monthYear.find('-');
-  if (dash == std::string::npos) return;
-  int32_t year = ToInt(monthYear.substr(dash + 1));
-  int32_t month = MonthNumber(monthYear.substr(0, dash));
+  if (dash == std::string_view::npos) return;
+  int32_t year = ToInt(std::string(monthYear.substr(dash + 1)));
+  int32_t month = MonthNumber(std::string(monthYear.substr(0, dash)));
   if (month == 0) return;
 
-  if (!strike.empty() && strike.front() == '$') strike.erase(0, 1);
+  if (!strike.empty() && strike.front() == '$') strike.remove_prefix(1);
   symbol[SymColumn::kSymUnder] = underlying;
   symbol[SymColumn::kSymExpDate] = OptionExpirationDate(year, month, 0);
   symbol[SymColumn::kSymStrike] = strike;
@@ -132,24 +133,23 @@ bool VoTransaction::Decode(SymbolMap& symbols, TransactionMap& transactions) {
 
 void VoTransaction::DecodeSymbol(int32_t action, SymbolMap& symbols) const {
   const std::string& name = Column(kSymbol);
-  if (symbols.contains(name)) return;
-  SymbolFields symbol;
+  auto [entry, added] = symbols.try_emplace(name);
+  if (!added) return;
+  // Built in its place in the map.
+  SymbolFields& symbol = entry->second;
   SymbolDefaults(SecurityTypeOfAction(action), symbol);
   symbol[SymColumn::kSymName] = name;
   symbol[SymColumn::kSymResearch] = name;
   symbol[SymColumn::kSymDesc] = Column(kDescription);
   DecodeOptionDescription(Column(kDescription), symbol);
-  symbols.emplace(name, std::move(symbol));
 }
 
 void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactions) const {
   using namespace TransColumn;
-  // Each entry is built in place, in ascending column order, so the map
-  // grows at its end without searching.
-  TransactionFields fields;
-  auto add = [&fields](int index, std::string value) {
-    fields.emplace_hint(fields.end(), index, std::move(value));
-  };
+  // Built in its place in the map; a record under the same key is replaced.
+  TransactionFields& fields = transactions[ToText(static_cast<unsigned long>(recordIndex_))];
+  if (!fields.empty()) fields.clear();
+  auto add = [&fields](int index, std::string value) { fields.emplace(index, std::move(value)); };
   add(kTransAction, ToText(action));
   add(kTransPos, TransPosText(action));
   add(kTransType, TransTypeText(action));
@@ -169,6 +169,4 @@ void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactio
   add(TransColumn::kSymName, Column(kSymbol));
   add(kTransExAssAdj, Column(kExAssignBasisAdj));
   add(kTransFx, Column(kFx));
-  transactions.insert_or_assign(ToText(static_cast<unsigned long>(recordIndex_)),
-                                std::move(fields));
 }

@@ -109,6 +109,14 @@ bool Database::insert(const DBData& data, const std::string& table, bool) {
   return def && impl_->Check(impl_->backend->Insert(data, *def));
 }
 
+bool Database::insert(std::span<const ColumnValue> fields,
+                      const std::string& table) {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  const DBSchemaDef* def = DBSchemaDef::ForTable(table);
+  if (!def) return impl_->Fail("unknown table " + table);
+  return impl_->Check(impl_->backend->Insert(fields, *def));
+}
+
 bool Database::modify(const DBData& data, const std::string& table, const std::string& condition) {
   if (!impl_->backend) return impl_->Fail("not connected");
   const DBSchemaDef* def = impl_->TableFor(data, table);

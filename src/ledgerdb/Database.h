@@ -6,9 +6,15 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 
 class DBData;
+// One value of a row for a positional insert: the column's position in its
+// table and the text (borrowed for the call).
+using ColumnValue = std::pair<int, std::string_view>;
 class DBQueryResult;
 class DBTableMgr;
 class DBSchemaMgr;
@@ -47,6 +53,11 @@ class Database {
   // value that cannot take its stored form (an unreadable date, an amount
   // that is not a number, an enumeration value that is not a whole number).
   bool insert(const DBData& data, const std::string& table, bool flag);
+  // The same insert for a caller that keeps a row as (column position in the
+  // table, text) pairs in ascending position order: no names to look up, and
+  // one reused statement per set of columns. False, and nothing stored, when
+  // a position is outside the table or a value cannot take its stored form.
+  bool insert(std::span<const ColumnValue> fields, const std::string& table);
   // Updates the rows of the table matching the condition (an SQL expression,
   // never empty). True when the statement ran, whether or not a row matched.
   bool modify(const DBData& data, const std::string& table, const std::string& condition);

@@ -3,7 +3,12 @@
 // the one engine today; a server engine would implement the same operations.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
+#include <utility>
+
+#include "ledgerdb/Database.h"  // ColumnValue
 
 class DBData;
 class DBQueryResult;
@@ -21,6 +26,9 @@ class DbBackend {
   // columns with friendly strings read as those strings when `friendlyEnums`.
   virtual bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) = 0;
   virtual bool Insert(const DBData& data, const DBSchemaDef& table) = 0;
+  // The same insert with the fields given by column position (see Database::insert).
+  virtual bool Insert(std::span<const ColumnValue> fields,
+                      const DBSchemaDef& table) = 0;
   virtual bool Update(const DBData& data, const DBSchemaDef& table,
                       const std::string& condition) = 0;
   // The id of the row stored by the last successful Insert; false when none.

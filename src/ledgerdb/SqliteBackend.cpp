@@ -107,6 +107,7 @@ SqliteBackend::~SqliteBackend() {
   // Statements go before the connection; an open transaction is rolled back
   // by closing.
   inserts_.clear();
+  rowInserts_.clear();
 }
 
 bool SqliteBackend::Fail(std::string message) {
@@ -238,46 +239,48 @@ bool SqliteBackend::Execute(const std::string& statement, bool friendlyEnums,
   return true;
 }
 
-// Binds each field in its stored form; false (with the reason) when a value
-// cannot take that form.
+// Binds one value in its column's stored form; false (with the reason) when
+// it cannot take that form.
+bool SqliteBackend::BindValue(sqlite3_stmt* statement, int position, const ColumnDef& column,
+                              std::string_view value, const DBSchemaDef& table) {
+  auto invalid = [&](const char* what) {
+    return Fail(table.tableName() + "." + column.name + ": " + what + " '" + std::string(value) +
+                "'");
+  };
+  int rc = SQLITE_OK;
+  if (value == kNullText) {
+    rc = sqlite3_bind_null(statement, position);
+  } else if (column.kind == ColumnKind::kText) {
+    rc = sqlite3_bind_text(statement, position, value.data(), static_cast<int>(value.size()),
+                           SQLITE_STATIC);
+  } else if (column.kind == ColumnKind::kDate) {
+    StoredForm form = NormaliseDate(value, date_);
+    if (form == StoredForm::kInvalid) return invalid("unreadable date");
+    rc = form == StoredForm::kNull
+             ? sqlite3_bind_null(statement, position)
+             : sqlite3_bind_text(statement, position, date_.data(), static_cast<int>(date_.size()),
+                                 SQLITE_TRANSIENT);
+  } else {
+    int64_t number = 0;
+    StoredForm form = column.kind == ColumnKind::kAmount ? ParseAmount(value, number)
+                                                         : ParseWholeNumber(value, number);
+    if (form == StoredForm::kInvalid) {
+      return invalid(column.kind == ColumnKind::kAmount ? "not an amount" : "not a whole number");
+    }
+    rc = form == StoredForm::kNull ? sqlite3_bind_null(statement, position)
+                                   : sqlite3_bind_int64(statement, position, number);
+  }
+  if (rc != SQLITE_OK) return FailFromDb(std::string("bind ") + column.name);
+  return true;
+}
+
 bool SqliteBackend::BindFields(sqlite3_stmt* statement, const DBData& data,
                                const std::vector<const ColumnDef*>& columns,
                                const DBSchemaDef& table) {
-  int index = 0;
-  std::string date;
-  for (const auto& field : data) {
-    // Plain references: clang 14 cannot capture structured bindings in a lambda.
-    const std::string& name = field.first;
-    const std::string& value = field.second;
-    const ColumnDef& column = *columns[static_cast<size_t>(index)];
-    ++index;
-    auto invalid = [&](const char* what) {
-      return Fail(table.tableName() + "." + name + ": " + what + " '" + value + "'");
-    };
-    int rc = SQLITE_OK;
-    if (value == kNullText) {
-      rc = sqlite3_bind_null(statement, index);
-    } else if (column.kind == ColumnKind::kText) {
-      rc = sqlite3_bind_text(statement, index, value.data(), static_cast<int>(value.size()),
-                             SQLITE_STATIC);
-    } else if (column.kind == ColumnKind::kDate) {
-      StoredForm form = NormaliseDate(value, date);
-      if (form == StoredForm::kInvalid) return invalid("unreadable date");
-      rc = form == StoredForm::kNull
-               ? sqlite3_bind_null(statement, index)
-               : sqlite3_bind_text(statement, index, date.data(), static_cast<int>(date.size()),
-                                   SQLITE_TRANSIENT);
-    } else {
-      int64_t number = 0;
-      StoredForm form = column.kind == ColumnKind::kAmount ? ParseAmount(value, number)
-                                                           : ParseWholeNumber(value, number);
-      if (form == StoredForm::kInvalid) {
-        return invalid(column.kind == ColumnKind::kAmount ? "not an amount" : "not a whole number");
-      }
-      rc = form == StoredForm::kNull ? sqlite3_bind_null(statement, index)
-                                     : sqlite3_bind_int64(statement, index, number);
-    }
-    if (rc != SQLITE_OK) return FailFromDb("bind " + name);
+  int position = 0;
+  for (const auto& [name, value] : data) {
+    const ColumnDef& column = *columns[static_cast<size_t>(position)];
+    if (!BindValue(statement, ++position, column, value, table)) return false;
   }
   return true;
 }
@@ -331,6 +334,57 @@ bool SqliteBackend::Insert(const DBData& data, const DBSchemaDef& table) {
   if (!BindFields(statement, data, insert->columns, table)) {
     sqlite3_reset(statement);
     return false;
+  }
+  if (!StepToDone(statement)) return false;
+  lastInsertId_ = sqlite3_last_insert_rowid(db_.get());
+  return true;
+}
+
+sqlite3_stmt* SqliteBackend::InsertFor(std::span<const ColumnValue> fields,
+                                       const DBSchemaDef& table) {
+  const std::vector<ColumnDef>& columns = table.columns();
+  uint64_t set = 0;
+  for (const auto& [position, value] : fields) {
+    if (position < 0 || static_cast<size_t>(position) >= columns.size() || position >= 64) {
+      Fail(table.tableName() + " has no column at position " + std::to_string(position));
+      return nullptr;
+    }
+    set |= uint64_t{1} << position;
+  }
+  Statement& cached = rowInserts_[{&table, set}];
+  if (cached) return cached.get();
+
+  std::string names;
+  std::string values;
+  for (const auto& [position, value] : fields) {
+    names += (names.empty() ? "" : ", ") + std::string(columns[static_cast<size_t>(position)].name);
+    values += values.empty() ? "?" : ", ?";
+  }
+  std::string sql = fields.empty() ? "INSERT INTO " + table.tableName() + " DEFAULT VALUES"
+                                   : "INSERT INTO " + table.tableName() + " (" + names +
+                                         ") VALUES (" + values + ")";
+  if (!Prepare(sql, cached)) {
+    rowInserts_.erase({&table, set});
+    return nullptr;
+  }
+  return cached.get();
+}
+
+bool SqliteBackend::Insert(std::span<const ColumnValue> fields,
+                           const DBSchemaDef& table) {
+  if (!db_) return Fail("not connected");
+  for (size_t i = 1; i < fields.size(); ++i) {
+    if (fields[i - 1].first >= fields[i].first) return Fail("fields out of column order");
+  }
+  sqlite3_stmt* statement = InsertFor(fields, table);
+  if (!statement) return false;
+  int position = 0;
+  for (const auto& [column, value] : fields) {
+    if (!BindValue(statement, ++position, table.columns()[static_cast<size_t>(column)], value,
+                   table)) {
+      sqlite3_reset(statement);
+      return false;
+    }
   }
   if (!StepToDone(statement)) return false;
   lastInsertId_ = sqlite3_last_insert_rowid(db_.get());

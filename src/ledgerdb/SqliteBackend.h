@@ -4,9 +4,13 @@
 // column set and reused with bound values.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ledgerdb/DbBackend.h"
@@ -23,6 +27,8 @@ class SqliteBackend : public DbBackend {
   bool Open(const std::string& file, bool& created) override;
   bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) override;
   bool Insert(const DBData& data, const DBSchemaDef& table) override;
+  bool Insert(std::span<const ColumnValue> fields,
+              const DBSchemaDef& table) override;
   bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
   bool LastInsertId(unsigned long& id) const override;
 
@@ -58,12 +64,20 @@ class SqliteBackend : public DbBackend {
   bool CreateSchema(bool& created);
   bool CheckSchema();
   PreparedInsert* InsertFor(const DBData& data, const DBSchemaDef& table);
+  // The reused insert of exactly these column positions; null on failure.
+  sqlite3_stmt* InsertFor(std::span<const ColumnValue> fields,
+                          const DBSchemaDef& table);
+  bool BindValue(sqlite3_stmt* statement, int position, const ColumnDef& column,
+                 std::string_view value, const DBSchemaDef& table);
   bool BindFields(sqlite3_stmt* statement, const DBData& data,
                   const std::vector<const ColumnDef*>& columns, const DBSchemaDef& table);
   bool StepToDone(sqlite3_stmt* statement);
 
   Connection db_;  // declared first: destroyed after every statement below
   std::map<const DBSchemaDef*, std::vector<PreparedInsert>> inserts_;
+  // Positional inserts by table and the set of column positions they bind.
+  std::map<std::pair<const DBSchemaDef*, uint64_t>, Statement> rowInserts_;
+  std::string date_;  // a normalised date, bound until the statement's next bind
   std::string error_;
   long long lastInsertId_ = -1;
   int depth_ = 0;

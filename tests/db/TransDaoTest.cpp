@@ -1,7 +1,9 @@
 #include "db/HTransDAO.h"
 
 #include "db/DbFixture.h"
+#include "db/HSymboDAO.h"
 #include "db/TransRecord.h"
+#include "ledgerdb/DBSchemaDef.h"
 
 namespace {
 
@@ -147,6 +149,25 @@ TEST_F(TransDaoTest, RecalcSelectSkipsNullTypesAndDuplicatesAndTotalsRoundTrip) 
   // Deleting a transaction drops its duplicate flag with it.
   ASSERT_TRUE(Execute("DELETE FROM trans_table WHERE trans_id = 3"));
   EXPECT_EQ(Rows("SELECT count(*) FROM trans_dup_table"), "0\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The inserts hand field indexes to the database as column positions.
+TEST(ColumnPositionTest, FieldIndexesAreTableColumnPositions) {
+  const DBSchemaDef* trans = DBSchemaDef::ForTable("trans_table");
+  const DBSchemaDef* symbols = DBSchemaDef::ForTable("sym_table");
+  ASSERT_TRUE(trans && symbols);
+  ASSERT_EQ(trans->columns().size(), 30u);
+  for (size_t i = 0; i < trans->columns().size(); ++i) {
+    EXPECT_EQ(HTransDAO::GetTransTableName(static_cast<int>(i)), trans->columns()[i].name);
+  }
+  ASSERT_EQ(symbols->columns().size(), 28u);
+  for (size_t i = 0; i < symbols->columns().size(); ++i) {
+    EXPECT_EQ(HSymboDAO::GetColumnName(static_cast<int>(i)), symbols->columns()[i].name);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,43 @@ TEST(ConversionTest, UnreadableTextThrowsItsText) {
   EXPECT_EQ(ConversionError([] { ToInt("99999999999"); }), "ToInt(\"99999999999\")");
   EXPECT_EQ(ConversionError([] { ToDouble("(1.5)"); }), "ToDouble(\"(1.5)\")");
   EXPECT_EQ(ConversionError([] { ToDouble("$3"); }), "ToDouble(\"$3\")");
+}
+
+}  // namespace
+
+namespace {
+
+// ToInt, ToDouble and the word reader must read exactly what a formatted
+// stream read takes from the same text, fast paths and all.
+TEST(ConversionTest, AgreesWithAStreamRead) {
+  const char* kTexts[] = {"0",     "-0",        "+5",          " \t12x",      "2147483647",
+                          "-2147483648", "2147483648", "-2147483649", "+-1",  "-",
+                          "1.",    ".5",        "-.25e2",      "1e",          "3.14159265358979",
+                          "0x1A",  "  -12.50)", "1,234.5",     "\v7 8",       "",
+                          "inf",   "00012",     "9999999999999999999999",     "1.7976931348623157e309"};
+  for (const char* text : kTexts) {
+    std::istringstream intStream(text);
+    int32_t streamInt = 0;
+    bool intRead = static_cast<bool>(intStream >> streamInt);
+    int32_t value = -99;
+    EXPECT_EQ(ReadLeadingInt(text, value), intRead) << "[" << text << "]";
+    if (intRead) {
+      EXPECT_EQ(value, streamInt) << "[" << text << "]";
+    }
+
+    std::istringstream doubleStream(text);
+    double streamDouble = 0;
+    if (doubleStream >> streamDouble) {
+      EXPECT_EQ(ToDouble(text), streamDouble) << "[" << text << "]";
+    } else {
+      EXPECT_THROW(ToDouble(text), std::string) << "[" << text << "]";
+    }
+  }
+  std::istringstream words("  1 IBM\tJAN-09 \n$25 ");
+  size_t at = 0;
+  const std::string text = words.str();
+  for (std::string word; words >> word;) EXPECT_EQ(NextWord(text, at), word);
+  EXPECT_EQ(NextWord(text, at), "");
 }
 
 }  // namespace

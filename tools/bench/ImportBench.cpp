@@ -1,0 +1,161 @@
+// Times the real import (VoServices::ImportFile into a fresh database file) on
+// generated files of each format and prints format, lines, seconds, lines/s,
+// peak RSS and the rows stored. Each run is its own child process so that its
+// peak RSS is its own.
+//   vo-bench-import [--format NAME ...] [--lines N ...] [--keep DIR]
+//   defaults: every format at 100000 lines, then native at 10000 and 1000000.
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BenchFiles.h"
+#include "voservices/VoServices.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+  bool ok = false;
+  double seconds = 0;
+  double cpuSeconds = 0;
+  long peakRssKb = 0;
+  long long rows = -1;
+  long long symbols = -1;
+};
+
+// The child: one import, its wall time on standard output.
+int RunOne(const std::string& file, const std::string& dir) {
+  setenv("VO_DB", (fs::path(dir) / "vo_db.sqlite3").c_str(), 1);
+  auto start = std::chrono::steady_clock::now();
+  bool ok = VoServices::ImportFile(file, dir + "/", "1", "bench", nullptr);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("%.6f\n", seconds);
+  return ok ? 0 : 1;
+}
+
+long long CountRows(const fs::path& database, const char* table) {
+  sqlite3* db = nullptr;
+  long long rows = -1;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    std::string sql = std::string("SELECT count(*) FROM ") + table;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+      rows = sqlite3_column_int64(statement, 0);
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return rows;
+}
+
+RunResult RunChild(const fs::path& file, const fs::path& dir) {
+  RunResult result;
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return result;
+  pid_t pid = fork();
+  if (pid < 0) return result;
+  if (pid == 0) {
+    dup2(pipeFds[1], STDOUT_FILENO);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    execl("/proc/self/exe", "vo-bench-import", "--run-one", file.c_str(), "--dir", dir.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  std::string output;
+  char buffer[256];
+  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<size_t>(n));
+  close(pipeFds[0]);
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return result;
+  result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  result.seconds = std::atof(output.c_str());
+  result.peakRssKb = usage.ru_maxrss;
+  result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  result.rows = CountRows(dir / "vo_db.sqlite3", "trans_table");
+  result.symbols = CountRows(dir / "vo_db.sqlite3", "sym_table");
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"Times VoServices::ImportFile on generated broker files."};
+  std::vector<std::string> formats;
+  std::vector<size_t> lineCounts;
+  std::string keep;
+  std::string runOne;
+  std::string runDir;
+  app.add_option("--format", formats, "formats to run (default: all)");
+  app.add_option("--lines", lineCounts, "data lines per file (default: 100000)");
+  app.add_option("--keep", keep, "write the generated files into this folder and keep them");
+  app.add_option("--run-one", runOne)->group("");
+  app.add_option("--dir", runDir)->group("");
+  CLI11_PARSE(app, argc, argv);
+  if (!runOne.empty()) return RunOne(runOne, runDir);
+
+  std::vector<std::pair<const BenchFormat*, size_t>> runs;
+  if (formats.empty() && lineCounts.empty()) {
+    for (const BenchFormat& format : BenchFormats()) runs.emplace_back(&format, 100000);
+    runs.emplace_back(FindBenchFormat("native"), 10000);
+    runs.emplace_back(FindBenchFormat("native"), 1000000);
+  } else {
+    if (lineCounts.empty()) lineCounts.push_back(100000);
+    if (formats.empty()) {
+      for (const BenchFormat& format : BenchFormats()) formats.push_back(format.name);
+    }
+    for (const std::string& name : formats) {
+      const BenchFormat* format = FindBenchFormat(name);
+      if (!format) {
+        std::fprintf(stderr, "unknown format %s\n", name.c_str());
+        return 2;
+      }
+      for (size_t lines : lineCounts) runs.emplace_back(format, lines);
+    }
+  }
+
+  std::string pattern = (fs::temp_directory_path() / "vo-bench-import-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) return 1;
+  fs::path work = pattern;
+  fs::path files = keep.empty() ? work : fs::path(keep);
+  fs::create_directories(files);
+
+  // CPU seconds (the whole child) show the cost when other work shares the machine.
+  std::printf("%-16s %9s %9s %10s %10s %9s %9s %9s\n", "format", "lines", "seconds", "lines/s",
+              "peak RSS", "CPU s", "rows", "symbols");
+  bool allOk = true;
+  for (const auto& [format, lines] : runs) {
+    fs::path file = files / (format->name + "-" + std::to_string(lines) + ".csv");
+    if (!fs::exists(file) && !WriteBenchFile(*format, lines, file)) {
+      std::fprintf(stderr, "cannot write %s\n", file.c_str());
+      return 1;
+    }
+    fs::path dir = work / "run";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    RunResult result = RunChild(file, dir);
+    allOk = allOk && result.ok;
+    std::printf("%-16s %9zu %9.3f %10.0f %7.0f MB %9.3f %9lld %9lld%s\n", format->name.c_str(), lines,
+                result.seconds, result.seconds > 0 ? static_cast<double>(lines) / result.seconds : 0,
+                static_cast<double>(result.peakRssKb) / 1024, result.cpuSeconds, result.rows, result.symbols,
+                result.ok ? "" : "  (import failed)");
+    std::fflush(stdout);
+    if (keep.empty()) fs::remove(file);
+  }
+  fs::remove_all(work);
+  return allOk ? 0 : 1;
+}
