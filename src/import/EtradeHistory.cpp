@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "import/ImportColumns.h"
+#include "db/TableColumns.h"
 #include "import/OptionData.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"

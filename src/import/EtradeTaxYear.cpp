@@ -2,8 +2,8 @@
 
 #include <map>
 
+#include "db/TableColumns.h"
 #include "import/FieldText.h"
-#include "import/ImportColumns.h"
 #include "import/OptionData.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"

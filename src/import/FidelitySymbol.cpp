@@ -4,9 +4,9 @@
 #include <sstream>
 #include <vector>
 
-#include "import/EnumValues.h"
+#include "db/EnumValues.h"
+#include "db/TableColumns.h"
 #include "import/FieldText.h"
-#include "import/ImportColumns.h"
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
 

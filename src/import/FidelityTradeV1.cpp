@@ -1,9 +1,9 @@
 #include "import/FidelityTradeV1.h"
 
-#include "import/EnumValues.h"
+#include "db/EnumValues.h"
+#include "db/TableColumns.h"
 #include "import/FidelitySymbol.h"
 #include "import/FieldText.h"
-#include "import/ImportColumns.h"
 #include "import/TradeSides.h"
 #include "services/RunLog.h"
 #include "values/DecimalText.h"
@@ -50,26 +50,10 @@ unsigned TradeSide(const std::string& description) {
 }  // namespace
 
 FidelityTradeV1::FidelityTradeV1(const std::string& accountId)
-    : CsvParser(kFormatName, kHeader, ','), accountId_(accountId) {
+    : FidelityCsvParser(kFormatName, kHeader,
+                        "FidelityTradeV1::Parse - Unexpected number of columns."),
+      accountId_(accountId) {
   numericColumns_ = {kSymbol, kQuantity, kPrice, kAmount, kCommission, kFees};
-}
-
-bool FidelityTradeV1::MatchesHeader(const std::string& line) {
-  if (line != header_) return false;
-  expectedColumns_ = CountColumns(line, ',');
-  columns_.assign(expectedColumns_, std::string());
-  return true;
-}
-
-bool FidelityTradeV1::Parse(const std::string& line) {
-  Split(columns_, line, separator_);
-  if (columns_.size() != expectedColumns_ && columns_.size() + 1 != expectedColumns_) {
-    log_->Error("FidelityTradeV1::Parse - Unexpected number of columns.",
-                static_cast<int32_t>(RecordCount()));
-    return false;
-  }
-  AddRecord();
-  return true;
 }
 
 bool FidelityTradeV1::Decode(SymbolMap& symbols, TransactionMap& transactions) {

@@ -4,10 +4,10 @@
 #include <map>
 #include <string_view>
 
-#include "import/EnumValues.h"
+#include "db/EnumValues.h"
+#include "db/TableColumns.h"
 #include "import/FidelitySymbol.h"
 #include "import/FieldText.h"
-#include "import/ImportColumns.h"
 #include "import/TradeSides.h"
 #include "services/RunLog.h"
 #include "values/DecimalText.h"
@@ -143,26 +143,10 @@ int32_t TradeAction(const std::string& action, const std::string& securityType) 
 }  // namespace
 
 FidelityTradeV2::FidelityTradeV2(const std::string& accountId)
-    : CsvParser(kFormatName, kHeader, ','), accountId_(accountId) {
+    : FidelityCsvParser(kFormatName, kHeader,
+                        "FidelityTradeV2::Parse - Unexpected number of columns."),
+      accountId_(accountId) {
   numericColumns_ = {kSymbol, kQuantity, kAmount};
-}
-
-bool FidelityTradeV2::MatchesHeader(const std::string& line) {
-  if (line != header_) return false;
-  expectedColumns_ = CountColumns(line, ',');
-  columns_.assign(expectedColumns_, std::string());
-  return true;
-}
-
-bool FidelityTradeV2::Parse(const std::string& line) {
-  Split(columns_, line, separator_);
-  if (columns_.size() != expectedColumns_ && columns_.size() + 1 != expectedColumns_) {
-    log_->Error("FidelityTradeV2::Parse - Unexpected number of columns.",
-                static_cast<int32_t>(RecordCount()));
-    return false;
-  }
-  AddRecord();
-  return true;
 }
 
 bool FidelityTradeV2::Decode(SymbolMap& symbols, TransactionMap& transactions) {

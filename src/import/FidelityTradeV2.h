@@ -7,18 +7,12 @@
 #include <cstdint>
 #include <string>
 
-#include "import/CsvParser.h"
+#include "import/FidelityCsvParser.h"
 
-class FidelityTradeV2 : public CsvParser {
+class FidelityTradeV2 : public FidelityCsvParser {
  public:
   explicit FidelityTradeV2(const std::string& accountId);
 
-  // Exactly the header line; it also resets the expected column count and
-  // the current columns.
-  bool MatchesHeader(const std::string& line) override;
-  // Takes a line of the header's column count or one fewer (the settlement
-  // date left off); any other count is refused with an Error line.
-  bool Parse(const std::string& line) override;
   // Records whose Action names no known activity are discarded; the rest add
   // their symbol and become transactions. Ends with Info lines counting the
   // stock, call and put records read. Always true.

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "import/EnumValues.h"
+#include "db/EnumValues.h"
 #include "import/ParseSecurityType.h"
 
 struct OptionData {

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "import/EnumValues.h"
+#include "db/EnumValues.h"
 #include "import/FieldText.h"
 #include "services/RunLog.h"
 

@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "import/EnumValues.h"
+#include "db/EnumValues.h"
+#include "db/TableColumns.h"
 #include "import/FieldText.h"
-#include "import/ImportColumns.h"
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"

@@ -5,9 +5,9 @@
 #include <map>
 #include <sstream>
 
-#include "import/EnumValues.h"
+#include "db/EnumValues.h"
+#include "db/TableColumns.h"
 #include "import/FieldText.h"
-#include "import/ImportColumns.h"
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"

@@ -1,7 +1,7 @@
 #include "import/SymbolDefaults.h"
 
-#include "import/EnumValues.h"
-#include "import/ImportColumns.h"
+#include "db/EnumValues.h"
+#include "db/TableColumns.h"
 #include "import/OptionData.h"
 #include "values/DecimalText.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <map>
 
-#include "import/EnumValues.h"
+#include "db/EnumValues.h"
+#include "db/TableColumns.h"
 #include "import/FieldText.h"
-#include "import/ImportColumns.h"
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"

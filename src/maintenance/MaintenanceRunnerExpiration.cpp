@@ -11,8 +11,10 @@
 // that is not positive (the gain would divide by it).
 #include "maintenance/MaintenanceRunner.h"
 
+#include "db/EnumValues.h"
 #include "db/GroupRecord.h"
 #include "db/HTransDAO.h"
+#include "db/TableColumns.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DbTransaction.h"
 #include "maintenance/PlainNumbers.h"
@@ -21,40 +23,11 @@
 
 namespace {
 
-// trans_table column indexes.
-constexpr int kTransId = 0;
-constexpr int kTransAction = 1;
-constexpr int kTransPos = 2;
-constexpr int kTransType = 3;
-constexpr int kTransQty = 4;
-constexpr int kTransUnitPrice = 5;
-constexpr int kTransCommission = 6;
-constexpr int kTransDtTrade = 7;
-constexpr int kTransDtSettle = 8;
-constexpr int kTransDtJrnl = 9;
-constexpr int kTransSecFee = 10;
-constexpr int kTransMiscFee = 11;
-constexpr int kTransFedTax = 12;
-constexpr int kTransTotal = 13;
-constexpr int kTransNoteUser = 14;
-constexpr int kTransBaseAdj = 17;
-constexpr int kTransChangeDate = 29;
+using namespace TransColumn;
 
 // Cells the expired select appends after the 30 transaction columns.
 constexpr size_t kExpirationDateCell = 30;
 constexpr size_t kSecurityTypeCell = 31;
-
-// Enumeration values used here.
-constexpr int kTransActionJournalIn = 21;
-constexpr int kTransActionExpireBuyCall = 17;
-constexpr int kTransActionExpireBuyPut = 19;
-constexpr int kTransActionIgnore = 52;
-constexpr int kTransPosClose = 2;
-constexpr int kTransTypeLong = 1;
-constexpr int kSecurityTypeCall = 1;
-constexpr int kGroupTypeVOManagedOption = 3;
-constexpr int kGroupLockStatusNotLocked = 0;
-constexpr int kEventTypeExpire = 6;
 
 // Opening action -> expiration action (journal-ins depend on the symbol's type).
 struct Expiry {

@@ -6,6 +6,7 @@
 #include "maintenance/MaintenanceRunner.h"
 
 #include "db/EnumLookup.h"
+#include "db/EnumValues.h"
 #include "db/HTransDAO.h"
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
@@ -28,7 +29,8 @@ struct MovedPair {
   int anchorAction;
   int movedAction;
 };
-constexpr MovedPair kMovedPairs[] = {{2, 0}, {4, 3}};
+constexpr MovedPair kMovedPairs[] = {{kTransActionSale, kTransActionBuy},
+                                    {kTransActionBuyToCover, kTransActionShortSale}};
 
 int ActionOf(const std::string& friendly) { return ValueOfFriendlyString("TransAction", friendly); }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "support/ImportRun.h"
+#include "db/TableColumns.h"
 #include "import/CsvParser.h"
-#include "import/ImportColumns.h"
+#include "support/ImportRun.h"
 
 namespace {
 

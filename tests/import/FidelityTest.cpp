@@ -2,13 +2,13 @@
 // the rules of their decoding that are easiest to get wrong.
 #include <gtest/gtest.h>
 
+#include "db/EnumValues.h"
+#include "db/TableColumns.h"
+#include "import/FidelitySymbol.h"
+#include "import/FidelityTradeV2.h"
 #include "support/ImportRun.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"
-#include "import/EnumValues.h"
-#include "import/FidelitySymbol.h"
-#include "import/FidelityTradeV2.h"
-#include "import/ImportColumns.h"
 
 namespace {
 

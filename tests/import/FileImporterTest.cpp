@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "db/TableColumns.h"
 #include "import/CsvParser.h"
 #include "import/FileImporter.h"
-#include "import/ImportColumns.h"
 #include "ledgerdb/Database.h"
 #include "support/ImportRun.h"
 #include "support/Rows.h"

@@ -2,11 +2,11 @@
 
 #include <chrono>
 
-#include "support/ImportRun.h"
-#include "import/ImportColumns.h"
+#include "db/TableColumns.h"
 #include "import/OptionData.h"
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
+#include "support/ImportRun.h"
 
 namespace {
 

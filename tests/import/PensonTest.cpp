@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "import/ImportColumns.h"
+#include "db/TableColumns.h"
 #include "import/PensonTaxWorksheet.h"
 #include "import/PensonTransaction.h"
 #include "support/ImportRun.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "import/ImportColumns.h"
+#include "db/TableColumns.h"
 #include "support/ImportRun.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"

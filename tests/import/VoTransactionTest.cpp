@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "support/ImportRun.h"
-#include "import/ImportColumns.h"
+#include "db/TableColumns.h"
 #include "import/VoTransaction.h"
+#include "support/ImportRun.h"
 
 namespace {
 

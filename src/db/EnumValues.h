@@ -1,5 +1,5 @@
-// Values of the shared enumerations that the import decides between, named
-// after their members (registry "SecurityType" and "TransAction").
+// Values of the shared enumerations that the library decides between, named
+// after their members.
 #pragma once
 
 #include <cstdint>
@@ -36,3 +36,11 @@ constexpr int32_t kTransActionInvExpense = 38;
 constexpr int32_t kTransActionMarginInterest = 39;
 constexpr int32_t kTransActionJournalOutRemind = 48;
 constexpr int32_t kTransActionIgnore = 52;
+constexpr int32_t kTransActionExpireBuyCall = 17;
+constexpr int32_t kTransActionExpireBuyPut = 19;
+
+constexpr int32_t kTransPosClose = 2;
+constexpr int32_t kTransTypeLong = 1;
+constexpr int32_t kGroupTypeVOManagedOption = 3;
+constexpr int32_t kGroupLockStatusNotLocked = 0;
+constexpr int32_t kEventTypeExpire = 6;

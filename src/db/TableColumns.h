@@ -1,5 +1,5 @@
-// Column indexes that key TransactionFields (trans_table) and SymbolFields
-// (sym_table), named after the columns.
+// Column indexes of trans_table (keys of TransactionFields) and sym_table (keys of SymbolFields),
+// named after the columns.
 #pragma once
 
 namespace TransColumn {
