@@ -1,6 +1,6 @@
 // The text fields of one row keyed by column index (TransactionFields,
 // SymbolFields). Offers the part of std::map<int, std::string> that the code
-// uses (operator[], find, count, contains, erase, size, iteration over the
+// uses (operator[], at, find, count, contains, erase, size, iteration over the
 // present fields by ascending index) with every column of the row tables in
 // a fixed slot: no allocation per field, and references stay valid while
 // fields are added or erased, as with a map. Indexes outside the slots (no
@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -107,6 +108,11 @@ class FieldList {
 
   iterator find(int index) { return Find<false>(*this, index); }
   const_iterator find(int index) const { return Find<true>(*this, index); }
+  // The field; throws std::out_of_range when missing, as a map does.
+  const std::string& at(int index) const {
+    if (!contains(index)) throw std::out_of_range("FieldList::at: no field " + std::to_string(index));
+    return InSlots(index) ? slots_[static_cast<size_t>(index)] : others_.at(index);
+  }
   bool contains(int index) const {
     return InSlots(index) ? (present_ & Bit(index)) != 0 : others_.contains(index);
   }
