@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "db/PositionalRow.h"
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
@@ -93,16 +94,11 @@ bool HSymboDAO::GetSymbolNames(std::set<std::string>& names) {
 
 bool HSymboDAO::InsertSymbol(const SymbolFields& fields) {
   if (FieldText(fields, 0).empty()) return false;  // a symbol without a name is never inserted
-  // sym_table's columns are in GetColumnName's order, so the field indexes
-  // are the column positions.
   std::vector<ColumnValue> row;
-  row.reserve(fields.size());
-  for (const auto& [index, text] : fields) {
-    if (index < 0 || index >= kColumnCount) {
-      GetColumnName(index);  // reports the index
-      return false;
-    }
-    row.emplace_back(index, text);
+  int badIndex = PositionalRow(fields, kColumnCount, row);
+  if (badIndex >= 0) {
+    GetColumnName(badIndex);  // reports the index
+    return false;
   }
   return db_->insert(row, kSymTable);
 }

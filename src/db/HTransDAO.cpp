@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "db/PositionalRow.h"
 #include "db/TransRecord.h"
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
@@ -46,15 +47,10 @@ std::string HTransDAO::GetTransTableName(int index) {
 }
 
 bool HTransDAO::InsertFields(const TransactionFields& fields) {
-  // trans_table's columns are in kColumnNames order, so the field indexes are
-  // the column positions.
-  row_.clear();
-  for (const auto& [index, text] : fields) {
-    if (index < 0 || index >= kColumnCount) {
-      GetTransTableName(index);  // reports the index
-      return false;
-    }
-    row_.emplace_back(index, text);
+  int badIndex = PositionalRow(fields, kColumnCount, row_);
+  if (badIndex >= 0) {
+    GetTransTableName(badIndex);  // reports the index
+    return false;
   }
   return db_->insert(row_, kTable);
 }
