@@ -5,6 +5,7 @@
 #include "db/PositionalRow.h"
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
 #include "platform/DebugOutput.h"
 #include "values/NumberText.h"
@@ -15,15 +16,13 @@ const std::string kInactiveSymTable = "inactive_sym_table";
 
 namespace {
 
-const char* const kColumnNames[] = {
-    "sym_name",     "sym_research",  "sym_cusid",       "sym_type",          "sym_exp_date",
-    "sym_strike",   "sym_cont_size", "sym_under",       "sym_cur_price",     "sym_high_52",
-    "sym_low_52",   "sym_fee",       "sym_desc",        "sym_leap",          "sym_token",
-    "sym_lot_size", "sym_multiplier", "sym_contract",   "sym_verified",      "cur_name",
-    "exch_name",    "sym_cur_conv_rate", "sym_source",  "sym_show_roi",      "cur_name2",
-    "sym_vo_sym",   "sm_record_id",  "sym_last_update",
-};
-constexpr int kColumnCount = static_cast<int>(sizeof kColumnNames / sizeof kColumnNames[0]);
+// The table's columns in order, as the database layer describes the table.
+const std::vector<ColumnDef>& Columns() {
+  static const std::vector<ColumnDef>& columns = DBSchemaDef::ForTable(kSymTable)->columns();
+  return columns;
+}
+
+int ColumnCount() { return static_cast<int>(Columns().size()); }
 
 // The tables whose sym_name follows a symbol's rename, in renaming order.
 const char* const kRenamedTables[] = {"trans_table", "position_table", "corp_event_table",
@@ -63,11 +62,11 @@ bool HSymboDAO::init() {
 }
 
 std::string HSymboDAO::GetColumnName(int index) {
-  if (index < 0 || index >= kColumnCount) {
+  if (index < 0 || index >= ColumnCount()) {
     DebugOutput("Invalid column index passed in HSymboDAO::GetColumnName()");
     return "";
   }
-  return kColumnNames[index];
+  return Columns()[static_cast<size_t>(index)].name;
 }
 
 bool HSymboDAO::Run(const std::string& statement) {
@@ -95,7 +94,7 @@ bool HSymboDAO::GetSymbolNames(std::set<std::string>& names) {
 bool HSymboDAO::InsertSymbol(const SymbolFields& fields) {
   if (FieldText(fields, 0).empty()) return false;  // a symbol without a name is never inserted
   std::vector<ColumnValue> row;
-  int badIndex = PositionalRow(fields, kColumnCount, row);
+  int badIndex = PositionalRow(fields, ColumnCount(), row);
   if (badIndex >= 0) {
     GetColumnName(badIndex);  // reports the index
     return false;

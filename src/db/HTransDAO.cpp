@@ -6,6 +6,7 @@
 #include "db/TransRecord.h"
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
 #include "platform/DebugOutput.h"
 #include "values/DateTime.h"
@@ -15,15 +16,13 @@ namespace {
 constexpr char kTable[] = "trans_table";
 constexpr char kSchema[] = "trans_schema";
 
-const char* const kColumnNames[] = {
-    "trans_id",        "trans_action",     "trans_pos",      "trans_type",      "trans_qty",
-    "trans_unitprice", "trans_commission", "trans_dttrade",  "trans_dtsettle",  "trans_dtjrnl",
-    "trans_sec_fee",   "trans_misc_fee",   "trans_fed_tax",  "trans_total",     "trans_note_user",
-    "trans_note_id",   "trans_recon",      "trans_baseadj",  "acct_id",         "lock_id",
-    "undo_id",         "sym_name",         "sym_dup",        "trans_ref_id",    "trans_trade_num",
-    "trans_lot_num",   "trans_jrnl_in",    "trans_exassadj", "trans_fx",        "trans_change_date",
-};
-constexpr int kColumnCount = static_cast<int>(sizeof kColumnNames / sizeof kColumnNames[0]);
+// The table's columns in order, as the database layer describes the table.
+const std::vector<ColumnDef>& Columns() {
+  static const std::vector<ColumnDef>& columns = DBSchemaDef::ForTable(kTable)->columns();
+  return columns;
+}
+
+int ColumnCount() { return static_cast<int>(Columns().size()); }
 
 // The fields of a record that InsertRecord writes, in its order; the record's
 // own trans_recon (16), sym_dup (22), trans_ref_id (23) and change date (29)
@@ -39,15 +38,15 @@ std::mutex tradeTimeLock;
 HTransDAO::HTransDAO() : db_(Database::Instance()) {}
 
 std::string HTransDAO::GetTransTableName(int index) {
-  if (index < 0 || index >= kColumnCount) {
+  if (index < 0 || index >= ColumnCount()) {
     DebugOutput("Invalid column index passed in HTransDAO::GetTransTableName()");
     return "";
   }
-  return kColumnNames[index];
+  return Columns()[static_cast<size_t>(index)].name;
 }
 
 bool HTransDAO::InsertFields(const TransactionFields& fields) {
-  int badIndex = PositionalRow(fields, kColumnCount, row_);
+  int badIndex = PositionalRow(fields, ColumnCount(), row_);
   if (badIndex >= 0) {
     GetTransTableName(badIndex);  // reports the index
     return false;
