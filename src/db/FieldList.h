@@ -125,7 +125,12 @@ class FieldList {
     std::string().swap(slots_[static_cast<size_t>(index)]);
     return 1;
   }
-  void clear() { *this = FieldList(); }
+  // Empties the list; the slots keep their memory for the next row.
+  void clear() {
+    for (std::string& slot : slots_) slot.clear();
+    present_ = 0;
+    others_.clear();
+  }
 
   size_t size() const { return static_cast<size_t>(std::popcount(present_)) + others_.size(); }
   bool empty() const { return size() == 0; }

@@ -5,38 +5,6 @@
 #include "import/FieldText.h"
 #include "services/RunLog.h"
 
-namespace {
-
-constexpr size_t kBlockSize = size_t{4} << 20;
-
-size_t LengthBytes(size_t length) {
-  size_t bytes = 1;
-  while (length >= 0x80) {
-    length >>= 7;
-    ++bytes;
-  }
-  return bytes;
-}
-
-void AppendLength(std::string& block, size_t length) {
-  while (length >= 0x80) {
-    block.push_back(static_cast<char>((length & 0x7F) | 0x80));
-    length >>= 7;
-  }
-  block.push_back(static_cast<char>(length));
-}
-
-size_t ReadLength(const std::string& block, size_t& at) {
-  size_t length = 0;
-  for (int shift = 0;; shift += 7) {
-    auto byte = static_cast<unsigned char>(block[at++]);
-    length |= size_t{byte & 0x7Fu} << shift;
-    if (byte < 0x80) return length;
-  }
-}
-
-}  // namespace
-
 CsvParser::CsvParser(const std::string& formatName, const std::string& header, char separator)
     : log_(RunLog::Instance("", "")),
       separator_(separator),
@@ -64,35 +32,22 @@ void CsvParser::AddRecord() {
     if (index < columns_.size()) CleanNumber(columns_[index]);
   }
   size_t size = 0;
-  for (const std::string& column : columns_) size += LengthBytes(column.size()) + column.size();
-  if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < size) {
-    blocks_.emplace_back().reserve(std::max(kBlockSize, size));
-  }
-  std::string& block = blocks_.back();
-  records_.push_back({static_cast<uint32_t>(blocks_.size() - 1),
-                      static_cast<uint32_t>(block.size()), static_cast<uint32_t>(columns_.size())});
-  for (const std::string& column : columns_) {
-    AppendLength(block, column.size());
-    block += column;
-  }
+  for (const std::string& column : columns_) size += TextBlocks::TextBytes(column);
+  records_.push_back({blocks_.Start(size), static_cast<uint32_t>(columns_.size())});
+  for (const std::string& column : columns_) blocks_.PutText(column);
 }
 
 bool CsvParser::SelectRecord(size_t index) {
   if (index >= records_.size()) return false;
   const RecordRef& record = records_[index];
-  const std::string& block = blocks_[record.block];
-  size_t at = record.offset;
+  TextBlocks::Reader reader = blocks_.Read(record.start);
   columns_.resize(record.columns);
-  for (std::string& column : columns_) {
-    size_t length = ReadLength(block, at);
-    column.assign(block, at, length);
-    at += length;
-  }
+  for (std::string& column : columns_) column.assign(reader.Text());
   return true;
 }
 
 void CsvParser::ReleaseRecords() {
-  std::vector<std::string>().swap(blocks_);
+  blocks_.Release();
   std::vector<RecordRef>().swap(records_);
 }
 

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "import/ImportMaps.h"
+#include "import/SymbolMap.h"
+#include "import/TextBlocks.h"
+#include "import/TransactionMap.h"
 
 class RunLog;
 
@@ -58,14 +60,10 @@ class CsvParser {
   std::string header_;
 
  private:
-  // Records are kept back to back in large blocks rather than as millions of
-  // small strings: each column as its length (7 bits a byte, high bit set
-  // when more bytes follow) and its text.
   struct RecordRef {
-    uint32_t block;
-    uint32_t offset;
+    TextBlocks::Position start;
     uint32_t columns;
   };
-  std::vector<std::string> blocks_;
+  TextBlocks blocks_;  // the columns of every record, back to back
   std::vector<RecordRef> records_;
 };

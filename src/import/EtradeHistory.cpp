@@ -62,11 +62,14 @@ bool EtradeHistory::Decode(SymbolMap& symbols, TransactionMap& transactions) {
     }
 
     OptionData option(Column(kSymbol), Column(kDescription), OptionWords::kBlankBounded);
-    auto [symbol, added] = symbols.try_emplace(option.symbol);
-    if (added) SymbolFromOptionData(option, symbol->second);
+    if (!symbols.contains(option.symbol)) {
+      SymbolFields symbol;
+      SymbolFromOptionData(option, symbol);
+      symbols.emplace(option.symbol, symbol);
+    }
 
     using namespace TransColumn;
-    transactions[ToText(i) + " " + Column(kDescription)] = {
+    transactions.insert_or_assign(ToText(i) + " " + Column(kDescription), {
         {kAcctId, accountId_},
         {kTransDtTrade, Column(kTransactionDate)},
         {kTransDtSettle, Column(kTransactionDate)},
@@ -78,7 +81,7 @@ bool EtradeHistory::Decode(SymbolMap& symbols, TransactionMap& transactions) {
         {kTransUnitPrice, Column(kPrice)},
         {kTransCommission, Column(kCommission)},
         {kTransTotal, Column(kAmount)},
-    };
+    });
   }
   return true;
 }

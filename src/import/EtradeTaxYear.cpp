@@ -58,10 +58,11 @@ EtradeTaxYear::EtradeTaxYear(const std::string& accountId)
 bool EtradeTaxYear::Decode(SymbolMap& symbols, TransactionMap& transactions) {
   for (size_t i = 0; SelectRecord(i); ++i) {
     OptionData option(Column(kSecurity), Column(kTransactionDescription), OptionWords::kAnywhere);
-    auto [symbol, added] = symbols.try_emplace(option.symbol);
-    if (added) {
-      SymbolFromOptionData(option, symbol->second);
-      symbol->second[SymColumn::kSymCusId] = Column(kCusip);
+    if (!symbols.contains(option.symbol)) {
+      SymbolFields symbol;
+      SymbolFromOptionData(option, symbol);
+      symbol[SymColumn::kSymCusId] = Column(kCusip);
+      symbols.emplace(option.symbol, symbol);
     }
 
     // An exercise, assignment or expiration is kept only when money moved.
@@ -75,7 +76,7 @@ bool EtradeTaxYear::Decode(SymbolMap& symbols, TransactionMap& transactions) {
 
     const unsigned side = found->second;
     using namespace TransColumn;
-    transactions[ToText(i) + " " + Column(kTransactionDescription)] = {
+    transactions.insert_or_assign(ToText(i) + " " + Column(kTransactionDescription), {
         {kAcctId, accountId_},
         {kTransDtTrade, Column(kTradeDate)},
         {kTransDtSettle, Column(kTradeDate)},
@@ -87,7 +88,7 @@ bool EtradeTaxYear::Decode(SymbolMap& symbols, TransactionMap& transactions) {
         {kTransUnitPrice, Column(kExecutedPrice)},
         {kTransCommission, Column(kCommission)},
         {kTransTotal, Column(kNetAmount)},
-    };
+    });
   }
   return true;
 }

@@ -67,8 +67,7 @@ bool FidelityTradeV1::Decode(SymbolMap& symbols, TransactionMap& transactions) {
 
     const int32_t kind = SecurityKind(description);
     if (!symbols.contains(Column(kSymbol))) {
-      symbols[Column(kSymbol)] =
-          FidelitySymbol(kind, Column(kSymbol), description, Column(kTransDate));
+      symbols.emplace(Column(kSymbol), FidelitySymbol(kind, Column(kSymbol), description, Column(kTransDate)));
     }
 
     const std::string& trade = Column(kTransactionDescription);
@@ -79,7 +78,7 @@ bool FidelityTradeV1::Decode(SymbolMap& symbols, TransactionMap& transactions) {
 
     const unsigned side = TradeSide(trade);
     using namespace TransColumn;
-    transactions["Rec #" + ToText(i)] = {
+    transactions.insert_or_assign("Rec #" + ToText(i), {
         {kAcctId, accountId_},
         {kTransDtTrade, Column(kTransDate)},
         {kTransDtSettle, Column(kTransDate)},
@@ -92,7 +91,7 @@ bool FidelityTradeV1::Decode(SymbolMap& symbols, TransactionMap& transactions) {
         {kTransCommission, Column(kCommission)},
         {kTransSecFee, Column(kFees)},
         {kTransTotal, Column(kAmount)},
-    };
+    });
   }
   return true;
 }

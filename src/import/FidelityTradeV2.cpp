@@ -186,12 +186,11 @@ bool FidelityTradeV2::Decode(SymbolMap& symbols, TransactionMap& transactions) {
                                : activity->action;
 
     if (!symbols.contains(symbol)) {
-      symbols[symbol] =
-          FidelitySymbol(kind, symbol, Column(kSecurityDescription), Column(kTradeDate));
+      symbols.emplace(symbol, FidelitySymbol(kind, symbol, Column(kSecurityDescription), Column(kTradeDate)));
     }
 
     using namespace TransColumn;
-    transactions["Rec #" + ToText(i)] = {
+    transactions.insert_or_assign("Rec #" + ToText(i), {
         {kAcctId, accountId_},
         {kTransDtTrade, Column(kTradeDate)},
         {kTransDtSettle, Column(kSettlementDate)},
@@ -206,7 +205,7 @@ bool FidelityTradeV2::Decode(SymbolMap& symbols, TransactionMap& transactions) {
         {kTransBaseAdj, Column(kAccruedInterest)},
         {kTransTotal, Column(kAmount)},
         {kTransFx, "1"},
-    };
+    });
   }
 
   log_->Info("Total Stock Transactions in Source File= " + ToText(stockRecords_), -1);

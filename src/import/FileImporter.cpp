@@ -14,7 +14,6 @@
 #include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
 #include "import/CsvParser.h"
-#include "import/DecodeArena.h"
 #include "import/KnownParsers.h"
 #include "import/WritePhasePause.h"
 #include "ledgerdb/Database.h"
@@ -145,9 +144,8 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
 }
 
 bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
-  DecodeArena arena;  // outlives the maps
-  SymbolMap symbols(&arena);
-  TransactionMap transactions(&arena);
+  SymbolMap symbols;
+  TransactionMap transactions;
   log_->Info("Decoding....");
   bool decoded = parser.Decode(symbols, transactions);
   parser.ReleaseRecords();
@@ -177,14 +175,14 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao) 
   }
   log_->Info("Writing symbols to DB...");
   size_t inserted = 0;
-  for (const auto& [name, fields] : symbols) {
-    if (known.contains(name)) continue;
+  symbols.ForEach([&](std::string_view name, const SymbolFields& fields) {
+    if (known.contains(std::string(name))) return;
     if (symbolDao.InsertSymbol(fields)) {
       ++inserted;
     } else {
-      log_->Error("Failed to insert (NOT duplicate) into DB: " + name);
+      log_->Error("Failed to insert (NOT duplicate) into DB: " + std::string(name));
     }
-  }
+  });
   log_->Info(Count(inserted) + " of " + Count(symbols.size()) + " symbols inserted into DB.\n");
   return true;
 }
@@ -194,17 +192,16 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions) {
   log_->Info("Writing transactions to DB...");
   const size_t decoded = transactions.size();
   size_t inserted = 0;
-  // Each row is dropped as soon as it is written (its texts freed; its node
-  // goes back with the arena).
-  while (!transactions.empty()) {
-    auto row = transactions.extract(transactions.begin());
-    if (transDao.InsertFields(row.mapped())) {
+  transactions.ForEach([&](std::string_view key, const TransactionFields& fields) {
+    if (transDao.InsertFields(fields)) {
       ++inserted;
       PauseInWritePhase(inserted, decoded);
     } else {
-      log_->Error("Failed to insert into DB: " + row.key());
+      log_->Error("Failed to insert into DB: " + std::string(key));
     }
-  }
+  });
+  // The decoded rows are not needed any more.
+  transactions.clear();
   log_->Info(Count(inserted) + " of " + Count(decoded) + " transactions inserted into DB.\n");
   return true;
 }

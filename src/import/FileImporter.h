@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "import/ImportMaps.h"
+#include "import/SymbolMap.h"
+#include "import/TransactionMap.h"
 
 class CsvParser;
 class HSymboDAO;
@@ -48,7 +49,7 @@ class FileImporter {
   bool DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao);
   // Both walk the map in key order; failed inserts are logged one by one.
   bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao);
-  // Empties the map as it goes.
+  // Empties the map once every row is written.
   bool WriteTransactions(TransactionMap& transactions);
 
   RunLog* log_;

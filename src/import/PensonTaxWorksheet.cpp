@@ -147,7 +147,7 @@ bool PensonTaxWorksheet::Decode(SymbolMap& symbols, TransactionMap& transactions
     double closingPrice = shortLot ? costPrice : salePrice;
 
     const std::string& symbol = Column(kSymbol);
-    if (!symbols.contains(symbol)) symbols[symbol] = DecodeSymbol(kind, openingPrice, i);
+    if (!symbols.contains(symbol)) symbols.emplace(symbol, DecodeSymbol(kind, openingPrice, i));
 
     auto trade = [&](const std::string& date, unsigned side, double price) {
       using namespace TransColumn;
@@ -165,10 +165,8 @@ bool PensonTaxWorksheet::Decode(SymbolMap& symbols, TransactionMap& transactions
       };
     };
     std::string key = "Rec #" + ToText(i);
-    transactions["Opening " + key] =
-        trade(shortLot ? soldText : acquiredText, openingSide, openingPrice);
-    transactions["Closing " + key] =
-        trade(shortLot ? acquiredText : soldText, closingSide, closingPrice);
+    transactions.insert_or_assign("Opening " + key, trade(shortLot ? soldText : acquiredText, openingSide, openingPrice));
+    transactions.insert_or_assign("Closing " + key, trade(shortLot ? acquiredText : soldText, closingSide, closingPrice));
   }
   return true;
 }

@@ -209,12 +209,12 @@ bool PensonTransaction::Decode(SymbolMap& symbols, TransactionMap& transactions)
         log_->Warning("CALL vs PUT unspecified - VO assuming CALL.", i);
       }
     }
-    if (!symbols.contains(symbol)) symbols[symbol] = DecodeSymbol(kind, i);
+    if (!symbols.contains(symbol)) symbols.emplace(symbol, DecodeSymbol(kind, i));
 
     unsigned side = SideOf(Column(kBuySellCode));
     std::string time = ExecutionTime(Column(kExecutionTime));
     std::string note = Column(kTrailer) + " T#" + Column(kTradeNumber);
-    transactions["Rec #" + ToText(i) + " " + note] = {
+    transactions.insert_or_assign("Rec #" + ToText(i) + " " + note, {
         {kAcctId, accountId_},
         {kTransDtTrade, Column(kTradeDate) + " " + time},
         {kTransDtSettle, Column(kSettlementDate) + " " + time},
@@ -228,7 +228,7 @@ bool PensonTransaction::Decode(SymbolMap& symbols, TransactionMap& transactions)
         {kTransSecFee, Column(kOtherCommission)},
         {kTransTotal, Column(kNetAmount)},
         {kTransNoteUser, note},
-    };
+    });
   }
   return true;
 }

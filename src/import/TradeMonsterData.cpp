@@ -267,7 +267,7 @@ bool TradeMonsterData::Decode(SymbolMap& symbols, TransactionMap& transactions) 
     const std::string& symbol = Column(kSymbol);
     if (symbol.empty() || discarded) {
       if (!symbol.empty() && kind != kSecurityTypeUndefined && !symbols.contains(symbol)) {
-        symbols[symbol] = DecodeSymbol(kind);
+        symbols.emplace(symbol, DecodeSymbol(kind));
       }
       std::string record = columns_.front();
       for (size_t c = 1; c < columns_.size(); ++c) record += "," + columns_[c];
@@ -285,8 +285,8 @@ bool TradeMonsterData::Decode(SymbolMap& symbols, TransactionMap& transactions) 
       }
     }
 
-    if (!symbols.contains(symbol)) symbols[symbol] = DecodeSymbol(kind);
-    transactions["Rec #" + ToText(i)] = DecodeTransaction(kind, action, activity);
+    if (!symbols.contains(symbol)) symbols.emplace(symbol, DecodeSymbol(kind));
+    transactions.insert_or_assign("Rec #" + ToText(i), DecodeTransaction(kind, action, activity));
   }
   log_->Info("Total Stocks in Source file= " + ToText(stocks), -1);
   log_->Info("Total Puts in Source file= " + ToText(puts), -1);

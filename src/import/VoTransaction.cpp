@@ -133,40 +133,39 @@ bool VoTransaction::Decode(SymbolMap& symbols, TransactionMap& transactions) {
 
 void VoTransaction::DecodeSymbol(int32_t action, SymbolMap& symbols) const {
   const std::string& name = Column(kSymbol);
-  auto [entry, added] = symbols.try_emplace(name);
-  if (!added) return;
-  // Built in its place in the map.
-  SymbolFields& symbol = entry->second;
+  if (symbols.contains(name)) return;
+  SymbolFields symbol;
   SymbolDefaults(SecurityTypeOfAction(action), symbol);
   symbol[SymColumn::kSymName] = name;
   symbol[SymColumn::kSymResearch] = name;
   symbol[SymColumn::kSymDesc] = Column(kDescription);
   DecodeOptionDescription(Column(kDescription), symbol);
+  symbols.emplace(name, symbol);
 }
 
-void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactions) const {
+void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactions) {
   using namespace TransColumn;
-  // Built in its place in the map; a record under the same key is replaced.
-  TransactionFields& fields = transactions[ToText(static_cast<unsigned long>(recordIndex_))];
-  if (!fields.empty()) fields.clear();
-  auto add = [&fields](int index, std::string value) { fields.emplace(index, std::move(value)); };
-  add(kTransAction, ToText(action));
-  add(kTransPos, TransPosText(action));
-  add(kTransType, TransTypeText(action));
-  add(kTransQty, Column(kQuantity));
-  add(kTransUnitPrice, Column(kPrice));
-  add(kTransCommission, Column(kCommission));
-  add(kTransDtTrade, Column(kDateTransacted));
-  add(kTransDtSettle, Column(kDateSettled));
-  add(kTransSecFee, Column(kSecFee));
-  add(kTransMiscFee, Column(kMiscFee));
-  add(kTransFedTax, Column(kFedTax));
-  add(kTransTotal, Column(kAmount));
-  add(kTransNoteUser, Column(kNote));
-  add(kTransNoteId, Column(kId));
-  add(kTransBaseAdj, Column(kBasisAdj));
-  add(kAcctId, accountId_);
-  add(TransColumn::kSymName, Column(kSymbol));
-  add(kTransExAssAdj, Column(kExAssignBasisAdj));
-  add(kTransFx, Column(kFx));
+  // One row reused for every record: its texts keep their memory.
+  TransactionFields& fields = row_;
+  fields.clear();
+  fields[kTransAction] = ToText(action);
+  fields[kTransPos] = TransPosText(action);
+  fields[kTransType] = TransTypeText(action);
+  fields[kTransQty] = Column(kQuantity);
+  fields[kTransUnitPrice] = Column(kPrice);
+  fields[kTransCommission] = Column(kCommission);
+  fields[kTransDtTrade] = Column(kDateTransacted);
+  fields[kTransDtSettle] = Column(kDateSettled);
+  fields[kTransSecFee] = Column(kSecFee);
+  fields[kTransMiscFee] = Column(kMiscFee);
+  fields[kTransFedTax] = Column(kFedTax);
+  fields[kTransTotal] = Column(kAmount);
+  fields[kTransNoteUser] = Column(kNote);
+  fields[kTransNoteId] = Column(kId);
+  fields[kTransBaseAdj] = Column(kBasisAdj);
+  fields[kAcctId] = accountId_;
+  fields[TransColumn::kSymName] = Column(kSymbol);
+  fields[kTransExAssAdj] = Column(kExAssignBasisAdj);
+  fields[kTransFx] = Column(kFx);
+  transactions.insert_or_assign(ToText(static_cast<unsigned long>(recordIndex_)), fields);
 }

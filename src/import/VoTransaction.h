@@ -25,10 +25,11 @@ class VoTransaction : public CsvParser {
 
  private:
   void DecodeSymbol(int32_t action, SymbolMap& symbols) const;
-  void DecodeTransaction(int32_t action, TransactionMap& transactions) const;
+  void DecodeTransaction(int32_t action, TransactionMap& transactions);
 
   std::string accountId_;
   size_t recordIndex_ = 0;
   std::vector<std::string> work_;
   std::vector<std::string> headerColumns_;
+  TransactionFields row_;  // the transaction being decoded
 };

@@ -16,8 +16,9 @@ class AmountParser : public CsvParser {
   }
   bool Decode(SymbolMap&, TransactionMap& transactions) override {
     for (size_t i = 0; SelectRecord(i); ++i) {
-      transactions[std::to_string(i)] = {{TransColumn::kTransTotal, Column(1)},
-                                         {TransColumn::kTransNoteUser, Column(2) + Column(9)}};
+      transactions.insert_or_assign(std::to_string(i),
+                                    {{TransColumn::kTransTotal, Column(1)},
+                                     {TransColumn::kTransNoteUser, Column(2) + Column(9)}});
     }
     return true;
   }
@@ -25,11 +26,11 @@ class AmountParser : public CsvParser {
 
 std::string Render(const TransactionMap& transactions) {
   std::string text;
-  for (const auto& [key, fields] : transactions) {
-    text += key + ":";
+  transactions.ForEach([&text](std::string_view key, const TransactionFields& fields) {
+    text += std::string(key) + ":";
     for (const auto& [index, value] : fields) text += " " + std::to_string(index) + "=" + value;
     text += "\n";
-  }
+  });
   return text;
 }
 
@@ -69,10 +70,10 @@ TEST(CsvParserTest, RecordsKeepColumnsOfAnyLength) {
   TransactionMap transactions;
   parser.Decode(symbols, transactions);
   ASSERT_EQ(transactions.size(), 4u);
-  EXPECT_EQ(transactions["0"][TransColumn::kTransNoteUser], std::string(127, 'a'));
-  EXPECT_EQ(transactions["1"][TransColumn::kTransNoteUser], std::string(128, 'b'));
-  EXPECT_EQ(transactions["2"][TransColumn::kTransNoteUser], longName);
-  EXPECT_EQ(transactions["3"][TransColumn::kTransNoteUser], "");
+  EXPECT_EQ(transactions.at("0")[TransColumn::kTransNoteUser], std::string(127, 'a'));
+  EXPECT_EQ(transactions.at("1")[TransColumn::kTransNoteUser], std::string(128, 'b'));
+  EXPECT_EQ(transactions.at("2")[TransColumn::kTransNoteUser], longName);
+  EXPECT_EQ(transactions.at("3")[TransColumn::kTransNoteUser], "");
 }
 
 TEST(CsvParserTest, SeparatorsInsideQuotesOfTheHeaderCount) {

@@ -125,7 +125,7 @@ TEST(FidelityTest, Version2ActionsFromActivityAndTradeWords) {
   using namespace TransColumn;
   ASSERT_EQ(transactions.size(), std::size(kCases));  // the last record is discarded
   for (size_t i = 0; i < std::size(kCases); ++i) {
-    TransactionFields& t = transactions["Rec #" + std::to_string(i)];
+    TransactionFields t = transactions.at("Rec #" + std::to_string(i));
     EXPECT_EQ(t[kTransAction] + "/" + t[kTransPos] + "/" + t[kTransType] + " " + t[kSymName] + " " +
                   t[kTransQty] + " " + t[kTransUnitPrice],
               kCases[i].expected)

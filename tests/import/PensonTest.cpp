@@ -19,7 +19,7 @@ struct Decoded {
   }
   // Type, expiration and strike of a decoded symbol.
   std::string Option(const std::string& name) {
-    SymbolFields& fields = symbols[name];
+    SymbolFields fields = symbols.at(name);
     return fields[SymColumn::kSymType] + "|" + fields[SymColumn::kSymExpDate] + "|" +
            fields[SymColumn::kSymStrike];
   }
@@ -52,11 +52,11 @@ TEST(PensonTransactionTest, KindsAndSidesOfTheShortLayout) {
       "Cash,1/16/2009,too,few,columns",
   });
   std::string sides;
-  for (auto& [key, fields] : d.transactions) {
+  d.transactions.ForEach([&sides](std::string_view key, const TransactionFields& fields) {
     using namespace TransColumn;
-    sides += key + ": " + fields[kTransAction] + " " + fields[kTransPos] + " " +
-             fields[kTransType] + "\n";
-  }
+    sides += std::string(key) + ": " + fields.at(kTransAction) + " " + fields.at(kTransPos) + " " +
+             fields.at(kTransType) + "\n";
+  });
   EXPECT_EQ(sides,
             "Rec #0  T#T9: 0 1 1\nRec #1  T#T9: 7 1 1\nRec #2  T#T9: 6 2 1\n"
             "Rec #3  T#T9: 9 1 2\nRec #4  T#T9: 4 2 2\nRec #5  T#T9: 0 0 0\n");

@@ -19,8 +19,9 @@ std::string Render(const Fields& fields) {
 template <class Map>
 std::string Render(const Map& map, const char* kind) {
   std::string text;
-  for (const auto& [key, fields] : map)
-    text += std::string(kind) + " " + key + ": " + Render(fields) + "\n";
+  map.ForEach([&](std::string_view key, const FieldList& fields) {
+    text += std::string(kind) + " " + std::string(key) + ": " + Render(fields) + "\n";
+  });
   return text;
 }
 
@@ -77,8 +78,8 @@ TEST_F(VoTransactionTest, ExtraHeaderColumnsWidenTheRecords) {
   // pad the line land inside the Note's unclosed quote.
   ASSERT_TRUE(parser_.Parse("1/2/2008,1/2/2008,Buy,1,A,,1,,,,,,,1,,,\"open note,1"));
   ASSERT_TRUE(parser_.Decode(symbols_, transactions_));
-  EXPECT_EQ(transactions_["0"][TransColumn::kTransNoteUser], "open note,1,,");
-  EXPECT_EQ(transactions_["0"][TransColumn::kTransFx], "");
+  EXPECT_EQ(transactions_.at("0")[TransColumn::kTransNoteUser], "open note,1,,");
+  EXPECT_EQ(transactions_.at("0")[TransColumn::kTransFx], "");
 }
 
 }  // namespace

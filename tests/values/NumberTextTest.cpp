@@ -1,9 +1,11 @@
 #include "values/NumberText.h"
+#include "values/DecimalText.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -68,6 +70,21 @@ TEST(NumberTextTest, FormatNumberWritesNonFiniteValuesAsText) {
   EXPECT_EQ(FormatNumber(std::numeric_limits<double>::infinity(), true, 2, false), "inf");
   EXPECT_EQ(FormatNumber(-std::numeric_limits<double>::infinity(), false, 6, true), "-inf");
   EXPECT_EQ(FormatNumber(std::numeric_limits<double>::max(), false, 6, true).size(), 309u);
+}
+
+// Decoded prices and totals are written as a stream writes a double by
+// default; every stored amount depends on that text.
+TEST(NumberTextTest, DoubleTextIsTheDefaultStreamText) {
+  const double values[] = {0.0,     -0.0,     1.0,          0.5,      -12.25,      123456.0,
+                           1234567, 999999.5, 0.0001234565, 1e-5,     2.0 / 3.0,   -1e300,
+                           5e-324,  1e21,     820.54 / 14,  99999.95, 1.0 / 1024.0};
+  for (double value : values) {
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%g", value);
+    EXPECT_EQ(ToText(value), expected) << value;
+  }
+  EXPECT_EQ(ToText(std::numeric_limits<double>::infinity()), "inf");
+  EXPECT_EQ(ToText(std::numeric_limits<double>::quiet_NaN()), "nan");
 }
 
 }  // namespace
