@@ -259,12 +259,14 @@ bool SqliteBackend::BindValue(sqlite3_stmt* statement, int position, const Colum
     rc = sqlite3_bind_text(statement, position, value.data(), static_cast<int>(value.size()),
                            SQLITE_STATIC);
   } else if (column.kind == ColumnKind::kDate) {
-    StoredForm form = NormaliseDate(value, date_);
+    if (dates_.size() <= static_cast<size_t>(position)) dates_.resize(static_cast<size_t>(position) + 1);
+    std::string& date = dates_[static_cast<size_t>(position)];
+    StoredForm form = NormaliseDate(value, date);
     if (form == StoredForm::kInvalid) return invalid("unreadable date");
     rc = form == StoredForm::kNull
              ? sqlite3_bind_null(statement, position)
-             : sqlite3_bind_text(statement, position, date_.data(), static_cast<int>(date_.size()),
-                                 SQLITE_TRANSIENT);
+             : sqlite3_bind_text(statement, position, date.data(), static_cast<int>(date.size()),
+                                 SQLITE_STATIC);
   } else {
     int64_t number = 0;
     StoredForm form = column.kind == ColumnKind::kAmount ? ParseAmount(value, number)

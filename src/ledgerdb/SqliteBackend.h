@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <deque>
 #include <vector>
 
 #include "ledgerdb/DbBackend.h"
@@ -77,7 +78,10 @@ class SqliteBackend : public DbBackend {
   std::map<const DBSchemaDef*, std::vector<PreparedInsert>> inserts_;
   // Positional inserts by table and the set of column positions they bind.
   std::map<std::pair<const DBSchemaDef*, uint64_t>, Statement> rowInserts_;
-  std::string date_;  // a normalised date, bound until the statement's next bind
+  // Normalised dates by bound position: each stays bound, without a copy,
+  // until that position is bound again. A deque, so that growing it never
+  // moves a text that is bound.
+  std::deque<std::string> dates_;
   std::string error_;
   long long lastInsertId_ = -1;
   int depth_ = 0;
