@@ -10,15 +10,14 @@ namespace {
 uint64_t StoredIndex(int index) { return static_cast<uint32_t>(index); }
 int IndexOf(uint64_t stored) { return static_cast<int>(static_cast<uint32_t>(stored)); }
 
-// Eight bytes of a key from `from` on as a number that orders like the bytes
-// (missing bytes count as zero), so that most comparisons while sorting need
-// not reach the text.
-uint64_t KeyPrefix(std::string_view key, size_t from) {
+// Up to eight bytes of a key from `from` on as a number that orders like
+// the bytes; missing bytes count as zero.
+uint64_t KeyWord(std::string_view key, size_t from) {
   unsigned char bytes[8] = {};
   if (from < key.size()) std::memcpy(bytes, key.data() + from, std::min<size_t>(key.size() - from, 8));
-  uint64_t prefix = 0;
-  for (unsigned char byte : bytes) prefix = prefix << 8 | byte;
-  return prefix;
+  uint64_t word = 0;
+  for (unsigned char byte : bytes) word = word << 8 | byte;
+  return word;
 }
 
 }  // namespace
@@ -52,28 +51,42 @@ void PackedRows::Unpack(uint32_t row, FieldList& fields) const {
 }
 
 std::vector<uint32_t> PackedRows::KeyOrder() const {
-  // Keys often share a start ("Rec #1", "Rec #2"...): sixteen bytes of prefix
-  // tell most of them apart without a comparison of the texts.
+  // The first 24 bytes of each key ride along with its row number, so that
+  // sorting compares numbers in one array and reaches the texts only for
+  // longer keys that agree that far.
+  constexpr size_t kInline = 24;
   struct Entry {
-    uint64_t head;
-    uint64_t next;
-    std::string_view key;
+    uint64_t words[3];
+    uint32_t length;
     uint32_t row;
   };
-  std::vector<Entry> entries;
-  entries.reserve(rows_.size());
-  for (uint32_t row = 0; row < rows_.size(); ++row) {
+  std::vector<Entry> entries(rows_.size());
+  for (uint32_t row = 0; row < entries.size(); ++row) {
     std::string_view key = Key(row);
-    entries.push_back({KeyPrefix(key, 0), KeyPrefix(key, 8), key, row});
+    entries[row] = {{KeyWord(key, 0), KeyWord(key, 8), KeyWord(key, 16)},
+                    static_cast<uint32_t>(key.size()), row};
   }
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    if (a.head != b.head) return a.head < b.head;
-    if (a.next != b.next) return a.next < b.next;
-    int order = a.key.compare(b.key);
+  // Negative, zero or positive as a's key orders before, with or after b's.
+  auto compareKeys = [this](const Entry& a, const Entry& b) {
+    for (int i = 0; i < 3; ++i) {
+      if (a.words[i] != b.words[i]) return a.words[i] < b.words[i] ? -1 : 1;
+    }
+    if (a.length > kInline && b.length > kInline) {
+      return Key(a.row).substr(kInline).compare(Key(b.row).substr(kInline));
+    }
+    return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
+  };
+  std::sort(entries.begin(), entries.end(), [&compareKeys](const Entry& a, const Entry& b) {
+    int order = compareKeys(a, b);
     return order != 0 ? order < 0 : a.row < b.row;
   });
-  std::vector<uint32_t> order(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].row;
+
+  std::vector<uint32_t> order;
+  order.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    bool replacedLater = i + 1 < entries.size() && compareKeys(entries[i], entries[i + 1]) == 0;
+    if (!replacedLater) order.push_back(entries[i].row);
+  }
   return order;
 }
 

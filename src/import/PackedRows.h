@@ -20,8 +20,8 @@ class PackedRows {
   std::string_view Key(uint32_t row) const;
   // Makes `fields` the fields of the row, reusing the texts' memory.
   void Unpack(uint32_t row, FieldList& fields) const;
-  // The row numbers ordered by key, compared byte by byte; rows with equal
-  // keys keep the order they were appended in.
+  // The row numbers ordered by key, compared byte by byte; of rows with equal
+  // keys only the last appended.
   std::vector<uint32_t> KeyOrder() const;
   size_t size() const { return rows_.size(); }
   // Frees every row.

@@ -5,7 +5,7 @@
 #include <string>
 
 void TransactionMap::insert_or_assign(std::string_view key, const TransactionFields& fields) {
-  // Replacing is settled when the order is made: the last row of a key wins.
+  // Replacing is settled when the order is made.
   rows_.Append(key, fields);
   ordered_ = false;
 }
@@ -37,20 +37,9 @@ void TransactionMap::clear() {
 }
 
 const std::vector<uint32_t>& TransactionMap::Order() const {
-  if (ordered_) return order_;
-  order_ = rows_.KeyOrder();
-  // Of the rows under one key, which are adjacent and in the order stored,
-  // keep the last.
-  auto sameKey = [this](uint32_t a, uint32_t b) { return rows_.Key(a) == rows_.Key(b); };
-  auto kept = order_.begin();
-  for (auto row = order_.begin(); row != order_.end(); ++row) {
-    if (kept != order_.begin() && sameKey(*(kept - 1), *row)) {
-      *(kept - 1) = *row;
-    } else {
-      *kept++ = *row;
-    }
+  if (!ordered_) {
+    order_ = rows_.KeyOrder();  // the last row of a key replaced the others
+    ordered_ = true;
   }
-  order_.erase(kept, order_.end());
-  ordered_ = true;
   return order_;
 }

@@ -10,7 +10,7 @@
 
 namespace {
 
-// Keys that share long starts, differ only past sixteen bytes or in length,
+// Keys that share long starts, differ only past 24 bytes or in length, repeat,
 // and hold bytes above 0x7F, which order after every ASCII byte.
 std::vector<std::string> AwkwardKeys() {
   std::vector<std::string> keys = {"",
@@ -25,7 +25,11 @@ std::vector<std::string> AwkwardKeys() {
                                    std::string("a\0b", 3),
                                    "a",
                                    "\xC3\xA9t\xC3\xA9",
-                                   "z"};
+                                   "z",
+                                   "123 BOUGHT 100 AAPL AT MARKET, 2nd lot",
+                                   "123 BOUGHT 100 AAPL AT MARKET, 1st lot",
+                                   "123 BOUGHT 100 AAPL AT MARKET",
+                                   "123 BOUGHT 100 AAPL AT MARKET, 1st lot"};
   std::mt19937 random(7);
   for (int i = 0; i < 2000; ++i) keys.push_back("Rec #" + std::to_string(random() % 500));
   return keys;
