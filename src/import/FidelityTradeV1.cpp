@@ -67,7 +67,8 @@ bool FidelityTradeV1::Decode(SymbolMap& symbols, TransactionMap& transactions) {
 
     const int32_t kind = SecurityKind(description);
     if (!symbols.contains(Column(kSymbol))) {
-      symbols.emplace(Column(kSymbol), FidelitySymbol(kind, Column(kSymbol), description, Column(kTransDate)));
+      symbols.emplace(Column(kSymbol),
+                      FidelitySymbol(kind, Column(kSymbol), description, Column(kTransDate)));
     }
 
     const std::string& trade = Column(kTransactionDescription);

@@ -186,7 +186,8 @@ bool FidelityTradeV2::Decode(SymbolMap& symbols, TransactionMap& transactions) {
                                : activity->action;
 
     if (!symbols.contains(symbol)) {
-      symbols.emplace(symbol, FidelitySymbol(kind, symbol, Column(kSecurityDescription), Column(kTradeDate)));
+      symbols.emplace(symbol, FidelitySymbol(kind, symbol, Column(kSecurityDescription),
+                                             Column(kTradeDate)));
     }
 
     using namespace TransColumn;

@@ -14,7 +14,8 @@ int IndexOf(uint64_t stored) { return static_cast<int>(static_cast<uint32_t>(sto
 // the bytes; missing bytes count as zero.
 uint64_t KeyWord(std::string_view key, size_t from) {
   unsigned char bytes[8] = {};
-  if (from < key.size()) std::memcpy(bytes, key.data() + from, std::min<size_t>(key.size() - from, 8));
+  if (from < key.size())
+    std::memcpy(bytes, key.data() + from, std::min<size_t>(key.size() - from, 8));
   uint64_t word = 0;
   for (unsigned char byte : bytes) word = word << 8 | byte;
   return word;
@@ -64,7 +65,8 @@ std::vector<uint32_t> PackedRows::KeyOrder() const {
   for (uint32_t row = 0; row < entries.size(); ++row) {
     std::string_view key = Key(row);
     entries[row] = {{KeyWord(key, 0), KeyWord(key, 8), KeyWord(key, 16)},
-                    static_cast<uint32_t>(key.size()), row};
+                    static_cast<uint32_t>(key.size()),
+                    row};
   }
   // Negative, zero or positive as a's key orders before, with or after b's.
   auto compareKeys = [this](const Entry& a, const Entry& b) {

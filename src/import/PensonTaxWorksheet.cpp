@@ -149,24 +149,27 @@ bool PensonTaxWorksheet::Decode(SymbolMap& symbols, TransactionMap& transactions
     const std::string& symbol = Column(kSymbol);
     if (!symbols.contains(symbol)) symbols.emplace(symbol, DecodeSymbol(kind, openingPrice, i));
 
-    auto trade = [&](const std::string& date, unsigned side, double price) {
+    // One row reused for both trades of every record: its texts keep their memory.
+    auto storeTrade = [&](const std::string& key, const std::string& date, unsigned side,
+                          double price) {
       using namespace TransColumn;
-      return TransactionFields{
-          {kAcctId, accountId_},
-          {kTransDtTrade, date},
-          {kTransDtSettle, date},
-          {kTransType, SideTypeText(side)},
-          {kTransPos, SidePositionText(side)},
-          {kTransAction, SideActionText(kind, side)},
-          {kTransQty, Column(kQuantity)},
-          {kSymName, symbol},
-          {kTransUnitPrice, ToText(price)},
-          {kTransTotal, ToText(quantity * price)},
-      };
+      TransactionFields& trade = row_;
+      trade.clear();
+      trade[kAcctId] = accountId_;
+      trade[kTransDtTrade] = date;
+      trade[kTransDtSettle] = date;
+      trade[kTransType] = SideTypeText(side);
+      trade[kTransPos] = SidePositionText(side);
+      trade[kTransAction] = SideActionText(kind, side);
+      trade[kTransQty] = Column(kQuantity);
+      trade[kSymName] = symbol;
+      trade[kTransUnitPrice] = ToText(price);
+      trade[kTransTotal] = ToText(quantity * price);
+      transactions.insert_or_assign(key, trade);
     };
     std::string key = "Rec #" + ToText(i);
-    transactions.insert_or_assign("Opening " + key, trade(shortLot ? soldText : acquiredText, openingSide, openingPrice));
-    transactions.insert_or_assign("Closing " + key, trade(shortLot ? acquiredText : soldText, closingSide, closingPrice));
+    storeTrade("Opening " + key, shortLot ? soldText : acquiredText, openingSide, openingPrice);
+    storeTrade("Closing " + key, shortLot ? acquiredText : soldText, closingSide, closingPrice);
   }
   return true;
 }

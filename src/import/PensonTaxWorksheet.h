@@ -26,4 +26,5 @@ class PensonTaxWorksheet : public CsvParser {
   SymbolFields DecodeSymbol(int32_t kind, double openingPrice, int32_t record) const;
 
   std::string accountId_;
+  TransactionFields row_;  // the trade being decoded
 };

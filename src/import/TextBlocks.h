@@ -11,8 +11,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TextBlocks {
@@ -44,7 +44,9 @@ class TextBlocks {
   void PutNumber(uint64_t number);
   void PutText(std::string_view text);
 
-  Reader Read(Position position) const { return Reader(blocks_[position.block].start + position.offset); }
+  Reader Read(Position position) const {
+    return Reader(blocks_[position.block].start + position.offset);
+  }
   // Frees every block.
   void Release();
 

@@ -12,8 +12,9 @@ void TransactionMap::insert_or_assign(std::string_view key, const TransactionFie
 
 TransactionFields TransactionMap::at(std::string_view key) const {
   const std::vector<uint32_t>& order = Order();
-  auto found = std::lower_bound(order.begin(), order.end(), key,
-                                [this](uint32_t row, std::string_view k) { return rows_.Key(row) < k; });
+  auto found =
+      std::lower_bound(order.begin(), order.end(), key,
+                       [this](uint32_t row, std::string_view k) { return rows_.Key(row) < k; });
   if (found == order.end() || rows_.Key(*found) != key) {
     throw std::out_of_range("TransactionMap::at: no transaction under " + std::string(key));
   }

@@ -156,8 +156,8 @@ bool SqliteBackend::Open(const std::string& file, bool& created) {
   sqlite3_extended_result_codes(db_.get(), 1);
   SetBusyTimeout(kDefaultBusyTimeoutMs);
   bool ready =
-      Exec(kPageSize) && Exec("PRAGMA journal_mode = WAL") && Exec("PRAGMA synchronous = FULL") &&
-      Exec("PRAGMA foreign_keys = OFF") && Exec(kCacheSize) &&
+      Exec(kPageSize) && Exec("PRAGMA journal_mode = WAL") &&
+      Exec("PRAGMA synchronous = FULL") && Exec("PRAGMA foreign_keys = OFF") && Exec(kCacheSize) &&
       sqlite3_create_function(db_.get(), "NOW", 0, SQLITE_UTF8, nullptr, NowFunction, nullptr,
                               nullptr) == SQLITE_OK &&
       CreateSchema(created) && CheckSchema();
@@ -259,8 +259,9 @@ bool SqliteBackend::BindValue(sqlite3_stmt* statement, int position, const Colum
     rc = sqlite3_bind_text(statement, position, value.data(), static_cast<int>(value.size()),
                            SQLITE_STATIC);
   } else if (column.kind == ColumnKind::kDate) {
-    if (dates_.size() <= static_cast<size_t>(position)) dates_.resize(static_cast<size_t>(position) + 1);
-    std::string& date = dates_[static_cast<size_t>(position)];
+    auto slot = static_cast<size_t>(position);
+    if (dates_.size() <= slot) dates_.resize(slot + 1);
+    std::string& date = dates_[slot];
     StoredForm form = NormaliseDate(value, date);
     if (form == StoredForm::kInvalid) return invalid("unreadable date");
     rc = form == StoredForm::kNull

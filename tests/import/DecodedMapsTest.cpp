@@ -46,7 +46,8 @@ TEST(DecodedMapsTest, AgreeWithAnOrderedMap) {
   std::map<std::string, FieldList> firstOfName;
   int step = 0;
   for (const std::string& key : AwkwardKeys()) {
-    FieldList fields{{1, std::to_string(step)}, {21, key}, {-5, "outside"}, {29, std::string(300, 'x')}};
+    FieldList fields{
+        {1, std::to_string(step)}, {21, key}, {-5, "outside"}, {29, std::string(300, 'x')}};
     if (step % 3 == 0) fields.erase(29);
     transactions.insert_or_assign(key, fields);
     lastOfKey.insert_or_assign(key, fields);

@@ -17,7 +17,8 @@ class KeyedParser : public CsvParser {
   KeyedParser() : CsvParser("Keyed", "Symbol,Type,Amount", ',') {}
   bool Decode(SymbolMap& symbols, TransactionMap& transactions) override {
     for (size_t i = 0; SelectRecord(i); ++i) {
-      symbols.emplace(Column(0), {{SymColumn::kSymName, Column(0)}, {SymColumn::kSymType, Column(1)}});
+      symbols.emplace(Column(0),
+                      {{SymColumn::kSymName, Column(0)}, {SymColumn::kSymType, Column(1)}});
       transactions.insert_or_assign(std::to_string(i), {{TransColumn::kTransAction, "0"},
                                                         {TransColumn::kTransQty, std::to_string(i)},
                                                         {TransColumn::kTransTotal, Column(2)},

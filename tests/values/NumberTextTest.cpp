@@ -1,5 +1,4 @@
 #include "values/NumberText.h"
-#include "values/DecimalText.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+
+#include "values/DecimalText.h"
 
 namespace {
 

@@ -154,8 +154,8 @@ int main(int argc, char** argv) {
     fs::create_directories(dir);
     RunResult result = RunChild(file, dir);
     allOk = allOk && result.ok;
-    std::printf("%-16s %9zu %9.3f %10.0f %7.0f MB %9.3f %9.3f %9lld %9lld%s\n", format->name.c_str(),
-                lines, result.seconds,
+    std::printf("%-16s %9zu %9.3f %10.0f %7.0f MB %9.3f %9.3f %9lld %9lld%s\n",
+                format->name.c_str(), lines, result.seconds,
                 result.seconds > 0 ? static_cast<double>(lines) / result.seconds : 0,
                 static_cast<double>(result.peakRssKb) / 1024, result.cpuSeconds, result.callSeconds,
                 result.rows, result.symbols, result.ok ? "" : "  (import failed)");
