@@ -41,7 +41,7 @@ class ImportKillTest : public testing::Test {
                    const std::vector<std::string>& env = {}) {
     return VoProcess({"--db", db_, "import", file, "--account-id", "1", "--account-name", account,
                       "--log-dir", dir_.path()},
-                     env);
+                     dir_.path() + account + ".out", env);
   }
 
   long StoredTrades() {

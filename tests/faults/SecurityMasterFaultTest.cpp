@@ -24,6 +24,7 @@ using Answer = ScriptedHttpServer::Answer;
 constexpr char kConnectError[] = "Orbel Symbol Update: Error Connecting to Zudazuzo Diroza server.";
 constexpr char kRequestError[] = "Orbel Symbol Update: Error Requesting update for 1 symbols.";
 constexpr char kParseError[] = "Orbel Symbol Update: Error Parsing Zudazuzo Diroza data.";
+constexpr char kAllCurrent[] = "Orbel Symbol Update: Zudazuzo Diroza found all symbols to be current.";
 
 // A canonical record for OLD's new name, for answers that are almost right.
 const std::string kRecord = R"({"security": {"vo_symbol": "NEW", "security_type": "Stock", "id": "7"}})";
@@ -51,7 +52,7 @@ class SecurityMasterFaultTest : public testing::Test {
   // and whose every later request gets `atRequest`; the message boxes shown.
   std::vector<std::string> RunAgainst(const Answer& atConnect, const Answer& atRequest) {
     messages_.clear();
-    ScriptedHttpServer server([&](size_t request, const std::string&) { return request == 0 ? atConnect : atRequest; });
+    ScriptedHttpServer server(atConnect, atRequest);
     EXPECT_FALSE(server.url().empty());
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(VoServices::UpdateSymbols(server.url(), nullptr));
@@ -83,6 +84,7 @@ TEST_F(SecurityMasterFaultTest, TransportFaultsEndTheirStepAndWriteNothing) {
       {"body cut short", fine, {Fault::kTruncated, 200, answer}, kRequestError},
       {"100 MB body", fine, {Fault::kHuge}, kRequestError},
       {"status 500", fine, {Fault::kNone, 500, answer}, kRequestError},
+      {"nothing to change", fine, {Fault::kNone, 200, R"({"GlobalSecurityRecords": []})"}, kAllCurrent},
   };
   std::string before = StoredState(db_.file()).Everything();
   for (const Case& c : cases) {
