@@ -131,8 +131,9 @@ TEST(FidelityTest, Version2ActionsFromActivityAndTradeWords) {
               kCases[i].expected)
         << kCases[i].action << " on " << kCases[i].securityType;
   }
-  EXPECT_EQ(log.Messages("Error"),
-            "Discarding record - only specific action types accepted.\nSHORT-TERM CAP GAIN\n");
+  EXPECT_EQ(log.Lines("Error"),
+            "Record 0016 Discarding record - only specific action types accepted.\n"
+            "Record 0016 SHORT-TERM CAP GAIN\n");
 }
 
 // The expiration month is the last month name of the description and the

@@ -71,7 +71,7 @@ TEST_F(FileImporterTest, FindsTheHeaderAmongTheFirstLines) {
   }
   LogCapture log;
   EXPECT_FALSE(FileImporter("1").CanImport(dir_.path() + "absent.csv"));
-  EXPECT_EQ(log.Messages("Fatal"),
+  EXPECT_EQ(log.Lines("Fatal"),
             "Failed in FileImporter - Unable to open " + dir_.path() + "absent.csv\n");
 }
 
@@ -79,7 +79,7 @@ TEST_F(FileImporterTest, FindsTheHeaderAmongTheFirstLines) {
 TEST_F(FileImporterTest, ImportsTheNativeSampleAndAFailedImportKeepsIt) {
   ImportRun run = RunImport(VO_SAMPLES_DIR "/native.csv", "1", "Main");
   ASSERT_TRUE(run.imported) << run.log;
-  EXPECT_EQ(run.Messages("Info").substr(run.Messages("Info").find("Header:")),
+  EXPECT_EQ(run.Lines("Info").substr(run.Lines("Info").find("Header:")),
             "Header: Date Transacted,Date Settled,Action,Quan...\n"
             "Parsing...\n"
             "Format Name: VO Transaction (1 Transaction/line)\n"
@@ -91,7 +91,7 @@ TEST_F(FileImporterTest, ImportsTheNativeSampleAndAFailedImportKeepsIt) {
             "Writing transactions to DB...\n"
             "19 of 19 transactions inserted into DB.\n"
             "File Import SUCCESSFUL\n");
-  EXPECT_EQ(run.Messages("Error") + run.Messages("Fatal"), "");
+  EXPECT_EQ(run.Lines("Error") + run.Lines("Fatal"), "");
   EXPECT_EQ(Rows(kStoredSymbols),
             "AAPL|0||||1|APPLE INC\n"
             "AAPL080215P00120000|2|2008-02-15 23:59:59|120|AAPL|100|2 AAPL FEB-08 $120 PUT\n"
@@ -149,14 +149,14 @@ TEST_F(FileImporterTest, CountsPhysicalLinesWritesInKeyByteOrderAndLogsFailedIns
     std::vector<std::unique_ptr<CsvParser>> parsers;
     parsers.push_back(std::make_unique<KeyedParser>());
     EXPECT_TRUE(FileImporter(std::move(parsers)).Import(file));
-    EXPECT_EQ(log.Messages("Error"),
-              "CsvParser::Parse - Unexpected number of columns.\n"
+    EXPECT_EQ(log.Lines("Error"),
+              "Record 0013 CsvParser::Parse - Unexpected number of columns.\n"
               "Failed to parse line 17: not three columns\n"
-              "CsvParser::Parse - Unexpected number of columns.\n"
+              "Record 0013 CsvParser::Parse - Unexpected number of columns.\n"
               "Failed to parse line 18: only,two\n"
               "Failed to insert (NOT duplicate) into DB: BAD\n"
               "Failed to insert into DB: 13\n");
-    std::string info = log.Messages("Info");
+    std::string info = log.Lines("Info");
     EXPECT_NE(info.find(symbolsInserted), std::string::npos) << info;
     EXPECT_NE(info.find("13 of 14 transactions inserted into DB."), std::string::npos) << info;
   }
@@ -169,14 +169,14 @@ TEST_F(FileImporterTest, UnreachableDatabaseFailsBeforeTheFileIsRead) {
   setenv("VO_DB", (dir_.path() + "no/such/folder/vo.sqlite3").c_str(), 1);
   LogCapture log;
   EXPECT_FALSE(FileImporter("1").Import(VO_SAMPLES_DIR "/native.csv"));
-  EXPECT_EQ(log.Messages("Fatal"), "Failed voDao.init in VoServices::ImportPensonTrans2008.\n");
-  EXPECT_EQ(log.Messages("Info"), "");
+  EXPECT_EQ(log.Lines("Fatal"), "Failed voDao.init in VoServices::ImportPensonTrans2008.\n");
+  EXPECT_EQ(log.Lines("Info"), "");
 }
 
 TEST_F(FileImporterTest, HeaderOnlyFileSucceedsWithZeroCounts) {
   ImportRun run = RunImport(dir_.Write("empty.csv", kNativeHeader + "\n"), "1", "Main");
   ASSERT_TRUE(run.imported) << run.log;
-  std::string info = run.Messages("Info");
+  std::string info = run.Lines("Info");
   for (const char* line :
        {"0 records parsed.", "0 unique symbols and 0 unique transactions decoded.",
         "0 of 0 symbols inserted into DB.", "0 of 0 transactions inserted into DB."}) {

@@ -46,7 +46,7 @@ TEST(ParseSecurityTypeTest, BothWordings) {
 TEST(ParseSecurityTypeTest, UnknownOptionWordIsLoggedWithTheText) {
   LogCapture log;
   ParseSecurityType("1 IBM Jan 09 50 Call", OptionWords::kBlankBounded);
-  EXPECT_EQ(log.Messages("Error"), "ParseSecurityType - Unknown Option Type1 IBM Jan 09 50 Call\n");
+  EXPECT_EQ(log.Lines("Error"), "ParseSecurityType - Unknown Option Type1 IBM Jan 09 50 Call\n");
 }
 
 TEST(OptionDatesTest, ThirdFridayOfEveryMonthMatchesTheCalendar) {
@@ -108,7 +108,7 @@ TEST(OptionDataTest, ShortTextsAreLoggedAndAMissingYearThrows) {
   LogCapture log;
   OptionData shortDescription("X", "1 CALL JAN-09", OptionWords::kAnywhere);
   EXPECT_EQ(Render(shortDescription), "1|X|CALL|1/16/2009 23:59:59|");
-  EXPECT_EQ(log.Messages("Error"),
+  EXPECT_EQ(log.Lines("Error"),
             "Error extracting option data from Description: 1 CALL JAN-09\n");
   EXPECT_EQ(ConversionError([] { OptionData("IBM Call", "", OptionWords::kAnywhere); }),
             "ToInt(\"\")");

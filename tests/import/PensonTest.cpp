@@ -64,14 +64,14 @@ TEST(PensonTransactionTest, KindsAndSidesOfTheShortLayout) {
   EXPECT_EQ(d.Option("IBMP"), "2|1/15/2010 23:59:59|80");
   EXPECT_EQ(d.Option("IBMC"), "1|1/17/3000 23:59:59|1");
   EXPECT_EQ(d.Option("IBMX"), "1|1/17/3000 23:59:59|1");
-  EXPECT_EQ(d.log.Messages("Warning"),
-            "Unknown ExpireDate - ShortDescription=IBM CALL\n"
-            "CALL vs PUT unspecified - VO assuming CALL.\n"
-            "Unknown ExpireDate - ShortDescription Missing\n");
-  EXPECT_EQ(d.log.Messages("Error"),
-            "PensonTransaction::Parse - Unexpected number of columns.\n"
-            "Discarding record - Price/Quantity = 0.\n"
-            "Discarding record - Unknown symbol/CUSIP.\n");
+  EXPECT_EQ(d.log.Lines("Warning"),
+            "Record 0003 Unknown ExpireDate - ShortDescription=IBM CALL\n"
+            "Record 0004 CALL vs PUT unspecified - VO assuming CALL.\n"
+            "Record 0004 Unknown ExpireDate - ShortDescription Missing\n");
+  EXPECT_EQ(d.log.Lines("Error"),
+            "Record 0009 PensonTransaction::Parse - Unexpected number of columns.\n"
+            "Record 0007 Discarding record - Price/Quantity = 0.\n"
+            "Record 0008 Discarding record - Unknown symbol/CUSIP.\n");
 }
 
 // The strike comes from the code letter's range nearest the opening price;

@@ -29,7 +29,7 @@ TEST_F(TradeMonsterTest, HeaderMayCarryMoreColumns) {
   ASSERT_TRUE(parser_.MatchesHeader(kHeader + ",Currency"));
   ASSERT_TRUE(parser_.Parse("1,02-Feb-09,10:00:00,Fee,Wire fee,0,,,,,,,0,0,25.00,Cash,,,,,,,USD"));
   ASSERT_TRUE(parser_.Decode(symbols_, transactions_));
-  EXPECT_EQ(log_.Messages("Error"),
+  EXPECT_EQ(log_.Lines("Error"),
             "Discarded Trade - 1,02-Feb-09,10:00:00,Fee,Wire fee,0,,,,,,,0,0,25.00,Cash,,,,,,,"
             "USD\n");
 }

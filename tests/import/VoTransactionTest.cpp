@@ -69,7 +69,7 @@ TEST_F(VoTransactionTest, DecodesSymbolsAndTransactions) {
       "21=MSFT090117C00025000 28=1 (19)\n"
       "transaction 4: 1=-2147483648 2=-1 3=-1 4=10 5=1 7=1/6/2008 8=1/9/2008 13=10 18=7 21=3M "
       "(19)\n");
-  EXPECT_EQ(log_.Messages("Error"), "");
+  EXPECT_EQ(log_.Lines("Error"), "");
 }
 
 TEST_F(VoTransactionTest, ExtraHeaderColumnsWidenTheRecords) {

@@ -17,18 +17,6 @@ inline const std::string kNativeHeader =
     "Date Transacted,Date Settled,Action,Quantity,Symbol,Description,Price,Commission,Sec. Fee,"
     "Misc. Fee,Fed. Tax,Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX";
 
-// The messages of the lines of `level` in a log's text, each ending with "\n".
-inline std::string LogMessages(const std::string& text, const std::string& level) {
-  std::string messages;
-  size_t at = 0;
-  while ((at = text.find("\t" + level + "\t", at)) != std::string::npos) {
-    size_t message = text.find('\t', at + level.size() + 2) + 1;
-    at = text.find('\n', message);
-    messages += text.substr(message, at - message) + "\n";
-  }
-  return messages;
-}
-
 // "Record 0005 message" (or just the message) of every line of `level` whose
 // message contains `filter`, each ending with "\n".
 inline std::string LogLines(const std::string& text, const std::string& level,
@@ -70,7 +58,6 @@ struct ImportRun {
   std::string Lines(const std::string& level, const std::string& filter = "") const {
     return LogLines(log, level, filter);
   }
-  std::string Messages(const std::string& level) const { return LogMessages(log, level); }
 };
 
 // Imports `file` into the current database with its log in a temporary folder.
@@ -98,7 +85,9 @@ class LogCapture {
   ~LogCapture() { RunLog::Destroy(); }
 
   std::string Text() const { return ReadFile(path_); }
-  std::string Messages(const std::string& level) const { return LogMessages(Text(), level); }
+  std::string Lines(const std::string& level, const std::string& filter = "") const {
+    return LogLines(Text(), level, filter);
+  }
 
  private:
   TempDir dir_;
