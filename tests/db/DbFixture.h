@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
-#include "ledgerdb/DBData.h"
 #include "ledgerdb/Database.h"
 #include "platform/DebugOutput.h"
 #include "support/Rows.h"
@@ -22,13 +22,9 @@ class DbFixture : public ::testing::Test {
 
   Database* db() { return Database::Instance(); }
 
-  bool Insert(const std::string& schema, const std::string& table,
-              const std::vector<std::pair<std::string, std::string>>& fields) {
-    DBData data(schema);
-    for (const auto& [name, value] : fields) data.SetField(name, value);
-    bool ok = db()->insert(data, table, false);
-    EXPECT_TRUE(ok) << table << ": " << db()->LastError();
-    return ok;
+  void Insert(const std::string& schema, const std::string& table,
+              const std::map<std::string, std::string>& fields) {
+    EXPECT_NE(StoreRow(schema, table, fields), "") << table << ": " << db()->LastError();
   }
 
   TempDatabase temp_;

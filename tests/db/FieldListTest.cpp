@@ -9,13 +9,9 @@ namespace {
 
 using Reference = std::map<int, std::string>;
 
-std::string Render(const FieldList& fields) {
-  std::string text;
-  for (const auto& [index, value] : fields) text += std::to_string(index) + "=" + value + ";";
-  return text + " size " + std::to_string(fields.size());
-}
-
-std::string Render(const Reference& fields) {
+// Either kind of field list, entry by entry, then its size.
+template <class Fields>
+std::string Render(const Fields& fields) {
   std::string text;
   for (const auto& [index, value] : fields) text += std::to_string(index) + "=" + value + ";";
   return text + " size " + std::to_string(fields.size());

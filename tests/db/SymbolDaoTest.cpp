@@ -12,10 +12,6 @@ class SymbolDaoTest : public DbFixture {
     ASSERT_TRUE(dao_.InsertSymbol({{0, name}, {3, "0"}, {12, name + " Inc"}, {25, canonical}}))
         << db()->LastError();
   }
-  void AddRenamable(const std::string& schema, const std::string& table,
-                    const std::string& name) {
-    Insert(schema, table, {{"sym_name", name}});
-  }
 
   HSymboDAO dao_;
 };
@@ -105,9 +101,9 @@ TEST_F(SymbolDaoTest, RenameReachesEveryTableAndNeverBlanksANameAfterAFailure) {
   ASSERT_TRUE(dao_.SaveInactiveSymbol({{0, "OLD"}, {25, "NEW"}, {26, "42"}}));
   Insert("trans_schema", "trans_table", {{"sym_name", "OLD"}});
   Insert("trans_schema", "trans_table", {{"sym_name", "ORPHAN"}});
-  AddRenamable("position_schema", "position_table", "OLD");
-  AddRenamable("corp_event_schema", "corp_event_table", "OLD");
-  AddRenamable("port_schema", "port_table", "OLD");
+  for (const std::string table : {"position", "corp_event", "port"}) {
+    Insert(table + "_schema", table + "_table", {{"sym_name", "OLD"}});
+  }
 
   ASSERT_TRUE(Execute("CREATE TRIGGER refuse BEFORE UPDATE ON trans_table BEGIN "
                   "SELECT RAISE(ABORT, 'refused'); END"));

@@ -14,8 +14,8 @@ const char kTransSelect[] =
     "trans_dtsettle, trans_unitprice, trans_commission, trans_total, acct_id "
     "FROM trans_table ORDER BY trans_id";
 const char kSymSelect[] =
-    "SELECT sym_name, sym_type, sym_under, sym_exp_date, sym_strike, sym_cont_size, sym_cusid, "
-    "sym_desc FROM sym_table ORDER BY sym_name";
+    "SELECT sym_name, sym_research, sym_type, sym_under, sym_exp_date, sym_strike, sym_cont_size, "
+    "sym_cusid, sym_desc FROM sym_table ORDER BY sym_name";
 
 // Preamble, a quoted preamble line, discarded records (fund, dividend, a
 // trade word in lower case) and a short line. Options come from the symbol
@@ -34,9 +34,11 @@ TEST(EtradeTest, HistoryImportsTradesAndDiscardsTheRest) {
       "10|2|2|2|IBM090220C00090000|2009-01-21 00:00:00|2009-01-21 00:00:00|$1.00|$1.01|201.01|7\n"
       "7|1|1|1|MSFT090320P00017500|2009-01-27 00:00:00|2009-01-27 00:00:00|$0.87|$8.99|95.99|7\n");
   EXPECT_EQ(Rows(kSymSelect),
-            "IBM|0||||1||INTL BUSINESS MACHINES\n"
-            "IBM090220C00090000|1|IBM|2009-02-20 23:59:59|90|100||IBM Feb 20 '09 $90 Call\n"
-            "MSFT090320P00017500|2|MSFT|2009-03-20 23:59:59|17.5|100||MSFT Mar 20 '09 $17.5 Put\n");
+            "IBM|IBM|0||||1||INTL BUSINESS MACHINES\n"
+            "IBM090220C00090000|IBM090220C00090000|1|"
+            "IBM|2009-02-20 23:59:59|90|100||IBM Feb 20 '09 $90 Call\n"
+            "MSFT090320P00017500|MSFT090320P00017500|2|"
+            "MSFT|2009-03-20 23:59:59|17.5|100||MSFT Mar 20 '09 $17.5 Put\n");
 
   EXPECT_EQ(run.Lines("Error"),
             "Record 0009 CsvParser::Parse - Unexpected number of columns.\n"
@@ -65,10 +67,12 @@ TEST(EtradeTest, TaxYearKeepsSymbolsOfDiscardedRecords) {
       "0|0|0|1|INTC090516P00017500|2009-05-15 00:00:00|2009-05-15 00:00:00|0|0|12.5|7\n"
       "2|2|1|-200|INTC|2009-06-01 00:00:00|2009-06-01 00:00:00|16.00|9.99|3190.01|7\n");
   EXPECT_EQ(Rows(kSymSelect),
-            "CSCO|0||||1|17275R102|CISCO SYSTEMS INC\n"
-            "INTC|0||||1|458140100|INTEL CORP\n"
-            "INTC090418C00015000|1|INTC|2009-04-18 23:59:59|15|100||INTC Apr 18 '09 $15 Call\n"
-            "INTC090516P00017500|2|INTC|2009-05-16 23:59:59|17.5|100||INTC May 16 '09 $17.5 PUT\n");
+            "CSCO|CSCO|0||||1|17275R102|CISCO SYSTEMS INC\n"
+            "INTC|INTC|0||||1|458140100|INTEL CORP\n"
+            "INTC090418C00015000|INTC090418C00015000|1|"
+            "INTC|2009-04-18 23:59:59|15|100||INTC Apr 18 '09 $15 Call\n"
+            "INTC090516P00017500|INTC090516P00017500|2|"
+            "INTC|2009-05-16 23:59:59|17.5|100||INTC May 16 '09 $17.5 PUT\n");
 
   EXPECT_EQ(run.Lines("Error"),
             "Record 0003 Discarding record - OrderType = Expire\n"
