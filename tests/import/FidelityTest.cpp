@@ -6,7 +6,7 @@
 #include "db/TableColumns.h"
 #include "import/FidelitySymbol.h"
 #include "import/FidelityTradeV2.h"
-#include "support/ImportRun.h"
+#include "support/Decoded.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"
 
@@ -49,8 +49,6 @@ TEST(FidelityTest, Version1ImportsBuysAndSells) {
             "Record 0004 Discarding record - Security Description blank or Quantity = 0.\n"
             "Record 0005 Discarding record - only specific trade types accepted.\n"
             "Record 0007 Discarding record - Security Description blank or Quantity = 0.\n");
-  EXPECT_EQ(run.Lines("Info", " of "),
-            "3 of 3 symbols inserted into DB.\n4 of 4 transactions inserted into DB.\n");
 }
 
 // Cash activity moves to "$CASH$", a dividend keeps its stock's symbol, both
@@ -80,8 +78,6 @@ TEST(FidelityTest, Version2ImportsEveryKnownActivity) {
             "Total Stock Transactions in Source File= 4\n"
             "Total Call Transactions in Source File= 1\n"
             "Total Put Transactions in Source File= 0\n");
-  EXPECT_EQ(run.Lines("Info", " of "),
-            "3 of 3 symbols inserted into DB.\n5 of 5 transactions inserted into DB.\n");
 }
 
 // The activity is the first table entry, in key order, whose words all occur
@@ -111,27 +107,27 @@ TEST(FidelityTest, Version2ActionsFromActivityAndTradeWords) {
       {"Electronic Funds Transfer Received", "Cash", "34/0/0 $CASH$ 10 5.00"},
       {"TRANSFERRED TO VS X12-345678-1", "Cash", "38/0/0 $CASH$ 10 5.00"},
   };
-  LogCapture log;
-  FidelityTradeV2 parser("7");
+  std::vector<std::string> lines;
   for (const Case& c : kCases) {
-    ASSERT_TRUE(parser.Parse(std::string("12/01/2008,") + c.action + ",XYZ,XYZ CORP," +
-                             c.securityType + ",10,5.00,,,,50.00,12/04/2008"));
+    lines.push_back(std::string("12/01/2008,") + c.action + ",XYZ,XYZ CORP," + c.securityType +
+                    ",10,5.00,,,,50.00,12/04/2008");
   }
-  ASSERT_TRUE(parser.Parse("12/01/2008,SHORT-TERM CAP GAIN,XYZ,XYZ CORP,Stock,,,,,,1.00,"));
-  SymbolMap symbols;
-  TransactionMap transactions;
-  ASSERT_TRUE(parser.Decode(symbols, transactions));
+  lines.push_back("12/01/2008,SHORT-TERM CAP GAIN,XYZ,XYZ CORP,Stock,,,,,,1.00,");
+  Decoded<FidelityTradeV2> d(
+      "Trade Date,Action,Symbol,Security Description,Security Type,Quantity,Price ($),Commission ($),"
+      "Fees ($),Accrued Interest ($),Amount ($),Settlement Date",
+      lines);
 
   using namespace TransColumn;
-  ASSERT_EQ(transactions.size(), std::size(kCases));  // the last record is discarded
+  ASSERT_EQ(d.transactions.size(), std::size(kCases));  // the last record is discarded
   for (size_t i = 0; i < std::size(kCases); ++i) {
-    TransactionFields t = transactions.at("Rec #" + std::to_string(i));
+    TransactionFields t = d.transactions.at("Rec #" + std::to_string(i));
     EXPECT_EQ(t[kTransAction] + "/" + t[kTransPos] + "/" + t[kTransType] + " " + t[kSymName] + " " +
                   t[kTransQty] + " " + t[kTransUnitPrice],
               kCases[i].expected)
         << kCases[i].action << " on " << kCases[i].securityType;
   }
-  EXPECT_EQ(log.Lines("Error"),
+  EXPECT_EQ(d.log.Lines("Error"),
             "Record 0016 Discarding record - only specific action types accepted.\n"
             "Record 0016 SHORT-TERM CAP GAIN\n");
 }

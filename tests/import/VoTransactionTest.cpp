@@ -2,7 +2,7 @@
 
 #include "db/TableColumns.h"
 #include "import/VoTransaction.h"
-#include "support/ImportRun.h"
+#include "support/Decoded.h"
 
 namespace {
 
@@ -25,23 +25,8 @@ std::string Render(const Map& map, const char* kind) {
   return text;
 }
 
-class VoTransactionTest : public testing::Test {
- protected:
-  // Header first, then the data lines; the maps hold what Decode made.
-  void Decode(const std::vector<std::string>& lines) {
-    ASSERT_TRUE(parser_.MatchesHeader(kNativeHeader));
-    for (const std::string& line : lines) ASSERT_TRUE(parser_.Parse(line));
-    ASSERT_TRUE(parser_.Decode(symbols_, transactions_));
-  }
-
-  LogCapture log_;
-  VoTransaction parser_{"7"};
-  SymbolMap symbols_;
-  TransactionMap transactions_;
-};
-
-TEST_F(VoTransactionTest, DecodesSymbolsAndTransactions) {
-  Decode({
+TEST(VoTransactionTest, DecodesSymbolsAndTransactions) {
+  Decoded<VoTransaction> d(kNativeHeader, {
       "1/2/2008,1/5/2008,Buy,100,MSFT",
       "1/3/2008,1/6/2008,Sell,-100,IBM,\"INTL BUSINESS MACHINES, CORP\",120.5,9.99,0.01,,,,,"
       "\"(1,234.50)\",Main,T-1,first lot,1",
@@ -50,7 +35,7 @@ TEST_F(VoTransactionTest, DecodesSymbolsAndTransactions) {
       ",,124,Main,T-3,,1",
       "1/6/2008,1/9/2008,Transmogrify,10,3M,3M CO,1,,,,,,,10,Main,,,",
   });
-  EXPECT_EQ(Render(symbols_, "symbol"),
+  EXPECT_EQ(Render(d.symbols, "symbol"),
             "symbol 3M: 0=3M 1=3M 3=0 6=1 12=3M CO 15=1 16=1 18=0 21=1 24=USD (10)\n"
             "symbol IBM: 0=IBM 1=IBM 3=0 6=1 12=INTL BUSINESS MACHINES, CORP 15=1 16=1 18=0 21=1 "
             "24=USD (10)\n"
@@ -59,7 +44,7 @@ TEST_F(VoTransactionTest, DecodesSymbolsAndTransactions) {
             "4=1/16/2009 23:59:59 5=25 6=100 7=MSFT 12=1 MSFT JAN-09 $25 CALL 13=0 15=1 16=1 18=0 "
             "21=1 24=USD (14)\n");
   EXPECT_EQ(
-      Render(transactions_, "transaction"),
+      Render(d.transactions, "transaction"),
       "transaction 0: 1=0 2=1 3=1 4=100 7=1/2/2008 8=1/5/2008 18=7 21=MSFT (19)\n"
       "transaction 1: 1=2 2=2 3=1 4=100 5=120.5 6=9.99 7=1/3/2008 8=1/6/2008 10=0.01 13=1234.50 "
       "14=first lot 15=T-1 18=7 21=IBM 28=1 (19)\n"
@@ -69,17 +54,15 @@ TEST_F(VoTransactionTest, DecodesSymbolsAndTransactions) {
       "21=MSFT090117C00025000 28=1 (19)\n"
       "transaction 4: 1=-2147483648 2=-1 3=-1 4=10 5=1 7=1/6/2008 8=1/9/2008 13=10 18=7 21=3M "
       "(19)\n");
-  EXPECT_EQ(log_.Lines("Error"), "");
+  EXPECT_EQ(d.log.Lines("Error"), "");
 }
 
-TEST_F(VoTransactionTest, ExtraHeaderColumnsWidenTheRecords) {
-  ASSERT_TRUE(parser_.MatchesHeader(kNativeHeader + ",Extra"));
+TEST(VoTransactionTest, ExtraHeaderColumnsWidenTheRecords) {
   // Seventeen columns where nineteen are expected: the two separators that
   // pad the line land inside the Note's unclosed quote.
-  ASSERT_TRUE(parser_.Parse("1/2/2008,1/2/2008,Buy,1,A,,1,,,,,,,1,,,\"open note,1"));
-  ASSERT_TRUE(parser_.Decode(symbols_, transactions_));
-  EXPECT_EQ(transactions_.at("0")[TransColumn::kTransNoteUser], "open note,1,,");
-  EXPECT_EQ(transactions_.at("0")[TransColumn::kTransFx], "");
+  Decoded<VoTransaction> d(kNativeHeader + ",Extra", {"1/2/2008,1/2/2008,Buy,1,A,,1,,,,,,,1,,,\"open note,1"});
+  EXPECT_EQ(d.transactions.at("0")[TransColumn::kTransNoteUser], "open note,1,,");
+  EXPECT_EQ(d.transactions.at("0")[TransColumn::kTransFx], "");
 }
 
 }  // namespace
