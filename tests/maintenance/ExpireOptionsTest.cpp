@@ -146,17 +146,13 @@ TEST(ExpireOptionsTest, GroupInsertGivesTheNewIdOrLeavesTheRecord) {
   GroupRecord group;
   group.SetField(GroupRecord::kGrpId, std::string("NULL"));
   group.SetField(GroupRecord::kGrpType, 3);
-  group.SetField(GroupRecord::kGrpStGl, std::string("-12.5"));
-
   ASSERT_TRUE(runner.InsertGroup(group));
-  EXPECT_EQ(Rows("SELECT grp_id, grp_type, grp_st_gl FROM grp_table"),
-            group.GetField(GroupRecord::kGrpId) + "|3|-12.5\n");
+  EXPECT_EQ(Rows("SELECT grp_id, grp_type FROM grp_table"), group.GetField(GroupRecord::kGrpId) + "|3\n");
 
   ASSERT_TRUE(Execute("DROP TABLE grp_table"));
-  GroupRecord unstored;
-  unstored.SetField(GroupRecord::kGrpId, std::string("NULL"));
-  EXPECT_FALSE(runner.InsertGroup(unstored));
-  EXPECT_EQ(unstored.GetField(GroupRecord::kGrpId), "NULL");
+  group.SetField(GroupRecord::kGrpId, std::string("NULL"));
+  EXPECT_FALSE(runner.InsertGroup(group));
+  EXPECT_EQ(group.GetField(GroupRecord::kGrpId), "NULL");
 }
 
 }  // namespace
