@@ -68,6 +68,7 @@ TEST(PensonTaxWorksheetTest, OptionSymbolsGiveExpirationAndStrike) {
     std::string symbol, lot, expected;  // lot: acquired, sold, sales price, cost basis
   };
   const Case kCases[] = {
+      {"IBMAE", "1/20/2008,12/1/2008,1,300", "1|1/16/2009 23:59:59|25"},  // past this year's
       {"IBMLU", "3/3/2008,12/1/2008,1,2500", "1|12/19/2008 23:59:59|37.5"},
       {"IBMXE", "3/3/2008,12/1/2008,1,100000", "2|12/19/2008 23:59:59|525"},
       {"IBMXT", "3/3/2008,12/1/2008,1,14900", "2|12/19/2008 23:59:59|100"},
