@@ -16,13 +16,7 @@ class SymbolDaoTest : public DbFixture {
   HSymboDAO dao_;
 };
 
-TEST_F(SymbolDaoTest, StatementBuilders) {
-  EXPECT_EQ(HSymboDAO::SelectStatement(
-                HSymboDAO::JoinClause("LEFT OUTER JOIN", "sym_table", "trans_table", "sym_name", ""),
-                "sym_table.*, COUNT(trans_table.trans_id ) 'count_trans_table' ", ""),
-            "SELECT sym_table.*, COUNT(trans_table.trans_id ) 'count_trans_table'  FROM sym_table "
-            "LEFT OUTER JOIN trans_table ON sym_table.sym_name = trans_table.sym_name  GROUP BY "
-            "sym_name ");
+TEST_F(SymbolDaoTest, NameListsResearchSymbolsAndColumnNames) {
   EXPECT_EQ(HSymboDAO::InList({"B", "A"}), " IN ('A', 'B')");
   EXPECT_EQ(HSymboDAO::InList({"O'NEIL"}), " IN ('O''NEIL')");
   EXPECT_EQ(HSymboDAO::ResearchSymbolFor("BRK.B", 0), "BRKB");

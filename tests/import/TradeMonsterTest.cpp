@@ -69,7 +69,6 @@ TEST(TradeMonsterImportTest, ActivitiesAfterAccountLines) {
                             "WHERE trans_trade_num = '9001'"),
             "Bought 100 IBM Bid 84.20 first lot\n");
 
-  EXPECT_EQ(imported.Lines("Info", "Header:"), "Header: TransactionID, Date, Time,Type,Descripti...\n");
   EXPECT_EQ(imported.Lines("Error"),
             "Discarded Trade - 9006,10-Jan-09,09:00:00,Fee,Wire fee,0,,,,,,,0.00,0.00,25.00,Cash,,,,,,\n"
             "Discarded Trade - 9007,12-Jan-09,16:00:00,Exercise,Exercised 1 IBM Jan 80 Put,80.00,PUT,"
