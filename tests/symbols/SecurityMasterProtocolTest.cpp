@@ -46,10 +46,8 @@ TEST(SecurityMasterRequestTest, SendsOnlySymbolsTheServerCanCheck) {
   const Case cases[] = {
       {"IBM", "Stock", "3", true},
       {"USD/EURO", "FOREX (Foreign Currency Contract)", "1", true},
-      {"IBM", "Stock", "0", false},
       {"", "Stock", "3", false},
       {"!STOCK!", "Stock", "3", false},
-      {"$CASH$", "Stock", "3", false},
       {"USD/EUR", "FOREX (Foreign Currency Contract)", "1", false},
       {"EUR/USD", "FOREX (Foreign Currency Contract)", "1", false},
       {"IBM", "Cash", "3", false},
