@@ -142,7 +142,6 @@ TEST(FidelityTest, OptionExpirationFromDescriptionAndTradeDate) {
     const char* expected;  // expiration|strike
   };
   const Case kCases[] = {
-      {"11/14/2008", "CALL (IBM) INTL BUSINESS MACHS JAN 90 (100 SHS)", "1/16/2009 23:59:59|90"},
       {"01/05/2009", "CALL (IBM) INTL BUSINESS MACHS JAN 90 (100 SHS)", "1/16/2009 23:59:59|90"},
       {"12/31/08", "PUT (XYZ) XYZ CORP DEC 7.5 (100 SHS)", "12/19/2008 23:59:59|7.5"},
       {"03/02/2009", "CALL (ABC) ABC MAY 40 JUN", "6/19/2009 23:59:59|40"},

@@ -75,17 +75,12 @@ TEST(OptionDataTest, FromSymbolOrDescription) {
     std::string rendered;
   };
   const Case kCases[] = {
-      {"IBM Jan 17 '09 $50 Call", "INTL BUS MACH", OptionWords::kBlankBounded,
-       "1|IBM090117C00050000|IBM|1/17/2009 23:59:59|50"},
-      {"IBM Jan 17 '09 $52.5 PUT", "", OptionWords::kAnywhere,
-       "2|IBM090117P00052500|IBM|1/17/2009 23:59:59|52.5"},
       {"IBM Jan 17 '09 $50 CALL", "", OptionWords::kAnywhere,
        "1|IBM090117C00050000|IBM|1/17/2009 23:59:59|50"},
       {"IBMAJ", "1 IBM JAN-09 $50 Call", OptionWords::kAnywhere,
        "1|IBMAJ|IBM|1/16/2009 23:59:59|50"},
       {"IBMAJ", "1 IBM Jan 17 '09 $50 Call ", OptionWords::kBlankBounded,
        "1|IBMAJ|IBM|1/17/2009 23:59:59|50"},
-      {"MSFT", "MICROSOFT CORP", OptionWords::kAnywhere, "0|MSFT|||"},
   };
   for (const Case& c : kCases) {
     EXPECT_EQ(Render(OptionData(c.symbol, c.description, c.words)), c.rendered) << c.symbol;
@@ -113,7 +108,6 @@ TEST(SymbolDefaultsTest, FieldsByType) {
   };
   const std::string common = "15=1 16=1 18=0 21=1 24=USD ";
   const Case kCases[] = {
-      {kSecurityTypeStock, "3=0 6=1 " + common},
       {kSecurityTypeCall, "3=1 6=100 7=!STOCK! 13=0 " + common},
       {kSecurityTypePutIndexOption, "3=4 7=!INDEX! " + common},
       {kSecurityTypeBond, "3=7 6=0 " + common},

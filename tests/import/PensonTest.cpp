@@ -28,15 +28,12 @@ TEST(PensonTransactionTest, KindsAndSidesOfTheShortLayout) {
            amounts + ",1.25,0.04,300,USD,,1/16/2009";
   };
   Decoded<PensonTransaction> d(kHeader, {
-      line("STK", "STOCK", "B", "2,1.50,3"),
       line("IBMP", "IBM JAN '10 @ 80 PUT", "BTO", "2,1.50,300"),
       line("IBMC", "IBM CALL", "STC", "2,1.50,\"1,000\""),
       line("IBMX", "", "STO", "2,1.50,300"),
       line("STK", "STOCK", "BTC", "2,1.50,3"),
       line("STK", "STOCK", "SS", "2,1.50,3"),
       line("ZERO", "", "B", "0,1.50,300"),
-      line("", "", "B", "2,1.50,300"),
-      "Cash,1/16/2009,too,few,columns",
   });
   std::string sides;
   d.transactions.ForEach([&sides](std::string_view key, const TransactionFields& fields) {
@@ -45,20 +42,17 @@ TEST(PensonTransactionTest, KindsAndSidesOfTheShortLayout) {
              fields.at(kTransType) + "\n";
   });
   EXPECT_EQ(sides,
-            "Rec #0  T#T9: 0 1 1\nRec #1  T#T9: 7 1 1\nRec #2  T#T9: 6 2 1\n"
-            "Rec #3  T#T9: 9 1 2\nRec #4  T#T9: 4 2 2\nRec #5  T#T9: 0 0 0\n");
+            "Rec #0  T#T9: 7 1 1\nRec #1  T#T9: 6 2 1\nRec #2  T#T9: 9 1 2\n"
+            "Rec #3  T#T9: 4 2 2\nRec #4  T#T9: 0 0 0\n");
   EXPECT_EQ(Option(d, "STK"), "0||");
   EXPECT_EQ(Option(d, "IBMP"), "2|1/15/2010 23:59:59|80");
   EXPECT_EQ(Option(d, "IBMC"), "1|1/17/3000 23:59:59|1");
   EXPECT_EQ(Option(d, "IBMX"), "1|1/17/3000 23:59:59|1");
   EXPECT_EQ(d.log.Lines("Warning"),
-            "Record 0003 Unknown ExpireDate - ShortDescription=IBM CALL\n"
-            "Record 0004 CALL vs PUT unspecified - VO assuming CALL.\n"
-            "Record 0004 Unknown ExpireDate - ShortDescription Missing\n");
-  EXPECT_EQ(d.log.Lines("Error"),
-            "Record 0009 PensonTransaction::Parse - Unexpected number of columns.\n"
-            "Record 0007 Discarding record - Price/Quantity = 0.\n"
-            "Record 0008 Discarding record - Unknown symbol/CUSIP.\n");
+            "Record 0002 Unknown ExpireDate - ShortDescription=IBM CALL\n"
+            "Record 0003 CALL vs PUT unspecified - VO assuming CALL.\n"
+            "Record 0003 Unknown ExpireDate - ShortDescription Missing\n");
+  EXPECT_EQ(d.log.Lines("Error"), "Record 0006 Discarding record - Price/Quantity = 0.\n");
 }
 
 // The strike comes from the code letter's range nearest the opening price;
