@@ -142,13 +142,10 @@ TEST(EnumerationsTest, MemberNamesGiveTheirValues) {
 }
 
 TEST(EnumerationsTest, TextsKeepAmpersandsBlanksAndTab) {
-  const HEnum& separators = Registered("FieldSeparator");
-  EXPECT_EQ(separators.GetFriendlyString(0), "Comma - '");
-  EXPECT_EQ(separators.GetFriendlyString(1), "Space -  ");
-  EXPECT_EQ(separators.GetFriendlyString(2), "Tab -\t");
-  EXPECT_EQ(separators.GetFriendlyString(3), "Single Quote - ' ");
-  EXPECT_EQ(separators.GetFriendlyString(4), "Double Quote - \" ");
-  EXPECT_EQ(separators.GetByFriendlyString("Space - "), HEnum::kNoValue);
+  std::string separators;
+  for (const auto& [value, text] : Registered("FieldSeparator")) separators += std::to_string(value) + ":" + text + "|";
+  EXPECT_EQ(separators, "0:Comma - '|1:Space -  |2:Tab -\t|3:Single Quote - ' |4:Double Quote - \" |");
+  EXPECT_EQ(Registered("FieldSeparator").GetByFriendlyString("Space - "), HEnum::kNoValue);
 
   EXPECT_EQ(ValueOfFriendlyString("RangeType", "Year && Tax Period"), 1);
   EXPECT_EQ(ValueOfFriendlyString("RangeType", "Year & Tax Period"), HEnum::kNoValue);

@@ -86,8 +86,7 @@ TEST_F(DatabaseTest, EnumerationCellsFollowTheQueryFlagsAndStatementsRunOneAtATi
   ASSERT_TRUE(db()->GetQueryResult(id, result));
   ASSERT_TRUE(db()->DeleteQuery(id));
   EXPECT_FALSE(db()->DeleteQuery(id));
-  ASSERT_EQ(result.size(), 2u);
-  EXPECT_EQ(result[0][0], "Sell");
+  EXPECT_EQ(Render(result), "Sell|2|Call Option (Equity)\n999|1|Call Option (Equity)\n");
   EXPECT_EQ(result.getFields()[2], "sym_type");
 
   EXPECT_EQ(Rows("SELECT count(*) FROM trans_table; DELETE FROM trans_table").substr(0, 6), "FAILED");
