@@ -93,13 +93,12 @@ bool HSymboDAO::GetSymbolNames(std::set<std::string>& names) {
 
 bool HSymboDAO::InsertSymbol(const SymbolFields& fields) {
   if (FieldText(fields, 0).empty()) return false;  // a symbol without a name is never inserted
-  std::vector<ColumnValue> row;
-  int badIndex = PositionalRow(fields, ColumnCount(), row);
+  int badIndex = PositionalRow(fields, ColumnCount(), row_);
   if (badIndex >= 0) {
     GetColumnName(badIndex);  // reports the index
     return false;
   }
-  return db_->insert(row, kSymTable);
+  return db_->insert(row_, kSymTable);
 }
 
 bool HSymboDAO::SaveSymbol(const std::string& name, SymbolFields fields) {

@@ -7,10 +7,11 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "db/SymbolFields.h"
+#include "ledgerdb/Database.h"
 
-class Database;
 class DBQueryResult;
 
 extern const std::string kTransTable;        // "trans_table"
@@ -58,4 +59,5 @@ class HSymboDAO {
   bool Select(const std::string& statement, DBQueryResult& result);
 
   Database* db_;
+  std::vector<ColumnValue> row_;  // InsertSymbol's row, kept for its capacity
 };

@@ -151,10 +151,16 @@ std::vector<std::string> DBSchemaDef::CreateStatements() const {
   table += ")";
   std::vector<std::string> statements{table};
   for (const std::string& column : indexedColumns_) {
-    statements.push_back("CREATE INDEX IF NOT EXISTS " + tableName_ + "_" + column + " ON " +
-                         tableName_ + " (" + column + ")");
+    statements.push_back("CREATE INDEX IF NOT EXISTS " + IndexName(column) + " ON " + tableName_ +
+                         " (" + column + ")");
   }
   return statements;
+}
+
+std::vector<std::string> DBSchemaDef::ObjectNames() const {
+  std::vector<std::string> names{tableName_};
+  for (const std::string& column : indexedColumns_) names.push_back(IndexName(column));
+  return names;
 }
 
 const std::vector<DBSchemaDef>& DBSchemaDef::All() {

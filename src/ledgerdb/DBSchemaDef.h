@@ -46,6 +46,8 @@ class DBSchemaDef {
   // CREATE TABLE (and CREATE INDEX) statements, each safe to run on a file
   // that already has the table.
   std::vector<std::string> CreateStatements() const;
+  // The names of the table and of the indexes those statements make.
+  std::vector<std::string> ObjectNames() const;
 
   // Every table of the VO database, in creation order.
   static const std::vector<DBSchemaDef>& All();
@@ -54,6 +56,8 @@ class DBSchemaDef {
   static const DBSchemaDef* ForSchema(std::string_view schemaName);
 
  private:
+  std::string IndexName(const std::string& column) const { return tableName_ + "_" + column; }
+
   std::string tableName_;
   std::string schemaName_;
   std::vector<ColumnDef> columns_;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <set>
 #include <utility>
 
 #include "ledgerdb/DBData.h"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr int kDefaultBusyTimeoutMs = 10000;
 constexpr char kNullText[] = "NULL";
+constexpr char kDupCleanupTrigger[] = "trans_dup_cleanup";
 // Room for a whole import's pages, so a large transaction is not spilled to the
 // journal and read back before it commits.
 constexpr char kCacheSize[] = "PRAGMA cache_size = -65536";
@@ -168,7 +170,30 @@ bool SqliteBackend::Open(const std::string& file, bool& created) {
   return ready;
 }
 
+bool SqliteBackend::SchemaComplete(bool& complete) {
+  Statement names;
+  if (!Prepare("SELECT name FROM sqlite_master", names)) return false;
+  std::set<std::string> present;
+  int rc;
+  while ((rc = sqlite3_step(names.get())) == SQLITE_ROW) {
+    const char* name = reinterpret_cast<const char*>(sqlite3_column_text(names.get(), 0));
+    if (name) present.insert(name);
+  }
+  if (rc != SQLITE_DONE) return FailFromDb("read the schema");
+  complete = present.contains(kDupCleanupTrigger);
+  for (const DBSchemaDef& table : DBSchemaDef::All()) {
+    for (const std::string& name : table.ObjectNames()) complete = complete && present.contains(name);
+  }
+  return true;
+}
+
 bool SqliteBackend::CreateSchema(bool& created) {
+  created = false;
+  // A file that has everything is only read: taking the write lock here would
+  // make every reader wait for whichever import holds it.
+  bool complete = false;
+  if (!SchemaComplete(complete)) return false;
+  if (complete) return true;
   if (!Exec("BEGIN IMMEDIATE")) return false;
   Statement probe;
   bool ok = Prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'trans_table'",
@@ -180,9 +205,9 @@ bool SqliteBackend::CreateSchema(bool& created) {
     for (const std::string& sql : table.CreateStatements()) ok = ok && Exec(sql);
   }
   // A deleted transaction takes its duplicate flag with it.
-  ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS trans_dup_cleanup AFTER DELETE ON "
-                              "trans_table BEGIN DELETE FROM ") +
-                  kTransDupTable + " WHERE trans_id = OLD.trans_id; END");
+  ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS ") + kDupCleanupTrigger +
+                  " AFTER DELETE ON trans_table BEGIN DELETE FROM " + kTransDupTable +
+                  " WHERE trans_id = OLD.trans_id; END");
   if (ok) return Exec("COMMIT");
   std::string error = error_;
   Exec("ROLLBACK");

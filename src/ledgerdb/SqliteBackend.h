@@ -62,6 +62,8 @@ class SqliteBackend : public DbBackend {
   bool FailFromDb(const std::string& context);
   bool Exec(const std::string& sql);
   bool Prepare(const std::string& sql, Statement& statement);
+  // Whether the file has every table, index and trigger already; reads only.
+  bool SchemaComplete(bool& complete);
   bool CreateSchema(bool& created);
   bool CheckSchema();
   PreparedInsert* InsertFor(const DBData& data, const DBSchemaDef& table);
