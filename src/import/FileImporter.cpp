@@ -7,7 +7,6 @@
 //      every transaction.
 #include "import/FileImporter.h"
 
-#include <filesystem>
 #include <set>
 #include <utility>
 
@@ -25,7 +24,6 @@ namespace {
 
 constexpr unsigned kHeaderSearchLines = 25;
 constexpr size_t kHeaderShownChars = 40;
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 std::string Count(size_t n) { return ToText(static_cast<unsigned long>(n)); }
 
@@ -57,7 +55,7 @@ bool FileImporter::Import(const std::string& filePath) {
     ParseAll(*parser);
     imported = DecodeAndStore(*parser, symbolDao);
   }
-  input_.close();
+  input_.Close();
   return imported;
 }
 
@@ -67,29 +65,14 @@ bool FileImporter::CanImport(const std::string& filePath) {
     return false;
   }
   bool known = MatchParser() != nullptr;
-  input_.close();
+  input_.Close();
   return known;
 }
 
-bool FileImporter::OpenInput(const std::string& filePath) {
-  input_.close();
-  input_.clear();
-  // A folder opens like a file here but reads nothing.
-  std::error_code ignored;
-  if (std::filesystem::is_directory(filePath, ignored)) return false;
-  input_.open(filePath);
-  if (!input_.is_open()) return false;
-  // A UTF-8 byte-order mark is not part of the first line.
-  char start[3];
-  if (!input_.read(start, 3) || std::string(start, 3) != kByteOrderMark) {
-    input_.clear();
-    input_.seekg(0);
-  }
-  return true;
-}
+bool FileImporter::OpenInput(const std::string& filePath) { return input_.Open(filePath); }
 
 bool FileImporter::ReadLine(std::string& line) {
-  while (std::getline(input_, line)) {
+  while (input_.ReadLine(line)) {
     ++lineCounter_;
     // A CRLF file reads like an LF one.
     if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -5,12 +5,12 @@
 // Lives for one call of ImportFile or CanImportFile.
 #pragma once
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "import/SymbolMap.h"
+#include "import/TextInput.h"
 #include "import/TransactionMap.h"
 
 class CsvParser;
@@ -57,5 +57,5 @@ class FileImporter {
   // Physical lines read, empty ones included: during parsing, the 1-based
   // number of the line last read.
   unsigned lineCounter_ = 0;
-  std::ifstream input_;
+  TextInput input_;
 };

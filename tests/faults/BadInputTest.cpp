@@ -28,8 +28,6 @@ class BadInputTest : public testing::Test {
 };
 
 TEST_F(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
-  std::string utf16 = "\xFF\xFE";
-  for (char c : kNativeHeader + "\n") utf16 += std::string{c, '\0'};
   std::string binary;
   for (int i = 0; i < 70000; ++i) binary += static_cast<char>((i * 7919) % 256);
   std::string folder = files_.path() + "folder";
@@ -38,8 +36,9 @@ TEST_F(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
   const std::string unopened = "Failed in FileImporter - Unable to open ";
   const std::string missing = files_.path() + "missing.csv";
   const std::pair<std::string, std::string> cases[] = {
-      {files_.Write("empty.csv", ""), noParser},     {files_.Write("binary.csv", binary), noParser},
-      {files_.Write("utf16.csv", utf16), noParser},  {missing, unopened + missing},
+      {files_.Write("empty.csv", ""), noParser},
+      {files_.Write("binary.csv", binary), noParser},
+      {missing, unopened + missing},
       {folder, unopened + folder},
   };
   std::string before = StoredState(db_.file()).Everything();
@@ -47,6 +46,18 @@ TEST_F(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
     EXPECT_EQ(Import(path), "not imported, not recognised\n" + fatal + "\nerrors:\n") << path;
   }
   EXPECT_EQ(StoredState(db_.file()).Everything(), before);
+}
+
+// Text saved as UTF-16 ("Unicode text" from a spreadsheet) imports as its
+// UTF-8 form would.
+TEST_F(BadInputTest, Utf16TextImportsLikeUtf8) {
+  std::string utf16 = "\xFF\xFE";
+  for (char c : kNativeHeader + "\n03/02/2009 10:00:00,03/05/2009 00:00:00,Buy,10,ABC,ABC INC,2.50,1,"
+                                "0,0,0,0,0,26,Main,X1,,1\n") {
+    utf16 += std::string{c, '\0'};
+  }
+  EXPECT_EQ(Import(files_.Write("utf16.csv", utf16)), "imported, recognised\nerrors:\n");
+  EXPECT_EQ(StoredState(db_.file()).Rows("SELECT sym_name, sym_desc FROM sym_table"), "ABC|ABC INC\n");
 }
 
 // Damaged lines under a good header: the import runs, refuses what it cannot
