@@ -71,6 +71,16 @@ TEST_F(ImportKillTest, KillInTheWritePhaseLeavesTheDatabaseAsItWas) {
   EXPECT_EQ(StoredTrades(), tradesBefore + kLargeFileTrades);
 }
 
+// A number the parser cannot convert ends vo with status 3 and stores nothing.
+TEST_F(ImportKillTest, ConversionErrorExitsThreeAndStoresNothing) {
+  std::string before = StoredState(db_).Everything();
+  std::string bad = dir_.Write("bad.csv", kNativeHeader + "\n1/2/2009,1/5/2009,Buy Call,1,X,"
+                                                          "1 MSFT JAN-XX $25 CALL,1,,,,,,,1,Main,,,\n");
+  VoProcess run = Import(bad, "Bad");
+  EXPECT_EQ(run.Wait(seconds(30)), 3) << run.output();
+  EXPECT_EQ(StoredState(db_).Everything(), before);
+}
+
 // The second writer waits for the first one's transaction; both land whole.
 TEST_F(ImportKillTest, TwoImportsAtOnceBothLandWhole) {
   long before = StoredTrades();
