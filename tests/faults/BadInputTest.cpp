@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "StoredState.h"
+#include "support/StoredState.h"
 #include "support/ImportRun.h"
 #include "support/TempDatabase.h"
 #include "voservices/VoServices.h"

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <string>
 
-#include "StoredState.h"
+#include "support/StoredState.h"
 #include "VoProcess.h"
 #include "support/ImportRun.h"
 #include "support/TempDir.h"

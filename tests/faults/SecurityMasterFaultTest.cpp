@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ScriptedHttpServer.h"
-#include "StoredState.h"
+#include "support/StoredState.h"
 #include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
 #include "platform/MessageBox.h"

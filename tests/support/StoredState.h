@@ -1,7 +1,7 @@
-// Reads a database file straight through SQLite, beside the library's own
-// connection, so that fault tests judge what is on disk by a second opinion:
-// every row of the tables an import or a symbol update writes, and SQLite's
-// own integrity check.
+// A database file opened straight through SQLite, beside the library's own
+// connection: tests judge what is on disk by a second opinion (every row of
+// the tables an import or a symbol update writes, SQLite's own integrity
+// check), or act as another program holding the file.
 #pragma once
 
 #include <sqlite3.h>
@@ -19,8 +19,8 @@ class StoredState {
   StoredState(const StoredState&) = delete;
   StoredState& operator=(const StoredState&) = delete;
 
-  // The rows of a select, cells joined by "|", one row a line; the error
-  // text when it fails, so that a comparison shows it.
+  // The rows of a select (or of any statements), cells joined by "|", one row
+  // a line; the error text when it fails, so that a comparison shows it.
   std::string Rows(const std::string& select) {
     std::string text;
     char* message = nullptr;
