@@ -46,7 +46,7 @@ bool FileImporter::Import(const std::string& filePath) {
     log_->Fatal("Failed voDao.init in VoServices::ImportPensonTrans2008.");
     return false;
   }
-  if (!OpenInput(filePath)) {
+  if (!input_.Open(filePath)) {
     log_->Fatal("Failed in FileImporter - Unable to open " + filePath);
     return false;
   }
@@ -60,7 +60,7 @@ bool FileImporter::Import(const std::string& filePath) {
 }
 
 bool FileImporter::CanImport(const std::string& filePath) {
-  if (!OpenInput(filePath)) {
+  if (!input_.Open(filePath)) {
     log_->Fatal("Failed in FileImporter - Unable to open " + filePath);
     return false;
   }
@@ -68,8 +68,6 @@ bool FileImporter::CanImport(const std::string& filePath) {
   input_.Close();
   return known;
 }
-
-bool FileImporter::OpenInput(const std::string& filePath) { return input_.Open(filePath); }
 
 bool FileImporter::ReadLine(std::string& line) {
   while (input_.ReadLine(line)) {

@@ -38,7 +38,6 @@ class FileImporter {
   bool CanImport(const std::string& filePath);
 
  private:
-  bool OpenInput(const std::string& filePath);
   // The next non-empty line, without its line end and without quotes that
   // enclose the whole line. False at the end of the file.
   bool ReadLine(std::string& line);
