@@ -125,9 +125,12 @@ class FieldList {
     std::string().swap(slots_[static_cast<size_t>(index)]);
     return 1;
   }
-  // Empties the list; the slots keep their memory for the next row.
+  // Empties the list; the slots keep their memory for the next row. Only
+  // present slots hold text, so only they need clearing.
   void clear() {
-    for (std::string& slot : slots_) slot.clear();
+    for (uint32_t rest = present_; rest != 0; rest &= rest - 1) {
+      slots_[static_cast<size_t>(std::countr_zero(rest))].clear();
+    }
     present_ = 0;
     others_.clear();
   }
