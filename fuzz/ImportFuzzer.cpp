@@ -14,7 +14,7 @@
 
 #include "import/FileImporter.h"
 #include "ledgerdb/Database.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "import/FieldText.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 
 CsvParser::CsvParser(const std::string& formatName, const std::string& header, char separator)
     : log_(RunLog::Instance("", "")),

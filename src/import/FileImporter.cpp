@@ -17,7 +17,7 @@
 #include "import/WritePhasePause.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbTransaction.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 #include "values/DecimalText.h"
 
 namespace {

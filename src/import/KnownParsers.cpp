@@ -1,13 +1,13 @@
 #include "import/KnownParsers.h"
 
-#include "import/EtradeHistory.h"
-#include "import/EtradeTaxYear.h"
-#include "import/FidelityTradeV1.h"
-#include "import/FidelityTradeV2.h"
-#include "import/PensonTaxWorksheet.h"
-#include "import/PensonTransaction.h"
-#include "import/TradeMonsterData.h"
-#include "import/VoTransaction.h"
+#include "import/formats/EtradeHistory.h"
+#include "import/formats/EtradeTaxYear.h"
+#include "import/formats/FidelityTradeV1.h"
+#include "import/formats/FidelityTradeV2.h"
+#include "import/formats/PensonTaxWorksheet.h"
+#include "import/formats/PensonTransaction.h"
+#include "import/formats/TradeMonsterData.h"
+#include "import/formats/VoTransaction.h"
 
 namespace {
 

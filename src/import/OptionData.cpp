@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "import/OptionDates.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "db/EnumValues.h"
 #include "import/FieldText.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 
 namespace {
 

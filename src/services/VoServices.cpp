@@ -6,7 +6,7 @@
 
 #include "import/FileImporter.h"
 #include "maintenance/MaintenanceRunner.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 #include "symbols/SymbolUpdate.h"
 
 namespace {

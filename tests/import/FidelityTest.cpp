@@ -4,8 +4,8 @@
 
 #include "db/EnumValues.h"
 #include "db/TableColumns.h"
-#include "import/FidelitySymbol.h"
-#include "import/FidelityTradeV2.h"
+#include "import/formats/FidelitySymbol.h"
+#include "import/formats/FidelityTradeV2.h"
 #include "support/Decoded.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"

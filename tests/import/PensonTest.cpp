@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "db/TableColumns.h"
-#include "import/PensonTaxWorksheet.h"
-#include "import/PensonTransaction.h"
+#include "import/formats/PensonTaxWorksheet.h"
+#include "import/formats/PensonTransaction.h"
 #include "support/Decoded.h"
 #include "support/ImportRun.h"
 #include "support/Rows.h"

@@ -1,4 +1,4 @@
-#include "import/TradeMonsterData.h"
+#include "import/formats/TradeMonsterData.h"
 
 #include <gtest/gtest.h>
 

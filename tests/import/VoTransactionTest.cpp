@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "db/TableColumns.h"
-#include "import/VoTransaction.h"
+#include "import/formats/VoTransaction.h"
 #include "support/Decoded.h"
 
 namespace {

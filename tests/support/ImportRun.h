@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 #include "support/TempDir.h"
 #include "voservices/VoServices.h"
 

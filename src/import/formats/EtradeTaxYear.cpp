@@ -1,4 +1,4 @@
-#include "import/EtradeTaxYear.h"
+#include "import/formats/EtradeTaxYear.h"
 
 #include <map>
 
@@ -7,7 +7,7 @@
 #include "import/OptionData.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 #include "values/DecimalText.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "import/PensonTaxWorksheet.h"
+#include "import/formats/PensonTaxWorksheet.h"
 
 #include <array>
 
@@ -8,7 +8,7 @@
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 #include "values/DateTime.h"
 #include "values/DecimalText.h"
 

@@ -1,4 +1,4 @@
-#include "import/EtradeHistory.h"
+#include "import/formats/EtradeHistory.h"
 
 #include <map>
 
@@ -6,7 +6,7 @@
 #include "import/OptionData.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 #include "values/DecimalText.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "import/FidelityTradeV1.h"
+#include "import/formats/FidelityTradeV1.h"
 
 #include "db/EnumValues.h"
 #include "db/TableColumns.h"
-#include "import/FidelitySymbol.h"
+#include "import/formats/FidelitySymbol.h"
 #include "import/FieldText.h"
 #include "import/TradeSides.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 #include "values/DecimalText.h"
 
 namespace {

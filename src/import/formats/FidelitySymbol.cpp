@@ -1,4 +1,4 @@
-#include "import/FidelitySymbol.h"
+#include "import/formats/FidelitySymbol.h"
 
 #include <iterator>
 #include <sstream>

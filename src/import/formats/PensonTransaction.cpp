@@ -1,4 +1,4 @@
-#include "import/PensonTransaction.h"
+#include "import/formats/PensonTransaction.h"
 
 #include <array>
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 #include "values/DecimalText.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "import/FidelityCsvParser.h"
+#include "import/formats/FidelityCsvParser.h"
 
 class FidelityTradeV1 : public FidelityCsvParser {
  public:

@@ -1,4 +1,4 @@
-#include "import/VoTransaction.h"
+#include "import/formats/VoTransaction.h"
 
 #include <array>
 #include <string_view>

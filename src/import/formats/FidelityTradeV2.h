@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "import/FidelityCsvParser.h"
+#include "import/formats/FidelityCsvParser.h"
 
 class FidelityTradeV2 : public FidelityCsvParser {
  public:

@@ -1,4 +1,4 @@
-#include "import/TradeMonsterData.h"
+#include "import/formats/TradeMonsterData.h"
 
 #include <algorithm>
 #include <map>
@@ -9,7 +9,7 @@
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 #include "values/DecimalText.h"
 
 namespace {

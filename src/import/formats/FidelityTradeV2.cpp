@@ -1,4 +1,4 @@
-#include "import/FidelityTradeV2.h"
+#include "import/formats/FidelityTradeV2.h"
 
 #include <array>
 #include <map>
@@ -6,10 +6,10 @@
 
 #include "db/EnumValues.h"
 #include "db/TableColumns.h"
-#include "import/FidelitySymbol.h"
+#include "import/formats/FidelitySymbol.h"
 #include "import/FieldText.h"
 #include "import/TradeSides.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 #include "values/DecimalText.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "import/FidelityCsvParser.h"
+#include "import/formats/FidelityCsvParser.h"
 
 #include <utility>
 
 #include "import/FieldText.h"
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 
 FidelityCsvParser::FidelityCsvParser(const std::string& formatName, const std::string& header,
                                      std::string columnCountError)

@@ -1,4 +1,4 @@
-#include "services/RunLog.h"
+#include "logging/RunLog.h"
 
 #include <cstdio>
 #include <ctime>
