@@ -4,8 +4,6 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdlib>
-#include <ctime>
-#include <filesystem>
 #include <iostream>
 #include <map>
 #include <string>
@@ -13,6 +11,7 @@
 
 #include "cli/StoredRows.h"
 #include "ledgerdb/Database.h"
+#include "voservices/ImportOptions.h"
 #include "voservices/VoServices.h"
 
 namespace {
@@ -36,37 +35,18 @@ bool OpenDatabase() {
   return false;
 }
 
-std::string Stamp(std::time_t when) {
-  std::tm local{};
-  if (localtime_r(&when, &local) == nullptr) return "";
-  char text[32];
-  return std::string(text, std::strftime(text, sizeof text, "%Y%m%d_%H%M%S", &local));
-}
-
-// The log ImportFile wrote: named after a second between `from` and now.
-std::string FindImportLog(const std::string& prefix, std::time_t from) {
-  for (std::time_t t = std::time(nullptr); t >= from; --t) {
-    std::string path = prefix + Stamp(t) + ".log";
-    if (std::filesystem::exists(path)) return path;
-  }
-  return "";
-}
-
 int RunImport(const std::string& file, const std::string& accountId, const std::string& accountName,
               std::string logDir) {
   if (logDir.empty()) logDir = "./";
   if (logDir.back() != '/') logDir += '/';
-  std::time_t started = std::time(nullptr);
-  bool imported;
-  try {
-    imported = VoServices::ImportFile(file, logDir, accountId, accountName, nullptr);
-  } catch (const std::string& error) {
-    std::cerr << "vo: import stopped: " << error << std::endl;
+  VoServices::ImportOutcome outcome =
+      VoServices::ImportFileWithOptions(file, logDir, accountId, accountName, {});
+  if (!outcome.logPath.empty()) std::cout << outcome.logPath << std::endl;
+  if (!outcome.conversionError.empty()) {
+    std::cerr << "vo: import stopped: " << outcome.conversionError << std::endl;
     return kExitConversionError;
   }
-  std::string log = FindImportLog(logDir + accountName + "-", started);
-  if (!log.empty()) std::cout << log << std::endl;
-  return ExitFor(imported);
+  return ExitFor(outcome.imported);
 }
 
 int RunExpireOptions(const std::vector<std::string>& pairs) {

@@ -7,6 +7,7 @@
 //      every transaction.
 #include "import/FileImporter.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
@@ -41,22 +42,24 @@ FileImporter::~FileImporter() {
 }
 
 bool FileImporter::Import(const std::string& filePath) {
+  outcome_ = {};
+  reportedBytes_ = 0;
   HSymboDAO symbolDao;
   if (!symbolDao.init()) {
-    log_->Fatal("Failed voDao.init in VoServices::ImportPensonTrans2008.");
+    Fail("Failed voDao.init in VoServices::ImportPensonTrans2008.");
     return false;
   }
   if (!input_.Open(filePath)) {
-    log_->Fatal("Failed in FileImporter - Unable to open " + filePath);
+    Fail("Failed in FileImporter - Unable to open " + filePath);
     return false;
   }
-  bool imported = false;
   if (CsvParser* parser = MatchParser()) {
+    outcome_.format = parser->FormatName();
     ParseAll(*parser);
-    imported = DecodeAndStore(*parser, symbolDao);
+    outcome_.imported = DecodeAndStore(*parser, symbolDao);
   }
   input_.Close();
-  return imported;
+  return outcome_.imported;
 }
 
 bool FileImporter::CanImport(const std::string& filePath) {
@@ -102,7 +105,7 @@ CsvParser* FileImporter::MatchParser() {
     }
     if (lineCounter_ >= kHeaderSearchLines) break;
   }
-  log_->Fatal("Unable to match a parser for given file.");
+  Fail("Unable to match a parser for given file.");
   return nullptr;
 }
 
@@ -117,9 +120,12 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
     if (line.find('\0') == std::string::npos && parser.Parse(line)) {
       ++accepted;
     } else {
+      ++outcome_.linesRefused;
       log_->Error("Failed to parse line " + ToText(lineCounter_) + ": " + line);
     }
+    ReportProgress(false);
   }
+  ReportProgress(true);
   log_->Info(ToText(accepted) + " records parsed.\n");
   return accepted;
 }
@@ -132,17 +138,21 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
   parser.ReleaseRecords();
   log_->Info(Count(symbols.size()) + " unique symbols and " + Count(transactions.size()) +
              " unique transactions decoded.\n");
-  if (!decoded) return false;
+  if (!decoded) {
+    outcome_.failure = "the file's records could not be decoded";
+    return false;
+  }
 
   // All or nothing: an import that stops half way leaves the database as it was.
   DbTransaction writes(Database::Instance());
   if (!writes.active()) {
-    log_->Fatal("Unable to access VO DB.");
+    Fail("Unable to access VO DB.");
     return false;
   }
   if (!WriteSymbols(symbols, symbolDao) || !WriteTransactions(transactions)) return false;
   if (!writes.Commit()) {
-    log_->Fatal("Failed to commit the import to VO DB: " + Database::Instance()->LastError());
+    Fail("Failed to commit the import to VO DB: " + Database::Instance()->LastError());
+    outcome_.transactionsStored = outcome_.symbolsAdded = 0;
     return false;
   }
   return true;
@@ -151,7 +161,7 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
 bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao) {
   std::set<std::string> known;
   if (!symbolDao.GetSymbolNames(known)) {
-    log_->Fatal("Unable to access VO DB.");
+    Fail("Unable to access VO DB.");
     return false;
   }
   log_->Info("Writing symbols to DB...");
@@ -164,6 +174,7 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao) 
       log_->Error("Failed to insert (NOT duplicate) into DB: " + std::string(name));
     }
   });
+  outcome_.symbolsAdded = inserted;
   log_->Info(Count(inserted) + " of " + Count(symbols.size()) + " symbols inserted into DB.\n");
   return true;
 }
@@ -183,6 +194,22 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions) {
   });
   // The decoded rows are not needed any more.
   transactions.clear();
+  outcome_.transactionsStored = inserted;
+  outcome_.transactionsRefused = decoded - inserted;
   log_->Info(Count(inserted) + " of " + Count(decoded) + " transactions inserted into DB.\n");
   return true;
+}
+
+void FileImporter::Fail(const std::string& reason) {
+  log_->Fatal(reason);
+  outcome_.failure = reason;
+}
+
+void FileImporter::ReportProgress(bool last) {
+  if (!options_.progress) return;
+  const uint64_t read = input_.bytesRead();
+  const uint64_t step = std::max<uint64_t>(input_.totalBytes() / 100, 1 << 20);
+  if (!last && read - reportedBytes_ < step) return;
+  reportedBytes_ = read;
+  options_.progress({read, input_.totalBytes(), lineCounter_}, options_.progressUserData);
 }

@@ -12,6 +12,7 @@
 #include "import/SymbolMap.h"
 #include "import/TextInput.h"
 #include "import/TransactionMap.h"
+#include "voservices/ImportOptions.h"
 
 class CsvParser;
 class HSymboDAO;
@@ -37,6 +38,11 @@ class FileImporter {
   // Whether the file opens and one of its first 25 lines is a known header.
   bool CanImport(const std::string& filePath);
 
+  // Options for the next Import; the defaults are ImportFile's behaviour.
+  void SetOptions(const VoServices::ImportOptions& options) { options_ = options; }
+  // What the last Import did, apart from the log path and the conversion error.
+  const VoServices::ImportOutcome& outcome() const { return outcome_; }
+
  private:
   // The next non-empty line, without its line end and without quotes that
   // enclose the whole line. False at the end of the file.
@@ -50,6 +56,10 @@ class FileImporter {
   bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao);
   // Empties the map once every row is written.
   bool WriteTransactions(TransactionMap& transactions);
+  // Logs a fatal line and keeps it as the reason the import failed.
+  void Fail(const std::string& reason);
+  // Reports progress to the options' callback, at most about once a percent.
+  void ReportProgress(bool last);
 
   RunLog* log_;
   std::vector<std::unique_ptr<CsvParser>> parsers_;
@@ -57,4 +67,7 @@ class FileImporter {
   // number of the line last read.
   unsigned lineCounter_ = 0;
   TextInput input_;
+  VoServices::ImportOptions options_;
+  VoServices::ImportOutcome outcome_;
+  uint64_t reportedBytes_ = 0;
 };

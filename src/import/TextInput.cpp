@@ -65,6 +65,8 @@ bool TextInput::Open(const std::string& path) {
   file_.open(path, std::ios::binary);
   if (!file_.is_open()) return false;
   text_ = &file_;
+  totalBytes_ = std::filesystem::file_size(path, ignored);
+  if (ignored) totalBytes_ = 0;
 
   char start[3] = {};
   file_.read(start, 3);
@@ -75,7 +77,9 @@ bool TextInput::Open(const std::string& path) {
   if (littleEndian || mark.starts_with("\xFE\xFF")) {
     file_.seekg(2);
     std::string bytes{std::istreambuf_iterator<char>(file_), std::istreambuf_iterator<char>()};
-    decoded_.str(Utf16ToUtf8(bytes, littleEndian));
+    std::string text = Utf16ToUtf8(bytes, littleEndian);
+    totalBytes_ = text.size();
+    decoded_.str(std::move(text));
     decoded_.clear();
     text_ = &decoded_;
     return true;
@@ -85,7 +89,9 @@ bool TextInput::Open(const std::string& path) {
 }
 
 bool TextInput::ReadLine(std::string& line) {
-  return text_ && static_cast<bool>(std::getline(*text_, line));
+  if (!text_ || !std::getline(*text_, line)) return false;
+  bytesRead_ += line.size() + 1;
+  return true;
 }
 
 void TextInput::Close() {
@@ -94,4 +100,6 @@ void TextInput::Close() {
   decoded_.str({});
   decoded_.clear();
   text_ = nullptr;
+  bytesRead_ = 0;
+  totalBytes_ = 0;
 }

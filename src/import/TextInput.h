@@ -4,6 +4,7 @@
 // first, so it reads like any other file.
 #pragma once
 
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -16,8 +17,15 @@ class TextInput {
   bool ReadLine(std::string& line);
   void Close();
 
+  // Bytes of the text consumed so far and its whole size (for a UTF-16 file,
+  // of the decoded text); what an import's progress is measured in.
+  uint64_t bytesRead() const { return bytesRead_; }
+  uint64_t totalBytes() const { return totalBytes_; }
+
  private:
   std::ifstream file_;
   std::istringstream decoded_;  // a UTF-16 file's text as UTF-8
   std::istream* text_ = nullptr;
+  uint64_t bytesRead_ = 0;
+  uint64_t totalBytes_ = 0;
 };

@@ -37,7 +37,9 @@ RunLog* RunLog::Instance(const std::string& path, const std::string& component) 
 void RunLog::Destroy() { CurrentLog().reset(); }
 
 RunLog::RunLog(const std::string& path, const std::string& component) : component_(component) {
-  if (!path.empty()) file_.open(path, std::ios::out | std::ios::trunc);
+  if (path.empty()) return;
+  file_.open(path, std::ios::out | std::ios::trunc);
+  if (file_.is_open()) path_ = path;
 }
 
 void RunLog::Info(const std::string& message, int32_t record) { Write("Info", message, record); }

@@ -27,11 +27,14 @@ class RunLog {
   void EndLine();
 
   uint32_t lineCount() const { return lineCounter_; }
+  // The file the lines go to; empty when there is none.
+  const std::string& path() const { return path_; }
 
  private:
   RunLog(const std::string& path, const std::string& component);
 
   std::ofstream file_;
+  std::string path_;
   uint32_t lineCounter_ = 0;
   std::string component_;
 };

@@ -1,6 +1,7 @@
 // The five exported services: each sets up what one run needs, hands the work
 // to the subsystem that owns it and returns its result.
 #include "voservices/VoServices.h"
+#include "voservices/ImportOptions.h"
 
 #include <ctime>
 
@@ -29,6 +30,28 @@ struct RunLogScope {
   ~RunLogScope() { RunLog::Destroy(); }
 };
 
+// One import with its run log. The conversion error a parser throws leaves
+// through here, with the outcome as it stood (its log path set).
+void RunImport(const std::string& filePath, const std::string& logFolder,
+               const std::string& accountId, const std::string& accountName,
+               const VoServices::ImportOptions& options, VoServices::ImportOutcome& outcome) {
+  RunLogScope scope;
+  RunLog* log = RunLog::Instance(logFolder + accountName + "-" + LogStamp() + ".log", kComponent);
+  outcome.logPath = log->path();
+  log->Info("Orbel Account Name: " + accountName);
+  log->Info("Account ID: " + accountId);
+  log->Info("Import Filename: " + filePath);
+  log->EndLine();
+
+  FileImporter importer(accountId);
+  importer.SetOptions(options);
+  bool imported = importer.Import(filePath);
+  std::string logPath = std::move(outcome.logPath);
+  outcome = importer.outcome();
+  outcome.logPath = std::move(logPath);
+  log->Info(imported ? "File Import SUCCESSFUL" : "File Import FAILED");
+}
+
 }  // namespace
 
 namespace VoServices {
@@ -36,17 +59,23 @@ namespace VoServices {
 bool ImportFile(const std::string& filePath, const std::string& logFolder,
                 const std::string& accountId, const std::string& accountName,
                 ProgressCallback /*progress*/) {
-  RunLogScope scope;
-  RunLog* log = RunLog::Instance(logFolder + accountName + "-" + LogStamp() + ".log", kComponent);
-  log->Info("Orbel Account Name: " + accountName);
-  log->Info("Account ID: " + accountId);
-  log->Info("Import Filename: " + filePath);
-  log->EndLine();
+  ImportOutcome outcome;
+  RunImport(filePath, logFolder, accountId, accountName, ImportOptions{}, outcome);
+  return outcome.imported;
+}
 
-  FileImporter importer(accountId);
-  bool imported = importer.Import(filePath);
-  log->Info(imported ? "File Import SUCCESSFUL" : "File Import FAILED");
-  return imported;
+ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::string& logFolder,
+                                    const std::string& accountId, const std::string& accountName,
+                                    const ImportOptions& options) {
+  ImportOutcome outcome;
+  try {
+    RunImport(filePath, logFolder, accountId, accountName, options, outcome);
+  } catch (const std::string& error) {
+    outcome.imported = false;
+    outcome.conversionError = error;
+    outcome.failure = error;
+  }
+  return outcome;
 }
 
 bool CanImportFile(const std::string& filePath) {

@@ -1,0 +1,47 @@
+// The import with options and a full account of what it did: what a host
+// needs beyond ImportFile's true or false (progress, the outcome line). With
+// default options it does exactly what ImportFile does.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace VoServices {
+
+// How far an import has read its file. totalBytes is 0 when the size is not
+// known (standard input, a pipe).
+struct ImportProgress {
+  uint64_t bytesRead = 0;
+  uint64_t totalBytes = 0;
+  uint64_t linesRead = 0;
+};
+
+// Called on the importing thread while the file is parsed, at most about a
+// hundred times a run and once at its end; userData is passed back unchanged.
+typedef void (*ImportProgressFunction)(const ImportProgress& progress, void* userData);
+
+struct ImportOptions {
+  ImportProgressFunction progress = nullptr;
+  void* progressUserData = nullptr;
+};
+
+// What one import did. The counts are those of its run log.
+struct ImportOutcome {
+  bool imported = false;         // what ImportFile returns for the same run
+  std::string format;            // the format recognised; empty when none was
+  uint64_t linesRefused = 0;     // lines the format's parser could not read
+  uint64_t transactionsStored = 0;
+  uint64_t transactionsRefused = 0;  // decoded but not inserted
+  uint64_t symbolsAdded = 0;
+  std::string logPath;           // the run log written; empty when none was
+  std::string failure;           // why the import failed; empty when it did not
+  std::string conversionError;   // the conversion error ImportFile would throw
+};
+
+// ImportFile with options. Never throws: a number that cannot be converted
+// ends the import with conversionError (and failure) set and nothing stored.
+ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::string& logFolder,
+                                    const std::string& accountId, const std::string& accountName,
+                                    const ImportOptions& options);
+
+}  // namespace VoServices
