@@ -13,7 +13,7 @@ Command AddShowCommand(CLI::App& app) {
       ->check(CLI::IsMember({"all", "trans_table", "sym_table", "inactive_sym_table", "grp_table",
                              "event_table"}));
   return {show, [table] {
-            if (!OpenDatabase()) return kExitFalse;
+            if (!OpenDatabaseToRead()) return kExitFalse;
             return ExitFor(PrintStoredRows(*table, std::cout));
           }};
 }

@@ -18,6 +18,12 @@ std::unique_ptr<Database>& Current() {
   return instance;
 }
 
+// The database file: VO_DB, or the default in the current directory.
+std::string Location() {
+  const char* file = std::getenv("VO_DB");
+  return file && *file ? file : kDefaultFile;
+}
+
 }  // namespace
 
 class Database::Impl {
@@ -93,10 +99,16 @@ bool Database::init(const std::string&, const std::string&, const std::string&, 
                     bool& created) {
   created = false;
   if (impl_->backend) return true;
-  const char* file = std::getenv("VO_DB");
-  std::string location = file && *file ? file : kDefaultFile;
   auto backend = std::make_unique<SqliteBackend>();
-  if (!backend->Open(location, created)) return impl_->Fail(backend->LastError());
+  if (!backend->Open(Location(), created)) return impl_->Fail(backend->LastError());
+  impl_->backend = std::move(backend);
+  return true;
+}
+
+bool Database::initToRead() {
+  if (impl_->backend) return true;
+  auto backend = std::make_unique<SqliteBackend>();
+  if (!backend->OpenToRead(Location())) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
   return true;
 }
