@@ -12,6 +12,7 @@
 #include "import/FileImporter.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <utility>
 
@@ -55,7 +56,10 @@ bool FileImporter::Import(const std::string& filePath) {
   outcome_ = {};
   run_ = {};
   run_.accountId = accountId_;
-  run_.filePath = filePath;
+  // The record outlives the working folder the path may be relative to.
+  std::error_code unknown;
+  std::filesystem::path absolute = std::filesystem::absolute(filePath, unknown);
+  run_.filePath = unknown ? filePath : absolute.string();
   run_.logPath = log_->path();
   run_.started = DateTime::Now().ToDisplayText();
   reportedBytes_ = 0;
