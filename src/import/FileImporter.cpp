@@ -193,7 +193,10 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
     Fail("Unable to access VO DB.");
     return false;
   }
-  if (!WriteRun(symbols, transactions, symbolDao)) return false;
+  if (!WriteRun(symbols, transactions, symbolDao, writes)) {
+    outcome_.transactionsStored = outcome_.symbolsAdded = outcome_.duplicatesSkipped = 0;
+    return false;
+  }
   if (!writes.Commit()) {
     Fail("Failed to commit the import to VO DB: " + Database::Instance()->LastError());
     outcome_.transactionsStored = outcome_.symbolsAdded = outcome_.duplicatesSkipped = 0;
@@ -204,13 +207,10 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
 }
 
 bool FileImporter::WriteRun(const SymbolMap& symbols, TransactionMap& transactions,
-                            HSymboDAO& symbolDao) {
+                            HSymboDAO& symbolDao, const DbTransaction& writes) {
   ImportRunDAO runs;
   run_.format = outcome_.format;
-  if (!runs.Insert(run_)) {
-    Fail("Unable to record the import run: " + Database::Instance()->LastError());
-    return false;
-  }
+  if (!runs.Insert(run_)) return RunNotRecorded();
   std::unique_ptr<DuplicateFilter> duplicates;
   if (options_.skipDuplicates) {
     duplicates = std::make_unique<DuplicateFilter>();
@@ -219,8 +219,8 @@ bool FileImporter::WriteRun(const SymbolMap& symbols, TransactionMap& transactio
       return false;
     }
   }
-  if (!WriteSymbols(symbols, symbolDao, runs) ||
-      !WriteTransactions(transactions, duplicates.get(), runs)) {
+  if (!WriteSymbols(symbols, symbolDao, runs, writes) ||
+      !WriteTransactions(transactions, duplicates.get(), runs, writes)) {
     return false;
   }
   run_.ended = DateTime::Now().ToDisplayText();
@@ -228,15 +228,11 @@ bool FileImporter::WriteRun(const SymbolMap& symbols, TransactionMap& transactio
   run_.symbolsAdded = outcome_.symbolsAdded;
   run_.duplicatesSkipped = outcome_.duplicatesSkipped;
   run_.result = kImported;
-  if (!runs.Finish(run_)) {
-    Fail("Unable to record the import run: " + Database::Instance()->LastError());
-    return false;
-  }
-  return true;
+  return runs.Finish(run_) || RunNotRecorded();
 }
 
 bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao,
-                                ImportRunDAO& runs) {
+                                ImportRunDAO& runs, const DbTransaction& writes) {
   std::set<std::string> known;
   if (!symbolDao.GetSymbolNames(known)) {
     Fail("Unable to access VO DB.");
@@ -244,27 +240,26 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao,
   }
   log_->Info("Writing symbols to DB...");
   size_t inserted = 0;
-  bool linked = true;
+  bool stopped = false;
   symbols.ForEach([&](std::string_view name, const SymbolFields& fields) {
-    if (!linked || known.contains(std::string(name))) return;
+    if (stopped || known.contains(std::string(name))) return;
     if (symbolDao.InsertSymbol(fields)) {
       ++inserted;
-      linked = runs.LinkSymbol(run_.id, std::string(name));
+      stopped = !runs.LinkSymbol(run_.id, std::string(name)) && !RunNotRecorded();
     } else {
       log_->Error("Failed to insert (NOT duplicate) into DB: " + std::string(name));
+      stopped = WriteFailed(writes);
     }
   });
-  if (!linked) {
-    Fail("Unable to record the import run: " + Database::Instance()->LastError());
-    return false;
-  }
+  if (stopped) return false;
   outcome_.symbolsAdded = inserted;
   log_->Info(Count(inserted) + " of " + Count(symbols.size()) + " symbols inserted into DB.\n");
   return true;
 }
 
 bool FileImporter::WriteTransactions(TransactionMap& transactions,
-                                     const DuplicateFilter* duplicates, ImportRunDAO& runs) {
+                                     const DuplicateFilter* duplicates, ImportRunDAO& runs,
+                                     const DbTransaction& writes) {
   HTransDAO transDao;
   Database* db = Database::Instance();
   log_->Info("Writing transactions to DB...");
@@ -272,9 +267,9 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions,
   size_t inserted = 0;
   size_t skipped = 0;
   size_t position = 0;
-  bool linked = true;
+  bool stopped = false;
   transactions.ForEach([&](std::string_view key, const TransactionFields& fields) {
-    if (!linked) return;
+    if (stopped) return;
     if (duplicates && duplicates->Skip(position++)) {
       ++skipped;
       return;
@@ -282,24 +277,34 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions,
     if (transDao.InsertFields(fields)) {
       ++inserted;
       unsigned long id = 0;
-      linked = db->GetLastID(id) && runs.LinkTransaction(run_.id, id);
+      stopped = !(db->GetLastID(id) && runs.LinkTransaction(run_.id, id)) && !RunNotRecorded();
       PauseInWritePhase(inserted, decoded);
     } else {
       log_->Error("Failed to insert into DB: " + std::string(key));
+      stopped = WriteFailed(writes);
     }
   });
   // The decoded rows are not needed any more.
   transactions.clear();
-  if (!linked) {
-    Fail("Unable to record the import run: " + db->LastError());
-    return false;
-  }
+  if (stopped) return false;
   outcome_.transactionsStored = inserted;
   outcome_.duplicatesSkipped = skipped;
   outcome_.transactionsRefused = decoded - inserted - skipped;
   if (duplicates) log_->Info(Count(skipped) + " duplicate transactions skipped.");
   log_->Info(Count(inserted) + " of " + Count(decoded) + " transactions inserted into DB.\n");
   return true;
+}
+
+bool FileImporter::WriteFailed(const DbTransaction& writes) {
+  std::string reason;
+  if (!writes.failed(reason)) return false;
+  Fail("Failed to write to VO DB, nothing of this file was stored: " + reason);
+  return true;
+}
+
+bool FileImporter::RunNotRecorded() {
+  Fail("Unable to record the import run: " + Database::Instance()->LastError());
+  return false;
 }
 
 void FileImporter::RecordUnwrittenRun(ImportRunDAO& runs) {

@@ -16,6 +16,7 @@
 #include "voservices/ImportRuns.h"
 
 class CsvParser;
+class DbTransaction;
 class DuplicateFilter;
 class HSymboDAO;
 class ImportRunDAO;
@@ -60,12 +61,21 @@ class FileImporter {
   bool CheckReimport(ImportRunDAO& runs);
   bool DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao);
   // The rows and the record of the run, in the caller's database transaction.
-  bool WriteRun(const SymbolMap& symbols, TransactionMap& transactions, HSymboDAO& symbolDao);
-  // Both walk the map in key order; failed inserts are logged one by one.
-  bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao, ImportRunDAO& runs);
+  bool WriteRun(const SymbolMap& symbols, TransactionMap& transactions, HSymboDAO& symbolDao,
+                const DbTransaction& writes);
+  // Both walk the map in key order; a refused row is logged and the rest go
+  // on, but a failure that ends the transaction (a full disk, an I/O error)
+  // ends the write phase: false, and nothing is committed. Each row written
+  // is linked to the run.
+  bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao, ImportRunDAO& runs,
+                    const DbTransaction& writes);
   // Empties the map once every row is written; skips what `duplicates` says.
   bool WriteTransactions(TransactionMap& transactions, const DuplicateFilter* duplicates,
-                         ImportRunDAO& runs);
+                         ImportRunDAO& runs, const DbTransaction& writes);
+  // After a failed insert: true, with a fatal line, when the failure ended the transaction.
+  bool WriteFailed(const DbTransaction& writes);
+  // A fatal line for a run record or link that could not be written; false.
+  bool RunNotRecorded();
   // Keeps a run that ended before its writes in the record, on its own.
   void RecordUnwrittenRun(ImportRunDAO& runs);
   // Logs a fatal line and keeps it as the reason the import failed.
