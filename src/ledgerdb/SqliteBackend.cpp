@@ -23,6 +23,7 @@ namespace {
 constexpr int kDefaultBusyTimeoutMs = 10000;
 constexpr char kNullText[] = "NULL";
 constexpr char kDupCleanupTrigger[] = "trans_dup_cleanup";
+constexpr char kRunLinkCleanupTrigger[] = "import_run_trans_cleanup";
 // Room for a whole import's pages, so a large transaction is not spilled to the
 // journal and read back before it commits.
 constexpr int kCacheKilobytes = 65536;
@@ -315,7 +316,8 @@ bool SqliteBackend::SchemaComplete(bool& complete) {
   if (rc != SQLITE_DONE) return FailFromDb("read the schema");
   int64_t owner = 0;
   if (!ReadNumber("application_id", owner)) return false;
-  complete = owner == StoreCheck::kApplicationId && present.contains(kDupCleanupTrigger);
+  complete = owner == StoreCheck::kApplicationId && present.contains(kDupCleanupTrigger) &&
+             present.contains(kRunLinkCleanupTrigger);
   for (const DBSchemaDef& table : DBSchemaDef::All()) {
     for (const std::string& name : table.ObjectNames()) complete = complete && present.contains(name);
   }
@@ -349,6 +351,11 @@ bool SqliteBackend::CreateSchema(bool& created) {
   // A deleted transaction takes its duplicate flag with it.
   ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS ") + kDupCleanupTrigger +
                   " AFTER DELETE ON trans_table BEGIN DELETE FROM " + kTransDupTable +
+                  " WHERE trans_id = OLD.trans_id; END");
+  // And its link to the import run that wrote it, so that a reused id is never
+  // taken for that run's row.
+  ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS ") + kRunLinkCleanupTrigger +
+                  " AFTER DELETE ON trans_table BEGIN DELETE FROM " + kImportRunTransTable +
                   " WHERE trans_id = OLD.trans_id; END");
   ok = ok && Exec("PRAGMA application_id = " + std::to_string(StoreCheck::kApplicationId)) &&
        Exec("PRAGMA user_version = " + std::to_string(StoreCheck::kSchemaVersion));
