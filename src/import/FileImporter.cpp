@@ -4,7 +4,9 @@
 //   3. ParseAll: hand every further line to that format's parser;
 //   4. DecodeAndStore: decode the records into symbols and transactions, then
 //      in one database transaction insert the symbols sym_table lacks and
-//      every transaction.
+//      every transaction. A dry run stops after decoding: it counts what
+//      would be written and hands each transaction to the options' row
+//      function, and writes nothing.
 #include "import/FileImporter.h"
 
 #include <algorithm>
@@ -143,6 +145,8 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
     return false;
   }
 
+  if (options_.dryRun) return ReportWithoutWriting(symbols, transactions, symbolDao);
+
   // All or nothing: an import that stops half way leaves the database as it was.
   DbTransaction writes(Database::Instance());
   if (!writes.active()) {
@@ -155,6 +159,35 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
     outcome_.transactionsStored = outcome_.symbolsAdded = 0;
     return false;
   }
+  return true;
+}
+
+bool FileImporter::ReportWithoutWriting(const SymbolMap& symbols,
+                                        const TransactionMap& transactions,
+                                        HSymboDAO& symbolDao) {
+  outcome_.dryRun = true;
+  std::set<std::string> known;
+  if (!symbolDao.GetSymbolNames(known)) {
+    Fail("Unable to access VO DB.");
+    return false;
+  }
+  symbols.ForEach([&](std::string_view name, const SymbolFields&) {
+    if (!known.contains(std::string(name))) ++outcome_.symbolsAdded;
+  });
+  outcome_.transactionsStored = transactions.size();
+  if (options_.row) {
+    std::vector<std::string> cells(static_cast<size_t>(TransactionFields::kSlots));
+    transactions.ForEach([&](std::string_view, const TransactionFields& fields) {
+      for (std::string& cell : cells) cell.clear();
+      for (const auto& [index, text] : fields) {
+        // trans_id is the database's to give.
+        if (index > 0 && index < TransactionFields::kSlots) cells[static_cast<size_t>(index)] = text;
+      }
+      options_.row(cells, options_.rowUserData);
+    });
+  }
+  log_->Info("Dry run: " + Count(outcome_.symbolsAdded) + " symbols and " +
+             Count(outcome_.transactionsStored) + " transactions would be written; nothing written.\n");
   return true;
 }
 

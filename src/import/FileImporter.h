@@ -52,6 +52,10 @@ class FileImporter {
   // Offers every further line to the parser; the number it accepted.
   unsigned ParseAll(CsvParser& parser);
   bool DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao);
+  // The dry run's end of DecodeAndStore: counts and hands out what would be
+  // written, and writes nothing.
+  bool ReportWithoutWriting(const SymbolMap& symbols, const TransactionMap& transactions,
+                            HSymboDAO& symbolDao);
   // Both walk the map in key order; failed inserts are logged one by one.
   bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao);
   // Empties the map once every row is written.
