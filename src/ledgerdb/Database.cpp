@@ -138,7 +138,7 @@ bool Database::GetQueryResult(unsigned long queryId, DBQueryResult& result) {
 
 bool Database::Stream(const std::string& statement, std::span<const std::string> parameters,
                       CellForm form, DbRowReceiver& receiver) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   return impl_->Check(impl_->backend->Stream(statement, parameters, form, receiver));
 }
 
