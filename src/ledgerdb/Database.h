@@ -16,6 +16,8 @@ class DBData;
 // table and the text (borrowed for the call).
 using ColumnValue = std::pair<int, std::string_view>;
 class DBQueryResult;
+class DbRowReceiver;
+enum class CellForm;
 class DBTableMgr;
 class DBSchemaMgr;
 class DBConnectionMgr;
@@ -51,6 +53,11 @@ class Database {
   // same text with other values runs again without being parsed again.
   bool Execute(const std::string& statement, std::span<const std::string> values);
   bool GetQueryResult(unsigned long queryId, DBQueryResult& result);
+  // Runs a select and hands its rows to `receiver` one at a time as they are
+  // read (for results too large to hold). `parameters` bind, as text, to the
+  // statement's `?` placeholders in order; values are never pasted in.
+  bool Stream(const std::string& statement, std::span<const std::string> parameters,
+              CellForm form, DbRowReceiver& receiver);
   bool DeleteQuery(unsigned long queryId);
   // Query, GetQueryResult and DeleteQuery in one: the rows go straight into
   // `result` (left as it was on failure) instead of being kept and copied.
@@ -82,6 +89,11 @@ class Database {
   bool BeginTransaction();
   bool CommitTransaction();
   bool RollbackTransaction();
+  // True, with the reason, when the open transaction has met a failure that
+  // ends it (a full disk, an I/O error, an engine that dropped it). Until the
+  // outermost rollback every statement is then refused, and commit fails: no
+  // statement meant for the transaction runs outside it.
+  bool TransactionFailed(std::string& reason) const;
 
   // How long a write waits for another process's lock before it fails
   // (10 seconds unless set). Applies to the open connection.

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "ledgerdb/Database.h"  // ColumnValue
+#include "ledgerdb/DbRowReceiver.h"
 
 class DBData;
 class DBQueryResult;
@@ -29,6 +30,11 @@ class DbBackend {
   // text, in order. By default the values go into the text as quoted literals;
   // an engine may keep the statement prepared for the next call instead.
   virtual bool ExecuteWith(const std::string& statement, std::span<const std::string> values);
+  // Runs one select and hands its rows to `receiver` as the statement steps,
+  // never holding the result. `parameters` bind to the statement's `?`
+  // placeholders in order, as text.
+  virtual bool Stream(const std::string& statement, std::span<const std::string> parameters,
+                      CellForm form, DbRowReceiver& receiver) = 0;
   virtual bool Insert(const DBData& data, const DBSchemaDef& table) = 0;
   // The same insert with the fields given by column position (see Database::insert).
   virtual bool Insert(std::span<const ColumnValue> fields,
@@ -50,6 +56,15 @@ class DbBackend {
   virtual bool Commit() = 0;
   virtual bool Rollback() = 0;
   virtual int TransactionDepth() const = 0;
+  // Whether the engine still holds the transaction that Begin opened. After a
+  // full disk, an I/O error or a lost connection an engine may end it by
+  // itself; a statement run after that would run, and commit, on its own.
+  virtual bool TransactionOpen() const = 0;
+  // Whether the last failure concerned only its own statement (a value, a
+  // constraint, the statement's text) and left the connection and any open
+  // transaction fit for the next statement. Anything else (a full disk, an
+  // I/O error, a lost connection) ends the work the transaction was for.
+  virtual bool LastFailureWasStatementOnly() const = 0;
 
   // How long a write waits for another connection's lock before failing.
   virtual void SetBusyTimeout(int milliseconds) = 0;

@@ -27,6 +27,8 @@ class SqliteBackend : public DbBackend {
 
   bool Open(const std::string& file, bool& created) override;
   bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) override;
+  bool Stream(const std::string& statement, std::span<const std::string> parameters, CellForm form,
+              DbRowReceiver& receiver) override;
   bool Insert(const DBData& data, const DBSchemaDef& table) override;
   bool Insert(std::span<const ColumnValue> fields,
               const DBSchemaDef& table) override;
@@ -40,6 +42,8 @@ class SqliteBackend : public DbBackend {
   bool Commit() override;
   bool Rollback() override;
   int TransactionDepth() const override { return depth_; }
+  bool TransactionOpen() const override;
+  bool LastFailureWasStatementOnly() const override { return statementOnly_; }
 
   void SetBusyTimeout(int milliseconds) override;
   std::string LastError() const override { return error_; }
@@ -63,6 +67,8 @@ class SqliteBackend : public DbBackend {
 
   bool Fail(std::string message);
   bool FailFromDb(const std::string& context);
+  // Records the reason and whether the result code concerns only the statement.
+  bool FailWithCode(int code, std::string message);
   bool Exec(const std::string& sql);
   bool Prepare(const std::string& sql, Statement& statement);
   // Whether the file has every table, index and trigger already; reads only.
@@ -94,4 +100,5 @@ class SqliteBackend : public DbBackend {
   std::string error_;
   long long lastInsertId_ = -1;
   int depth_ = 0;
+  bool statementOnly_ = true;
 };
