@@ -130,12 +130,12 @@ bool Database::Query(unsigned long& queryId, const std::string& statement, bool 
 }
 
 bool Database::Execute(const std::string& statement, std::span<const std::string> values) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   return impl_->Check(impl_->backend->ExecuteWith(statement, values));
 }
 
 bool Database::Select(const std::string& statement, bool friendlyEnums, DBQueryResult& result) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   DBQueryResult rows;
   if (!impl_->Check(impl_->backend->Execute(statement, friendlyEnums, rows))) return false;
   result = std::move(rows);
@@ -184,7 +184,7 @@ bool Database::modify(const DBData& data, const std::string& table, const std::s
 
 bool Database::modify(const DBData& data, const std::string& table, const std::string& keyColumn,
                       const std::string& key) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   const DBSchemaDef* def = impl_->TableFor(data, table);
   return def && impl_->Check(impl_->backend->UpdateByKey(data, *def, keyColumn, key));
 }
