@@ -186,6 +186,10 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
     return false;
   }
 
+  if (options_.skipDuplicates && !DuplicateFilter::PrepareIndex()) {
+    Fail("Unable to index the stored transactions: " + Database::Instance()->LastError());
+    return false;
+  }
   // All or nothing: an import that stops half way leaves the database as it
   // was, its run record included.
   DbTransaction writes(Database::Instance());
