@@ -145,9 +145,15 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
   unsigned accepted = 0;
   std::string line;
   while (ReadLine(line)) {
-    // A NUL byte is no part of any text format: such a line is damaged, and
-    // its fields would be cut short at the NUL wherever they are read as C text.
-    if (line.find('\0') == std::string::npos && parser.Parse(line)) {
+    // A NUL byte is no part of any text format: the line is read up to it (the
+    // fields before it kept, the record padded as a short line is), and the
+    // user is told that line was cut.
+    size_t nul = line.find('\0');
+    if (nul != std::string::npos) {
+      log_->Warning("Line " + ToText(lineCounter_) + " holds a NUL byte: only the text before it was read");
+      line.resize(nul);
+    }
+    if (parser.Parse(line)) {
       ++accepted;
     } else {
       ++outcome_.linesRefused;
