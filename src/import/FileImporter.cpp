@@ -15,12 +15,15 @@
 #include "import/FileImporter.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <set>
 #include <utility>
 
 #include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
+#include "db/TableColumns.h"
 #include "db/ImportRunDAO.h"
 #include "import/CsvParser.h"
 #include "import/DuplicateFilter.h"
@@ -321,6 +324,7 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions,
       ++skipped;
       return;
     }
+    WarnOfQuantity(key, fields);
     if (transDao.InsertFields(fields)) {
       ++inserted;
       unsigned long id = 0;
@@ -359,6 +363,19 @@ void FileImporter::RecordUnwrittenRun(ImportRunDAO& runs) {
   run_.ended = DateTime::Now().ToDisplayText();
   run_.result = kFailed + (outcome_.failure.empty() ? std::string("not imported") : outcome_.failure);
   if (runs.Insert(run_)) outcome_.runId = run_.id;
+}
+
+void FileImporter::WarnOfQuantity(std::string_view key, const TransactionFields& fields) {
+  auto quantity = fields.find(TransColumn::kTransQty);
+  if (quantity == fields.end()) return;
+  const std::string& text = quantity->second;
+  if (text.empty() || text == "NULL") return;
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc() && end == text.data() + text.size() && std::isfinite(value)) return;
+  // Kept as it stands, but a later symbol update would take it for 0.
+  log_->Warning("Transaction " + std::string(key) + ": the quantity '" + text +
+                "' is not a number; it is stored as it stands");
 }
 
 void FileImporter::Fail(const std::string& reason) {

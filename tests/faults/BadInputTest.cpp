@@ -93,4 +93,20 @@ TEST_F(BadInputTest, DamagedLinesAreRefusedAndLogged) {
             "ABC|" + std::to_string(description.size()) + "\n");
 }
 
+// Quantities that are not numbers are stored as they stand, each with a
+// Warning naming its transaction (a later symbol update would take them for 0).
+TEST_F(BadInputTest, QuantitiesThatAreNoNumbersAreWarnedOf) {
+  std::string text = kNativeHeader + "\n";
+  for (const char* quantity : {"abc", "NaN", "inf", "10"}) {
+    text += std::string("03/02/2009 10:00:00,03/05/2009 00:00:00,Buy,") + quantity + ",ABC,ABC INC,2.50,1,0,0,0,0,0,26,Main,X" +
+            quantity + ",,1\n";
+  }
+  ImportRun run = RunImport(files_.Write("quantities.csv", text), "1", "Main");
+  EXPECT_TRUE(run.imported) << run.log;
+  EXPECT_EQ(run.Lines("Warning"), "Transaction 0: the quantity 'abc' is not a number; it is stored as it stands\n"
+                                  "Transaction 1: the quantity 'NaN' is not a number; it is stored as it stands\n"
+                                  "Transaction 2: the quantity 'inf' is not a number; it is stored as it stands\n");
+  EXPECT_EQ(StoredState(db_.file()).Rows("SELECT trans_qty FROM trans_table ORDER BY trans_id"), "abc\nNaN\ninf\n10\n");
+}
+
 }  // namespace
