@@ -57,6 +57,9 @@ struct ImportOutcome {
   std::string logPath;           // the run log written; empty when none was
   std::string failure;           // why the import failed; empty when it did not
   std::string conversionError;   // the conversion error ImportFile would throw
+  // The line of the file being parsed when the conversion error came; 0 when
+  // it came while the parsed records were decoded.
+  uint64_t conversionLine = 0;
   uint64_t runId = 0;            // the run recorded for this import; 0 when none was
   // The earlier run that imported the same content for the account; 0 when
   // there was none (a re-import is logged as a Warning).

@@ -146,6 +146,7 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
   while (ReadLine(line)) {
     // A NUL byte is no part of any text format: such a line is damaged, and
     // its fields would be cut short at the NUL wherever they are read as C text.
+    outcome_.conversionLine = lineCounter_;  // where a conversion error would come from
     if (line.find('\0') == std::string::npos && parser.Parse(line)) {
       ++accepted;
     } else {
@@ -154,6 +155,7 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
     }
     ReportProgress(false);
   }
+  outcome_.conversionLine = 0;
   ReportProgress(true);
   log_->Info(ToText(accepted) + " records parsed.\n");
   return accepted;

@@ -45,7 +45,13 @@ void RunImport(const std::string& filePath, const std::string& logFolder,
 
   FileImporter importer(accountId);
   importer.SetOptions(options);
-  bool imported = importer.Import(filePath);
+  bool imported = false;
+  try {
+    imported = importer.Import(filePath);
+  } catch (const std::string&) {
+    outcome.conversionLine = importer.outcome().conversionLine;
+    throw;
+  }
   std::string logPath = std::move(outcome.logPath);
   outcome = importer.outcome();
   outcome.logPath = std::move(logPath);
