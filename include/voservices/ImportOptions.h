@@ -73,4 +73,9 @@ ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::stri
                                     const std::string& accountId, const std::string& accountName,
                                     const ImportOptions& options);
 
+// The name of the format the file is recognised as (what ImportFile would
+// import it as); empty when it cannot be opened or no known header is among
+// its first lines. Reads the file only; writes no log.
+std::string IdentifyFileFormat(const std::string& filePath);
+
 }  // namespace VoServices

@@ -26,6 +26,7 @@ bool OpenDatabase();
 
 Command AddImportCommand(CLI::App& app);
 Command AddCanImportCommand(CLI::App& app);
+Command AddIdentifyCommand(CLI::App& app);
 Command AddUpdateSymbolsCommand(CLI::App& app);
 Command AddSmartTimeCommand(CLI::App& app);
 Command AddExpireOptionsCommand(CLI::App& app);

@@ -101,6 +101,13 @@ bool FileImporter::CanImport(const std::string& filePath) {
   return known;
 }
 
+std::string FileImporter::Identify(const std::string& filePath) {
+  if (!input_.Open(filePath)) return "";
+  CsvParser* parser = MatchParser();
+  input_.Close();
+  return parser ? parser->FormatName() : "";
+}
+
 bool FileImporter::ReadLine(std::string& line) {
   while (input_.ReadLine(line)) {
     ++lineCounter_;

@@ -91,6 +91,13 @@ bool CanImportFile(const std::string& filePath) {
   return importer.CanImport(filePath);
 }
 
+std::string IdentifyFileFormat(const std::string& filePath) {
+  RunLogScope scope;
+  RunLog::Instance("", kComponent);
+  FileImporter importer("");
+  return importer.Identify(filePath);
+}
+
 bool UpdateSymbols(std::string url, ProgressCallback progress) {
   return RunSymbolUpdate(std::move(url), progress);
 }
