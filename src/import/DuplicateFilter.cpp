@@ -1,4 +1,5 @@
-// Finding duplicates without a scan per row:
+// Finding duplicates without a scan per row (through an index on trans_dttrade
+// made by the first import that asks for duplicates to be skipped):
 //   1. each decoded row is turned into the text its stored row reads back as
 //      (dates normalised, amounts in plain decimals, enumeration values as
 //      numbers, an absent value empty), and sorted by its stored trade date;
@@ -18,6 +19,7 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
+#include "ledgerdb/SqlLiteral.h"
 #include "ledgerdb/StoredForms.h"
 
 namespace {
@@ -77,12 +79,6 @@ std::string ContentOf(const DBQueryResult::Row& row) {
   return content;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string literal = "'";
-  for (char c : text) literal += c == '\'' ? std::string("''") : std::string(1, c);
-  return literal + "'";
-}
-
 struct Candidate {
   std::string tradeDate;  // stored form; empty when the row has none
   std::string content;
@@ -99,7 +95,7 @@ bool StoredContents(const std::string& accountId, const std::string& condition,
   Database* db = Database::Instance();
   unsigned long queryId = 0;
   if (!db->Query(queryId, "SELECT " + columns + " FROM trans_table WHERE acct_id = " +
-                              Quoted(accountId) + " AND " + condition,
+                              SqlLiteral(accountId) + " AND " + condition,
                  false, false, false)) {
     return false;
   }
@@ -112,6 +108,17 @@ bool StoredContents(const std::string& accountId, const std::string& condition,
 }
 
 }  // namespace
+
+bool DuplicateFilter::PrepareIndex() {
+  Database* db = Database::Instance();
+  unsigned long queryId = 0;
+  if (!db->Query(queryId, DBSchemaDef::ForTable("trans_table")->CreateIndexStatement(kTransTradeDateIndex),
+                 false, false, false)) {
+    return false;
+  }
+  db->DeleteQuery(queryId);
+  return true;
+}
 
 bool DuplicateFilter::Load(const std::string& accountId, const TransactionMap& transactions) {
   std::vector<Candidate> candidates;
@@ -149,8 +156,8 @@ bool DuplicateFilter::Load(const std::string& accountId, const TransactionMap& t
       }
       if (!StoredContents(accountId, "trans_dttrade IS NULL", stored)) return false;
     } else if (!StoredContents(accountId,
-                               "trans_dttrade >= " + Quoted(low) + " AND trans_dttrade <= " +
-                                   Quoted(high),
+                               "trans_dttrade >= " + SqlLiteral(low) + " AND trans_dttrade <= " +
+                                   SqlLiteral(high),
                                stored)) {
       return false;
     }

@@ -1,0 +1,23 @@
+#include "ledgerdb/DbBackend.h"
+
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/SqlLiteral.h"
+
+bool DbBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
+                            const std::string& keyColumn, const std::string& key) {
+  return Update(data, table, keyColumn + " = " + SqlLiteral(key));
+}
+
+bool DbBackend::ExecuteWith(const std::string& statement, std::span<const std::string> values) {
+  std::string text;
+  size_t next = 0;
+  for (char c : statement) {
+    if (c == '?' && next < values.size()) {
+      text += SqlLiteral(values[next++]);
+    } else {
+      text += c;
+    }
+  }
+  DBQueryResult ignored;
+  return Execute(text, false, ignored);
+}
