@@ -45,7 +45,11 @@ int main(int argc, char** argv) {
   // Options of vo itself (--db) are taken after the command's too.
   app.fallthrough();
   std::string db;
-  app.add_option("--db", db, "Database file or mariadb:// URL (sets VO_DB; default vo_db.sqlite3)");
+  app.add_option("--db", db, "Database file or mariadb:// URL (sets VO_DB; default vo_db.sqlite3)")
+      ->check([](const std::string& name) -> std::string {
+        if (name == ":memory:") return "an in-memory database keeps nothing: name a file";
+        return "";
+      });
 
   const std::vector<Command> commands = {
       AddImportCommand(app),    AddCanImportCommand(app),     AddIdentifyCommand(app),
