@@ -7,12 +7,14 @@
 //   6. recalculate the totals of the transactions of updated symbols.
 #include "symbols/SymbolUpdater.h"
 
+#include <cmath>
 #include <iterator>
 #include <utility>
 
 #include "db/HSymboDAO.h"
 #include "import/TradeSides.h"
 #include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DbRowFunction.h"
 #include "ledgerdb/DbTransaction.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
@@ -63,6 +65,9 @@ constexpr FactorKind kFactorByType[] = {
     FactorKind::kLotTimesMultiplier,  // 9 other future
     FactorKind::kLotTimesMultiplier,  // 10 currency contract
 };
+
+// Just under the largest whole count of millionths a stored amount holds (2^63).
+constexpr double kLargestMillionths = 9.2e18;
 
 double PositiveOrOne(double value) { return value > 0 ? value : 1; }
 
@@ -131,16 +136,17 @@ bool SymbolUpdater::Run(DBQueryResult rows, HSymboDAO& symbols) {
 int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonical) {
   unchangedIds_.clear();
   int status = 0;
-  DBQueryResult rows;
-  transactions_.SelectForRecalc(rows);
 
   // One transaction for every rewritten total, committed whatever the status
-  // (a locked or failed row leaves the others written).
+  // (a locked or failed row leaves the others written). The rows of the
+  // recalculation select come one at a time: held together they would be the
+  // largest thing in memory of the whole update.
   DbTransaction transaction;
-  for (DBQueryResult::Row row : rows) {
-    if (row.size() < kRecalcCells) continue;
-    auto record = canonical.find(row[kSymbol]);
-    if (record == canonical.end()) continue;
+  DbRowFunction recalculate([&](const DBQueryResult::Row& cells) {
+    if (cells.size() < kRecalcCells) return;
+    auto record = canonical.find(cells[kSymbol]);
+    if (record == canonical.end()) return;
+    const DBQueryResult::Row& row = cells;
 
     double factor = PositiveOrOne(SymbolFactor(record->second) * TextToDouble(row[kFx]));
     double amount = factor * (TextToDouble(row[kQuantity]) * TextToDouble(row[kUnitPrice]));
@@ -153,10 +159,12 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
     bool proceeds = (TransPosOf(action) == kPositionClose) != (TransTypeOf(action) == kTypeShort);
     double total = proceeds ? amount - fees + adjustments : amount + (fees + adjustments);
 
-    if (RoundDecimals(total, 6) == RoundDecimals(TextToDouble(row[kTotal]), 6)) continue;
-    row[kTotal] = FormatNumber(total, false, 6, true);
-    if (UpdateTransTotal(row) != 0 && status != 1) status = 2;
-  }
+    if (RoundDecimals(total, 6) == RoundDecimals(TextToDouble(row[kTotal]), 6)) return;
+    DBQueryResult::Row changed = row;
+    changed[kTotal] = FormatNumber(total, false, 6, true);
+    if (UpdateTransTotal(changed) != 0 && status != 1) status = 2;
+  });
+  transactions_.StreamForRecalc(recalculate);
   if (!transaction.Commit()) status = 2;
   return status;
 }
@@ -188,7 +196,16 @@ int SymbolUpdater::UpdateTransTotal(const std::vector<std::string>& row) {
     return 1;
   }
   // The raw update bypasses the amount conversion: trans_total is kept in millionths.
-  std::string millionths = FormatNumber(TextToDouble(row[kTotal]) * 1000000, false, 6, true);
+  const double value = TextToDouble(row[kTotal]) * 1000000;
+  // A total past what a stored amount holds would be kept as a REAL and read
+  // back as nonsense: that row keeps its total, and the run says why.
+  if (!std::isfinite(value) || std::fabs(value) >= kLargestMillionths) {
+    DebugOutput("Transaction " + row[kId] + " keeps its total: " + row[kTotal] +
+                " is too large for a stored amount");
+    unchangedIds_.push_back(id);
+    return 2;
+  }
+  std::string millionths = FormatNumber(value, false, 6, true);
   if (transactions_.UpdateTotal(row[kId], millionths)) return 0;
   unchangedIds_.push_back(id);
   return 2;
