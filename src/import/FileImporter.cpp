@@ -110,6 +110,13 @@ bool FileImporter::CanImport(const std::string& filePath) {
   return known;
 }
 
+std::string FileImporter::Identify(const std::string& filePath) {
+  if (!input_.Open(filePath)) return "";
+  CsvParser* parser = MatchParser();
+  input_.Close();
+  return parser ? parser->FormatName() : "";
+}
+
 bool FileImporter::ReadLine(std::string& line) {
   while (input_.ReadLine(line)) {
     ++lineCounter_;
@@ -171,6 +178,7 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
       log_->Warning("Line " + ToText(lineCounter_) + " holds a NUL byte: only the text before it was read");
       line.resize(nul);
     }
+    outcome_.conversionLine = lineCounter_;  // where a conversion error would come from
     if (parser.Parse(line)) {
       ++accepted;
     } else {
@@ -179,6 +187,7 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
     }
     ReportProgress(false);
   }
+  outcome_.conversionLine = 0;
   ReportProgress(true);
   log_->Info(ToText(accepted) + " records parsed.\n");
   return accepted;
