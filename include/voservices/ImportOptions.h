@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "voservices/Export.h"
+
 namespace VoServices {
 
 // How far an import has read its file. totalBytes is 0 when the size is not
@@ -40,7 +42,7 @@ struct ImportOutcome {
 
 // ImportFile with options. Never throws: a number that cannot be converted
 // ends the import with conversionError (and failure) set and nothing stored.
-ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::string& logFolder,
+VOSERVICES_API ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::string& logFolder,
                                     const std::string& accountId, const std::string& accountName,
                                     const ImportOptions& options);
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "voservices/Export.h"
+
 namespace VoServices {
 
 // Caller-supplied progress report. May be null. Called only by UpdateSymbols,
@@ -17,21 +19,21 @@ typedef bool (*ProgressCallback)(std::string message, int32_t value);
 
 // Imports a broker or native transaction file into the database for one
 // account, writing logFolder + accountName + "-" + time stamp + ".log".
-bool ImportFile(const std::string& filePath, const std::string& logFolder,
+VOSERVICES_API bool ImportFile(const std::string& filePath, const std::string& logFolder,
                 const std::string& accountId, const std::string& accountName,
                 ProgressCallback progress);
 
 // True when the file opens and a known format's header is among its first lines.
-bool CanImportFile(const std::string& filePath);
+VOSERVICES_API bool CanImportFile(const std::string& filePath);
 
 // Brings the symbol table in line with the security master server at the URL.
-bool UpdateSymbols(std::string url, ProgressCallback progress);
+VOSERVICES_API bool UpdateSymbols(std::string url, ProgressCallback progress);
 
 // Moves buys that follow a sale (and short sales that follow a buy to cover)
 // on the same account, symbol and day to one second before it.
-bool ApplySmartTime(const std::vector<std::string>& transactionIds, ProgressCallback progress);
+VOSERVICES_API bool ApplySmartTime(const std::vector<std::string>& transactionIds, ProgressCallback progress);
 
 // Records the expiration of the listed option positions: transaction id to quantity.
-bool ExpireOptions(const std::map<std::string, std::string>& idToQuantity, ProgressCallback progress);
+VOSERVICES_API bool ExpireOptions(const std::map<std::string, std::string>& idToQuantity, ProgressCallback progress);
 
 }  // namespace VoServices
