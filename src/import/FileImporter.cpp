@@ -149,7 +149,11 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
     Fail("Unable to access VO DB.");
     return false;
   }
-  if (!WriteSymbols(symbols, symbolDao) || !WriteTransactions(transactions)) return false;
+  bool written = WriteSymbols(symbols, symbolDao, writes) && WriteTransactions(transactions, writes);
+  if (!written) {
+    outcome_.transactionsStored = outcome_.symbolsAdded = 0;
+    return false;
+  }
   if (!writes.Commit()) {
     Fail("Failed to commit the import to VO DB: " + Database::Instance()->LastError());
     outcome_.transactionsStored = outcome_.symbolsAdded = 0;
@@ -158,7 +162,8 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
   return true;
 }
 
-bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao) {
+bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao,
+                                const DbTransaction& writes) {
   std::set<std::string> known;
   if (!symbolDao.GetSymbolNames(known)) {
     Fail("Unable to access VO DB.");
@@ -166,37 +171,51 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao) 
   }
   log_->Info("Writing symbols to DB...");
   size_t inserted = 0;
+  bool stopped = false;
   symbols.ForEach([&](std::string_view name, const SymbolFields& fields) {
-    if (known.contains(std::string(name))) return;
+    if (stopped || known.contains(std::string(name))) return;
     if (symbolDao.InsertSymbol(fields)) {
       ++inserted;
     } else {
       log_->Error("Failed to insert (NOT duplicate) into DB: " + std::string(name));
+      stopped = WriteFailed(writes);
     }
   });
+  if (stopped) return false;
   outcome_.symbolsAdded = inserted;
   log_->Info(Count(inserted) + " of " + Count(symbols.size()) + " symbols inserted into DB.\n");
   return true;
 }
 
-bool FileImporter::WriteTransactions(TransactionMap& transactions) {
+bool FileImporter::WriteTransactions(TransactionMap& transactions, const DbTransaction& writes) {
   HTransDAO transDao;
   log_->Info("Writing transactions to DB...");
   const size_t decoded = transactions.size();
   size_t inserted = 0;
+  bool stopped = false;
   transactions.ForEach([&](std::string_view key, const TransactionFields& fields) {
+    if (stopped) return;
     if (transDao.InsertFields(fields)) {
       ++inserted;
       PauseInWritePhase(inserted, decoded);
     } else {
       log_->Error("Failed to insert into DB: " + std::string(key));
+      stopped = WriteFailed(writes);
     }
   });
   // The decoded rows are not needed any more.
   transactions.clear();
+  if (stopped) return false;
   outcome_.transactionsStored = inserted;
   outcome_.transactionsRefused = decoded - inserted;
   log_->Info(Count(inserted) + " of " + Count(decoded) + " transactions inserted into DB.\n");
+  return true;
+}
+
+bool FileImporter::WriteFailed(const DbTransaction& writes) {
+  std::string reason;
+  if (!writes.failed(reason)) return false;
+  Fail("Failed to write to VO DB, nothing of this file was stored: " + reason);
   return true;
 }
 

@@ -15,6 +15,7 @@
 #include "voservices/ImportOptions.h"
 
 class CsvParser;
+class DbTransaction;
 class HSymboDAO;
 class RunLog;
 
@@ -52,10 +53,14 @@ class FileImporter {
   // Offers every further line to the parser; the number it accepted.
   unsigned ParseAll(CsvParser& parser);
   bool DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao);
-  // Both walk the map in key order; failed inserts are logged one by one.
-  bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao);
+  // Both walk the map in key order; a refused row is logged and the rest go
+  // on, but a failure that ends the transaction (a full disk, an I/O error)
+  // ends the write phase: false, and nothing is committed.
+  bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao, const DbTransaction& writes);
   // Empties the map once every row is written.
-  bool WriteTransactions(TransactionMap& transactions);
+  bool WriteTransactions(TransactionMap& transactions, const DbTransaction& writes);
+  // After a failed insert: true, with a fatal line, when the failure ended the transaction.
+  bool WriteFailed(const DbTransaction& writes);
   // Logs a fatal line and keeps it as the reason the import failed.
   void Fail(const std::string& reason);
   // Reports progress to the options' callback, at most about once a percent.
