@@ -30,3 +30,5 @@ Command AddUpdateSymbolsCommand(CLI::App& app);
 Command AddSmartTimeCommand(CLI::App& app);
 Command AddExpireOptionsCommand(CLI::App& app);
 Command AddShowCommand(CLI::App& app);
+Command AddRunsCommand(CLI::App& app);
+Command AddUndoCommand(CLI::App& app);

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
   const std::vector<Command> commands = {
       AddImportCommand(app),    AddCanImportCommand(app),     AddUpdateSymbolsCommand(app),
       AddSmartTimeCommand(app), AddExpireOptionsCommand(app), AddShowCommand(app),
+      AddRunsCommand(app),      AddUndoCommand(app),
   };
 
   try {

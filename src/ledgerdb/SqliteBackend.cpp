@@ -22,6 +22,7 @@ namespace {
 constexpr int kDefaultBusyTimeoutMs = 10000;
 constexpr char kNullText[] = "NULL";
 constexpr char kDupCleanupTrigger[] = "trans_dup_cleanup";
+constexpr char kRunLinkCleanupTrigger[] = "import_run_trans_cleanup";
 // Room for a whole import's pages, so a large transaction is not spilled to the
 // journal and read back before it commits.
 constexpr int kCacheKilobytes = 65536;
@@ -221,7 +222,7 @@ bool SqliteBackend::SchemaComplete(bool& complete) {
     if (name) present.insert(name);
   }
   if (rc != SQLITE_DONE) return FailFromDb("read the schema");
-  complete = present.contains(kDupCleanupTrigger);
+  complete = present.contains(kDupCleanupTrigger) && present.contains(kRunLinkCleanupTrigger);
   for (const DBSchemaDef& table : DBSchemaDef::All()) {
     for (const std::string& name : table.ObjectNames()) complete = complete && present.contains(name);
   }
@@ -248,6 +249,11 @@ bool SqliteBackend::CreateSchema(bool& created) {
   // A deleted transaction takes its duplicate flag with it.
   ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS ") + kDupCleanupTrigger +
                   " AFTER DELETE ON trans_table BEGIN DELETE FROM " + kTransDupTable +
+                  " WHERE trans_id = OLD.trans_id; END");
+  // And its link to the import run that wrote it, so that a reused id is never
+  // taken for that run's row.
+  ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS ") + kRunLinkCleanupTrigger +
+                  " AFTER DELETE ON trans_table BEGIN DELETE FROM " + kImportRunTransTable +
                   " WHERE trans_id = OLD.trans_id; END");
   if (ok) return Exec("COMMIT");
   std::string error = error_;

@@ -43,10 +43,11 @@ class ImportKillTest : public testing::Test {
   }
 
   VoProcess Import(const std::string& file, const std::string& account,
-                   const std::vector<std::string>& env = {}) {
-    return VoProcess({"--db", db_, "import", file, "--account-id", "1", "--account-name", account,
-                      "--log-dir", dir_.path()},
-                     dir_.path() + account + ".out", env);
+                   const std::vector<std::string>& env = {}, const std::string& option = "") {
+    std::vector<std::string> args{"--db", db_, "import", file, "--account-id", "1", "--account-name",
+                                  account, "--log-dir", dir_.path()};
+    if (!option.empty()) args.push_back(option);
+    return VoProcess(args, dir_.path() + account + ".out", env);
   }
 
   long StoredTrades() {
@@ -100,6 +101,33 @@ TEST_F(ImportKillTest, TwoImportsAtOnceBothLandWhole) {
   // Each run's symbols are inserted once, whichever run came first.
   EXPECT_EQ(after.Rows("SELECT count(*), count(DISTINCT sym_name) FROM sym_table WHERE sym_name LIKE 'GEN%'"),
             "500|500\n");
+}
+
+// The undo of a run runs in one transaction: killed before its commit it is
+// not done at all, and it can be run again. --once refuses a file imported before.
+TEST_F(ImportKillTest, KillDuringAnUndoLeavesItNotDone) {
+  VoProcess refused = Import(VO_SAMPLES_DIR "/native.csv", "Once", {}, "--once");
+  EXPECT_EQ(refused.Wait(seconds(30)), 1) << refused.output();
+  StoredState state(db_);
+  auto everything = [&] {
+    return state.Everything() + state.Rows("SELECT * FROM import_run ORDER BY run_id") +
+           state.Rows("SELECT * FROM import_run_trans ORDER BY trans_id") +
+           state.Rows("SELECT * FROM import_run_sym ORDER BY link_id");
+  };
+  std::string before = everything();
+  ASSERT_EQ(state.Rows("SELECT run_id, run_result FROM import_run"), "1|imported\n");
+  {
+    VoProcess victim({"--db", db_, "undo", "1"}, dir_.path() + "undo.out", {"VO_UNDO_PAUSE_MS=60000"});
+    ASSERT_TRUE(victim.WaitForOutput("Undo paused before its commit", seconds(60))) << victim.output();
+    victim.Kill();
+  }
+  EXPECT_EQ(state.IntegrityCheck(), "ok\n");
+  EXPECT_EQ(everything(), before);
+
+  VoProcess again({"--db", db_, "undo", "1"}, dir_.path() + "again.out");
+  EXPECT_EQ(again.Wait(seconds(30)), 0) << again.output();
+  EXPECT_EQ(StoredTrades(), 0);
+  EXPECT_EQ(state.Rows("SELECT run_result FROM import_run"), "undone\n");
 }
 
 // Where a database can run out of room for real: a small tmpfs mounted in a
