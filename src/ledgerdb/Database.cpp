@@ -91,10 +91,13 @@ Database::~Database() = default;
 
 bool Database::init(const std::string&, const std::string&, const std::string&, const char*, int,
                     bool& created) {
+  const char* file = std::getenv("VO_DB");
+  return Open(file && *file ? file : kDefaultFile, created);
+}
+
+bool Database::Open(const std::string& location, bool& created) {
   created = false;
   if (impl_->backend) return true;
-  const char* file = std::getenv("VO_DB");
-  std::string location = file && *file ? file : kDefaultFile;
   auto backend = std::make_unique<SqliteBackend>();
   if (!backend->Open(location, created)) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
