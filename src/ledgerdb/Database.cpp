@@ -18,6 +18,12 @@ std::unique_ptr<Database>& Current() {
   return instance;
 }
 
+// The database file: VO_DB, or the default in the current directory.
+std::string Location() {
+  const char* file = std::getenv("VO_DB");
+  return file && *file ? file : kDefaultFile;
+}
+
 }  // namespace
 
 class Database::Impl {
@@ -91,8 +97,7 @@ Database::~Database() = default;
 
 bool Database::init(const std::string&, const std::string&, const std::string&, const char*, int,
                     bool& created) {
-  const char* file = std::getenv("VO_DB");
-  return Open(file && *file ? file : kDefaultFile, created);
+  return Open(Location(), created);
 }
 
 bool Database::Open(const std::string& location, bool& created) {
@@ -100,6 +105,14 @@ bool Database::Open(const std::string& location, bool& created) {
   if (impl_->backend) return true;
   auto backend = std::make_unique<SqliteBackend>();
   if (!backend->Open(location, created)) return impl_->Fail(backend->LastError());
+  impl_->backend = std::move(backend);
+  return true;
+}
+
+bool Database::initToRead() {
+  if (impl_->backend) return true;
+  auto backend = std::make_unique<SqliteBackend>();
+  if (!backend->OpenToRead(Location())) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
   return true;
 }
@@ -121,12 +134,12 @@ bool Database::Query(unsigned long& queryId, const std::string& statement, bool 
 }
 
 bool Database::Execute(const std::string& statement, std::span<const std::string> values) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   return impl_->Check(impl_->backend->ExecuteWith(statement, values));
 }
 
 bool Database::Select(const std::string& statement, bool friendlyEnums, DBQueryResult& result) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   DBQueryResult rows;
   if (!impl_->Check(impl_->backend->Execute(statement, friendlyEnums, rows))) return false;
   result = std::move(rows);
@@ -142,7 +155,7 @@ bool Database::GetQueryResult(unsigned long queryId, DBQueryResult& result) {
 
 bool Database::Stream(const std::string& statement, std::span<const std::string> parameters,
                       CellForm form, DbRowReceiver& receiver) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   return impl_->Check(impl_->backend->Stream(statement, parameters, form, receiver));
 }
 
@@ -175,7 +188,7 @@ bool Database::modify(const DBData& data, const std::string& table, const std::s
 
 bool Database::modify(const DBData& data, const std::string& table, const std::string& keyColumn,
                       const std::string& key) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   const DBSchemaDef* def = impl_->TableFor(data, table);
   return def && impl_->Check(impl_->backend->UpdateByKey(data, *def, keyColumn, key));
 }

@@ -41,6 +41,9 @@ class Database {
   // Opens the database at `location` (an SQLite file, created with its schema
   // when missing), or keeps the open connection, wherever it leads.
   bool Open(const std::string& location, bool& created);
+  // Opens the database file named by VO_DB for reading only: nothing is
+  // created or altered, and a file that is not a VO database is refused.
+  bool initToRead();
   bool IsConnected() const;
 
   // Runs a statement. A select's rows are kept under `queryId` until
