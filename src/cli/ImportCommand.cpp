@@ -24,6 +24,7 @@ int RunImport(ImportArgs args) {
       VoServices::ImportFileWithOptions(args.file, args.logDir, args.accountId, args.accountName,
                                         args.options);
   if (!outcome.logPath.empty()) std::cout << outcome.logPath << std::endl;
+  if (!outcome.logError.empty()) std::cerr << "vo: no run log was written: " << outcome.logError << std::endl;
   ReportImportRun(args.options, outcome, std::cerr);
   if (!outcome.conversionError.empty()) {
     std::cerr << "vo: import stopped: " << outcome.conversionError << std::endl;

@@ -83,6 +83,8 @@ class FileImporter {
   bool RunNotRecorded(const DbTransaction& writes);
   // Keeps a run that ended before its writes in the record, on its own.
   void RecordUnwrittenRun(ImportRunDAO& runs);
+  // A Warning naming the transaction when its quantity is not a number.
+  void WarnOfQuantity(std::string_view key, const TransactionFields& fields);
   // Logs a fatal line and keeps it as the reason the import failed.
   void Fail(const std::string& reason);
   // Reports progress to the options' callback, at most about once a percent.
