@@ -42,6 +42,8 @@ class FileImporter {
   bool Import(const std::string& filePath);
   // Whether the file opens and one of its first 25 lines is a known header.
   bool CanImport(const std::string& filePath);
+  // The name of the format whose header the file carries; empty when none.
+  std::string Identify(const std::string& filePath);
 
   // Options for the next Import; the defaults are ImportFile's behaviour.
   void SetOptions(const VoServices::ImportOptions& options) { options_ = options; }

@@ -78,7 +78,13 @@ void RunImport(const std::string& filePath, const std::string& logFolder,
 
   FileImporter importer(accountId);
   importer.SetOptions(options);
-  bool imported = importer.Import(filePath);
+  bool imported = false;
+  try {
+    imported = importer.Import(filePath);
+  } catch (const std::string&) {
+    outcome.conversionLine = importer.outcome().conversionLine;
+    throw;
+  }
   std::string logPath = std::move(outcome.logPath);
   std::string logError = std::move(outcome.logError);
   outcome = importer.outcome();
@@ -118,6 +124,13 @@ bool CanImportFile(const std::string& filePath) {
   RunLog::Instance("", kComponent);
   FileImporter importer("");
   return importer.CanImport(filePath);
+}
+
+std::string IdentifyFileFormat(const std::string& filePath) {
+  RunLogScope scope;
+  RunLog::Instance("", kComponent);
+  FileImporter importer("");
+  return importer.Identify(filePath);
 }
 
 bool UpdateSymbols(std::string url, ProgressCallback progress) {
