@@ -44,7 +44,7 @@ _vo() {
   case $command in
     import) options="--account-id --account-name --log-dir --dry-run --format -q --quiet --once --skip-duplicates" ;;
     can-import | identify) options="" ;;
-    update-symbols) options="" ;;
+    update-symbols) options="--dry-run" ;;
     show) options="--table --format --account --symbol --from --to --columns --raw" ;;
     runs) options="--account" ;;
     smart-time | expire-options | undo) options="" ;;

@@ -18,8 +18,7 @@ void Progress(VoServices::ProgressCallback progress, const std::string& message)
 
 }  // namespace
 
-bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress) {
-  HSymboDAO symbols;
+bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, DBQueryResult& rows) {
   Progress(progress, "Connecting to your VO database...");
   if (!symbols.init()) {
     ShowMessage("Failed to connect to your VO database.", "Error", kMbIconExclamation);
@@ -27,13 +26,18 @@ bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress) {
   }
 
   Progress(progress, "Reading symbols from your VO database...");
-  DBQueryResult rows;
   symbols.SelectSymbolsWithTransCount(rows, "");
   if (rows.empty()) {
     ShowMessage("There are no symbols in your VO database.", kLibraryCaption, kMbIconInformation);
     return false;
   }
+  return true;
+}
 
+bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress) {
+  HSymboDAO symbols;
+  DBQueryResult rows;
+  if (!ReadSymbolsToUpdate(symbols, progress, rows)) return false;
   SymbolUpdater updater(std::move(url), progress);
   return updater.Run(std::move(rows), symbols);
 }

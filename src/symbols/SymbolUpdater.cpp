@@ -162,7 +162,11 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
     if (RoundDecimals(total, 6) == RoundDecimals(TextToDouble(row[kTotal]), 6)) return;
     DBQueryResult::Row changed = row;
     changed[kTotal] = FormatNumber(total, false, 6, true);
-    if (UpdateTransTotal(changed) != 0 && status != 1) status = 2;
+    if (UpdateTransTotal(changed) != 0) {
+      if (status != 1) status = 2;
+    } else if (watchTotals_) {
+      watchTotals_(row[kId], row[kTotal], changed[kTotal]);
+    }
   });
   transactions_.StreamForRecalc(recalculate);
   if (!transaction.Commit()) status = 2;

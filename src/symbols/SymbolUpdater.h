@@ -4,6 +4,7 @@
 // caller's progress callback and its outcome in message boxes.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,15 @@ class SymbolUpdater {
   // 1 when the transaction is locked, 2 when the update failed.
   int UpdateTransTotal(const std::vector<std::string>& row);
 
+  // Told of each total RecalculateTotals rewrites: the transaction id, the
+  // total before and after (decimal text).
+  using TotalWatcher =
+      std::function<void(const std::string& id, const std::string& from, const std::string& to)>;
+  void WatchTotals(TotalWatcher watcher) { watchTotals_ = std::move(watcher); }
+
+  // What the server answered (valid once Run has read the answer).
+  const SecurityMasterData& answer() const { return data_; }
+
   // The ids RecalculateTotals left unchanged (locked or failed).
   const std::vector<long>& unchangedIds() const { return unchangedIds_; }
 
@@ -57,4 +67,5 @@ class SymbolUpdater {
   SecurityMasterData data_;
   HTransDAO transactions_;
   std::vector<long> unchangedIds_;
+  TotalWatcher watchTotals_;
 };

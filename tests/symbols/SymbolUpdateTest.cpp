@@ -1,6 +1,9 @@
 // UpdateSymbols end to end: a fresh database and a security master on loopback.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 
 #include "SecurityCatalog.h"
@@ -10,6 +13,7 @@
 #include "platform/MessageBox.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"
+#include "symbols/SymbolUpdatePreview.h"
 #include "voservices/VoServices.h"
 
 namespace {
@@ -19,6 +23,11 @@ std::vector<std::string> progress;
 bool RecordProgress(std::string message, int32_t value) {
   progress.push_back(value == 0 ? message : message + " with " + std::to_string(value));
   return false;
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 constexpr int kBuyCallToOpen = 5;
@@ -131,6 +140,26 @@ TEST_F(SymbolUpdateTest, RenamesUpdatesAndRecalculates) {
   EXPECT_EQ(Rows("SELECT sym_name FROM position_table UNION ALL SELECT sym_name FROM corp_event_table "
                  "UNION ALL SELECT sym_name FROM port_table"),
             "NEW\nNEW\nNEW\n");
+}
+
+TEST_F(SymbolUpdateTest, DryRunListsTheChangesAndWritesNothing) {
+  AddSymbolTable();
+  const std::string tables = Rows("SELECT * FROM sym_table ORDER BY sym_name") +
+                             Rows("SELECT * FROM trans_table ORDER BY trans_id");
+  const std::string stored = FileBytes(db_.file());
+
+  std::vector<std::string> changes;
+  ASSERT_TRUE(PreviewSymbolUpdate(Serve(), nullptr, changes));
+
+  auto listed = [&changes](const std::string& line) {
+    return std::find(changes.begin(), changes.end(), line) != changes.end();
+  };
+  EXPECT_TRUE(listed("rename OLD -> NEW"));
+  EXPECT_TRUE(listed("sym_table AAPL: sym_cusid '' -> '037833100'"));
+  EXPECT_TRUE(listed("trans_table 1: trans_total 0 -> 310"));
+  EXPECT_EQ(Rows("SELECT * FROM sym_table ORDER BY sym_name") + Rows("SELECT * FROM trans_table ORDER BY trans_id"),
+            tables);
+  EXPECT_EQ(FileBytes(db_.file()), stored);
 }
 
 TEST_F(SymbolUpdateTest, LockedTransactionIsLeftAloneAfterTheOthersAreWritten) {
