@@ -5,6 +5,6 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends \
   cmake make g++ pkg-config \
-  libsqlite3-dev libjsoncpp-dev libcurl4-openssl-dev libcpp-httplib-dev libcli11-dev \
+  libsqlite3-dev libmariadb-dev mariadb-server libjsoncpp-dev libcurl4-openssl-dev libcpp-httplib-dev libcli11-dev \
   googletest libgtest-dev libgmock-dev \
   clang libclang-rt-14-dev

@@ -7,6 +7,8 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/DbBackend.h"
+#include "ledgerdb/MariaDbBackend.h"
+#include "ledgerdb/MariaDbTarget.h"
 #include "ledgerdb/SqliteBackend.h"
 
 namespace {
@@ -67,7 +69,13 @@ bool Database::init(const std::string&, const std::string&, const std::string&, 
   if (impl_->backend) return true;
   const char* file = std::getenv("VO_DB");
   std::string location = file && *file ? file : kDefaultFile;
-  auto backend = std::make_unique<SqliteBackend>();
+  // A mariadb:// URL names a shared server database; anything else is a file.
+  std::unique_ptr<DbBackend> backend;
+  if (MariaDbTarget::IsUrl(location)) {
+    backend = std::make_unique<MariaDbBackend>();
+  } else {
+    backend = std::make_unique<SqliteBackend>();
+  }
   if (!backend->Open(location, created)) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
   return true;

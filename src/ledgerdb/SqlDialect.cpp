@@ -315,3 +315,9 @@ std::string SqlDialect::Rewrite(const std::string& statement) {
   }
   return sql;
 }
+
+std::string SqlDialect::MapDuplicateFlag(const std::string& statement) {
+  Statement parsed(statement);
+  std::optional<std::string> rewritten = RewriteDuplicateFlag(parsed);
+  return rewritten ? std::move(*rewritten) : statement;
+}

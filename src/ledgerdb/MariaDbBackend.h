@@ -1,0 +1,98 @@
+// DbBackend over a MariaDB (or MySQL-compatible) server through Connector/C:
+// one connection per process, no silent reconnect (a transaction never
+// continues on a new connection), the schema created on first connect in
+// InnoDB tables with binary utf8mb4 text (compared as SQLite compares it),
+// the MySQL-dialect statements sent as written. Writes use prepared
+// statements; the positional inserts of an import are buffered and sent as
+// multi-row inserts, flushed before anything else touches the connection.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "ledgerdb/DbBackend.h"
+#include "ledgerdb/MariaDbTarget.h"
+
+struct ColumnDef;
+struct st_mysql;
+struct st_mysql_stmt;
+
+class MariaDbBackend : public DbBackend {
+ public:
+  MariaDbBackend() = default;
+  ~MariaDbBackend() override;
+
+  // `location` is a mariadb:// URL (see MariaDbTarget).
+  bool Open(const std::string& location, bool& created) override;
+  bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) override;
+  bool Insert(const DBData& data, const DBSchemaDef& table) override;
+  bool Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table) override;
+  bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
+  bool LastInsertId(unsigned long& id) const override;
+
+  bool Begin() override;
+  bool Commit() override;
+  bool Rollback() override;
+  int TransactionDepth() const override { return depth_; }
+
+  void SetBusyTimeout(int milliseconds) override;
+  std::string LastError() const override { return error_; }
+
+  // The CREATE TABLE statement of one table in this server's dialect.
+  static std::string CreateStatement(const DBSchemaDef& table);
+
+ private:
+  struct CloseConnection {
+    void operator()(st_mysql* connection) const;
+  };
+  struct CloseStatement {
+    void operator()(st_mysql_stmt* statement) const;
+  };
+  using Connection = std::unique_ptr<st_mysql, CloseConnection>;
+  using Statement = std::unique_ptr<st_mysql_stmt, CloseStatement>;
+
+  // One value in its stored form, owned, ready to bind.
+  struct Cell {
+    enum Kind { kNull, kInteger, kText } kind = kNull;
+    int64_t integer = 0;
+    std::string text;
+  };
+  // Positional rows waiting to be sent: all for one table and column set.
+  struct PendingRows {
+    const DBSchemaDef* table = nullptr;
+    uint64_t columnSet = 0;
+    std::vector<int> positions;
+    std::vector<Cell> cells;  // row after row
+    size_t rows = 0;
+  };
+
+  bool Fail(std::string message);
+  bool FailFromDb(const std::string& context);
+  bool FailFromStatement(st_mysql_stmt* statement, const std::string& context);
+  bool Exec(const std::string& sql);
+  bool Prepare(const std::string& sql, Statement& statement);
+  bool CreateSchema(bool& created);
+  bool CheckSchema();
+  bool ToCell(const ColumnDef& column, std::string_view value, const DBSchemaDef& table,
+              Cell& cell);
+  bool Run(st_mysql_stmt* statement, std::span<const Cell> cells);
+  // The reused statement inserting `rows` rows of the pending column set.
+  st_mysql_stmt* BatchInsertFor(size_t rows);
+  bool Flush();
+
+  Connection db_;  // declared first: closed after every statement below
+  MariaDbTarget target_;
+  std::map<std::pair<const DBSchemaDef*, std::vector<std::string>>, Statement> inserts_;
+  std::map<std::tuple<const DBSchemaDef*, uint64_t, size_t>, Statement> batchInserts_;
+  PendingRows pending_;
+  std::string error_;
+  long long lastInsertId_ = -1;
+  int depth_ = 0;
+};
