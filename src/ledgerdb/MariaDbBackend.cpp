@@ -55,7 +55,7 @@ const char* SqlType(const ColumnDef& column, bool indexed) {
       return "VARCHAR(64)";
     case ColumnKind::kText:
       // An index needs a bounded length.
-      return column.unique ? "VARCHAR(255) NOT NULL" : indexed ? "VARCHAR(255)" : "TEXT";
+      return column.unique ? "VARCHAR(255) NOT NULL" : indexed ? "VARCHAR(255)" : "LONGTEXT";
   }
   return "TEXT";
 }
@@ -356,7 +356,7 @@ bool MariaDbBackend::Execute(const std::string& statement, bool friendlyEnums,
                              DBQueryResult& result) {
   if (!db_) return Fail("not connected");
   if (!Flush()) return false;
-  std::string sql = SqlDialect::MapDuplicateFlag(statement);
+  std::string sql = SqlDialect::ForServer(statement);
   if (mysql_real_query(db_.get(), sql.data(), sql.size()) != 0) return FailFromDb(statement);
   MYSQL_RES* raw = mysql_store_result(db_.get());
   if (!raw) {
@@ -556,7 +556,7 @@ bool MariaDbBackend::Update(const DBData& data, const DBSchemaDef& table,
   sql += " WHERE " + condition;
   Statement statement;
   long long lastId = lastInsertId_;
-  bool ok = Prepare(SqlDialect::MapDuplicateFlag(sql), statement) && Run(statement.get(), cells);
+  bool ok = Prepare(SqlDialect::ForServer(sql), statement) && Run(statement.get(), cells);
   lastInsertId_ = lastId;  // an update stores no new row
   return ok;
 }

@@ -15,7 +15,7 @@ class SqlDialect {
  public:
   // The statement in SQLite's dialect, with the duplicate flag mapped as below.
   static std::string Rewrite(const std::string& statement);
-  // Only the duplicate flag mapped, for a server that takes the MySQL dialect
-  // as written.
-  static std::string MapDuplicateFlag(const std::string& statement);
+  // For a server that takes the MySQL dialect as written: only the duplicate
+  // flag mapped, and an empty IN list () spelt as an empty subquery.
+  static std::string ForServer(const std::string& statement);
 };
