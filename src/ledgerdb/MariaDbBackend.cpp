@@ -572,7 +572,13 @@ bool MariaDbBackend::LastInsertId(unsigned long& id) const {
 bool MariaDbBackend::Begin() {
   if (!db_) return Fail("not connected");
   if (!Flush()) return false;
-  bool ok = depth_ == 0 ? Exec("START TRANSACTION")
+  // One writer at a time, as with an SQLite file: the outermost level takes
+  // the row lock of our marker, so a second writer waits (up to the busy
+  // timeout) for the first one's commit and then reads what it stored.
+  bool ok = depth_ == 0 ? Exec("START TRANSACTION") &&
+                              (Exec(std::string("SELECT application FROM ") + kMarkerTable +
+                                    " FOR UPDATE") ||
+                               (Exec("ROLLBACK"), false))
                         : Exec("SAVEPOINT vo_level_" + std::to_string(depth_));
   if (ok) ++depth_;
   return ok;
