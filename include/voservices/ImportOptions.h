@@ -23,6 +23,12 @@ typedef void (*ImportProgressFunction)(const ImportProgress& progress, void* use
 struct ImportOptions {
   ImportProgressFunction progress = nullptr;
   void* progressUserData = nullptr;
+  // Refuse a file whose content was already imported for the account (and
+  // not undone): nothing is written and the import fails.
+  bool once = false;
+  // Leave out every decoded transaction whose stored content (every column
+  // but the id) the account already has, one stored row per occurrence.
+  bool skipDuplicates = false;
 };
 
 // What one import did. The counts are those of its run log.
@@ -36,6 +42,11 @@ struct ImportOutcome {
   std::string logPath;           // the run log written; empty when none was
   std::string failure;           // why the import failed; empty when it did not
   std::string conversionError;   // the conversion error ImportFile would throw
+  uint64_t runId = 0;            // the run recorded for this import; 0 when none was
+  // The earlier run that imported the same content for the account; 0 when
+  // there was none (a re-import is logged as a Warning).
+  uint64_t previousRunId = 0;
+  uint64_t duplicatesSkipped = 0;  // with skipDuplicates
 };
 
 // ImportFile with options. Never throws: a number that cannot be converted

@@ -2,39 +2,50 @@
 //   1. connect to the database and open the file;
 //   2. MatchParser: find a known header among the first 25 lines;
 //   3. ParseAll: hand every further line to that format's parser;
-//   4. DecodeAndStore: decode the records into symbols and transactions, then
-//      in one database transaction insert the symbols sym_table lacks and
-//      every transaction.
+//   4. CheckReimport: with the whole file read (and hashed), look for an earlier
+//      run of the same content for the account;
+//   5. DecodeAndStore: decode the records into symbols and transactions, then
+//      in one database transaction record the run, insert the symbols
+//      sym_table lacks and every transaction (less the duplicates when asked),
+//      each linked to the run;
+//   6. a run that ended before its writes is recorded on its own.
 #include "import/FileImporter.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <utility>
 
 #include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
+#include "db/ImportRunDAO.h"
 #include "import/CsvParser.h"
+#include "import/DuplicateFilter.h"
 #include "import/KnownParsers.h"
 #include "import/WritePhasePause.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbTransaction.h"
 #include "logging/RunLog.h"
+#include "values/DateTime.h"
 #include "values/DecimalText.h"
 
 namespace {
 
 constexpr unsigned kHeaderSearchLines = 25;
 constexpr size_t kHeaderShownChars = 40;
+constexpr char kImported[] = "imported";
+constexpr char kFailed[] = "failed: ";
 
 std::string Count(size_t n) { return ToText(static_cast<unsigned long>(n)); }
 
 }  // namespace
 
 FileImporter::FileImporter(const std::string& accountId)
-    : FileImporter(MakeKnownParsers(accountId)) {}
+    : FileImporter(MakeKnownParsers(accountId), accountId) {}
 
-FileImporter::FileImporter(std::vector<std::unique_ptr<CsvParser>> parsers)
-    : log_(RunLog::Instance("", "")), parsers_(std::move(parsers)) {}
+FileImporter::FileImporter(std::vector<std::unique_ptr<CsvParser>> parsers,
+                           const std::string& accountId)
+    : log_(RunLog::Instance("", "")), accountId_(accountId), parsers_(std::move(parsers)) {}
 
 FileImporter::~FileImporter() {
   parsers_.clear();
@@ -43,22 +54,35 @@ FileImporter::~FileImporter() {
 
 bool FileImporter::Import(const std::string& filePath) {
   outcome_ = {};
+  run_ = {};
+  run_.accountId = accountId_;
+  // The record outlives the working folder the path may be relative to.
+  std::error_code unknown;
+  std::filesystem::path absolute = std::filesystem::absolute(filePath, unknown);
+  run_.filePath = unknown ? filePath : absolute.string();
+  run_.logPath = log_->path();
+  run_.started = DateTime::Now().ToDisplayText();
   reportedBytes_ = 0;
   HSymboDAO symbolDao;
   if (!symbolDao.init()) {
     Fail("Failed voDao.init in VoServices::ImportPensonTrans2008.");
     return false;
   }
+  ImportRunDAO runs;
+  bool refused = false;
   if (!input_.Open(filePath)) {
     Fail("Failed in FileImporter - Unable to open " + filePath);
-    return false;
-  }
-  if (CsvParser* parser = MatchParser()) {
+  } else if (CsvParser* parser = MatchParser()) {
     outcome_.format = parser->FormatName();
     ParseAll(*parser);
-    outcome_.imported = DecodeAndStore(*parser, symbolDao);
+    run_.sha256 = input_.ContentSha256();
+    run_.fileSize = input_.contentBytes();
+    refused = !CheckReimport(runs);
+    if (!refused) outcome_.imported = DecodeAndStore(*parser, symbolDao);
   }
   input_.Close();
+  // A refused file leaves nothing behind, not even a run.
+  if (outcome_.runId == 0 && !(refused && outcome_.previousRunId != 0)) RecordUnwrittenRun(runs);
   return outcome_.imported;
 }
 
@@ -130,6 +154,25 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
   return accepted;
 }
 
+bool FileImporter::CheckReimport(ImportRunDAO& runs) {
+  VoServices::ImportRunInfo previous;
+  bool found = false;
+  if (!runs.FindImported(accountId_, run_.sha256, previous, found)) {
+    Fail("Unable to access VO DB.");
+    return false;
+  }
+  if (!found) return true;
+  outcome_.previousRunId = previous.id;
+  std::string already = "This file was already imported for account " + accountId_ + " by run " +
+                        std::to_string(previous.id) + " on " + previous.started + ".";
+  if (options_.once) {
+    Fail(already + " Not imported again.");
+    return false;
+  }
+  log_->Warning(already);
+  return true;
+}
+
 bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
   SymbolMap symbols;
   TransactionMap transactions;
@@ -143,22 +186,53 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
     return false;
   }
 
-  // All or nothing: an import that stops half way leaves the database as it was.
+  // All or nothing: an import that stops half way leaves the database as it
+  // was, its run record included.
   DbTransaction writes(Database::Instance());
   if (!writes.active()) {
     Fail("Unable to access VO DB.");
     return false;
   }
-  if (!WriteSymbols(symbols, symbolDao) || !WriteTransactions(transactions)) return false;
-  if (!writes.Commit()) {
-    Fail("Failed to commit the import to VO DB: " + Database::Instance()->LastError());
-    outcome_.transactionsStored = outcome_.symbolsAdded = 0;
+  if (!WriteRun(symbols, transactions, symbolDao, writes)) {
+    outcome_.transactionsStored = outcome_.symbolsAdded = outcome_.duplicatesSkipped = 0;
     return false;
   }
+  if (!writes.Commit()) {
+    Fail("Failed to commit the import to VO DB: " + Database::Instance()->LastError());
+    outcome_.transactionsStored = outcome_.symbolsAdded = outcome_.duplicatesSkipped = 0;
+    return false;
+  }
+  outcome_.runId = run_.id;
   return true;
 }
 
-bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao) {
+bool FileImporter::WriteRun(const SymbolMap& symbols, TransactionMap& transactions,
+                            HSymboDAO& symbolDao, const DbTransaction& writes) {
+  ImportRunDAO runs;
+  run_.format = outcome_.format;
+  if (!runs.Insert(run_)) return RunNotRecorded();
+  std::unique_ptr<DuplicateFilter> duplicates;
+  if (options_.skipDuplicates) {
+    duplicates = std::make_unique<DuplicateFilter>();
+    if (!duplicates->Load(accountId_, transactions)) {
+      Fail("Unable to read the stored transactions: " + Database::Instance()->LastError());
+      return false;
+    }
+  }
+  if (!WriteSymbols(symbols, symbolDao, runs, writes) ||
+      !WriteTransactions(transactions, duplicates.get(), runs, writes)) {
+    return false;
+  }
+  run_.ended = DateTime::Now().ToDisplayText();
+  run_.transactionsStored = outcome_.transactionsStored;
+  run_.symbolsAdded = outcome_.symbolsAdded;
+  run_.duplicatesSkipped = outcome_.duplicatesSkipped;
+  run_.result = kImported;
+  return runs.Finish(run_) || RunNotRecorded();
+}
+
+bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao,
+                                ImportRunDAO& runs, const DbTransaction& writes) {
   std::set<std::string> known;
   if (!symbolDao.GetSymbolNames(known)) {
     Fail("Unable to access VO DB.");
@@ -166,38 +240,78 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao) 
   }
   log_->Info("Writing symbols to DB...");
   size_t inserted = 0;
+  bool stopped = false;
   symbols.ForEach([&](std::string_view name, const SymbolFields& fields) {
-    if (known.contains(std::string(name))) return;
+    if (stopped || known.contains(std::string(name))) return;
     if (symbolDao.InsertSymbol(fields)) {
       ++inserted;
+      stopped = !runs.LinkSymbol(run_.id, std::string(name)) && !RunNotRecorded();
     } else {
       log_->Error("Failed to insert (NOT duplicate) into DB: " + std::string(name));
+      stopped = WriteFailed(writes);
     }
   });
+  if (stopped) return false;
   outcome_.symbolsAdded = inserted;
   log_->Info(Count(inserted) + " of " + Count(symbols.size()) + " symbols inserted into DB.\n");
   return true;
 }
 
-bool FileImporter::WriteTransactions(TransactionMap& transactions) {
+bool FileImporter::WriteTransactions(TransactionMap& transactions,
+                                     const DuplicateFilter* duplicates, ImportRunDAO& runs,
+                                     const DbTransaction& writes) {
   HTransDAO transDao;
+  Database* db = Database::Instance();
   log_->Info("Writing transactions to DB...");
   const size_t decoded = transactions.size();
   size_t inserted = 0;
+  size_t skipped = 0;
+  size_t position = 0;
+  bool stopped = false;
   transactions.ForEach([&](std::string_view key, const TransactionFields& fields) {
+    if (stopped) return;
+    if (duplicates && duplicates->Skip(position++)) {
+      ++skipped;
+      return;
+    }
     if (transDao.InsertFields(fields)) {
       ++inserted;
+      unsigned long id = 0;
+      stopped = !(db->GetLastID(id) && runs.LinkTransaction(run_.id, id)) && !RunNotRecorded();
       PauseInWritePhase(inserted, decoded);
     } else {
       log_->Error("Failed to insert into DB: " + std::string(key));
+      stopped = WriteFailed(writes);
     }
   });
   // The decoded rows are not needed any more.
   transactions.clear();
+  if (stopped) return false;
   outcome_.transactionsStored = inserted;
-  outcome_.transactionsRefused = decoded - inserted;
+  outcome_.duplicatesSkipped = skipped;
+  outcome_.transactionsRefused = decoded - inserted - skipped;
+  if (duplicates) log_->Info(Count(skipped) + " duplicate transactions skipped.");
   log_->Info(Count(inserted) + " of " + Count(decoded) + " transactions inserted into DB.\n");
   return true;
+}
+
+bool FileImporter::WriteFailed(const DbTransaction& writes) {
+  std::string reason;
+  if (!writes.failed(reason)) return false;
+  Fail("Failed to write to VO DB, nothing of this file was stored: " + reason);
+  return true;
+}
+
+bool FileImporter::RunNotRecorded() {
+  Fail("Unable to record the import run: " + Database::Instance()->LastError());
+  return false;
+}
+
+void FileImporter::RecordUnwrittenRun(ImportRunDAO& runs) {
+  run_.format = outcome_.format;
+  run_.ended = DateTime::Now().ToDisplayText();
+  run_.result = kFailed + (outcome_.failure.empty() ? std::string("not imported") : outcome_.failure);
+  if (runs.Insert(run_)) outcome_.runId = run_.id;
 }
 
 void FileImporter::Fail(const std::string& reason) {

@@ -13,9 +13,13 @@
 #include "import/TextInput.h"
 #include "import/TransactionMap.h"
 #include "voservices/ImportOptions.h"
+#include "voservices/ImportRuns.h"
 
 class CsvParser;
+class DbTransaction;
+class DuplicateFilter;
 class HSymboDAO;
+class ImportRunDAO;
 class RunLog;
 
 class FileImporter {
@@ -23,7 +27,8 @@ class FileImporter {
   // With one parser of every known format for the account.
   explicit FileImporter(const std::string& accountId);
   // With the given parsers instead, tried in their order (tests use it).
-  explicit FileImporter(std::vector<std::unique_ptr<CsvParser>> parsers);
+  explicit FileImporter(std::vector<std::unique_ptr<CsvParser>> parsers,
+                        const std::string& accountId = "");
   // Destroys the parsers, then closes and discards the run log.
   ~FileImporter();
   FileImporter(const FileImporter&) = delete;
@@ -51,17 +56,37 @@ class FileImporter {
   CsvParser* MatchParser();
   // Offers every further line to the parser; the number it accepted.
   unsigned ParseAll(CsvParser& parser);
+  // Whether the file may be imported: a file whose content the account
+  // already imported is logged as a Warning, and refused with the once option.
+  bool CheckReimport(ImportRunDAO& runs);
   bool DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao);
-  // Both walk the map in key order; failed inserts are logged one by one.
-  bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao);
-  // Empties the map once every row is written.
-  bool WriteTransactions(TransactionMap& transactions);
+  // The rows and the record of the run, in the caller's database transaction.
+  bool WriteRun(const SymbolMap& symbols, TransactionMap& transactions, HSymboDAO& symbolDao,
+                const DbTransaction& writes);
+  // Both walk the map in key order; a refused row is logged and the rest go
+  // on, but a failure that ends the transaction (a full disk, an I/O error)
+  // ends the write phase: false, and nothing is committed. Each row written
+  // is linked to the run.
+  bool WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao, ImportRunDAO& runs,
+                    const DbTransaction& writes);
+  // Empties the map once every row is written; skips what `duplicates` says.
+  bool WriteTransactions(TransactionMap& transactions, const DuplicateFilter* duplicates,
+                         ImportRunDAO& runs, const DbTransaction& writes);
+  // After a failed insert: true, with a fatal line, when the failure ended the transaction.
+  bool WriteFailed(const DbTransaction& writes);
+  // A fatal line for a run record or link that could not be written; false.
+  bool RunNotRecorded();
+  // Keeps a run that ended before its writes in the record, on its own.
+  void RecordUnwrittenRun(ImportRunDAO& runs);
   // Logs a fatal line and keeps it as the reason the import failed.
   void Fail(const std::string& reason);
   // Reports progress to the options' callback, at most about once a percent.
   void ReportProgress(bool last);
 
   RunLog* log_;
+  std::string accountId_;
+  // The record of this run: filled as the import goes, stored with its writes.
+  VoServices::ImportRunInfo run_;
   std::vector<std::unique_ptr<CsvParser>> parsers_;
   // Physical lines read, empty ones included: during parsing, the 1-based
   // number of the line last read.

@@ -72,11 +72,17 @@ bool TextInput::Open(const std::string& path) {
   file_.read(start, 3);
   std::string mark(start, static_cast<size_t>(file_.gcount()));
   file_.clear();
-  if (mark == kUtf8Mark) return true;
+  if (mark == kUtf8Mark) {
+    Hash(mark);
+    hashLines_ = true;
+    return true;
+  }
   bool littleEndian = mark.starts_with("\xFF\xFE");
   if (littleEndian || mark.starts_with("\xFE\xFF")) {
     file_.seekg(2);
     std::string bytes{std::istreambuf_iterator<char>(file_), std::istreambuf_iterator<char>()};
+    Hash(mark.substr(0, 2));
+    Hash(bytes);
     std::string text = Utf16ToUtf8(bytes, littleEndian);
     totalBytes_ = text.size();
     decoded_.str(std::move(text));
@@ -85,13 +91,24 @@ bool TextInput::Open(const std::string& path) {
     return true;
   }
   file_.seekg(0);
+  hashLines_ = true;
   return true;
 }
 
 bool TextInput::ReadLine(std::string& line) {
   if (!text_ || !std::getline(*text_, line)) return false;
   bytesRead_ += line.size() + 1;
+  if (hashLines_) {
+    Hash(line);
+    // The last line of a file may have no line feed after it.
+    if (!text_->eof()) Hash("\n");
+  }
   return true;
+}
+
+void TextInput::Hash(std::string_view bytes) {
+  content_.Update(bytes);
+  contentBytes_ += bytes.size();
 }
 
 void TextInput::Close() {
@@ -102,4 +119,7 @@ void TextInput::Close() {
   text_ = nullptr;
   bytesRead_ = 0;
   totalBytes_ = 0;
+  content_ = Sha256();
+  contentBytes_ = 0;
+  hashLines_ = false;
 }

@@ -11,8 +11,10 @@ namespace {
 
 constexpr char kPauseVariable[] = "VO_IMPORT_WRITE_PAUSE_MS";
 
-long PauseMilliseconds() {
-  const char* text = std::getenv(kPauseVariable);
+constexpr char kUndoPauseVariable[] = "VO_UNDO_PAUSE_MS";
+
+long PauseMilliseconds(const char* variable = kPauseVariable) {
+  const char* text = std::getenv(variable);
   if (!text || !*text) return 0;
   char* end = nullptr;
   long milliseconds = std::strtol(text, &end, 10);
@@ -28,5 +30,12 @@ void PauseInWritePhase(size_t written, size_t total) {
   if (milliseconds == 0) return;
   DebugOutput("Import write phase paused after " + std::to_string(written) + " of " +
               std::to_string(total) + " transactions");
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void PauseBeforeUndoCommit() {
+  long milliseconds = PauseMilliseconds(kUndoPauseVariable);
+  if (milliseconds == 0) return;
+  DebugOutput("Undo paused before its commit");
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

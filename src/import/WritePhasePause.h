@@ -10,3 +10,8 @@
 // is half of `total` (at least one), writes "Import write phase paused after
 // N of M transactions" to the debug output and sleeps for the given time.
 void PauseInWritePhase(size_t written, size_t total);
+
+// The same for an undo of an import run, just before it commits, when the
+// environment variable VO_UNDO_PAUSE_MS holds a positive number: writes
+// "Undo paused before its commit" to the debug output and sleeps.
+void PauseBeforeUndoCommit();

@@ -82,9 +82,19 @@ const std::vector<ColumnDef> kEventColumns = {
     {"event_date", K::kDate},  {"event_qty", K::kText}, {"gen_trans_id", K::kText},
 };
 
+// The record of import runs: one row per import, and which rows each wrote.
+// A transaction is written by one run, so its id keys its link.
+const std::vector<ColumnDef> kImportRunColumns = {
+    {"run_id", K::kId},         {"acct_id", K::kText},      {"file_path", K::kText},
+    {"file_size", K::kText},    {"file_sha256", K::kText},  {"format", K::kText},
+    {"run_start", K::kDate},    {"run_end", K::kDate},      {"trans_stored", K::kText},
+    {"sym_added", K::kText},    {"dup_skipped", K::kText},  {"log_path", K::kText},
+    {"run_result", K::kText},   {"undone", K::kDate},
+};
+
 std::vector<DBSchemaDef> BuildTables() {
   std::vector<DBSchemaDef> tables;
-  tables.reserve(9);
+  tables.reserve(12);
   // No secondary index on trans_table: every index slows the import's
   // inserts, and its joins by symbol get an automatic index from SQLite.
   tables.emplace_back("trans_table", "trans_schema", kTransColumns);
@@ -108,6 +118,15 @@ std::vector<DBSchemaDef> BuildTables() {
                       std::vector<std::string>{"sym_name"});
   tables.emplace_back(kTransDupTable, "trans_dup_schema",
                       std::vector<ColumnDef>{{"trans_id", K::kId}});
+  tables.emplace_back(kImportRunTable, "import_run_schema", kImportRunColumns,
+                      std::vector<std::string>{"file_sha256"});
+  tables.emplace_back(kImportRunTransTable, "import_run_trans_schema",
+                      std::vector<ColumnDef>{{"trans_id", K::kId}, {"run_id", K::kText}},
+                      std::vector<std::string>{"run_id"});
+  tables.emplace_back(kImportRunSymTable, "import_run_sym_schema",
+                      std::vector<ColumnDef>{{"link_id", K::kId}, {"run_id", K::kText},
+                                             {"sym_name", K::kText}},
+                      std::vector<std::string>{"run_id"});
   return tables;
 }
 

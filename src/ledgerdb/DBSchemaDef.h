@@ -70,3 +70,9 @@ class DBSchemaDef {
 // The side table that flags duplicate transactions: a trans_id present in it
 // is a duplicate. trans_table itself keeps exactly its 30 columns.
 inline constexpr char kTransDupTable[] = "trans_dup_table";
+
+// Our record of import runs (one row per import) and the links from a run to
+// the transactions (by trans_id) and symbols (by sym_name) it wrote.
+inline constexpr char kImportRunTable[] = "import_run";
+inline constexpr char kImportRunTransTable[] = "import_run_trans";
+inline constexpr char kImportRunSymTable[] = "import_run_sym";

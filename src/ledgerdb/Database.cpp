@@ -28,15 +28,43 @@ class Database::Impl {
   std::map<unsigned long, DBQueryResult> queries;
   unsigned long nextQueryId = 1;
   std::string error;
+  // Transaction levels begun and not yet committed or rolled back.
+  int openLevels = 0;
+  // Why the open transaction can no longer commit; empty while it can.
+  std::string transactionFailure;
 
   bool Fail(std::string message) {
     error = std::move(message);
     return false;
   }
-  // Records the backend's reason when `ok` is false.
+  // Records the backend's reason when `ok` is false. A failure that is not
+  // the statement's own ends the open transaction, as does an engine that has
+  // dropped the transaction by itself.
   bool Check(bool ok) {
-    if (!ok) error = backend->LastError();
-    return ok;
+    if (ok) return true;
+    error = backend->LastError();
+    if (openLevels > 0 && transactionFailure.empty() &&
+        (!backend->LastFailureWasStatementOnly() || !backend->TransactionOpen())) {
+      transactionFailure = error;
+    }
+    return false;
+  }
+  // Whether a statement may run now: connected, and when a transaction was
+  // begun, that transaction is still whole and open. Otherwise the statement
+  // would run, and commit, on its own.
+  bool Ready() {
+    if (!backend) return Fail("not connected");
+    if (openLevels == 0) return true;
+    if (transactionFailure.empty() && !backend->TransactionOpen()) {
+      transactionFailure = "the database ended the transaction";
+    }
+    if (transactionFailure.empty()) return true;
+    return Fail("the transaction was ended by an earlier error: " + transactionFailure);
+  }
+  // One level of the transaction is closed, whatever the backend answered.
+  void Closed() {
+    if (openLevels > 0) --openLevels;
+    if (openLevels == 0) transactionFailure.clear();
   }
   const DBSchemaDef* TableFor(const DBData& data, const std::string& table) {
     const DBSchemaDef* def = DBSchemaDef::ForTable(table);
@@ -89,7 +117,7 @@ bool Database::Query(unsigned long& queryId, const std::string& statement) {
 
 bool Database::Query(unsigned long& queryId, const std::string& statement, bool friendlyEnums,
                      bool, bool) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   DBQueryResult result;
   if (!impl_->Check(impl_->backend->Execute(statement, friendlyEnums, result))) return false;
   queryId = impl_->nextQueryId++;
@@ -112,21 +140,21 @@ bool Database::DeleteQuery(unsigned long queryId) {
 }
 
 bool Database::insert(const DBData& data, const std::string& table, bool) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   const DBSchemaDef* def = impl_->TableFor(data, table);
   return def && impl_->Check(impl_->backend->Insert(data, *def));
 }
 
 bool Database::insert(std::span<const ColumnValue> fields,
                       const std::string& table) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   const DBSchemaDef* def = DBSchemaDef::ForTable(table);
   if (!def) return impl_->Fail("unknown table " + table);
   return impl_->Check(impl_->backend->Insert(fields, *def));
 }
 
 bool Database::modify(const DBData& data, const std::string& table, const std::string& condition) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   const DBSchemaDef* def = impl_->TableFor(data, table);
   return def && impl_->Check(impl_->backend->Update(data, *def, condition));
 }
@@ -137,18 +165,30 @@ bool Database::GetLastID(unsigned long& id) {
 }
 
 bool Database::BeginTransaction() {
-  if (!impl_->backend) return impl_->Fail("not connected");
-  return impl_->Check(impl_->backend->Begin());
+  if (!impl_->Ready() || !impl_->Check(impl_->backend->Begin())) return false;
+  ++impl_->openLevels;
+  return true;
 }
 
 bool Database::CommitTransaction() {
-  if (!impl_->backend) return impl_->Fail("not connected");
-  return impl_->Check(impl_->backend->Commit());
+  if (impl_->openLevels == 0) return impl_->Fail("no transaction to commit");
+  // A failed transaction is left open for the rollback that must follow.
+  if (!impl_->Ready() || !impl_->Check(impl_->backend->Commit())) return false;
+  impl_->Closed();
+  return true;
 }
 
 bool Database::RollbackTransaction() {
   if (!impl_->backend) return impl_->Fail("not connected");
-  return impl_->Check(impl_->backend->Rollback());
+  bool ok = impl_->backend->Rollback();
+  if (!ok) impl_->error = impl_->backend->LastError();
+  impl_->Closed();
+  return ok;
+}
+
+bool Database::TransactionFailed(std::string& reason) const {
+  reason = impl_->transactionFailure;
+  return !reason.empty();
 }
 
 void Database::SetBusyTimeout(int milliseconds) {

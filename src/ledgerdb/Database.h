@@ -70,6 +70,11 @@ class Database {
   bool BeginTransaction();
   bool CommitTransaction();
   bool RollbackTransaction();
+  // True, with the reason, when the open transaction has met a failure that
+  // ends it (a full disk, an I/O error, an engine that dropped it). Until the
+  // outermost rollback every statement is then refused, and commit fails: no
+  // statement meant for the transaction runs outside it.
+  bool TransactionFailed(std::string& reason) const;
 
   // How long a write waits for another process's lock before it fails
   // (10 seconds unless set). Applies to the open connection.

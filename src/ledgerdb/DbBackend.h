@@ -40,6 +40,15 @@ class DbBackend {
   virtual bool Commit() = 0;
   virtual bool Rollback() = 0;
   virtual int TransactionDepth() const = 0;
+  // Whether the engine still holds the transaction that Begin opened. After a
+  // full disk, an I/O error or a lost connection an engine may end it by
+  // itself; a statement run after that would run, and commit, on its own.
+  virtual bool TransactionOpen() const = 0;
+  // Whether the last failure concerned only its own statement (a value, a
+  // constraint, the statement's text) and left the connection and any open
+  // transaction fit for the next statement. Anything else (a full disk, an
+  // I/O error, a lost connection) ends the work the transaction was for.
+  virtual bool LastFailureWasStatementOnly() const = 0;
 
   // How long a write waits for another connection's lock before failing.
   virtual void SetBusyTimeout(int milliseconds) = 0;

@@ -15,3 +15,7 @@ bool DbTransaction::Commit() {
   active_ = false;
   return true;
 }
+
+bool DbTransaction::failed(std::string& reason) const {
+  return active_ && db_->TransactionFailed(reason);
+}

@@ -3,6 +3,8 @@
 // Commit() was not reached (an early return, an exception). Never throws.
 #pragma once
 
+#include <string>
+
 class Database;
 
 class DbTransaction {
@@ -17,6 +19,9 @@ class DbTransaction {
   // False when the transaction could not begin (another writer held the
   // database past the busy timeout, or no connection).
   bool active() const { return active_; }
+  // True, with the reason, once a failure has ended the transaction (see
+  // Database::TransactionFailed): the work it was for must stop.
+  bool failed(std::string& reason) const;
 
   // True when the writes are committed; false leaves them to the destructor's
   // rollback.

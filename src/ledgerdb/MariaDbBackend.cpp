@@ -4,6 +4,7 @@
 #include <mysql.h>
 #include <mysqld_error.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
@@ -145,6 +146,7 @@ MariaDbBackend::~MariaDbBackend() {
 
 bool MariaDbBackend::Fail(std::string message) {
   error_ = std::move(message);
+  statementOnly_ = true;
   return false;
 }
 
@@ -152,11 +154,24 @@ bool MariaDbBackend::FailFromDb(const std::string& context) {
   if (!db_) return Fail(context + ": not connected");
   unsigned int code = mysql_errno(db_.get());
   std::string message = mysql_error(db_.get());
+  // The server undoes a failed statement and keeps the transaction, except
+  // after a deadlock (it rolls the whole transaction back), a full disk or
+  // table, a write error, or a lost connection.
+  bool statementOnly = code < CR_MIN_ERROR && code != ER_LOCK_DEADLOCK &&
+                       code != ER_RECORD_FILE_FULL && code != ER_DISK_FULL &&
+                       code != ER_ERROR_ON_WRITE && code != ER_GET_ERRNO && !IsConnectionLost(code);
   if (IsConnectionLost(code)) {
-    return Fail(context + ": the MariaDB server " + target_.Describe() + " went away (" + message +
+    Fail(context + ": the MariaDB server " + target_.Describe() + " went away (" + message +
                 "); " + (depth_ > 0 ? "the open transaction was lost" : "nothing was written"));
+  } else {
+    Fail(context + ": " + message);
   }
-  return Fail(context + ": " + message);
+  statementOnly_ = statementOnly;
+  return false;
+}
+
+bool MariaDbBackend::TransactionOpen() const {
+  return db_ && depth_ > 0 && (db_->server_status & SERVER_STATUS_IN_TRANS) != 0;
 }
 
 bool MariaDbBackend::FailFromStatement(MYSQL_STMT* statement, const std::string& context) {
@@ -273,8 +288,10 @@ std::string MariaDbBackend::CreateStatement(const DBSchemaDef& table) {
   for (const std::string& column : indexed) {
     sql += ", KEY " + table.tableName() + "_" + column + " (" + column + ")";
   }
-  // A deleted transaction takes its duplicate flag with it.
-  if (table.tableName() == kTransDupTable) {
+  // A deleted transaction takes its duplicate flag and its link to the import
+  // run that wrote it with it (so that a reused id is never taken for that
+  // run's row).
+  if (table.tableName() == kTransDupTable || table.tableName() == kImportRunTransTable) {
     sql += ", FOREIGN KEY (trans_id) REFERENCES trans_table (trans_id) ON DELETE CASCADE";
   }
   return sql + ")" + kTableOptions;
@@ -356,6 +373,7 @@ bool MariaDbBackend::Execute(const std::string& statement, bool friendlyEnums,
                              DBQueryResult& result) {
   if (!db_) return Fail("not connected");
   if (!Flush()) return false;
+  nextIds_.clear();  // the statement may write rows of any table
   std::string sql = SqlDialect::ForServer(statement);
   if (mysql_real_query(db_.get(), sql.data(), sql.size()) != 0) return FailFromDb(statement);
   MYSQL_RES* raw = mysql_store_result(db_.get());
@@ -466,37 +484,75 @@ bool MariaDbBackend::Insert(const DBData& data, const DBSchemaDef& table) {
       return false;
     }
   }
-  return Run(statement.get(), cells);
+  nextIds_.erase(&table);  // the server chooses this row's id
+  lastIdKnown_ = Run(statement.get(), cells);
+  return lastIdKnown_;
 }
 
-MYSQL_STMT* MariaDbBackend::BatchInsertFor(size_t rows) {
-  Statement& cached = batchInserts_[{pending_.table, pending_.columnSet, rows}];
+MYSQL_STMT* MariaDbBackend::BatchInsertFor(const PendingRows& pending) {
+  std::tuple<const DBSchemaDef*, uint64_t, size_t> key{pending.table, pending.columnSet,
+                                                       pending.rows};
+  Statement& cached = batchInserts_[key];
   if (cached) return cached.get();
   std::vector<std::string> names;
-  for (int position : pending_.positions) {
-    names.emplace_back(pending_.table->columns()[static_cast<size_t>(position)].name);
+  for (int position : pending.positions) {
+    names.emplace_back(pending.table->columns()[static_cast<size_t>(position)].name);
   }
   std::string row = Placeholders(names.size());
-  std::string sql = "INSERT INTO " + pending_.table->tableName() + " (" + ColumnList(names) +
+  std::string sql = "INSERT INTO " + pending.table->tableName() + " (" + ColumnList(names) +
                     ") VALUES ";
-  for (size_t r = 0; r < rows; ++r) sql += (r ? ", " : "") + row;
+  for (size_t r = 0; r < pending.rows; ++r) sql += (r ? ", " : "") + row;
   if (!Prepare(sql, cached)) {
-    batchInserts_.erase({pending_.table, pending_.columnSet, rows});
+    batchInserts_.erase(key);
     return nullptr;
   }
   return cached.get();
 }
 
 bool MariaDbBackend::Flush() {
-  if (pending_.rows == 0) return true;
-  size_t rows = pending_.rows;
-  MYSQL_STMT* statement = BatchInsertFor(rows);
-  bool ok = statement && Run(statement, pending_.cells);
-  // The first id of a multi-row insert comes back; its rows take consecutive ids.
-  if (ok) lastInsertId_ += static_cast<long long>(rows) - 1;
-  pending_.cells.clear();
-  pending_.rows = 0;
+  if (pending_.empty()) return true;
+  // Inside a transaction the ids were handed out already; outside, the one
+  // row sent takes the id the server gives it.
+  long long handedOut = lastInsertId_;
+  // Tables in creation order: a table whose rows refer to another's (by a
+  // foreign key) is described after it.
+  auto rank = [](const DBSchemaDef* table) { return table - DBSchemaDef::All().data(); };
+  std::stable_sort(pending_.begin(), pending_.end(), [&](const PendingRows& a, const PendingRows& b) {
+    return rank(a.table) < rank(b.table);
+  });
+  bool ok = true;
+  for (const PendingRows& pending : pending_) {
+    if (!ok || pending.rows == 0) continue;
+    MYSQL_STMT* statement = BatchInsertFor(pending);
+    ok = statement && Run(statement, pending.cells);
+  }
+  DropPending();
+  if (depth_ > 0) lastInsertId_ = handedOut;
   return ok;
+}
+
+void MariaDbBackend::DropPending() {
+  pending_.clear();
+  pendingRows_ = 0;
+}
+
+bool MariaDbBackend::NextId(const DBSchemaDef& table, size_t idPosition, long long& id) {
+  auto known = nextIds_.find(&table);
+  if (known != nextIds_.end()) {
+    id = known->second;
+    return true;
+  }
+  if (!Flush()) return false;
+  std::string column = table.columns()[idPosition].name;
+  std::string sql = "SELECT COALESCE(MAX(" + column + "), 0) + 1 FROM " + table.tableName();
+  if (mysql_real_query(db_.get(), sql.data(), sql.size()) != 0) return FailFromDb(sql);
+  MYSQL_RES* result = mysql_store_result(db_.get());
+  if (!result) return FailFromDb(sql);
+  MYSQL_ROW row = mysql_fetch_row(result);
+  id = row && row[0] ? std::atoll(row[0]) : 1;
+  mysql_free_result(result);
+  nextIds_[&table] = id;
+  return true;
 }
 
 bool MariaDbBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table) {
@@ -511,28 +567,75 @@ bool MariaDbBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaD
     if (i > 0 && fields[i - 1].first >= position) return Fail("fields out of column order");
     set |= uint64_t{1} << position;
   }
-  if (pending_.rows > 0 && (pending_.table != &table || pending_.columnSet != set)) {
-    if (!Flush()) return false;
-  }
-  if (pending_.rows == 0) {
-    pending_.table = &table;
-    pending_.columnSet = set;
-    pending_.positions.clear();
-    for (const auto& [position, value] : fields) pending_.positions.push_back(position);
-  }
-  size_t first = pending_.cells.size();
-  pending_.cells.resize(first + fields.size());
+  std::vector<std::pair<int, Cell>> row(fields.size());
   for (size_t i = 0; i < fields.size(); ++i) {
-    const auto& [position, value] = fields[i];
-    if (!ToCell(columns[static_cast<size_t>(position)], value, table, pending_.cells[first + i])) {
-      pending_.cells.resize(first);
+    row[i].first = fields[i].first;
+    if (!ToCell(columns[static_cast<size_t>(fields[i].first)], fields[i].second, table,
+                row[i].second)) {
       return false;
     }
   }
-  ++pending_.rows;
+
+  // Inside a transaction rows are buffered, so the id each one takes is
+  // handed out here: the caller may link other rows to it at once.
+  size_t idPosition = columns.size();
+  for (size_t c = 0; c < columns.size() && c < 64; ++c) {
+    if (columns[c].kind == ColumnKind::kId) {
+      idPosition = c;
+      break;
+    }
+  }
+  lastIdKnown_ = false;
+  if (depth_ > 0 && idPosition < columns.size()) {
+    auto given = std::find_if(row.begin(), row.end(),
+                              [&](const auto& cell) { return cell.first == static_cast<int>(idPosition); });
+    long long id = 0;
+    if (given != row.end() && given->second.kind == Cell::kInteger) {
+      id = given->second.integer;
+      long long next = 0;
+      if (!NextId(table, idPosition, next)) return false;
+      nextIds_[&table] = std::max(next, id + 1);
+    } else {
+      if (!NextId(table, idPosition, id)) return false;
+      nextIds_[&table] = id + 1;
+      Cell cell;
+      cell.kind = Cell::kInteger;
+      cell.integer = id;
+      if (given != row.end()) {
+        given->second = cell;
+      } else {
+        row.emplace_back(static_cast<int>(idPosition), cell);
+        std::sort(row.begin(), row.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        set |= uint64_t{1} << idPosition;
+      }
+    }
+    lastInsertId_ = id;
+    lastIdKnown_ = true;
+  }
+
+  auto pending = std::find_if(pending_.begin(), pending_.end(), [&](const PendingRows& rows) {
+    return rows.table == &table && rows.columnSet == set;
+  });
+  if (pending == pending_.end()) {
+    PendingRows rows;
+    rows.table = &table;
+    rows.columnSet = set;
+    for (const auto& [position, cell] : row) rows.positions.push_back(position);
+    pending_.push_back(std::move(rows));
+    pending = pending_.end() - 1;
+  }
+  for (auto& [position, cell] : row) pending->cells.push_back(std::move(cell));
+  ++pending->rows;
+  ++pendingRows_;
   // Outside a transaction every row is written at once, so that it is durable
   // when the call returns.
-  if (depth_ == 0 || pending_.rows >= kBatchRows) return Flush();
+  if (depth_ == 0) {
+    bool ok = Flush();
+    lastIdKnown_ = ok;
+    return ok;
+  }
+  if (pending->rows >= kBatchRows || pendingRows_ >= 4 * kBatchRows) return Flush();
   return true;
 }
 
@@ -562,9 +665,7 @@ bool MariaDbBackend::Update(const DBData& data, const DBSchemaDef& table,
 }
 
 bool MariaDbBackend::LastInsertId(unsigned long& id) const {
-  // Rows still buffered have no ids yet; callers that need one insert by name
-  // (DBData), which is never buffered.
-  if (lastInsertId_ <= 0 || pending_.rows > 0) return false;
+  if (lastInsertId_ <= 0 || !lastIdKnown_) return false;
   id = static_cast<unsigned long>(lastInsertId_);
   return true;
 }
@@ -572,6 +673,7 @@ bool MariaDbBackend::LastInsertId(unsigned long& id) const {
 bool MariaDbBackend::Begin() {
   if (!db_) return Fail("not connected");
   if (!Flush()) return false;
+  if (depth_ == 0) nextIds_.clear();
   // One writer at a time, as with an SQLite file: the outermost level takes
   // the row lock of our marker, so a second writer waits (up to the busy
   // timeout) for the first one's commit and then reads what it stored.
@@ -595,8 +697,8 @@ bool MariaDbBackend::Commit() {
 bool MariaDbBackend::Rollback() {
   if (!db_ || depth_ == 0) return Fail("no transaction to roll back");
   // Buffered rows were all written after the innermost level began.
-  pending_.cells.clear();
-  pending_.rows = 0;
+  DropPending();
+  nextIds_.clear();
   if (!(db_->server_status & SERVER_STATUS_IN_TRANS)) {
     // The server already ended the transaction (a deadlock rolls it back whole).
     depth_ = 0;

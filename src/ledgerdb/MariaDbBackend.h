@@ -41,6 +41,8 @@ class MariaDbBackend : public DbBackend {
   bool Commit() override;
   bool Rollback() override;
   int TransactionDepth() const override { return depth_; }
+  bool TransactionOpen() const override;
+  bool LastFailureWasStatementOnly() const override { return statementOnly_; }
 
   void SetBusyTimeout(int milliseconds) override;
   std::string LastError() const override { return error_; }
@@ -64,7 +66,7 @@ class MariaDbBackend : public DbBackend {
     int64_t integer = 0;
     std::string text;
   };
-  // Positional rows waiting to be sent: all for one table and column set.
+  // Positional rows waiting to be sent, for one table and column set.
   struct PendingRows {
     const DBSchemaDef* table = nullptr;
     uint64_t columnSet = 0;
@@ -84,15 +86,26 @@ class MariaDbBackend : public DbBackend {
               Cell& cell);
   bool Run(st_mysql_stmt* statement, std::span<const Cell> cells);
   // The reused statement inserting `rows` rows of the pending column set.
-  st_mysql_stmt* BatchInsertFor(size_t rows);
+  st_mysql_stmt* BatchInsertFor(const PendingRows& pending);
+  // Sends every buffered row, the tables that others refer to first.
   bool Flush();
+  void DropPending();
+  // The id the next row of `table` takes, as the server would choose it
+  // (one more than the largest); false when it cannot be read.
+  bool NextId(const DBSchemaDef& table, size_t idPosition, long long& id);
 
   Connection db_;  // declared first: closed after every statement below
   MariaDbTarget target_;
   std::map<std::pair<const DBSchemaDef*, std::vector<std::string>>, Statement> inserts_;
   std::map<std::tuple<const DBSchemaDef*, uint64_t, size_t>, Statement> batchInserts_;
-  PendingRows pending_;
+  std::vector<PendingRows> pending_;
+  size_t pendingRows_ = 0;
+  // Ids handed out inside the open transaction, by table: our writer lock
+  // keeps other VO writers out until it ends.
+  std::map<const DBSchemaDef*, long long> nextIds_;
+  bool lastIdKnown_ = false;
   std::string error_;
   long long lastInsertId_ = -1;
   int depth_ = 0;
+  bool statementOnly_ = true;
 };

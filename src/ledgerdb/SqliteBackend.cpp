@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <set>
 #include <utility>
@@ -21,9 +22,13 @@ namespace {
 constexpr int kDefaultBusyTimeoutMs = 10000;
 constexpr char kNullText[] = "NULL";
 constexpr char kDupCleanupTrigger[] = "trans_dup_cleanup";
+constexpr char kRunLinkCleanupTrigger[] = "import_run_trans_cleanup";
 // Room for a whole import's pages, so a large transaction is not spilled to the
 // journal and read back before it commits.
-constexpr char kCacheSize[] = "PRAGMA cache_size = -65536";
+constexpr int kCacheKilobytes = 65536;
+// Another size of that cache, for a small machine (and for tests that need
+// the pages of an import to reach the file before it commits).
+constexpr char kCacheSizeVariable[] = "VO_DB_CACHE_KB";
 // Pages for a new database file (an existing one keeps its own). The tables
 // are mostly appended to and read whole; large pages mean an eighth of the
 // page writes and system calls of the 4 KB default when an import commits,
@@ -94,6 +99,29 @@ std::string ReadCell(sqlite3_stmt* statement, int column, const CellReader& read
   }
 }
 
+// Result codes that concern only the statement that got them: its values,
+// a constraint, its text. Every other failure (a full disk, an I/O error, a
+// damaged or locked file, memory) is the database's and ends the transaction.
+bool IsStatementOnly(int code) {
+  switch (code & 0xff) {
+    case SQLITE_ERROR:
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+    case SQLITE_RANGE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string CacheSizePragma() {
+  const char* text = std::getenv(kCacheSizeVariable);
+  long kilobytes = text ? std::strtol(text, nullptr, 10) : 0;
+  if (kilobytes <= 0) kilobytes = kCacheKilobytes;
+  return "PRAGMA cache_size = -" + std::to_string(kilobytes);
+}
+
 bool IsBlankTail(const char* tail) {
   for (; tail && *tail; ++tail) {
     if (*tail != ' ' && *tail != '\t' && *tail != '\n' && *tail != '\r' && *tail != ';') {
@@ -119,19 +147,33 @@ SqliteBackend::~SqliteBackend() {
 
 bool SqliteBackend::Fail(std::string message) {
   error_ = std::move(message);
+  statementOnly_ = true;
+  return false;
+}
+
+bool SqliteBackend::FailWithCode(int code, std::string message) {
+  error_ = std::move(message);
+  statementOnly_ = IsStatementOnly(code);
   return false;
 }
 
 bool SqliteBackend::FailFromDb(const std::string& context) {
-  return Fail(context + ": " + (db_ ? sqlite3_errmsg(db_.get()) : "not connected"));
+  if (!db_) return Fail(context + ": not connected");
+  return FailWithCode(sqlite3_extended_errcode(db_.get()),
+                      context + ": " + sqlite3_errmsg(db_.get()));
+}
+
+bool SqliteBackend::TransactionOpen() const {
+  return db_ && depth_ > 0 && !sqlite3_get_autocommit(db_.get());
 }
 
 bool SqliteBackend::Exec(const std::string& sql) {
   char* message = nullptr;
-  if (sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return true;
+  int rc = sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message);
+  if (rc == SQLITE_OK) return true;
   std::string text = message ? message : sqlite3_errmsg(db_.get());
   sqlite3_free(message);
-  return Fail(sql + ": " + text);
+  return FailWithCode(rc, sql + ": " + text);
 }
 
 bool SqliteBackend::Prepare(const std::string& sql, Statement& statement) {
@@ -159,7 +201,7 @@ bool SqliteBackend::Open(const std::string& file, bool& created) {
   SetBusyTimeout(kDefaultBusyTimeoutMs);
   bool ready =
       Exec(kPageSize) && Exec("PRAGMA journal_mode = WAL") &&
-      Exec("PRAGMA synchronous = FULL") && Exec("PRAGMA foreign_keys = OFF") && Exec(kCacheSize) &&
+      Exec("PRAGMA synchronous = FULL") && Exec("PRAGMA foreign_keys = OFF") && Exec(CacheSizePragma()) &&
       sqlite3_create_function(db_.get(), "NOW", 0, SQLITE_UTF8, nullptr, NowFunction, nullptr,
                               nullptr) == SQLITE_OK &&
       CreateSchema(created) && CheckSchema();
@@ -180,7 +222,7 @@ bool SqliteBackend::SchemaComplete(bool& complete) {
     if (name) present.insert(name);
   }
   if (rc != SQLITE_DONE) return FailFromDb("read the schema");
-  complete = present.contains(kDupCleanupTrigger);
+  complete = present.contains(kDupCleanupTrigger) && present.contains(kRunLinkCleanupTrigger);
   for (const DBSchemaDef& table : DBSchemaDef::All()) {
     for (const std::string& name : table.ObjectNames()) complete = complete && present.contains(name);
   }
@@ -207,6 +249,11 @@ bool SqliteBackend::CreateSchema(bool& created) {
   // A deleted transaction takes its duplicate flag with it.
   ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS ") + kDupCleanupTrigger +
                   " AFTER DELETE ON trans_table BEGIN DELETE FROM " + kTransDupTable +
+                  " WHERE trans_id = OLD.trans_id; END");
+  // And its link to the import run that wrote it, so that a reused id is never
+  // taken for that run's row.
+  ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS ") + kRunLinkCleanupTrigger +
+                  " AFTER DELETE ON trans_table BEGIN DELETE FROM " + kImportRunTransTable +
                   " WHERE trans_id = OLD.trans_id; END");
   if (ok) return Exec("COMMIT");
   std::string error = error_;

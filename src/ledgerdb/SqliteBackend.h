@@ -37,6 +37,8 @@ class SqliteBackend : public DbBackend {
   bool Commit() override;
   bool Rollback() override;
   int TransactionDepth() const override { return depth_; }
+  bool TransactionOpen() const override;
+  bool LastFailureWasStatementOnly() const override { return statementOnly_; }
 
   void SetBusyTimeout(int milliseconds) override;
   std::string LastError() const override { return error_; }
@@ -60,6 +62,8 @@ class SqliteBackend : public DbBackend {
 
   bool Fail(std::string message);
   bool FailFromDb(const std::string& context);
+  // Records the reason and whether the result code concerns only the statement.
+  bool FailWithCode(int code, std::string message);
   bool Exec(const std::string& sql);
   bool Prepare(const std::string& sql, Statement& statement);
   // Whether the file has every table, index and trigger already; reads only.
@@ -87,4 +91,5 @@ class SqliteBackend : public DbBackend {
   std::string error_;
   long long lastInsertId_ = -1;
   int depth_ = 0;
+  bool statementOnly_ = true;
 };

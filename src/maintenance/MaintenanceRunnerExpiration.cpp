@@ -114,7 +114,8 @@ bool MaintenanceRunner::ExpireOptionsCore(const std::map<std::string, std::strin
   const std::map<std::string, std::string> listed = WithPlainWholeNumberKeys(idToQuantity);
   if (listed.empty()) return false;
 
-  DbTransaction writes(db_);
+  DbTransaction writes(db_);  // no write of the run may happen outside it
+  if (!writes.active()) return false;
   HTransDAO transactions;
   DBQueryResult rows;
   transactions.SelectExpired(listed, rows);  // a failed select leaves no rows
@@ -136,6 +137,5 @@ bool MaintenanceRunner::ExpireOptionsCore(const std::map<std::string, std::strin
     RecordExpirationGroup(open, close->GetField(kTransId), quantity->second, expirationDate);
     recorded = true;
   }
-  if (writes.active() && !writes.Commit()) return false;
-  return recorded;
+  return writes.Commit() && recorded;
 }

@@ -61,6 +61,7 @@ bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids) 
   if (listed.empty()) return false;
 
   DbTransaction writes(db_);  // every move of the run lands, or none
+  if (!writes.active()) return false;
   HTransDAO transactions;
   DBQueryResult rows;
   if (!transactions.SelectForSmartTime(rows, listed) || rows.empty()) return false;
@@ -83,6 +84,5 @@ bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids) 
     data.SetField("trans_note_user", DateTime(cur[kTradeTimeCell]).ToDisplayText());
     if (transactions.UpdateTradeTime(data)) updated = true;
   }
-  if (writes.active() && !writes.Commit()) return false;
-  return updated;
+  return writes.Commit() && updated;
 }

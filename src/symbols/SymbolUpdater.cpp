@@ -13,6 +13,7 @@
 #include "db/HSymboDAO.h"
 #include "import/TradeSides.h"
 #include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DbTransaction.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
 #include "symbols/SymbolColumns.h"
@@ -107,13 +108,20 @@ bool SymbolUpdater::Run(const DBQueryResult& rows, HSymboDAO& symbols) {
 
   const std::string updating = "Updating your VO database with new data.";
   Report(updating);
-  if (!symbols.UpdateFromSecurityMaster(data_.RenameRecords(), data_.CanonicalRecords())) {
-    return Fail("Error " + updating);
-  }
-
+  // The run's writes land together. A failure that ends the transaction (a
+  // full disk, an I/O error) leaves the database as it was; a step that
+  // fails for another reason keeps what the run wrote, as it always has.
+  DbTransaction writes;
+  if (!writes.active()) return Fail("Error " + updating);
+  const bool saved = symbols.UpdateFromSecurityMaster(data_.RenameRecords(), data_.CanonicalRecords());
   const std::string recalculating = "Recalculating transaction amounts.";
-  Report(recalculating);
-  if (RecalculateTotals(data_.CanonicalRecords()) != 0) return Fail("Error " + recalculating);
+  int status = 0;
+  if (saved) {
+    Report(recalculating);
+    status = RecalculateTotals(data_.CanonicalRecords());
+  }
+  if (!writes.Commit() || !saved) return Fail("Error " + updating);
+  if (status != 0) return Fail("Error " + recalculating);
   return true;
 }
 

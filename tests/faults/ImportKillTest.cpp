@@ -1,9 +1,14 @@
 // Imports that do not end normally, run through the vo host as separate
 // processes: one killed in the middle of its write phase, two racing for the
-// same database file.
+// same database file, and ones that fill the disk.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -48,10 +53,11 @@ class ImportKillTest : public testing::Test {
   }
 
   VoProcess Import(const std::string& file, const std::string& account,
-                   const std::vector<std::string>& env = {}) {
-    return VoProcess({"--db", db_, "import", file, "--account-id", "1", "--account-name", account,
-                      "--log-dir", dir_.path()},
-                     dir_.path() + account + ".out", env);
+                   const std::vector<std::string>& env = {}, const std::string& option = "") {
+    std::vector<std::string> args{"--db", db_, "import", file, "--account-id", "1", "--account-name",
+                                  account, "--log-dir", dir_.path()};
+    if (!option.empty()) args.push_back(option);
+    return VoProcess(args, dir_.path() + account + ".out", env);
   }
 
   long StoredTrades() {
@@ -107,6 +113,133 @@ TEST_F(ImportKillTest, TwoImportsAtOnceBothLandWhole) {
   // Each run's symbols are inserted once, whichever run came first.
   EXPECT_EQ(after.Rows("SELECT count(*), count(DISTINCT sym_name) FROM sym_table WHERE sym_name LIKE 'GEN%'"),
             "500|500\n");
+}
+
+// The undo of a run runs in one transaction: killed before its commit it is
+// not done at all, and it can be run again. --once refuses a file imported before.
+TEST_F(ImportKillTest, KillDuringAnUndoLeavesItNotDone) {
+  VoProcess refused = Import(VO_SAMPLES_DIR "/native.csv", "Once", {}, "--once");
+  EXPECT_EQ(refused.Wait(seconds(30)), 1) << refused.output();
+  StoredState state(db_);
+  auto everything = [&] {
+    return state.Everything() + state.Rows("SELECT * FROM import_run ORDER BY run_id") +
+           state.Rows("SELECT * FROM import_run_trans ORDER BY trans_id") +
+           state.Rows("SELECT * FROM import_run_sym ORDER BY link_id");
+  };
+  std::string before = everything();
+  ASSERT_EQ(state.Rows("SELECT run_id, run_result FROM import_run"), "1|imported\n");
+  {
+    VoProcess victim({"--db", db_, "undo", "1"}, dir_.path() + "undo.out", {"VO_UNDO_PAUSE_MS=60000"});
+    ASSERT_TRUE(victim.WaitForOutput("Undo paused before its commit", seconds(60))) << victim.output();
+    victim.Kill();
+  }
+  EXPECT_EQ(state.IntegrityCheck(), "ok\n");
+  EXPECT_EQ(everything(), before);
+
+  VoProcess again({"--db", db_, "undo", "1"}, dir_.path() + "again.out");
+  EXPECT_EQ(again.Wait(seconds(30)), 0) << again.output();
+  EXPECT_EQ(StoredTrades(), 0);
+  EXPECT_EQ(state.Rows("SELECT run_result FROM import_run"), "undone\n");
+}
+
+// Where a database can run out of room for real: a small tmpfs mounted in a
+// mount namespace of the test process's own (nothing stays mounted should the
+// test die) when the test may mount one; otherwise a plain folder, and vo runs
+// under a file-size limit instead.
+class ScratchDisk {
+ public:
+  explicit ScratchDisk(const std::string& folder) : folder_(folder) {
+    std::filesystem::create_directory(folder_);
+    mounted_ = unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=64m") == 0;
+  }
+  ~ScratchDisk() {
+    if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
+  }
+  ScratchDisk(const ScratchDisk&) = delete;
+  ScratchDisk& operator=(const ScratchDisk&) = delete;
+
+  bool mounted() const { return mounted_; }
+  std::string path() const { return folder_ + "/"; }
+
+  // Leaves about `bytes` for vo to write: on the tmpfs a filler file takes the
+  // rest (and -1 is returned); otherwise the file-size limit to run vo with.
+  long long LeaveFree(long long bytes) {
+    if (!mounted_) return bytes;
+    struct statvfs disk {};
+    statvfs(folder_.c_str(), &disk);
+    long long fill = static_cast<long long>(disk.f_bavail * disk.f_frsize) - bytes;
+    std::ofstream filler(path() + "filler", std::ios::binary);
+    const std::string block(1 << 16, '\0');
+    for (; fill > 0; fill -= static_cast<long long>(block.size())) {
+      filler.write(block.data(), static_cast<std::streamsize>(std::min<long long>(fill, block.size())));
+    }
+    return -1;
+  }
+  void Release() { std::filesystem::remove(path() + "filler"); }
+
+ private:
+  std::string folder_;
+  bool mounted_ = false;
+};
+
+// The disk fills during the write phase: at the first pages the import
+// writes, half way through, or at the commit (all pages held until then).
+// Whenever it happens, the import fails with the database's reason, exit 1,
+// and the database is exactly as it was.
+TEST_F(ImportKillTest, FullDiskLeavesTheDatabaseAsItWas) {
+  if (TempDatabase::OnServer()) GTEST_SKIP() << "an SQLite file on a small file system";
+  // How much one import of the large file adds to the database.
+  const std::string measured = dir_.path() + "measured.sqlite3";
+  std::filesystem::copy_file(db_, measured);
+  const auto sizeBefore = static_cast<long long>(std::filesystem::file_size(measured));
+  ASSERT_EQ(VoProcess({"--db", measured, "import", large_, "--account-id", "1", "--account-name", "Measure",
+                       "--log-dir", dir_.path()},
+                      dir_.path() + "measure.out")
+                .Wait(seconds(60)),
+            0);
+  const long long needed = static_cast<long long>(std::filesystem::file_size(measured)) - sizeBefore;
+  ASSERT_GT(needed, 1 << 20);
+
+  ScratchDisk disk(dir_.path() + "disk");
+  const std::string reason = disk.mounted() ? "database or disk is full" : "disk I/O error";
+  const std::string smallCache = "VO_DB_CACHE_KB=512";
+  struct Case {
+    std::string name;
+    std::string cache;
+    long long free;
+    std::string fatal;
+  } cases[] = {
+      {"First", smallCache, 48 << 10, "Failed to write to VO DB, nothing of this file was stored: "},
+      {"Middle", smallCache, needed / 2, "Failed to write to VO DB, nothing of this file was stored: "},
+      {"Commit", "VO_DB_CACHE_KB=0", needed / 2, "Failed to commit the import to VO DB: "},
+  };
+  const std::string before = StoredState(db_).Everything();
+  for (const Case& c : cases) {
+    const std::string db = disk.path() + c.name + ".sqlite3";
+    std::filesystem::copy_file(db_, db);
+    long long limit = disk.LeaveFree(c.free);
+    VoProcess run({"--db", db, "import", large_, "--account-id", "1", "--account-name", c.name, "--log-dir",
+                   dir_.path()},
+                  dir_.path() + c.name + ".out", {c.cache}, limit);
+    EXPECT_EQ(run.Wait(seconds(60)), 1) << c.name << run.output();
+    disk.Release();
+
+    std::string log;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+      if (entry.path().filename().string().starts_with(c.name + "-")) log = ReadFile(entry.path());
+    }
+    size_t fatal = log.find("\tFatal\t\t");
+    ASSERT_NE(fatal, std::string::npos) << c.name << log.substr(0, 4000);
+    std::string fatalLine = log.substr(fatal + 8, log.find('\n', fatal) - fatal - 8);
+    EXPECT_TRUE(fatalLine.starts_with(c.fatal)) << c.name << ": " << fatalLine;
+    EXPECT_NE(fatalLine.find(reason), std::string::npos) << c.name << ": " << fatalLine;
+    EXPECT_NE(log.find("File Import FAILED"), std::string::npos) << c.name;
+
+    StoredState after(db);
+    EXPECT_EQ(after.IntegrityCheck(), "ok\n") << c.name;
+    EXPECT_EQ(after.Everything(), before) << c.name;
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,8 +22,11 @@ class VoProcess {
   using Clock = std::chrono::steady_clock;
 
   // Starts `vo` with the arguments, its output going to `outputFile` and its
-  // environment the test's with the `env` entries ("NAME=value") set.
-  VoProcess(std::vector<std::string> args, std::string outputFile, const std::vector<std::string>& env = {})
+  // environment the test's with the `env` entries ("NAME=value") set. With a
+  // `fileSizeLimit` of 0 or more, no file vo writes may grow past that many
+  // bytes: a write beyond fails as on a full disk (SIGXFSZ is ignored).
+  VoProcess(std::vector<std::string> args, std::string outputFile, const std::vector<std::string>& env = {},
+            long long fileSizeLimit = -1)
       : outputFile_(std::move(outputFile)) {
     args.insert(args.begin(), VO_BINARY_DIR "/src/cli/vo");
     std::vector<char*> argv;
@@ -36,6 +40,11 @@ class VoProcess {
       int output = open(outputFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       dup2(output, STDOUT_FILENO);
       dup2(output, STDERR_FILENO);
+      if (fileSizeLimit >= 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+      }
       execv(argv[0], argv.data());
       _exit(127);
     }

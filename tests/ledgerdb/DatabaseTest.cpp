@@ -229,8 +229,9 @@ TEST_F(DatabaseTest, OpensTheNamedFileAndRefusesForeignOnes) {
   EXPECT_EQ(Rows("SELECT name FROM pragma_table_info('trans_table') WHERE cid IN (0, 13, 29)"),
             "trans_id\ntrans_total\ntrans_change_date\n");
   EXPECT_EQ(Rows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
-            "corp_event_table\nevent_table\ngrp_table\ninactive_sym_table\nport_table\n"
-            "position_table\nsym_table\ntrans_dup_table\ntrans_table\n");
+            "corp_event_table\nevent_table\ngrp_table\nimport_run\nimport_run_sym\n"
+            "import_run_trans\ninactive_sym_table\nport_table\nposition_table\nsym_table\n"
+            "trans_dup_table\ntrans_table\n");
   EXPECT_EQ(Rows("PRAGMA journal_mode"), "wal\n");
 
   // A second init while connected keeps the connection; a reopen finds the schema.

@@ -1,0 +1,34 @@
+// The commands of the vo host, one file each. A command adds its subcommand
+// and options to the line parser and hands back what runs it once the line is
+// parsed; main() runs the one the user named and returns its exit status.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+
+// Exit statuses: 0 when the library function returned true.
+constexpr int kExitFalse = 1;            // the function returned false
+constexpr int kExitUsage = 2;            // the command line was wrong
+constexpr int kExitConversionError = 3;  // an import stopped on a conversion error
+
+inline int ExitFor(bool result) { return result ? 0 : kExitFalse; }
+
+// A registered command. `run` owns the command's parsed options.
+struct Command {
+  CLI::App* subcommand = nullptr;
+  std::function<int()> run;
+};
+
+// The application keeps its connection open; the maintenance services and
+// the reads rely on that. False (with the reason on stderr) when it fails.
+bool OpenDatabase();
+
+Command AddImportCommand(CLI::App& app);
+Command AddCanImportCommand(CLI::App& app);
+Command AddUpdateSymbolsCommand(CLI::App& app);
+Command AddSmartTimeCommand(CLI::App& app);
+Command AddExpireOptionsCommand(CLI::App& app);
+Command AddShowCommand(CLI::App& app);
+Command AddRunsCommand(CLI::App& app);
+Command AddUndoCommand(CLI::App& app);

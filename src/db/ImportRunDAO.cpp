@@ -1,0 +1,143 @@
+#include "db/ImportRunDAO.h"
+
+#include <array>
+#include <cstdlib>
+
+#include "ledgerdb/DBData.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DBSchemaDef.h"
+#include "ledgerdb/Database.h"
+#include "values/DateTime.h"
+
+namespace {
+
+constexpr char kSchema[] = "import_run_schema";
+constexpr char kImported[] = "imported";
+constexpr char kUndone[] = "undone";
+constexpr char kColumns[] =
+    "run_id, acct_id, file_path, file_size, file_sha256, format, run_start, run_end, "
+    "trans_stored, sym_added, dup_skipped, log_path, run_result, undone";
+
+// A text as an SQL literal, its quotes doubled.
+std::string Quoted(const std::string& text) {
+  std::string literal = "'";
+  for (char c : text) literal += c == '\'' ? std::string("''") : std::string(1, c);
+  return literal + "'";
+}
+
+uint64_t Number(const std::string& text) {
+  return std::strtoull(text.c_str(), nullptr, 10);
+}
+
+// An empty date is stored as NULL.
+std::string DateOrNull(const std::string& date) { return date.empty() ? "NULL" : date; }
+
+void SetCounts(DBData& data, const ImportRunDAO::Run& run) {
+  data.SetField("run_end", DateOrNull(run.ended));
+  data.SetField("format", run.format);
+  data.SetField("trans_stored", std::to_string(run.transactionsStored));
+  data.SetField("sym_added", std::to_string(run.symbolsAdded));
+  data.SetField("dup_skipped", std::to_string(run.duplicatesSkipped));
+  data.SetField("log_path", run.logPath);
+  data.SetField("run_result", run.result);
+}
+
+}  // namespace
+
+ImportRunDAO::ImportRunDAO() : db_(Database::Instance()) {}
+
+bool ImportRunDAO::Insert(Run& run) {
+  DBData data(kSchema);
+  data.SetField("run_id", "NULL");
+  data.SetField("acct_id", run.accountId);
+  data.SetField("file_path", run.filePath);
+  data.SetField("file_size", std::to_string(run.fileSize));
+  data.SetField("file_sha256", run.sha256);
+  data.SetField("run_start", DateOrNull(run.started));
+  SetCounts(data, run);
+  if (!db_->insert(data, kImportRunTable, false)) return false;
+  unsigned long id = 0;
+  if (!db_->GetLastID(id)) return false;
+  run.id = id;
+  return true;
+}
+
+bool ImportRunDAO::Finish(const Run& run) {
+  DBData data(kSchema);
+  SetCounts(data, run);
+  return db_->modify(data, kImportRunTable, "run_id = " + std::to_string(run.id));
+}
+
+bool ImportRunDAO::LinkTransaction(uint64_t runId, unsigned long transId) {
+  const std::string trans = std::to_string(transId);
+  const std::string run = std::to_string(runId);
+  const std::array<ColumnValue, 2> row{ColumnValue{0, trans}, ColumnValue{1, run}};
+  return db_->insert(row, kImportRunTransTable);
+}
+
+bool ImportRunDAO::LinkSymbol(uint64_t runId, const std::string& symbol) {
+  const std::string run = std::to_string(runId);
+  const std::array<ColumnValue, 2> row{ColumnValue{1, run}, ColumnValue{2, symbol}};
+  return db_->insert(row, kImportRunSymTable);
+}
+
+bool ImportRunDAO::FindImported(const std::string& accountId, const std::string& sha256, Run& run,
+                                bool& found) {
+  std::vector<Run> runs;
+  if (!Select("acct_id = " + Quoted(accountId) + " AND file_sha256 = " + Quoted(sha256) +
+                  " AND run_result = " + Quoted(kImported),
+              runs)) {
+    return false;
+  }
+  found = !runs.empty();
+  if (found) run = runs.back();
+  return true;
+}
+
+bool ImportRunDAO::List(const std::string& accountId, std::vector<Run>& runs) {
+  return Select(accountId.empty() ? "" : "acct_id = " + Quoted(accountId), runs);
+}
+
+bool ImportRunDAO::Get(uint64_t runId, Run& run, bool& found) {
+  std::vector<Run> runs;
+  if (!Select("run_id = " + std::to_string(runId), runs)) return false;
+  found = !runs.empty();
+  if (found) run = runs.front();
+  return true;
+}
+
+bool ImportRunDAO::MarkUndone(uint64_t runId) {
+  DBData data(kSchema);
+  data.SetField("run_result", kUndone);
+  data.SetField("undone", DateTime::Now().ToDisplayText());
+  return db_->modify(data, kImportRunTable, "run_id = " + std::to_string(runId));
+}
+
+bool ImportRunDAO::Select(const std::string& condition, std::vector<Run>& runs) {
+  unsigned long queryId = 0;
+  std::string statement = std::string("SELECT ") + kColumns + " FROM " + kImportRunTable +
+                          (condition.empty() ? "" : " WHERE " + condition) + " ORDER BY run_id";
+  if (!db_->Query(queryId, statement, false, false, false)) return false;
+  DBQueryResult result;
+  db_->GetQueryResult(queryId, result);
+  db_->DeleteQuery(queryId);
+  runs.clear();
+  for (const DBQueryResult::Row& row : result) {
+    Run& run = runs.emplace_back();
+    run.id = Number(row[0]);
+    run.accountId = row[1];
+    run.filePath = row[2];
+    run.fileSize = Number(row[3]);
+    run.sha256 = row[4];
+    run.format = row[5];
+    run.started = row[6];
+    run.ended = row[7];
+    run.transactionsStored = Number(row[8]);
+    run.symbolsAdded = Number(row[9]);
+    run.duplicatesSkipped = Number(row[10]);
+    run.logPath = row[11];
+    run.result = row[12];
+    run.undone = row[13];
+  }
+  return true;
+}

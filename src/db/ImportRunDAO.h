@@ -1,0 +1,41 @@
+// Every statement about the record of import runs (import_run and its links to
+// the transactions and symbols each run wrote). Holds the process-wide
+// Database; owns nothing. Writes join whatever transaction is open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "voservices/ImportRuns.h"
+
+class Database;
+
+class ImportRunDAO {
+ public:
+  using Run = VoServices::ImportRunInfo;
+
+  ImportRunDAO();
+
+  // Stores the run (its id is ignored); on success run.id holds the new id.
+  bool Insert(Run& run);
+  // Rewrites the run's end, counts and result.
+  bool Finish(const Run& run);
+  bool LinkTransaction(uint64_t runId, unsigned long transId);
+  bool LinkSymbol(uint64_t runId, const std::string& symbol);
+
+  // The last run that imported this content for the account and was not
+  // undone. False on a failed read; found tells whether there is one.
+  bool FindImported(const std::string& accountId, const std::string& sha256, Run& run,
+                    bool& found);
+  // The runs of the account (of every account when it is empty), by id.
+  bool List(const std::string& accountId, std::vector<Run>& runs);
+  // The run of that id; found tells whether there is one.
+  bool Get(uint64_t runId, Run& run, bool& found);
+  bool MarkUndone(uint64_t runId);
+
+ private:
+  bool Select(const std::string& condition, std::vector<Run>& runs);
+
+  Database* db_;
+};
