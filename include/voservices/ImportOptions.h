@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace VoServices {
 
@@ -20,6 +21,13 @@ struct ImportProgress {
 // hundred times a run and once at its end; userData is passed back unchanged.
 typedef void (*ImportProgressFunction)(const ImportProgress& progress, void* userData);
 
+// Called in a dry run once for each transaction the import would store, in
+// the order it would store them: trans_table's columns in table order, each
+// the text the import would write (empty when it sets none; trans_id is given
+// by the database on storing, so it is always empty here). The cells are
+// valid during the call only.
+typedef void (*ImportRowFunction)(const std::vector<std::string>& cells, void* userData);
+
 struct ImportOptions {
   ImportProgressFunction progress = nullptr;
   void* progressUserData = nullptr;
@@ -29,11 +37,18 @@ struct ImportOptions {
   // Leave out every decoded transaction whose stored content (every column
   // but the id) the account already has, one stored row per occurrence.
   bool skipDuplicates = false;
+  // Parse and decode the file and count what would be stored, but write
+  // nothing to the database. The outcome's counts are then those the import
+  // would have stored; the run log is still written.
+  bool dryRun = false;
+  ImportRowFunction row = nullptr;  // used in a dry run only
+  void* rowUserData = nullptr;
 };
 
 // What one import did. The counts are those of its run log.
 struct ImportOutcome {
   bool imported = false;         // what ImportFile returns for the same run
+  bool dryRun = false;           // nothing was written: the counts are what would be
   std::string format;            // the format recognised; empty when none was
   uint64_t linesRefused = 0;     // lines the format's parser could not read
   uint64_t transactionsStored = 0;

@@ -1,19 +1,137 @@
-// vo show: what the database holds.
+// vo show: the rows of one table, streamed from a prepared select straight to
+// the output in the format asked for, filtered by account, symbol and trade
+// date. The filters' values are bound to the select, never pasted into it.
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/Command.h"
-#include "cli/StoredRows.h"
+#include "cli/RowWriter.h"
+#include "ledgerdb/DBSchemaDef.h"
+#include "ledgerdb/Database.h"
+#include "ledgerdb/DbRowReceiver.h"
+
+namespace {
+
+struct ShowArgs {
+  std::string table = "trans_table";
+  std::string format = "table";
+  std::string account;
+  std::string symbol;
+  std::string from;
+  std::string to;
+  std::vector<std::string> columns;
+  bool raw = false;
+};
+
+// A select of the chosen columns with its filters and their bound values.
+struct ShowQuery {
+  std::string sql;
+  std::vector<std::string> parameters;
+  std::string error;  // why the arguments do not make a query
+};
+
+bool IsDate(const std::string& text) {
+  if (text.size() != 10) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    bool dash = i == 4 || i == 7;
+    if (dash ? text[i] != '-' : (text[i] < '0' || text[i] > '9')) return false;
+  }
+  return true;
+}
+
+ShowQuery BuildQuery(const ShowArgs& args) {
+  ShowQuery query;
+  const DBSchemaDef* table = DBSchemaDef::ForTable(args.table);
+  std::string columns;
+  for (const std::string& column : args.columns) {
+    if (!table->Find(column)) {
+      query.error = "no column " + column + " in " + args.table;
+      return query;
+    }
+    columns += (columns.empty() ? "" : ", ") + column;
+  }
+  query.sql = "SELECT " + (columns.empty() ? std::string("*") : columns) + " FROM " + args.table;
+
+  struct Filter {
+    const char* option;
+    const std::string& value;
+    const char* column;
+    const char* comparison;
+  };
+  // Dates are stored as "YYYY-MM-DD HH:MM:SS": --to takes in its whole day.
+  const std::string from = args.from.empty() ? "" : args.from + " 00:00:00";
+  const std::string to = args.to.empty() ? "" : args.to + " 23:59:59";
+  const Filter filters[] = {
+      {"--account", args.account, "acct_id", " = ?"},
+      {"--symbol", args.symbol, "sym_name", " = ?"},
+      {"--from", from, "trans_dttrade", " >= ?"},
+      {"--to", to, "trans_dttrade", " <= ?"},
+  };
+  for (const Filter& filter : filters) {
+    if (filter.value.empty()) continue;
+    if (!table->Find(filter.column)) {
+      query.error = std::string(filter.option) + " does not apply to " + args.table;
+      return query;
+    }
+    query.sql += std::string(query.parameters.empty() ? " WHERE " : " AND ") + filter.column +
+                 filter.comparison;
+    query.parameters.push_back(filter.value);
+  }
+  return query;
+}
+
+int RunShow(const ShowArgs& args) {
+  for (const std::string* date : {&args.from, &args.to}) {
+    if (!date->empty() && !IsDate(*date)) {
+      std::cerr << "vo: show: expected a date as YYYY-MM-DD, got " << *date << std::endl;
+      return kExitUsage;
+    }
+  }
+  ShowQuery query = BuildQuery(args);
+  if (!query.error.empty()) {
+    std::cerr << "vo: show: " << query.error << std::endl;
+    return kExitUsage;
+  }
+  if (!OpenDatabase()) return kExitFalse;
+
+  std::ios::sync_with_stdio(false);
+  RowWriter writer(*RowWriter::FormatNamed(args.format), std::cout);
+  const CellForm form = args.raw ? CellForm::kStored : CellForm::kFriendly;
+  if (!Database::Instance()->Stream(query.sql, query.parameters, form, writer)) {
+    writer.Finish();
+    std::cerr << "vo: show: " << Database::Instance()->LastError() << std::endl;
+    return kExitFalse;
+  }
+  writer.Finish();
+  return 0;
+}
+
+std::vector<std::string> TableNames() {
+  std::vector<std::string> names;
+  for (const DBSchemaDef& table : DBSchemaDef::All()) names.push_back(table.tableName());
+  return names;
+}
+
+}  // namespace
 
 Command AddShowCommand(CLI::App& app) {
-  auto table = std::make_shared<std::string>("all");
-  CLI::App* show = app.add_subcommand("show", "Print the stored transactions and symbols");
-  show->add_option("--table", *table, "trans_table, sym_table, or all")
-      ->check(CLI::IsMember({"all", "trans_table", "sym_table", "inactive_sym_table", "grp_table",
-                             "event_table"}));
-  return {show, [table] {
-            if (!OpenDatabase()) return kExitFalse;
-            return ExitFor(PrintStoredRows(*table, std::cout));
-          }};
+  auto args = std::make_shared<ShowArgs>();
+  CLI::App* show = app.add_subcommand("show", "Print the rows of a table (default trans_table)");
+  show->add_option("--table", args->table, "The table to print")
+      ->check(CLI::IsMember(TableNames()))
+      ->capture_default_str();
+  show->add_option("--format", args->format, "Output format: table, csv, tsv, json or ndjson")
+      ->check(CLI::IsMember(RowWriter::FormatNames()))
+      ->capture_default_str();
+  show->add_option("--account", args->account, "Only the rows of this account id");
+  show->add_option("--symbol", args->symbol, "Only the rows of this symbol");
+  show->add_option("--from", args->from, "Only trades on or after this date (YYYY-MM-DD)");
+  show->add_option("--to", args->to, "Only trades on or before this date (YYYY-MM-DD)");
+  show->add_option("--columns", args->columns, "Only these columns, in this order (a,b,...)")
+      ->delimiter(',');
+  show->add_flag("--raw", args->raw, "Cells as stored: enumerations and amounts as numbers");
+  return {show, [args] { return RunShow(*args); }};
 }

@@ -9,6 +9,9 @@
 //      sym_table lacks and every transaction (less the duplicates when asked),
 //      each linked to the run;
 //   6. a run that ended before its writes is recorded on its own.
+//   A dry run stops after decoding: it counts what would be written, hands
+//   each transaction to the options' row function, and writes nothing (no
+//   rows, no run record).
 #include "import/FileImporter.h"
 
 #include <algorithm>
@@ -81,8 +84,10 @@ bool FileImporter::Import(const std::string& filePath) {
     if (!refused) outcome_.imported = DecodeAndStore(*parser, symbolDao);
   }
   input_.Close();
-  // A refused file leaves nothing behind, not even a run.
-  if (outcome_.runId == 0 && !(refused && outcome_.previousRunId != 0)) RecordUnwrittenRun(runs);
+  // A refused file leaves nothing behind, not even a run; nor does a dry run.
+  if (!options_.dryRun && outcome_.runId == 0 && !(refused && outcome_.previousRunId != 0)) {
+    RecordUnwrittenRun(runs);
+  }
   return outcome_.imported;
 }
 
@@ -186,6 +191,8 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
     return false;
   }
 
+  if (options_.dryRun) return ReportWithoutWriting(symbols, transactions, symbolDao);
+
   // All or nothing: an import that stops half way leaves the database as it
   // was, its run record included.
   DbTransaction writes(Database::Instance());
@@ -203,6 +210,35 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
     return false;
   }
   outcome_.runId = run_.id;
+  return true;
+}
+
+bool FileImporter::ReportWithoutWriting(const SymbolMap& symbols,
+                                        const TransactionMap& transactions,
+                                        HSymboDAO& symbolDao) {
+  outcome_.dryRun = true;
+  std::set<std::string> known;
+  if (!symbolDao.GetSymbolNames(known)) {
+    Fail("Unable to access VO DB.");
+    return false;
+  }
+  symbols.ForEach([&](std::string_view name, const SymbolFields&) {
+    if (!known.contains(std::string(name))) ++outcome_.symbolsAdded;
+  });
+  outcome_.transactionsStored = transactions.size();
+  if (options_.row) {
+    std::vector<std::string> cells(static_cast<size_t>(TransactionFields::kSlots));
+    transactions.ForEach([&](std::string_view, const TransactionFields& fields) {
+      for (std::string& cell : cells) cell.clear();
+      for (const auto& [index, text] : fields) {
+        // trans_id is the database's to give.
+        if (index > 0 && index < TransactionFields::kSlots) cells[static_cast<size_t>(index)] = text;
+      }
+      options_.row(cells, options_.rowUserData);
+    });
+  }
+  log_->Info("Dry run: " + Count(outcome_.symbolsAdded) + " symbols and " +
+             Count(outcome_.transactionsStored) + " transactions would be written; nothing written.\n");
   return true;
 }
 

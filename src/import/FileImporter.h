@@ -60,6 +60,10 @@ class FileImporter {
   // already imported is logged as a Warning, and refused with the once option.
   bool CheckReimport(ImportRunDAO& runs);
   bool DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao);
+  // The dry run's end of DecodeAndStore: counts and hands out what would be
+  // written, and writes nothing.
+  bool ReportWithoutWriting(const SymbolMap& symbols, const TransactionMap& transactions,
+                            HSymboDAO& symbolDao);
   // The rows and the record of the run, in the caller's database transaction.
   bool WriteRun(const SymbolMap& symbols, TransactionMap& transactions, HSymboDAO& symbolDao,
                 const DbTransaction& writes);

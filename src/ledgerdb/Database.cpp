@@ -132,6 +132,12 @@ bool Database::GetQueryResult(unsigned long queryId, DBQueryResult& result) {
   return true;
 }
 
+bool Database::Stream(const std::string& statement, std::span<const std::string> parameters,
+                      CellForm form, DbRowReceiver& receiver) {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  return impl_->Check(impl_->backend->Stream(statement, parameters, form, receiver));
+}
+
 bool Database::DeleteQuery(unsigned long queryId) {
   if (impl_->queries.erase(queryId) == 0) {
     return impl_->Fail("no query " + std::to_string(queryId));

@@ -17,6 +17,8 @@ class DBData;
 // table and the text (borrowed for the call).
 using ColumnValue = std::pair<int, std::string_view>;
 class DBQueryResult;
+class DbRowReceiver;
+enum class CellForm;
 class DBTableMgr;
 class DBSchemaMgr;
 class DBConnectionMgr;
@@ -47,6 +49,11 @@ class Database {
   bool Query(unsigned long& queryId, const std::string& statement, bool friendlyEnums,
              bool flag2, bool flag3);
   bool GetQueryResult(unsigned long queryId, DBQueryResult& result);
+  // Runs a select and hands its rows to `receiver` one at a time as they are
+  // read (for results too large to hold). `parameters` bind, as text, to the
+  // statement's `?` placeholders in order; values are never pasted in.
+  bool Stream(const std::string& statement, std::span<const std::string> parameters,
+              CellForm form, DbRowReceiver& receiver);
   bool DeleteQuery(unsigned long queryId);
 
   // Inserts one row built from the data's fields into the table. False, and

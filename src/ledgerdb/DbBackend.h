@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "ledgerdb/Database.h"  // ColumnValue
+#include "ledgerdb/DbRowReceiver.h"
 
 class DBData;
 class DBQueryResult;
@@ -25,6 +26,11 @@ class DbBackend {
   // Runs one statement. Rows of a select land in `result`; enumeration
   // columns with friendly strings read as those strings when `friendlyEnums`.
   virtual bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) = 0;
+  // Runs one select and hands its rows to `receiver` as the statement steps,
+  // never holding the result. `parameters` bind to the statement's `?`
+  // placeholders in order, as text.
+  virtual bool Stream(const std::string& statement, std::span<const std::string> parameters,
+                      CellForm form, DbRowReceiver& receiver) = 0;
   virtual bool Insert(const DBData& data, const DBSchemaDef& table) = 0;
   // The same insert with the fields given by column position (see Database::insert).
   virtual bool Insert(std::span<const ColumnValue> fields,

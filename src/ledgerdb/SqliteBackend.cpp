@@ -51,7 +51,9 @@ struct CellReader {
   const HEnum* enumeration = nullptr;
 };
 
-CellReader ReaderFor(sqlite3_stmt* statement, int column, bool friendlyEnums) {
+CellReader ReaderFor(sqlite3_stmt* statement, int column, CellForm form) {
+  if (form == CellForm::kStored) return {};
+  const bool friendlyEnums = form == CellForm::kFriendly;
   const char* table = sqlite3_column_table_name(statement, column);
   const char* origin = sqlite3_column_origin_name(statement, column);
   if (!table || !origin) return {};
@@ -300,7 +302,7 @@ bool SqliteBackend::Execute(const std::string& statement, bool friendlyEnums,
   for (int c = 0; c < columnCount; ++c) {
     const char* name = sqlite3_column_name(stmt, c);
     names.emplace_back(name ? name : "");
-    readers.push_back(ReaderFor(stmt, c, friendlyEnums));
+    readers.push_back(ReaderFor(stmt, c, friendlyEnums ? CellForm::kFriendly : CellForm::kDecimal));
   }
 
   std::vector<DBQueryResult::Row> rows;
@@ -314,6 +316,40 @@ bool SqliteBackend::Execute(const std::string& statement, bool friendlyEnums,
   }
   result.Assign(std::move(names), std::move(rows));
   return true;
+}
+
+bool SqliteBackend::Stream(const std::string& statement, std::span<const std::string> parameters,
+                           CellForm form, DbRowReceiver& receiver) {
+  if (!db_) return Fail("not connected");
+  Statement prepared;
+  if (!Prepare(SqlDialect::Rewrite(statement), prepared)) return false;
+  sqlite3_stmt* stmt = prepared.get();
+  for (size_t i = 0; i < parameters.size(); ++i) {
+    if (sqlite3_bind_text(stmt, static_cast<int>(i + 1), parameters[i].data(),
+                          static_cast<int>(parameters[i].size()), SQLITE_STATIC) != SQLITE_OK) {
+      return FailFromDb(statement);
+    }
+  }
+
+  const int columnCount = sqlite3_column_count(stmt);
+  std::vector<std::string> names;
+  std::vector<CellReader> readers;
+  for (int c = 0; c < columnCount; ++c) {
+    const char* name = sqlite3_column_name(stmt, c);
+    names.emplace_back(name ? name : "");
+    readers.push_back(ReaderFor(stmt, c, form));
+  }
+  receiver.Columns(names);
+
+  // One row buffer reused for every row: its strings keep their capacity.
+  std::vector<std::string> cells(static_cast<size_t>(columnCount));
+  while (true) {
+    int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_DONE) return true;
+    if (rc != SQLITE_ROW) return FailFromDb(statement);
+    for (int c = 0; c < columnCount; ++c) cells[static_cast<size_t>(c)] = ReadCell(stmt, c, readers[static_cast<size_t>(c)]);
+    if (!receiver.Row(cells)) return true;
+  }
 }
 
 // Binds one value in its column's stored form; false (with the reason) when

@@ -27,6 +27,8 @@ class SqliteBackend : public DbBackend {
 
   bool Open(const std::string& file, bool& created) override;
   bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) override;
+  bool Stream(const std::string& statement, std::span<const std::string> parameters, CellForm form,
+              DbRowReceiver& receiver) override;
   bool Insert(const DBData& data, const DBSchemaDef& table) override;
   bool Insert(std::span<const ColumnValue> fields,
               const DBSchemaDef& table) override;
