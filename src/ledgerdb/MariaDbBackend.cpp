@@ -72,7 +72,9 @@ struct CellReader {
   const HEnum* enumeration = nullptr;
 };
 
-CellReader ReaderFor(const MYSQL_FIELD& field, bool friendlyEnums) {
+CellReader ReaderFor(const MYSQL_FIELD& field, CellForm form) {
+  if (form == CellForm::kStored) return {};
+  const bool friendlyEnums = form == CellForm::kFriendly;
   if (!field.org_table || !field.org_name || !*field.org_table) return {};
   const DBSchemaDef* def = DBSchemaDef::ForTable(field.org_table);
   const ColumnDef* column = def ? def->Find(field.org_name) : nullptr;
@@ -390,7 +392,7 @@ bool MariaDbBackend::Execute(const std::string& statement, bool friendlyEnums,
   std::vector<CellReader> readers;
   for (unsigned int c = 0; c < columnCount; ++c) {
     names.emplace_back(fields[c].name ? fields[c].name : "");
-    readers.push_back(ReaderFor(fields[c], friendlyEnums));
+    readers.push_back(ReaderFor(fields[c], friendlyEnums ? CellForm::kFriendly : CellForm::kDecimal));
   }
   std::vector<DBQueryResult::Row> out;
   out.reserve(mysql_num_rows(raw));
@@ -404,6 +406,80 @@ bool MariaDbBackend::Execute(const std::string& statement, bool friendlyEnums,
   }
   result.Assign(std::move(names), std::move(out));
   return true;
+}
+
+bool MariaDbBackend::Stream(const std::string& statement, std::span<const std::string> parameters,
+                            CellForm form, DbRowReceiver& receiver) {
+  if (!db_) return Fail("not connected");
+  if (!Flush()) return false;
+  Statement prepared;
+  if (!Prepare(SqlDialect::ForServer(statement), prepared)) return false;
+  MYSQL_STMT* stmt = prepared.get();
+  std::vector<Cell> values(parameters.size());
+  for (size_t i = 0; i < parameters.size(); ++i) {
+    values[i].kind = Cell::kText;
+    values[i].text = parameters[i];
+  }
+  long long lastId = lastInsertId_;
+  bool ran = Run(stmt, values);
+  lastInsertId_ = lastId;  // a select stores no row
+  if (!ran) return false;
+
+  std::unique_ptr<MYSQL_RES, decltype(&mysql_free_result)> meta(mysql_stmt_result_metadata(stmt),
+                                                                mysql_free_result);
+  if (!meta) return Fail(statement + ": not a select");
+  const unsigned int columnCount = mysql_num_fields(meta.get());
+  MYSQL_FIELD* fields = mysql_fetch_fields(meta.get());
+  std::vector<std::string> names;
+  std::vector<CellReader> readers;
+  for (unsigned int c = 0; c < columnCount; ++c) {
+    names.emplace_back(fields[c].name ? fields[c].name : "");
+    readers.push_back(ReaderFor(fields[c], form));
+  }
+  receiver.Columns(names);
+
+  // Every cell arrives as text in a buffer that grows when a value is longer.
+  std::vector<std::string> buffers(columnCount, std::string(256, '\0'));
+  std::vector<unsigned long> lengths(columnCount);
+  std::vector<my_bool> nulls(columnCount);
+  std::vector<my_bool> truncated(columnCount);
+  std::vector<MYSQL_BIND> binds(columnCount);
+  auto bindColumn = [&](unsigned int c) {
+    binds[c] = MYSQL_BIND{};
+    binds[c].buffer_type = MYSQL_TYPE_STRING;
+    binds[c].buffer = buffers[c].data();
+    binds[c].buffer_length = buffers[c].size();
+    binds[c].length = &lengths[c];
+    binds[c].is_null = &nulls[c];
+    binds[c].error = &truncated[c];
+  };
+  for (unsigned int c = 0; c < columnCount; ++c) bindColumn(c);
+  if (mysql_stmt_bind_result(stmt, binds.data()) != 0) return FailFromStatement(stmt, statement);
+
+  std::vector<std::string> cells(columnCount);
+  while (true) {
+    int rc = mysql_stmt_fetch(stmt);
+    if (rc == MYSQL_NO_DATA) return true;
+    if (rc == 1) return FailFromStatement(stmt, statement);
+    for (unsigned int c = 0; c < columnCount; ++c) {
+      if (rc == MYSQL_DATA_TRUNCATED && truncated[c]) {
+        buffers[c].resize(lengths[c]);
+        bindColumn(c);
+        if (mysql_stmt_fetch_column(stmt, &binds[c], c, 0) != 0) {
+          return FailFromStatement(stmt, statement);
+        }
+      }
+      cells[c] = nulls[c] ? std::string()
+                          : ReadCell(buffers[c].data(), lengths[c], readers[c]);
+    }
+    if (rc == MYSQL_DATA_TRUNCATED && mysql_stmt_bind_result(stmt, binds.data()) != 0) {
+      return FailFromStatement(stmt, statement);
+    }
+    if (!receiver.Row(cells)) {
+      mysql_stmt_free_result(stmt);  // the rest of the rows are dropped
+      return true;
+    }
+  }
 }
 
 // One value in its column's stored form; false (with the reason) when it
@@ -614,6 +690,13 @@ bool MariaDbBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaD
     lastIdKnown_ = true;
   }
 
+  // A table's rows reach it in the order they were given (its ids and the
+  // order SELECT * reads follow that order): rows with another set of columns
+  // wait for the ones before them.
+  bool otherColumns = std::any_of(pending_.begin(), pending_.end(), [&](const PendingRows& rows) {
+    return rows.table == &table && rows.columnSet != set;
+  });
+  if (otherColumns && !Flush()) return false;
   auto pending = std::find_if(pending_.begin(), pending_.end(), [&](const PendingRows& rows) {
     return rows.table == &table && rows.columnSet == set;
   });

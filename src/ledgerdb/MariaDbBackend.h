@@ -32,6 +32,10 @@ class MariaDbBackend : public DbBackend {
   // `location` is a mariadb:// URL (see MariaDbTarget).
   bool Open(const std::string& location, bool& created) override;
   bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) override;
+  // Rows arrive from the server as they are read (nothing is buffered), so
+  // the receiver must not use the database until the last row.
+  bool Stream(const std::string& statement, std::span<const std::string> parameters, CellForm form,
+              DbRowReceiver& receiver) override;
   bool Insert(const DBData& data, const DBSchemaDef& table) override;
   bool Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table) override;
   bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
