@@ -77,11 +77,7 @@ bool HSymboDAO::Run(const std::string& statement) {
 }
 
 bool HSymboDAO::Select(const std::string& statement, DBQueryResult& result) {
-  unsigned long queryId = 0;
-  if (!db_->Query(queryId, statement)) return false;
-  db_->GetQueryResult(queryId, result);
-  db_->DeleteQuery(queryId);
-  return true;
+  return db_->Select(statement, true, result);
 }
 
 bool HSymboDAO::GetSymbolNames(std::set<std::string>& names) {
@@ -107,15 +103,14 @@ bool HSymboDAO::SaveSymbol(const std::string& name, SymbolFields fields) {
     fields[1] = ResearchSymbolFor(FieldText(fields, 0), type);
   }
   DBData data = ToData("sym_schema", fields);
-  if (!name.empty()) return db_->modify(data, kSymTable, "sym_name = " + Quoted(name));
+  if (!name.empty()) return db_->modify(data, kSymTable, "sym_name", name);
   return db_->insert(data, kSymTable, false);
 }
 
 bool HSymboDAO::SaveInactiveSymbol(const SymbolFields& fields) {
   std::string name = FieldText(fields, 0);
   if (name.empty()) return false;
-  return db_->modify(ToData("inactive_sym_schema", fields), kInactiveSymTable,
-                     "sym_name = " + Quoted(name));
+  return db_->modify(ToData("inactive_sym_schema", fields), kInactiveSymTable, "sym_name", name);
 }
 
 bool HSymboDAO::CopyUnmatchedToInactive(const std::string& condition) {
@@ -143,11 +138,13 @@ bool HSymboDAO::RenameInTables() {
   bool allRenamed = true;
   for (const char* table : kRenamedTables) {
     // An inactive symbol without a canonical one renames nothing: sym_name
-    // never becomes NULL or empty.
+    // never becomes NULL or empty. A symbol that is its own canonical symbol
+    // is left alone rather than rewritten with the same name.
     allRenamed &= Run(std::string("UPDATE ") + table +
                       " voTable, inactive_sym_table symTable SET voTable.sym_name = "
                       "symTable.sym_vo_sym WHERE voTable.sym_name = symTable.sym_name" +
-                      " AND symTable.sym_vo_sym IS NOT NULL AND symTable.sym_vo_sym <> ''");
+                      " AND symTable.sym_vo_sym IS NOT NULL AND symTable.sym_vo_sym <> ''" +
+                      " AND symTable.sym_vo_sym <> symTable.sym_name");
   }
   return allRenamed;
 }

@@ -4,9 +4,14 @@
 //      the inactive row of each broker symbol at its canonical symbol;
 //   3. rename the inactive symbols in every table that refers to symbols;
 //   4. drop the renamed symbols that still have no canonical symbol.
+// All of it is one database transaction, committed whatever the outcome: a
+// failed save leaves the others written, as it would statement by statement,
+// but the run pays for one commit instead of one per row.
 #include "db/HSymboDAO.h"
 
 #include <set>
+
+#include "ledgerdb/DbTransaction.h"
 
 namespace {
 
@@ -30,6 +35,7 @@ bool HSymboDAO::UpdateFromSecurityMaster(const std::map<std::string, SymbolField
   for (const auto& [oldName, record] : renames) oldNames.insert(oldName);
   const std::string condition = "sym_name" + InList(oldNames);
 
+  DbTransaction transaction(db_);
   if (!CopyUnmatchedToInactive(condition)) return false;
 
   bool outcome = true;
@@ -51,5 +57,5 @@ bool HSymboDAO::UpdateFromSecurityMaster(const std::map<std::string, SymbolField
 
   if (!RenameInTables()) outcome = false;
   if (!DeleteUnmatched(condition)) outcome = false;
-  return outcome;
+  return transaction.Commit() && outcome;
 }

@@ -84,12 +84,32 @@ bool HTransDAO::UpdateWhere(const std::string& assignments, const std::string& c
   return ok;
 }
 
+bool HTransDAO::UpdateTotal(const std::string& id, const std::string& number) {
+  auto plainDecimal = [](const std::string& text, bool pointAllowed) {
+    size_t digits = 0;
+    bool point = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+      char c = text[i];
+      if (c >= '0' && c <= '9') {
+        ++digits;
+      } else if (c == '-' && i == 0) {
+      } else if (c == '.' && pointAllowed && !point) {
+        point = true;
+      } else {
+        return false;
+      }
+    }
+    return digits > 0;
+  };
+  if (!plainDecimal(number, true) || !plainDecimal(id, false)) {
+    return UpdateWhere("trans_total = " + number, "trans_id = " + id);
+  }
+  const std::string values[] = {number, id};
+  return db_->Execute("update trans_table set trans_total = ? where trans_id = ?", values);
+}
+
 bool HTransDAO::Select(const std::string& statement, bool friendly, DBQueryResult& result) {
-  unsigned long queryId = 0;
-  if (!db_->Query(queryId, statement, friendly, friendly, false)) return false;
-  db_->GetQueryResult(queryId, result);
-  db_->DeleteQuery(queryId);
-  return true;
+  return db_->Select(statement, friendly, result);
 }
 
 bool HTransDAO::SelectForSmartTime(DBQueryResult& result, const std::vector<std::string>& ids) {

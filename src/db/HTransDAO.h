@@ -30,6 +30,11 @@ class HTransDAO {
   // stored one. Serialised on the library's trade-time lock.
   bool UpdateTradeTime(const DBData& data);
   bool UpdateWhere(const std::string& assignments, const std::string& condition);
+  // UpdateWhere("trans_total = " + number, "trans_id = " + id) for a plain
+  // decimal number (digits, an optional sign and point), through one statement
+  // kept prepared: the symbol update writes totals by the hundred thousand.
+  // Any other text takes the UpdateWhere path, with its outcome.
+  bool UpdateTotal(const std::string& id, const std::string& number);
 
   bool SelectForSmartTime(DBQueryResult& result, const std::vector<std::string>& ids);
   bool SelectExpired(const std::map<std::string, std::string>& idToQuantity, DBQueryResult& result);

@@ -1,4 +1,5 @@
-// Finding duplicates without a scan per row:
+// Finding duplicates without a scan per row (through an index on trans_dttrade
+// made by the first import that asks for duplicates to be skipped):
 //   1. each decoded row is turned into the text its stored row reads back as
 //      (dates normalised, amounts in plain decimals, enumeration values as
 //      numbers, an absent value empty), and sorted by its stored trade date;
@@ -112,6 +113,17 @@ bool StoredContents(const std::string& accountId, const std::string& condition,
 }
 
 }  // namespace
+
+bool DuplicateFilter::PrepareIndex() {
+  Database* db = Database::Instance();
+  unsigned long queryId = 0;
+  if (!db->Query(queryId, DBSchemaDef::ForTable("trans_table")->CreateIndexStatement(kTransTradeDateIndex),
+                 false, false, false)) {
+    return false;
+  }
+  db->DeleteQuery(queryId);
+  return true;
+}
 
 bool DuplicateFilter::Load(const std::string& accountId, const TransactionMap& transactions) {
   std::vector<Candidate> candidates;

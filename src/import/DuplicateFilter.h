@@ -12,6 +12,9 @@ class TransactionMap;
 
 class DuplicateFilter {
  public:
+  // Makes the trade-date index the lookups use when the database lacks it.
+  // Run outside any transaction: some engines end one on a schema change.
+  static bool PrepareIndex();
   // Compares the transactions, in the map's key order, with the account's
   // stored rows whose trade dates the file's rows have. False when the
   // stored rows cannot be read.

@@ -193,6 +193,10 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
 
   if (options_.dryRun) return ReportWithoutWriting(symbols, transactions, symbolDao);
 
+  if (options_.skipDuplicates && !DuplicateFilter::PrepareIndex()) {
+    Fail("Unable to index the stored transactions: " + Database::Instance()->LastError());
+    return false;
+  }
   // All or nothing: an import that stops half way leaves the database as it
   // was, its run record included.
   DbTransaction writes(Database::Instance());
@@ -246,7 +250,7 @@ bool FileImporter::WriteRun(const SymbolMap& symbols, TransactionMap& transactio
                             HSymboDAO& symbolDao, const DbTransaction& writes) {
   ImportRunDAO runs;
   run_.format = outcome_.format;
-  if (!runs.Insert(run_)) return RunNotRecorded();
+  if (!runs.Insert(run_)) return RunNotRecorded(writes);
   std::unique_ptr<DuplicateFilter> duplicates;
   if (options_.skipDuplicates) {
     duplicates = std::make_unique<DuplicateFilter>();
@@ -264,7 +268,7 @@ bool FileImporter::WriteRun(const SymbolMap& symbols, TransactionMap& transactio
   run_.symbolsAdded = outcome_.symbolsAdded;
   run_.duplicatesSkipped = outcome_.duplicatesSkipped;
   run_.result = kImported;
-  return runs.Finish(run_) || RunNotRecorded();
+  return runs.Finish(run_) || RunNotRecorded(writes);
 }
 
 bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao,
@@ -281,7 +285,7 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao,
     if (stopped || known.contains(std::string(name))) return;
     if (symbolDao.InsertSymbol(fields)) {
       ++inserted;
-      stopped = !runs.LinkSymbol(run_.id, std::string(name)) && !RunNotRecorded();
+      stopped = !runs.LinkSymbol(run_.id, std::string(name)) && !RunNotRecorded(writes);
     } else {
       log_->Error("Failed to insert (NOT duplicate) into DB: " + std::string(name));
       stopped = WriteFailed(writes);
@@ -313,7 +317,7 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions,
     if (transDao.InsertFields(fields)) {
       ++inserted;
       unsigned long id = 0;
-      stopped = !(db->GetLastID(id) && runs.LinkTransaction(run_.id, id)) && !RunNotRecorded();
+      stopped = !(db->GetLastID(id) && runs.LinkTransaction(run_.id, id)) && !RunNotRecorded(writes);
       PauseInWritePhase(inserted, decoded);
     } else {
       log_->Error("Failed to insert into DB: " + std::string(key));
@@ -338,8 +342,8 @@ bool FileImporter::WriteFailed(const DbTransaction& writes) {
   return true;
 }
 
-bool FileImporter::RunNotRecorded() {
-  Fail("Unable to record the import run: " + Database::Instance()->LastError());
+bool FileImporter::RunNotRecorded(const DbTransaction& writes) {
+  if (!WriteFailed(writes)) Fail("Unable to record the import run: " + Database::Instance()->LastError());
   return false;
 }
 

@@ -78,8 +78,9 @@ class FileImporter {
                          ImportRunDAO& runs, const DbTransaction& writes);
   // After a failed insert: true, with a fatal line, when the failure ended the transaction.
   bool WriteFailed(const DbTransaction& writes);
-  // A fatal line for a run record or link that could not be written; false.
-  bool RunNotRecorded();
+  // A fatal line for a run record or link that could not be written (the
+  // write failure's when it ended the transaction); false.
+  bool RunNotRecorded(const DbTransaction& writes);
   // Keeps a run that ended before its writes in the record, on its own.
   void RecordUnwrittenRun(ImportRunDAO& runs);
   // Logs a fatal line and keeps it as the reason the import failed.

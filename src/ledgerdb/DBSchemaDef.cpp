@@ -96,7 +96,9 @@ std::vector<DBSchemaDef> BuildTables() {
   std::vector<DBSchemaDef> tables;
   tables.reserve(12);
   // No secondary index on trans_table: every index slows the import's
-  // inserts, and its joins by symbol get an automatic index from SQLite.
+  // inserts, and its joins by symbol get an automatic index from SQLite. The
+  // trade-date index that duplicate detection needs is made on first use
+  // (see kTransTradeDateIndex).
   tables.emplace_back("trans_table", "trans_schema", kTransColumns);
   tables.emplace_back("sym_table", "sym_schema", kSymColumns);
   tables.emplace_back("inactive_sym_table", "inactive_sym_schema", kSymColumns);
@@ -120,9 +122,10 @@ std::vector<DBSchemaDef> BuildTables() {
                       std::vector<ColumnDef>{{"trans_id", K::kId}});
   tables.emplace_back(kImportRunTable, "import_run_schema", kImportRunColumns,
                       std::vector<std::string>{"file_sha256"});
+  // Written once per stored transaction, so kept to its primary key: an undo
+  // reads it whole, which is rare and fast.
   tables.emplace_back(kImportRunTransTable, "import_run_trans_schema",
-                      std::vector<ColumnDef>{{"trans_id", K::kId}, {"run_id", K::kText}},
-                      std::vector<std::string>{"run_id"});
+                      std::vector<ColumnDef>{{"trans_id", K::kId}, {"run_id", K::kText}});
   tables.emplace_back(kImportRunSymTable, "import_run_sym_schema",
                       std::vector<ColumnDef>{{"link_id", K::kId}, {"run_id", K::kText},
                                              {"sym_name", K::kText}},
@@ -169,11 +172,13 @@ std::vector<std::string> DBSchemaDef::CreateStatements() const {
   }
   table += ")";
   std::vector<std::string> statements{table};
-  for (const std::string& column : indexedColumns_) {
-    statements.push_back("CREATE INDEX IF NOT EXISTS " + IndexName(column) + " ON " + tableName_ +
-                         " (" + column + ")");
-  }
+  for (const std::string& column : indexedColumns_) statements.push_back(CreateIndexStatement(column));
   return statements;
+}
+
+std::string DBSchemaDef::CreateIndexStatement(const std::string& column) const {
+  return "CREATE INDEX IF NOT EXISTS " + IndexName(column) + " ON " + tableName_ + " (" + column +
+         ")";
 }
 
 std::vector<std::string> DBSchemaDef::ObjectNames() const {

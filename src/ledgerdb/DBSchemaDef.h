@@ -48,6 +48,9 @@ class DBSchemaDef {
   // CREATE TABLE (and CREATE INDEX) statements, each safe to run on a file
   // that already has the table.
   std::vector<std::string> CreateStatements() const;
+  // CREATE INDEX for one column, safe to run when the index exists: for an
+  // index made on first use rather than with the schema.
+  std::string CreateIndexStatement(const std::string& column) const;
   // The names of the table and of the indexes those statements make.
   std::vector<std::string> ObjectNames() const;
 
@@ -76,3 +79,6 @@ inline constexpr char kTransDupTable[] = "trans_dup_table";
 inline constexpr char kImportRunTable[] = "import_run";
 inline constexpr char kImportRunTransTable[] = "import_run_trans";
 inline constexpr char kImportRunSymTable[] = "import_run_sym";
+// The column of trans_table indexed on the first import that skips
+// duplicates: every other import is spared its cost.
+inline constexpr char kTransTradeDateIndex[] = "trans_dttrade";

@@ -125,6 +125,19 @@ bool Database::Query(unsigned long& queryId, const std::string& statement, bool 
   return true;
 }
 
+bool Database::Execute(const std::string& statement, std::span<const std::string> values) {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  return impl_->Check(impl_->backend->ExecuteWith(statement, values));
+}
+
+bool Database::Select(const std::string& statement, bool friendlyEnums, DBQueryResult& result) {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  DBQueryResult rows;
+  if (!impl_->Check(impl_->backend->Execute(statement, friendlyEnums, rows))) return false;
+  result = std::move(rows);
+  return true;
+}
+
 bool Database::GetQueryResult(unsigned long queryId, DBQueryResult& result) {
   auto it = impl_->queries.find(queryId);
   if (it == impl_->queries.end()) return impl_->Fail("no query " + std::to_string(queryId));
@@ -163,6 +176,13 @@ bool Database::modify(const DBData& data, const std::string& table, const std::s
   if (!impl_->Ready()) return false;
   const DBSchemaDef* def = impl_->TableFor(data, table);
   return def && impl_->Check(impl_->backend->Update(data, *def, condition));
+}
+
+bool Database::modify(const DBData& data, const std::string& table, const std::string& keyColumn,
+                      const std::string& key) {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  const DBSchemaDef* def = impl_->TableFor(data, table);
+  return def && impl_->Check(impl_->backend->UpdateByKey(data, *def, keyColumn, key));
 }
 
 bool Database::GetLastID(unsigned long& id) {

@@ -26,6 +26,10 @@ class DbBackend {
   // Runs one statement. Rows of a select land in `result`; enumeration
   // columns with friendly strings read as those strings when `friendlyEnums`.
   virtual bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) = 0;
+  // Runs one statement that writes, its `?` placeholders bound to `values` as
+  // text, in order. By default the values go into the text as quoted literals;
+  // an engine may keep the statement prepared for the next call instead.
+  virtual bool ExecuteWith(const std::string& statement, std::span<const std::string> values);
   // Runs one select and hands its rows to `receiver` as the statement steps,
   // never holding the result. `parameters` bind to the statement's `?`
   // placeholders in order, as text.
@@ -37,6 +41,12 @@ class DbBackend {
                       const DBSchemaDef& table) = 0;
   virtual bool Update(const DBData& data, const DBSchemaDef& table,
                       const std::string& condition) = 0;
+  // The same update of the rows whose `keyColumn` equals `key` (see
+  // Database::modify). By default an Update with the key as a quoted literal;
+  // an engine may keep one prepared statement per column set instead, which
+  // is what makes many such updates in a row cheap.
+  virtual bool UpdateByKey(const DBData& data, const DBSchemaDef& table,
+                           const std::string& keyColumn, const std::string& key);
   // The id of the row stored by the last successful Insert; false when none.
   virtual bool LastInsertId(unsigned long& id) const = 0;
 

@@ -121,10 +121,11 @@ std::string SessionTimeZone() {
   return text;
 }
 
+// A literal as SQL writes it (the session takes backslashes literally).
 std::string Quoted(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) {
-    if (c == '\'' || c == '\\') quoted += c;
+    if (c == '\'') quoted += c;
     quoted += c;
   }
   return quoted + "'";
@@ -144,6 +145,7 @@ MariaDbBackend::~MariaDbBackend() {
   // by the server when the connection closes.
   inserts_.clear();
   batchInserts_.clear();
+  reused_.clear();
 }
 
 bool MariaDbBackend::Fail(std::string message) {
@@ -253,7 +255,10 @@ bool MariaDbBackend::Open(const std::string& location, bool& created) {
     return Fail(where + ": cannot connect to the MariaDB server (" + message + ")");
   }
 
+  // Text literals as standard SQL (and SQLite) read them: a backslash is
+  // just a character.
   bool ready = Exec("SET NAMES utf8mb4 COLLATE utf8mb4_nopad_bin") &&
+               Exec("SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')") &&
                Exec("SET SESSION time_zone = '" + SessionTimeZone() + "'") &&
                Exec("SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ") &&
                (SetBusyTimeout(kDefaultBusyTimeoutMs), true) && CreateSchema(created) &&
@@ -744,6 +749,60 @@ bool MariaDbBackend::Update(const DBData& data, const DBSchemaDef& table,
   long long lastId = lastInsertId_;
   bool ok = Prepare(SqlDialect::ForServer(sql), statement) && Run(statement.get(), cells);
   lastInsertId_ = lastId;  // an update stores no new row
+  return ok;
+}
+
+MYSQL_STMT* MariaDbBackend::Reused(const std::string& sql) {
+  Statement& cached = reused_[sql];
+  if (!cached && !Prepare(sql, cached)) {
+    reused_.erase(sql);
+    return nullptr;
+  }
+  return cached.get();
+}
+
+bool MariaDbBackend::ExecuteWith(const std::string& statement, std::span<const std::string> values) {
+  if (!db_) return Fail("not connected");
+  if (!Flush()) return false;
+  nextIds_.clear();  // the statement may write rows of any table
+  MYSQL_STMT* prepared = Reused(SqlDialect::ForServer(statement));
+  if (!prepared) return false;
+  std::vector<Cell> cells(values.size());
+  for (size_t i = 0; i < values.size(); ++i) {
+    cells[i].kind = Cell::kText;
+    cells[i].text = values[i];
+  }
+  long long lastId = lastInsertId_;
+  bool ok = Run(prepared, cells);
+  lastInsertId_ = lastId;
+  return ok;
+}
+
+bool MariaDbBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
+                                 const std::string& keyColumn, const std::string& key) {
+  if (!db_) return Fail("not connected");
+  if (data.size() == 0) return Fail("nothing to update in " + table.tableName());
+  const ColumnDef* keyDef = table.Find(keyColumn);
+  if (!keyDef) return Fail(table.tableName() + " has no column '" + keyColumn + "'");
+  if (!Flush()) return false;
+  std::vector<Cell> cells(data.size() + 1);
+  std::string sql = "UPDATE " + table.tableName() + " SET ";
+  size_t i = 0;
+  for (const auto& [name, value] : data) {
+    const ColumnDef* column = table.Find(name);
+    if (!column) return Fail(table.tableName() + " has no column '" + name + "'");
+    if (!ToCell(*column, value, table, cells[i])) return false;
+    sql += (i++ ? ", " : "") + name + " = ?";
+  }
+  sql += " WHERE " + keyColumn + " = ?";
+  // The key compares as the text it is given, as it would as a quoted literal.
+  cells[i].kind = Cell::kText;
+  cells[i].text = key;
+  MYSQL_STMT* prepared = Reused(sql);
+  if (!prepared) return false;
+  long long lastId = lastInsertId_;
+  bool ok = Run(prepared, cells);
+  lastInsertId_ = lastId;
   return ok;
 }
 

@@ -39,6 +39,9 @@ class MariaDbBackend : public DbBackend {
   bool Insert(const DBData& data, const DBSchemaDef& table) override;
   bool Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table) override;
   bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
+  bool ExecuteWith(const std::string& statement, std::span<const std::string> values) override;
+  bool UpdateByKey(const DBData& data, const DBSchemaDef& table, const std::string& keyColumn,
+                   const std::string& key) override;
   bool LastInsertId(unsigned long& id) const override;
 
   bool Begin() override;
@@ -90,6 +93,8 @@ class MariaDbBackend : public DbBackend {
               Cell& cell);
   bool Run(st_mysql_stmt* statement, std::span<const Cell> cells);
   // The reused statement inserting `rows` rows of the pending column set.
+  // The prepared statement of that text, kept for the next call; null on failure.
+  st_mysql_stmt* Reused(const std::string& sql);
   st_mysql_stmt* BatchInsertFor(const PendingRows& pending);
   // Sends every buffered row, the tables that others refer to first.
   bool Flush();
@@ -102,6 +107,7 @@ class MariaDbBackend : public DbBackend {
   MariaDbTarget target_;
   std::map<std::pair<const DBSchemaDef*, std::vector<std::string>>, Statement> inserts_;
   std::map<std::tuple<const DBSchemaDef*, uint64_t, size_t>, Statement> batchInserts_;
+  std::map<std::string, Statement> reused_;
   std::vector<PendingRows> pending_;
   size_t pendingRows_ = 0;
   // Ids handed out inside the open transaction, by table: our writer lock

@@ -531,6 +531,68 @@ bool SqliteBackend::Update(const DBData& data, const DBSchemaDef& table,
   return StepToDone(statement.get());
 }
 
+bool SqliteBackend::ExecuteWith(const std::string& statement, std::span<const std::string> values) {
+  if (!db_) return Fail("not connected");
+  Statement& prepared = boundStatements_[statement];
+  if (!prepared && !Prepare(SqlDialect::Rewrite(statement), prepared)) {
+    boundStatements_.erase(statement);
+    return false;
+  }
+  sqlite3_stmt* stmt = prepared.get();
+  if (sqlite3_bind_parameter_count(stmt) != static_cast<int>(values.size())) {
+    return Fail("the statement takes " + std::to_string(sqlite3_bind_parameter_count(stmt)) +
+                " values, not " + std::to_string(values.size()));
+  }
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (sqlite3_bind_text(stmt, static_cast<int>(i) + 1, values[i].data(),
+                          static_cast<int>(values[i].size()), SQLITE_STATIC) != SQLITE_OK) {
+      sqlite3_reset(stmt);
+      return FailFromDb("bind");
+    }
+  }
+  bool done = StepToDone(stmt);
+  sqlite3_clear_bindings(stmt);
+  return done;
+}
+
+bool SqliteBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
+                                const std::string& keyColumn, const std::string& key) {
+  if (!db_) return Fail("not connected");
+  if (data.size() == 0) return Fail("nothing to update in " + table.tableName());
+  const ColumnDef* keyDef = table.Find(keyColumn);
+  if (!keyDef) return Fail(table.tableName() + " has no column '" + keyColumn + "'");
+
+  std::string shape;
+  for (const auto& [name, value] : data) shape += name + ", ";
+  shape += "= " + keyColumn;
+  PreparedInsert& update = keyedUpdates_[{&table, shape}];
+  if (!update.statement) {
+    std::string sql = "UPDATE " + table.tableName() + " SET ";
+    for (const auto& [name, value] : data) {
+      const ColumnDef* column = table.Find(name);
+      if (!column) {
+        keyedUpdates_.erase({&table, shape});
+        return Fail(table.tableName() + " has no column '" + name + "'");
+      }
+      sql += (update.columns.empty() ? "" : ", ") + name + " = ?";
+      update.columns.push_back(column);
+    }
+    sql += " WHERE " + keyColumn + " = ?";
+    if (!Prepare(sql, update.statement)) {
+      keyedUpdates_.erase({&table, shape});
+      return false;
+    }
+  }
+
+  sqlite3_stmt* statement = update.statement.get();
+  if (!BindFields(statement, data, update.columns, table) ||
+      !BindValue(statement, static_cast<int>(data.size()) + 1, *keyDef, key, table)) {
+    sqlite3_reset(statement);
+    return false;
+  }
+  return StepToDone(statement);
+}
+
 bool SqliteBackend::LastInsertId(unsigned long& id) const {
   if (lastInsertId_ < 0) return false;
   id = static_cast<unsigned long>(lastInsertId_);

@@ -33,6 +33,9 @@ class SqliteBackend : public DbBackend {
   bool Insert(std::span<const ColumnValue> fields,
               const DBSchemaDef& table) override;
   bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
+  bool ExecuteWith(const std::string& statement, std::span<const std::string> values) override;
+  bool UpdateByKey(const DBData& data, const DBSchemaDef& table, const std::string& keyColumn,
+                   const std::string& key) override;
   bool LastInsertId(unsigned long& id) const override;
 
   bool Begin() override;
@@ -86,6 +89,10 @@ class SqliteBackend : public DbBackend {
   std::map<const DBSchemaDef*, std::vector<PreparedInsert>> inserts_;
   // Positional inserts by table and the set of column positions they bind.
   std::map<std::pair<const DBSchemaDef*, uint64_t>, Statement> rowInserts_;
+  // Statements of ExecuteWith by their text as given.
+  std::map<std::string, Statement> boundStatements_;
+  // Keyed updates by table and "column, column, ... = key column" text.
+  std::map<std::pair<const DBSchemaDef*, std::string>, PreparedInsert> keyedUpdates_;
   // Normalised dates by bound position: each stays bound, without a copy,
   // until that position is bound again. A deque, so that growing it never
   // moves a text that is bound.

@@ -89,22 +89,24 @@ bool SecurityMasterData::Parse(const std::string& text) {
   } catch (const std::exception&) {
     return false;
   }
-  const Json::Value& root = document;
-  if (!root.isObject()) return false;
+  if (!document.isObject()) return false;
 
-  const Json::Value& brokerList = root["BrokerSecurityDetails"];
+  Json::Value& brokerList = document["BrokerSecurityDetails"];
   if (brokerList.isArray()) ReadList(brokerList, ListKind::kBroker);
 
   // An answer without the global list is not an answer of the protocol.
-  const Json::Value& globalList = root["GlobalSecurityRecords"];
+  Json::Value& globalList = document["GlobalSecurityRecords"];
   if (!globalList.isArray()) return false;
   return ReadList(globalList, ListKind::kGlobal);
 }
 
-bool SecurityMasterData::ReadList(const Json::Value& list, ListKind kind) {
+bool SecurityMasterData::ReadList(Json::Value& list, ListKind kind) {
+  // The document is as large as the records read from it: each element goes
+  // as soon as it is read, so that both are never held whole at once.
   bool allRead = true;
-  for (const Json::Value& element : list) {
+  for (Json::Value& element : list) {
     if (!ReadElement(element, kind)) allRead = false;
+    element = Json::Value();
   }
   return allRead;
 }

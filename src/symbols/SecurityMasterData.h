@@ -37,7 +37,8 @@ class SecurityMasterData {
  private:
   enum class ListKind { kBroker, kGlobal };
 
-  bool ReadList(const Json::Value& list, ListKind kind);
+  // Reads the elements in order, releasing each once read.
+  bool ReadList(Json::Value& list, ListKind kind);
   bool ReadElement(const Json::Value& element, ListKind kind);
 
   Records canonical_;

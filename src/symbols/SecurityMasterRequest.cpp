@@ -1,6 +1,12 @@
 #include "symbols/SecurityMasterRequest.h"
 
+#include <json/writer.h>
+
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <utility>
+#include <vector>
 
 #include "db/EnumLookup.h"
 #include "symbols/SymbolColumns.h"
@@ -23,14 +29,14 @@ constexpr int kLastCheckedType = 10;
 
 }  // namespace
 
-SecurityMasterRequest::SecurityMasterRequest()
-    : brokerDetails_(Json::arrayValue), globalRecords_(Json::arrayValue) {}
+SecurityMasterRequest::SecurityMasterRequest() = default;
 
 bool SecurityMasterRequest::AddSymbolRow(const std::vector<std::string>& names,
                                          const std::vector<std::string>& row) {
   bool global = row.size() > kSymSource && row[kSymSource] == kSecurityMasterSource;
 
-  Json::Value object(Json::objectValue);
+  // (member name, value) in column order.
+  std::vector<std::pair<const std::string*, std::string>> members;
   auto addColumns = [&](const auto& columns) {
     for (int column : columns) {
       size_t index = static_cast<size_t>(column);
@@ -39,25 +45,44 @@ bool SecurityMasterRequest::AddSymbolRow(const std::vector<std::string>& names,
       if (column == kSymSource && value.empty()) value = kDefaultBrokerSource;
       if (column == kSymLeap) value = value == "0" ? "N" : "Y";
       if (!IsRequestable(column, value)) return false;
-      object[names[index]] = value;
+      members.emplace_back(&names[index], std::move(value));
     }
     return true;
   };
   if (!(global ? addColumns(kGlobalColumns) : addColumns(kBrokerColumns))) return false;
 
-  (global ? globalRecords_ : brokerDetails_).append(std::move(object));
+  // A JSON object writes its members in byte order of their names; a name
+  // given twice keeps its last value.
+  std::stable_sort(members.begin(), members.end(),
+                   [](const auto& a, const auto& b) { return *a.first < *b.first; });
+  std::string& array = global ? globalRecords_ : brokerDetails_;
+  if (!array.empty()) array += ',';
+  array += '{';
+  for (size_t i = 0; i < members.size(); ++i) {
+    if (i + 1 < members.size() && *members[i + 1].first == *members[i].first) continue;
+    if (array.back() != '{') array += ',';
+    array += Quoted(*members[i].first);
+    array += ':';
+    array += Quoted(members[i].second);
+  }
+  array += '}';
+  ++count_;
   return true;
 }
 
-unsigned SecurityMasterRequest::Count() const {
-  return brokerDetails_.size() + globalRecords_.size();
+unsigned SecurityMasterRequest::Count() const { return count_; }
+
+std::string SecurityMasterRequest::Text() const {
+  return "{\"broker_security_details\":[" + brokerDetails_ + "],\"global_security_records\":[" +
+         globalRecords_ + "]}\n";
 }
 
-std::string SecurityMasterRequest::Text() {
-  Json::Value root(Json::objectValue);
-  root["broker_security_details"] = brokerDetails_;
-  root["global_security_records"] = globalRecords_;
-  return writer_.write(root);
+std::string SecurityMasterRequest::Quoted(const std::string& text) const {
+  if (std::memchr(text.data(), '\0', text.size()) == nullptr) return Json::valueToQuotedString(text.c_str());
+  // The quoting function stops at a NUL; the writer takes the whole text.
+  std::string quoted = Json::FastWriter().write(Json::Value(text));
+  quoted.pop_back();  // the writer's line feed
+  return quoted;
 }
 
 bool SecurityMasterRequest::IsRequestable(int column, const std::string& value) {

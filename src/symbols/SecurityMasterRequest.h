@@ -1,10 +1,10 @@
 // The request document of the symbol update: the symbols of the VO database
 // that the security master can check, as two JSON arrays. Rows the server
 // cannot check (no transactions, special symbols, unsupported types) are left out.
+// Each array is kept as its compact JSON text, written object by object as
+// rows are added: a tree of JSON values for a hundred thousand symbols would
+// take hundreds of megabytes and be copied again to be written.
 #pragma once
-
-#include <json/value.h>
-#include <json/writer.h>
 
 #include <string>
 #include <vector>
@@ -22,8 +22,9 @@ class SecurityMasterRequest {
   // The number of rows added to both arrays together.
   unsigned Count() const;
 
-  // The request document as compact JSON.
-  std::string Text();
+  // The request document as compact JSON, as Json::FastWriter writes it
+  // (members in name order, one line feed at the end).
+  std::string Text() const;
 
   // Whether a row whose column `column` holds `value` may be sent at all.
   static bool IsRequestable(int column, const std::string& value);
@@ -32,7 +33,11 @@ class SecurityMasterRequest {
   static bool IsSpecialSymbol(const std::string& symbol);
 
  private:
-  Json::Value brokerDetails_;
-  Json::Value globalRecords_;
-  Json::FastWriter writer_;
+  // A text as a JSON string, quoted and escaped exactly as the JSON writer does.
+  std::string Quoted(const std::string& text) const;
+
+  // The objects of each array, comma-separated, without the brackets.
+  std::string brokerDetails_;
+  std::string globalRecords_;
+  unsigned count_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "symbols/SymbolUpdate.h"
 
+#include <utility>
+
 #include "db/HSymboDAO.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "platform/MessageBox.h"
@@ -33,5 +35,5 @@ bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress) {
   }
 
   SymbolUpdater updater(std::move(url), progress);
-  return updater.Run(rows, symbols);
+  return updater.Run(std::move(rows), symbols);
 }

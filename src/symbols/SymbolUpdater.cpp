@@ -76,8 +76,9 @@ double NumberAt(const SymbolFields& record, int column) {
 SymbolUpdater::SymbolUpdater(std::string url, VoServices::ProgressCallback progress)
     : url_(std::move(url)), progress_(progress) {}
 
-bool SymbolUpdater::Run(const DBQueryResult& rows, HSymboDAO& symbols) {
+bool SymbolUpdater::Run(DBQueryResult rows, HSymboDAO& symbols) {
   for (const DBQueryResult::Row& row : rows) request_.AddSymbolRow(rows.getFields(), row);
+  rows = DBQueryResult();
   if (request_.Count() == 0) return Fail("Symbols do not require updating.");
   std::string body = request_.Text();
 
@@ -103,7 +104,9 @@ bool SymbolUpdater::Run(const DBQueryResult& rows, HSymboDAO& symbols) {
 
   const std::string parsing = "Parsing Zudazuzo Diroza data.";
   Report(parsing);
-  if (!data_.Parse(answer)) return Fail("Error " + parsing);
+  bool parsed = data_.Parse(answer);
+  std::string().swap(answer);  // the records hold what is needed from here on
+  if (!parsed) return Fail("Error " + parsing);
   if (data_.CanonicalRecords().empty()) return Fail("Zudazuzo Diroza found all symbols to be current.");
 
   const std::string updating = "Updating your VO database with new data.";
@@ -131,6 +134,9 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
   DBQueryResult rows;
   transactions_.SelectForRecalc(rows);
 
+  // One transaction for every rewritten total, committed whatever the status
+  // (a locked or failed row leaves the others written).
+  DbTransaction transaction;
   for (DBQueryResult::Row row : rows) {
     if (row.size() < kRecalcCells) continue;
     auto record = canonical.find(row[kSymbol]);
@@ -151,6 +157,7 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
     row[kTotal] = FormatNumber(total, false, 6, true);
     if (UpdateTransTotal(row) != 0 && status != 1) status = 2;
   }
+  if (!transaction.Commit()) status = 2;
   return status;
 }
 
@@ -182,7 +189,7 @@ int SymbolUpdater::UpdateTransTotal(const std::vector<std::string>& row) {
   }
   // The raw update bypasses the amount conversion: trans_total is kept in millionths.
   std::string millionths = FormatNumber(TextToDouble(row[kTotal]) * 1000000, false, 6, true);
-  if (transactions_.UpdateWhere("trans_total = " + millionths, "trans_id = " + row[kId])) return 0;
+  if (transactions_.UpdateTotal(row[kId], millionths)) return 0;
   unchangedIds_.push_back(id);
   return 2;
 }

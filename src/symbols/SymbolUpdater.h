@@ -10,12 +10,12 @@
 
 #include "db/HTransDAO.h"
 #include "db/SymbolFields.h"
+#include "ledgerdb/DBQueryResult.h"
 #include "symbols/SecurityMasterClient.h"
 #include "symbols/SecurityMasterData.h"
 #include "symbols/SecurityMasterRequest.h"
 #include "voservices/VoServices.h"
 
-class DBQueryResult;
 class HSymboDAO;
 
 class SymbolUpdater {
@@ -25,8 +25,9 @@ class SymbolUpdater {
 
   // Runs the update on the rows of HSymboDAO::SelectSymbolsWithTransCount,
   // writing through `symbols`. False, after a message box, when a step fails
-  // or there is nothing to update; steps already done stay done.
-  bool Run(const DBQueryResult& rows, HSymboDAO& symbols);
+  // or there is nothing to update; steps already done stay done. The rows are
+  // taken, and released once they are in the request.
+  bool Run(DBQueryResult rows, HSymboDAO& symbols);
 
   // Rewrites trans_total of every transaction of a canonical symbol whose
   // amount changed. 0 when every change was written; 2 when a locked

@@ -116,6 +116,13 @@ TEST_F(ImportRunsTest, ASecondImportOfTheSameFileIsWarnedAndRefusedWithOnce) {
 // The second export holds the last half of the first and rows of its own.
 TEST_F(ImportRunsTest, OverlappingExportsWithSkipDuplicatesStoreTheUnion) {
   ASSERT_TRUE(Import(SampleSlice("early.csv", 1, 12)).imported);
+  // The lookup's index is made by the first import that skips duplicates.
+  const std::string index =
+      TempDatabase::OnServer()
+          ? "SELECT count(DISTINCT index_name) FROM information_schema.statistics "
+            "WHERE table_schema = DATABASE() AND index_name = 'trans_table_trans_dttrade'"
+          : "SELECT count(*) FROM sqlite_master WHERE name = 'trans_table_trans_dttrade'";
+  EXPECT_EQ(StoredState(database_.file()).Rows(index), "0\n");
   ImportOutcome late = Import(SampleSlice("late.csv", 7, 19), "1", SkipDuplicates());
   ASSERT_TRUE(late.imported) << late.failure;
   EXPECT_EQ(late.duplicatesSkipped, 6u);
@@ -123,6 +130,7 @@ TEST_F(ImportRunsTest, OverlappingExportsWithSkipDuplicatesStoreTheUnion) {
   EXPECT_EQ(LogLines(ReadFile(late.logPath), "Info", "duplicate"),
             "6 duplicate transactions skipped.\n");
   EXPECT_EQ(Runs()[1].duplicatesSkipped, 6u);
+  EXPECT_EQ(StoredState(database_.file()).Rows(index), "1\n");
 
   ASSERT_TRUE(Import(kSample, "2").imported);
   EXPECT_EQ(Content("1"), Content("2"));

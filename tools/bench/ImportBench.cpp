@@ -5,7 +5,13 @@
 // the write-ahead log checkpoint that the database runs when it closes, work
 // that the import call itself leaves behind; "call s" is the call alone.
 //   vo-bench-import [--format NAME ...] [--lines N ...] [--keep DIR]
+//                   [--preload-lines N [--preload-account ID]] [--skip-duplicates]
 //   defaults: every format at 100000 lines, then native at 10000 and 1000000.
+// --preload-lines first imports (untimed) a generated native file of N lines
+// into the database, for account 1 unless told; the timed import is always
+// for account 1; with --skip-duplicates both runs skip duplicates. The native generator
+// makes the first lines of a longer file equal to a shorter one's, so a
+// native file imported into a preload of the same account is all duplicates.
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -20,6 +26,7 @@
 #include <vector>
 
 #include "BenchFiles.h"
+#include "voservices/ImportOptions.h"
 #include "voservices/VoServices.h"
 
 namespace fs = std::filesystem;
@@ -37,10 +44,13 @@ struct RunResult {
 };
 
 // The child: one import, its wall time on standard output.
-int RunOne(const std::string& file, const std::string& dir) {
+int RunOne(const std::string& file, const std::string& dir, const std::string& account,
+           bool skipDuplicates) {
   setenv("VO_DB", (fs::path(dir) / "vo_db.sqlite3").c_str(), 1);
+  VoServices::ImportOptions options;
+  options.skipDuplicates = skipDuplicates;
   auto start = std::chrono::steady_clock::now();
-  bool ok = VoServices::ImportFile(file, dir + "/", "1", "bench", nullptr);
+  bool ok = VoServices::ImportFileWithOptions(file, dir + "/", account, "bench", options).imported;
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("%.6f\n", seconds);
   return ok ? 0 : 1;
@@ -62,7 +72,8 @@ long long CountRows(const fs::path& database, const char* table) {
   return rows;
 }
 
-RunResult RunChild(const fs::path& file, const fs::path& dir) {
+RunResult RunChild(const fs::path& file, const fs::path& dir, const std::string& account = "1",
+                   bool skipDuplicates = false) {
   RunResult result;
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return result;
@@ -73,8 +84,13 @@ RunResult RunChild(const fs::path& file, const fs::path& dir) {
     dup2(pipeFds[1], STDOUT_FILENO);
     close(pipeFds[0]);
     close(pipeFds[1]);
-    execl("/proc/self/exe", "vo-bench-import", "--run-one", file.c_str(), "--dir", dir.c_str(),
-          static_cast<char*>(nullptr));
+    std::vector<std::string> args{"vo-bench-import", "--run-one", file.string(), "--dir",
+                                  dir.string(), "--account", account};
+    if (skipDuplicates) args.push_back("--skip-duplicates");
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    execv("/proc/self/exe", argv.data());
     _exit(127);
   }
   close(pipeFds[1]);
@@ -110,8 +126,16 @@ int main(int argc, char** argv) {
   app.add_option("--keep", keep, "write the generated files into this folder and keep them");
   app.add_option("--run-one", runOne)->group("");
   app.add_option("--dir", runDir)->group("");
+  size_t preloadLines = 0;
+  std::string preloadAccount = "1";
+  std::string account = "1";
+  bool skipDuplicates = false;
+  app.add_option("--preload-lines", preloadLines, "native lines imported before each timed run");
+  app.add_option("--preload-account", preloadAccount, "account of the preloaded lines (default 1)");
+  app.add_option("--account", account)->group("");
+  app.add_flag("--skip-duplicates", skipDuplicates, "time the import with duplicates skipped");
   CLI11_PARSE(app, argc, argv);
-  if (!runOne.empty()) return RunOne(runOne, runDir);
+  if (!runOne.empty()) return RunOne(runOne, runDir, account, skipDuplicates);
 
   std::vector<std::pair<const BenchFormat*, size_t>> runs;
   if (formats.empty() && lineCounts.empty()) {
@@ -152,7 +176,20 @@ int main(int argc, char** argv) {
     fs::path dir = work / "run";
     fs::remove_all(dir);
     fs::create_directories(dir);
-    RunResult result = RunChild(file, dir);
+    if (preloadLines > 0) {
+      fs::path preload = files / ("native-" + std::to_string(preloadLines) + ".csv");
+      if (!fs::exists(preload) && !WriteBenchFile(*FindBenchFormat("native"), preloadLines, preload)) {
+        std::fprintf(stderr, "cannot write %s\n", preload.c_str());
+        return 1;
+      }
+      // Preloaded the same way, so that the timed run finds what an earlier
+      // import with --skip-duplicates leaves (its trade-date index).
+      if (!RunChild(preload, dir, preloadAccount, skipDuplicates).ok) {
+        std::fprintf(stderr, "cannot preload %s\n", preload.c_str());
+        return 1;
+      }
+    }
+    RunResult result = RunChild(file, dir, "1", skipDuplicates);
     allOk = allOk && result.ok;
     std::printf("%-16s %9zu %9.3f %10.0f %7.0f MB %9.3f %9.3f %9lld %9lld%s\n",
                 format->name.c_str(), lines, result.seconds,

@@ -28,6 +28,13 @@ HttpAnswer BadRequest(const std::string& reason) {
   return {400, Compact(body)};
 }
 
+// A text as a JSON string, as Compact writes it; the quoting function alone
+// (far cheaper than a writer per text) when the text has no NUL, where it stops.
+std::string Quoted(const std::string& text) {
+  if (text.find('\0') != std::string::npos) return Compact(Json::Value(text));
+  return Json::valueToQuotedString(text.c_str());
+}
+
 // The member as text when it is a non-empty string; otherwise empty.
 std::string TextOf(const Json::Value& object, const char* member) {
   const Json::Value& value = object[member];
@@ -44,14 +51,15 @@ bool SecurityCatalog::Load(const std::string& json, std::string& error) {
     return false;
   }
 
-  std::map<std::string, Json::Value> securities;
+  std::map<std::string, Security> securities;
   for (const Json::Value& security : root["securities"]) {
     std::string symbol = security.isObject() ? TextOf(security, "vo_symbol") : "";
     if (symbol.empty()) {
       error = "every security needs a \"vo_symbol\" text";
       return false;
     }
-    if (!securities.emplace(symbol, security).second) {
+    Security entry{Compact(security), Compact(security["id"]), TextOf(security, "updated_at")};
+    if (!securities.emplace(symbol, std::move(entry)).second) {
       error = "security " + symbol + " is listed twice";
       return false;
     }
@@ -92,7 +100,7 @@ bool SecurityCatalog::LoadFile(const std::string& path, std::string& error) {
   return true;
 }
 
-const Json::Value* SecurityCatalog::Resolve(const std::string& symbol) const {
+const SecurityCatalog::Security* SecurityCatalog::Resolve(const std::string& symbol) const {
   auto alias = brokerSymbols_.find(symbol);
   auto security = securities_.find(alias == brokerSymbols_.end() ? symbol : alias->second);
   return security == securities_.end() ? nullptr : &security->second;
@@ -110,30 +118,37 @@ HttpAnswer SecurityCatalog::Respond(const std::string& request) const {
     return BadRequest("\"broker_security_details\" and \"global_security_records\" must be arrays");
   }
 
-  Json::Value answer(Json::objectValue);
-  Json::Value& brokerAnswer = answer["BrokerSecurityDetails"] = Json::Value(Json::arrayValue);
-  Json::Value& globalAnswer = answer["GlobalSecurityRecords"] = Json::Value(Json::arrayValue);
-
+  // The compact JSON of {"BrokerSecurityDetails": [...], "GlobalSecurityRecords": [...]},
+  // members in name order as the JSON writer puts them.
+  std::string answer = "{\"BrokerSecurityDetails\":[";
+  bool first = true;
   for (const Json::Value& detail : brokerDetails) {
     std::string brokerSymbol = detail.isObject() ? TextOf(detail, "sym_name") : "";
-    const Json::Value* security = Resolve(brokerSymbol);
+    const Security* security = Resolve(brokerSymbol);
     if (security == nullptr) continue;
-    Json::Value element(Json::objectValue);
-    element["broker_symbol"] = brokerSymbol;
-    element["id"] = (*security)["id"];
-    element["security"] = *security;
-    brokerAnswer.append(std::move(element));
+    answer += first ? "{\"broker_symbol\":" : ",{\"broker_symbol\":";
+    answer += Quoted(brokerSymbol);
+    answer += ",\"id\":";
+    answer += security->idText;
+    answer += ",\"security\":";
+    answer += security->text;
+    answer += '}';
+    first = false;
   }
 
+  answer += "],\"GlobalSecurityRecords\":[";
+  first = true;
   for (const Json::Value& record : globalRecords) {
     if (!record.isObject()) continue;
     auto security = securities_.find(TextOf(record, "sym_vo_sym"));
     if (security == securities_.end()) continue;
     std::string lastUpdate = TextOf(record, "sym_last_update");
-    if (!lastUpdate.empty() && lastUpdate == TextOf(security->second, "updated_at")) continue;
-    Json::Value element(Json::objectValue);
-    element["security"] = security->second;
-    globalAnswer.append(std::move(element));
+    if (!lastUpdate.empty() && lastUpdate == security->second.updatedAt) continue;
+    answer += first ? "{\"security\":" : ",{\"security\":";
+    answer += security->second.text;
+    answer += '}';
+    first = false;
   }
-  return {200, Compact(answer)};
+  answer += "]}";
+  return {200, std::move(answer)};
 }

@@ -4,9 +4,10 @@
 //   {"securities": [{"vo_symbol": "NEW", "security_type": "Stock", "id": "7", ...}],
 //    "broker_symbols": {"OLD": "NEW"}}
 // where each security carries the members of the answer's security objects.
+// Each security is kept as its compact JSON text, written once when loaded:
+// an answer is put together from these texts, so that answering a hundred
+// thousand symbols neither copies nor writes a tree of JSON values.
 #pragma once
-
-#include <json/value.h>
 
 #include <map>
 #include <string>
@@ -30,9 +31,15 @@ class SecurityCatalog {
   HttpAnswer Respond(const std::string& request) const;
 
  private:
-  // The security a broker symbol or canonical symbol stands for; null when unknown.
-  const Json::Value* Resolve(const std::string& symbol) const;
+  struct Security {
+    std::string text;       // the security object as compact JSON
+    std::string idText;     // its "id" member as compact JSON ("null" when absent)
+    std::string updatedAt;  // its "updated_at" text
+  };
 
-  std::map<std::string, Json::Value> securities_;
+  // The security a broker symbol or canonical symbol stands for; null when unknown.
+  const Security* Resolve(const std::string& symbol) const;
+
+  std::map<std::string, Security> securities_;
   std::map<std::string, std::string> brokerSymbols_;
 };
