@@ -10,3 +10,9 @@ bool OpenDatabase() {
   std::cerr << "vo: cannot open the database: " << Database::Instance()->LastError() << std::endl;
   return false;
 }
+
+bool OpenDatabaseToRead() {
+  if (Database::Instance()->initToRead()) return true;
+  std::cerr << "vo: cannot open the database: " << Database::Instance()->LastError() << std::endl;
+  return false;
+}

@@ -23,6 +23,8 @@ struct Command {
 // The application keeps its connection open; the maintenance services and
 // the reads rely on that. False (with the reason on stderr) when it fails.
 bool OpenDatabase();
+// The same for a command that only reads: nothing is created or altered.
+bool OpenDatabaseToRead();
 
 Command AddImportCommand(CLI::App& app);
 Command AddCanImportCommand(CLI::App& app);

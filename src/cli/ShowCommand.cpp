@@ -95,7 +95,7 @@ int RunShow(const ShowArgs& args) {
     std::cerr << "vo: show: " << query.error << std::endl;
     return kExitUsage;
   }
-  if (!OpenDatabase()) return kExitFalse;
+  if (!OpenDatabaseToRead()) return kExitFalse;
 
   std::ios::sync_with_stdio(false);
   RowWriter writer(*RowWriter::FormatNamed(args.format), std::cout);

@@ -14,7 +14,11 @@ int main(int argc, char** argv) {
   CLI::App app{"vo: import broker files, update symbols and maintain transactions"};
   app.require_subcommand(1);
   std::string db;
-  app.add_option("--db", db, "Database file (sets VO_DB; default vo_db.sqlite3)");
+  app.add_option("--db", db, "Database file (sets VO_DB; default vo_db.sqlite3)")
+      ->check([](const std::string& name) -> std::string {
+        if (name == ":memory:") return "an in-memory database keeps nothing: name a file";
+        return "";
+      });
 
   const std::vector<Command> commands = {
       AddImportCommand(app),    AddCanImportCommand(app),     AddUpdateSymbolsCommand(app),

@@ -4,6 +4,7 @@
 
 #include "db/PositionalRow.h"
 #include "db/TransRecord.h"
+#include "ledgerdb/DbRowReceiver.h"
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
@@ -133,13 +134,22 @@ bool HTransDAO::SelectExpired(const std::map<std::string, std::string>& idToQuan
                 false, result);
 }
 
-bool HTransDAO::SelectForRecalc(DBQueryResult& result) {
-  return Select(std::string("select a.trans_id, a.trans_dttrade, a.sym_name, a.trans_action, "
-                            "a.trans_qty, ") +
-                    "a.trans_unitprice, a.trans_commission, " +
-                    "a.trans_sec_fee, a.trans_misc_fee, a.trans_fed_tax, " +
-                    "a.trans_exassadj, a.trans_baseadj, a.trans_fx, a.trans_total, a.lock_id " +
-                    "from trans_table a" + " where a.trans_type <> " + "0" +
-                    " and a.trans_dup <> 1 " + " order by sym_name",
-                false, result);
+namespace {
+
+std::string RecalcStatement() {
+  return std::string("select a.trans_id, a.trans_dttrade, a.sym_name, a.trans_action, "
+                     "a.trans_qty, ") +
+         "a.trans_unitprice, a.trans_commission, " +
+         "a.trans_sec_fee, a.trans_misc_fee, a.trans_fed_tax, " +
+         "a.trans_exassadj, a.trans_baseadj, a.trans_fx, a.trans_total, a.lock_id " +
+         "from trans_table a" + " where a.trans_type <> " + "0" + " and a.trans_dup <> 1 " +
+         " order by sym_name";
+}
+
+}  // namespace
+
+bool HTransDAO::SelectForRecalc(DBQueryResult& result) { return Select(RecalcStatement(), false, result); }
+
+bool HTransDAO::StreamForRecalc(DbRowReceiver& receiver) {
+  return db_->Stream(RecalcStatement(), {}, CellForm::kDecimal, receiver);
 }

@@ -12,6 +12,7 @@
 #include "ledgerdb/Database.h"
 
 class DBData;
+class DbRowReceiver;
 class DBQueryResult;
 class TransRecord;
 
@@ -39,6 +40,10 @@ class HTransDAO {
   bool SelectForSmartTime(DBQueryResult& result, const std::vector<std::string>& ids);
   bool SelectExpired(const std::map<std::string, std::string>& idToQuantity, DBQueryResult& result);
   bool SelectForRecalc(DBQueryResult& result);
+  // The rows of SelectForRecalc, one at a time, never held together. The
+  // select sorts by symbol, so the whole table is read before the first row
+  // arrives: the receiver may write totals as it goes.
+  bool StreamForRecalc(DbRowReceiver& receiver);
 
  private:
   // Runs a select and copies its rows into `result`.

@@ -7,6 +7,7 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
+#include "ledgerdb/SqlLiteral.h"
 #include "values/DateTime.h"
 
 namespace {
@@ -17,13 +18,6 @@ constexpr char kUndone[] = "undone";
 constexpr char kColumns[] =
     "run_id, acct_id, file_path, file_size, file_sha256, format, run_start, run_end, "
     "trans_stored, sym_added, dup_skipped, log_path, run_result, undone";
-
-// A text as an SQL literal, its quotes doubled.
-std::string Quoted(const std::string& text) {
-  std::string literal = "'";
-  for (char c : text) literal += c == '\'' ? std::string("''") : std::string(1, c);
-  return literal + "'";
-}
 
 uint64_t Number(const std::string& text) {
   return std::strtoull(text.c_str(), nullptr, 10);
@@ -84,8 +78,8 @@ bool ImportRunDAO::LinkSymbol(uint64_t runId, const std::string& symbol) {
 bool ImportRunDAO::FindImported(const std::string& accountId, const std::string& sha256, Run& run,
                                 bool& found) {
   std::vector<Run> runs;
-  if (!Select("acct_id = " + Quoted(accountId) + " AND file_sha256 = " + Quoted(sha256) +
-                  " AND run_result = " + Quoted(kImported),
+  if (!Select("acct_id = " + SqlLiteral(accountId) + " AND file_sha256 = " + SqlLiteral(sha256) +
+                  " AND run_result = " + SqlLiteral(kImported),
               runs)) {
     return false;
   }
@@ -95,7 +89,7 @@ bool ImportRunDAO::FindImported(const std::string& accountId, const std::string&
 }
 
 bool ImportRunDAO::List(const std::string& accountId, std::vector<Run>& runs) {
-  return Select(accountId.empty() ? "" : "acct_id = " + Quoted(accountId), runs);
+  return Select(accountId.empty() ? "" : "acct_id = " + SqlLiteral(accountId), runs);
 }
 
 bool ImportRunDAO::Get(uint64_t runId, Run& run, bool& found) {

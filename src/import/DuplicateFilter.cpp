@@ -19,6 +19,7 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
+#include "ledgerdb/SqlLiteral.h"
 #include "ledgerdb/StoredForms.h"
 
 namespace {
@@ -78,12 +79,6 @@ std::string ContentOf(const DBQueryResult::Row& row) {
   return content;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string literal = "'";
-  for (char c : text) literal += c == '\'' ? std::string("''") : std::string(1, c);
-  return literal + "'";
-}
-
 struct Candidate {
   std::string tradeDate;  // stored form; empty when the row has none
   std::string content;
@@ -100,7 +95,7 @@ bool StoredContents(const std::string& accountId, const std::string& condition,
   Database* db = Database::Instance();
   unsigned long queryId = 0;
   if (!db->Query(queryId, "SELECT " + columns + " FROM trans_table WHERE acct_id = " +
-                              Quoted(accountId) + " AND " + condition,
+                              SqlLiteral(accountId) + " AND " + condition,
                  false, false, false)) {
     return false;
   }
@@ -161,8 +156,8 @@ bool DuplicateFilter::Load(const std::string& accountId, const TransactionMap& t
       }
       if (!StoredContents(accountId, "trans_dttrade IS NULL", stored)) return false;
     } else if (!StoredContents(accountId,
-                               "trans_dttrade >= " + Quoted(low) + " AND trans_dttrade <= " +
-                                   Quoted(high),
+                               "trans_dttrade >= " + SqlLiteral(low) + " AND trans_dttrade <= " +
+                                   SqlLiteral(high),
                                stored)) {
       return false;
     }

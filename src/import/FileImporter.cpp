@@ -68,7 +68,8 @@ bool FileImporter::Import(const std::string& filePath) {
   reportedBytes_ = 0;
   HSymboDAO symbolDao;
   if (!symbolDao.init()) {
-    Fail("Failed voDao.init in VoServices::ImportPensonTrans2008.");
+    log_->Fatal("Failed voDao.init in VoServices::ImportPensonTrans2008.");
+    Fail("Unable to open VO DB: " + Database::Instance()->LastError());
     return false;
   }
   ImportRunDAO runs;

@@ -20,6 +20,18 @@ std::unique_ptr<Database>& Current() {
   return instance;
 }
 
+// The database file: VO_DB, or the default in the current directory.
+std::string Location() {
+  const char* file = std::getenv("VO_DB");
+  return file && *file ? file : kDefaultFile;
+}
+
+// A mariadb:// URL names a shared server database; anything else is a file.
+std::unique_ptr<DbBackend> BackendFor(const std::string& location) {
+  if (MariaDbTarget::IsUrl(location)) return std::make_unique<MariaDbBackend>();
+  return std::make_unique<SqliteBackend>();
+}
+
 }  // namespace
 
 class Database::Impl {
@@ -95,16 +107,16 @@ bool Database::init(const std::string&, const std::string&, const std::string&, 
                     bool& created) {
   created = false;
   if (impl_->backend) return true;
-  const char* file = std::getenv("VO_DB");
-  std::string location = file && *file ? file : kDefaultFile;
-  // A mariadb:// URL names a shared server database; anything else is a file.
-  std::unique_ptr<DbBackend> backend;
-  if (MariaDbTarget::IsUrl(location)) {
-    backend = std::make_unique<MariaDbBackend>();
-  } else {
-    backend = std::make_unique<SqliteBackend>();
-  }
-  if (!backend->Open(location, created)) return impl_->Fail(backend->LastError());
+  std::unique_ptr<DbBackend> backend = BackendFor(Location());
+  if (!backend->Open(Location(), created)) return impl_->Fail(backend->LastError());
+  impl_->backend = std::move(backend);
+  return true;
+}
+
+bool Database::initToRead() {
+  if (impl_->backend) return true;
+  std::unique_ptr<DbBackend> backend = BackendFor(Location());
+  if (!backend->OpenToRead(Location())) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
   return true;
 }
@@ -126,12 +138,12 @@ bool Database::Query(unsigned long& queryId, const std::string& statement, bool 
 }
 
 bool Database::Execute(const std::string& statement, std::span<const std::string> values) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   return impl_->Check(impl_->backend->ExecuteWith(statement, values));
 }
 
 bool Database::Select(const std::string& statement, bool friendlyEnums, DBQueryResult& result) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   DBQueryResult rows;
   if (!impl_->Check(impl_->backend->Execute(statement, friendlyEnums, rows))) return false;
   result = std::move(rows);
@@ -147,7 +159,7 @@ bool Database::GetQueryResult(unsigned long queryId, DBQueryResult& result) {
 
 bool Database::Stream(const std::string& statement, std::span<const std::string> parameters,
                       CellForm form, DbRowReceiver& receiver) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   return impl_->Check(impl_->backend->Stream(statement, parameters, form, receiver));
 }
 
@@ -180,7 +192,7 @@ bool Database::modify(const DBData& data, const std::string& table, const std::s
 
 bool Database::modify(const DBData& data, const std::string& table, const std::string& keyColumn,
                       const std::string& key) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  if (!impl_->Ready()) return false;
   const DBSchemaDef* def = impl_->TableFor(data, table);
   return def && impl_->Check(impl_->backend->UpdateByKey(data, *def, keyColumn, key));
 }

@@ -1,20 +1,11 @@
 #include "ledgerdb/DbBackend.h"
 
 #include "ledgerdb/DBQueryResult.h"
-
-namespace {
-
-std::string Quoted(const std::string& text) {
-  std::string literal = "'";
-  for (char c : text) literal += c == '\'' ? std::string("''") : std::string(1, c);
-  return literal + "'";
-}
-
-}  // namespace
+#include "ledgerdb/SqlLiteral.h"
 
 bool DbBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
                             const std::string& keyColumn, const std::string& key) {
-  return Update(data, table, keyColumn + " = " + Quoted(key));
+  return Update(data, table, keyColumn + " = " + SqlLiteral(key));
 }
 
 bool DbBackend::ExecuteWith(const std::string& statement, std::span<const std::string> values) {
@@ -22,7 +13,7 @@ bool DbBackend::ExecuteWith(const std::string& statement, std::span<const std::s
   size_t next = 0;
   for (char c : statement) {
     if (c == '?' && next < values.size()) {
-      text += Quoted(values[next++]);
+      text += SqlLiteral(values[next++]);
     } else {
       text += c;
     }

@@ -21,7 +21,12 @@ class DbBackend {
 
   // Opens (creating when missing) the database and its schema. `created`
   // tells whether the schema had to be created.
+  // Refuses, before writing anything, a database that is not ours (see
+  // StoreCheck) or that cannot be written.
   virtual bool Open(const std::string& location, bool& created) = 0;
+  // Opens an existing database of ours for reading only: creates nothing,
+  // alters nothing, and refuses what Open would refuse.
+  virtual bool OpenToRead(const std::string& location) = 0;
 
   // Runs one statement. Rows of a select land in `result`; enumeration
   // columns with friendly strings read as those strings when `friendlyEnums`.

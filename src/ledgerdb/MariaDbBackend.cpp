@@ -204,6 +204,23 @@ bool MariaDbBackend::Prepare(const std::string& sql, Statement& statement) {
 
 bool MariaDbBackend::Open(const std::string& location, bool& created) {
   created = false;
+  if (!Connect(location)) return false;
+  if (CreateSchema(false, created) && CheckSchema()) return true;
+  error_ = target_.Describe() + ": " + error_;
+  db_.reset();
+  return false;
+}
+
+bool MariaDbBackend::OpenToRead(const std::string& location) {
+  bool created = false;
+  if (!Connect(location)) return false;
+  if (CreateSchema(true, created) && CheckSchema()) return true;
+  error_ = target_.Describe() + ": " + error_;
+  db_.reset();
+  return false;
+}
+
+bool MariaDbBackend::Connect(const std::string& location) {
   std::optional<MariaDbTarget> target = MariaDbTarget::Parse(location, error_);
   if (!target) return false;
   target_ = *target;
@@ -261,8 +278,7 @@ bool MariaDbBackend::Open(const std::string& location, bool& created) {
                Exec("SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')") &&
                Exec("SET SESSION time_zone = '" + SessionTimeZone() + "'") &&
                Exec("SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ") &&
-               (SetBusyTimeout(kDefaultBusyTimeoutMs), true) && CreateSchema(created) &&
-               CheckSchema();
+               (SetBusyTimeout(kDefaultBusyTimeoutMs), true);
   if (!ready) {
     error_ = target_.Describe() + ": " + error_;
     db_.reset();
@@ -304,7 +320,7 @@ std::string MariaDbBackend::CreateStatement(const DBSchemaDef& table) {
   return sql + ")" + kTableOptions;
 }
 
-bool MariaDbBackend::CreateSchema(bool& created) {
+bool MariaDbBackend::CreateSchema(bool readOnly, bool& created) {
   created = false;
   DBQueryResult names;
   if (!Execute("SELECT table_name FROM information_schema.tables WHERE table_schema = DATABASE()",
@@ -340,6 +356,10 @@ bool MariaDbBackend::CreateSchema(bool& created) {
     complete = complete && present.contains(table.tableName());
   }
   if (complete) return true;
+  if (readOnly) {
+    return Fail(present.empty() ? "database '" + target_.database + "' is empty, not a VO database yet"
+                                : "database '" + target_.database + "' is missing some of VO's tables");
+  }
 
   // The mark goes first: a connection that dies half-way leaves a database
   // that the next connect completes rather than refuses. Every statement is
@@ -459,7 +479,11 @@ bool MariaDbBackend::Stream(const std::string& statement, std::span<const std::s
     binds[c].error = &truncated[c];
   };
   for (unsigned int c = 0; c < columnCount; ++c) bindColumn(c);
-  if (mysql_stmt_bind_result(stmt, binds.data()) != 0) return FailFromStatement(stmt, statement);
+  // The rows wait in the client library's compact form, not as our strings,
+  // so that the receiver may write through this connection between rows.
+  if (mysql_stmt_bind_result(stmt, binds.data()) != 0 || mysql_stmt_store_result(stmt) != 0) {
+    return FailFromStatement(stmt, statement);
+  }
 
   std::vector<std::string> cells(columnCount);
   while (true) {

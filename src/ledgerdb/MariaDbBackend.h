@@ -31,9 +31,10 @@ class MariaDbBackend : public DbBackend {
 
   // `location` is a mariadb:// URL (see MariaDbTarget).
   bool Open(const std::string& location, bool& created) override;
+  bool OpenToRead(const std::string& location) override;
   bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) override;
-  // Rows arrive from the server as they are read (nothing is buffered), so
-  // the receiver must not use the database until the last row.
+  // The rows wait in the client library's compact form and reach the
+  // receiver one at a time; it may write through the connection meanwhile.
   bool Stream(const std::string& statement, std::span<const std::string> parameters, CellForm form,
               DbRowReceiver& receiver) override;
   bool Insert(const DBData& data, const DBSchemaDef& table) override;
@@ -87,7 +88,10 @@ class MariaDbBackend : public DbBackend {
   bool FailFromStatement(st_mysql_stmt* statement, const std::string& context);
   bool Exec(const std::string& sql);
   bool Prepare(const std::string& sql, Statement& statement);
-  bool CreateSchema(bool& created);
+  bool Connect(const std::string& location);
+  // Creates what is missing (never when `readOnly`: then a database that is
+  // not complete is refused).
+  bool CreateSchema(bool readOnly, bool& created);
   bool CheckSchema();
   bool ToCell(const ColumnDef& column, std::string_view value, const DBSchemaDef& table,
               Cell& cell);

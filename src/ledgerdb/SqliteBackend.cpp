@@ -14,6 +14,7 @@
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/HEnum.h"
 #include "ledgerdb/SqlDialect.h"
+#include "ledgerdb/StoreCheck.h"
 #include "ledgerdb/StoredForms.h"
 #include "platform/TimeZone.h"
 
@@ -117,6 +118,20 @@ bool IsStatementOnly(int code) {
   }
 }
 
+// How a column of each kind is declared in the tables this backend creates.
+std::string DeclaredType(ColumnKind kind) {
+  switch (kind) {
+    case ColumnKind::kId:
+    case ColumnKind::kEnum:
+    case ColumnKind::kAmount:
+      return "INTEGER";
+    case ColumnKind::kText:
+    case ColumnKind::kDate:
+      return "TEXT";
+  }
+  return "TEXT";
+}
+
 std::string CacheSizePragma() {
   const char* text = std::getenv(kCacheSizeVariable);
   long kilobytes = text ? std::strtol(text, nullptr, 10) : 0;
@@ -191,8 +206,36 @@ bool SqliteBackend::Prepare(const std::string& sql, Statement& statement) {
 
 bool SqliteBackend::Open(const std::string& file, bool& created) {
   created = false;
+  if (!Connect(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) return false;
+  StoreCheck::Found found;
+  bool ready = ReadStore(found) && Judge(found);
+  if (ready && StoreCheck::IsEmpty(found)) {
+    // Only a file we make gets our page size and journal mode.
+    ready = Exec(kPageSize) && Exec("PRAGMA journal_mode = WAL");
+  }
+  ready = ready && CreateSchema(created);
+  if (!ready) {
+    error_ = file + ": " + error_;
+    db_.reset();
+  }
+  return ready;
+}
+
+bool SqliteBackend::OpenToRead(const std::string& file) {
+  if (!Connect(file, SQLITE_OPEN_READONLY)) return false;
+  StoreCheck::Found found;
+  bool ready = ReadStore(found) && Judge(found);
+  if (ready && StoreCheck::IsEmpty(found)) ready = Fail("there is no VO database in it");
+  if (!ready) {
+    error_ = file + ": " + error_;
+    db_.reset();
+  }
+  return ready;
+}
+
+bool SqliteBackend::Connect(const std::string& file, int flags) {
   sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  int rc = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
   db_.reset(raw);
   if (rc != SQLITE_OK) {
     FailFromDb("cannot open " + file);
@@ -201,17 +244,66 @@ bool SqliteBackend::Open(const std::string& file, bool& created) {
   }
   sqlite3_extended_result_codes(db_.get(), 1);
   SetBusyTimeout(kDefaultBusyTimeoutMs);
-  bool ready =
-      Exec(kPageSize) && Exec("PRAGMA journal_mode = WAL") &&
-      Exec("PRAGMA synchronous = FULL") && Exec("PRAGMA foreign_keys = OFF") && Exec(CacheSizePragma()) &&
-      sqlite3_create_function(db_.get(), "NOW", 0, SQLITE_UTF8, nullptr, NowFunction, nullptr,
-                              nullptr) == SQLITE_OK &&
-      CreateSchema(created) && CheckSchema();
+  // SQLite opens a file it may not write read-only; an import would then
+  // refuse every row one by one and call itself a success.
+  bool ready = !(flags & SQLITE_OPEN_READWRITE) || !sqlite3_db_readonly(db_.get(), "main") ||
+               Fail("the database file cannot be written (a read-only file, folder or disk)");
+  // Settings of this connection only; the file is not changed by them.
+  ready = ready && Exec("PRAGMA synchronous = FULL") && Exec("PRAGMA foreign_keys = OFF") &&
+               Exec(CacheSizePragma()) &&
+               (sqlite3_create_function(db_.get(), "NOW", 0, SQLITE_UTF8, nullptr, NowFunction,
+                                        nullptr, nullptr) == SQLITE_OK ||
+                FailFromDb("NOW"));
   if (!ready) {
     error_ = file + ": " + error_;
     db_.reset();
   }
   return ready;
+}
+
+bool SqliteBackend::ReadNumber(const std::string& pragma, int64_t& value) {
+  Statement statement;
+  if (!Prepare("PRAGMA " + pragma, statement)) return false;
+  if (sqlite3_step(statement.get()) != SQLITE_ROW) return FailFromDb("PRAGMA " + pragma);
+  value = sqlite3_column_int64(statement.get(), 0);
+  return true;
+}
+
+bool SqliteBackend::ReadStore(StoreCheck::Found& found) {
+  if (!ReadNumber("application_id", found.owner) || !ReadNumber("user_version", found.version)) {
+    return false;
+  }
+  Statement tables;
+  if (!Prepare("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite$_%' "
+               "ESCAPE '$'",
+               tables)) {
+    return false;
+  }
+  int rc;
+  while ((rc = sqlite3_step(tables.get())) == SQLITE_ROW) {
+    found.tables[reinterpret_cast<const char*>(sqlite3_column_text(tables.get(), 0))];
+  }
+  if (rc != SQLITE_DONE) return FailFromDb("read the schema");
+  for (auto& [name, columns] : found.tables) {
+    Statement info;
+    if (!Prepare("SELECT name, type FROM pragma_table_info(?)", info)) return false;
+    sqlite3_bind_text(info.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_STATIC);
+    while ((rc = sqlite3_step(info.get())) == SQLITE_ROW) {
+      auto text = [&](int column) {
+        const unsigned char* cell = sqlite3_column_text(info.get(), column);
+        return std::string(cell ? reinterpret_cast<const char*>(cell) : "");
+      };
+      columns.push_back({text(0), text(1)});
+    }
+    if (rc != SQLITE_DONE) return FailFromDb("read the columns of " + name);
+  }
+  return true;
+}
+
+bool SqliteBackend::Judge(const StoreCheck::Found& found) {
+  std::string difference = StoreCheck::Difference(found, DeclaredType);
+  if (difference.empty()) return true;
+  return Fail("not a VO database, nothing was changed: " + difference);
 }
 
 bool SqliteBackend::SchemaComplete(bool& complete) {
@@ -224,7 +316,10 @@ bool SqliteBackend::SchemaComplete(bool& complete) {
     if (name) present.insert(name);
   }
   if (rc != SQLITE_DONE) return FailFromDb("read the schema");
-  complete = present.contains(kDupCleanupTrigger) && present.contains(kRunLinkCleanupTrigger);
+  int64_t owner = 0;
+  if (!ReadNumber("application_id", owner)) return false;
+  complete = owner == StoreCheck::kApplicationId && present.contains(kDupCleanupTrigger) &&
+             present.contains(kRunLinkCleanupTrigger);
   for (const DBSchemaDef& table : DBSchemaDef::All()) {
     for (const std::string& name : table.ObjectNames()) complete = complete && present.contains(name);
   }
@@ -239,6 +334,13 @@ bool SqliteBackend::CreateSchema(bool& created) {
   if (!SchemaComplete(complete)) return false;
   if (complete) return true;
   if (!Exec("BEGIN IMMEDIATE")) return false;
+  // Another process may have changed the file since it was judged.
+  StoreCheck::Found found;
+  if (!ReadStore(found) || !Judge(found)) {
+    std::string error = error_;
+    Exec("ROLLBACK");
+    return Fail(error);
+  }
   Statement probe;
   bool ok = Prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'trans_table'",
                     probe) &&
@@ -257,32 +359,12 @@ bool SqliteBackend::CreateSchema(bool& created) {
   ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS ") + kRunLinkCleanupTrigger +
                   " AFTER DELETE ON trans_table BEGIN DELETE FROM " + kImportRunTransTable +
                   " WHERE trans_id = OLD.trans_id; END");
+  ok = ok && Exec("PRAGMA application_id = " + std::to_string(StoreCheck::kApplicationId)) &&
+       Exec("PRAGMA user_version = " + std::to_string(StoreCheck::kSchemaVersion));
   if (ok) return Exec("COMMIT");
   std::string error = error_;
   Exec("ROLLBACK");
   return Fail(error);
-}
-
-// A file made by something else must not be written as if it were ours.
-bool SqliteBackend::CheckSchema() {
-  for (const DBSchemaDef& table : DBSchemaDef::All()) {
-    Statement info;
-    if (!Prepare("PRAGMA table_info(" + table.tableName() + ")", info)) return false;
-    size_t count = 0;
-    while (sqlite3_step(info.get()) == SQLITE_ROW) {
-      const char* name = reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 1));
-      if (count >= table.columns().size() || !name ||
-          std::string(name) != table.columns()[count].name) {
-        return Fail(table.tableName() + " does not have the expected columns");
-      }
-      ++count;
-    }
-    if (count != table.columns().size()) {
-      return Fail(table.tableName() + " has " + std::to_string(count) + " columns, expected " +
-                  std::to_string(table.columns().size()));
-    }
-  }
-  return true;
 }
 
 void SqliteBackend::SetBusyTimeout(int milliseconds) {

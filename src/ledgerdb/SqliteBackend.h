@@ -1,4 +1,5 @@
-// DbBackend over an SQLite file: WAL journal, a busy timeout so that a second
+// DbBackend over an SQLite file, marked as ours with its application id and
+// user version (see StoreCheck): WAL journal on the files it creates, a busy timeout so that a second
 // writer waits and then fails cleanly, NOW() registered, the MySQL-like
 // statements rewritten by SqlDialect, inserts prepared once per table and
 // column set and reused with bound values.
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "ledgerdb/DbBackend.h"
+#include "ledgerdb/StoreCheck.h"
 
 struct ColumnDef;
 struct sqlite3;
@@ -26,6 +28,7 @@ class SqliteBackend : public DbBackend {
   ~SqliteBackend() override;
 
   bool Open(const std::string& file, bool& created) override;
+  bool OpenToRead(const std::string& file) override;
   bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) override;
   bool Stream(const std::string& statement, std::span<const std::string> parameters, CellForm form,
               DbRowReceiver& receiver) override;
@@ -71,10 +74,17 @@ class SqliteBackend : public DbBackend {
   bool FailWithCode(int code, std::string message);
   bool Exec(const std::string& sql);
   bool Prepare(const std::string& sql, Statement& statement);
-  // Whether the file has every table, index and trigger already; reads only.
+  // Whether the file is marked and has every table, index and trigger; reads only.
   bool SchemaComplete(bool& complete);
+  // Creates what is missing and marks the file, in one transaction.
   bool CreateSchema(bool& created);
-  bool CheckSchema();
+  // Opens the connection with its per-connection settings.
+  bool Connect(const std::string& file, int flags);
+  bool ReadNumber(const std::string& pragma, int64_t& value);
+  // What the file holds: its mark and its tables' columns; reads only.
+  bool ReadStore(StoreCheck::Found& found);
+  // False, with what differs, when the file is not ours to use.
+  bool Judge(const StoreCheck::Found& found);
   PreparedInsert* InsertFor(const DBData& data, const DBSchemaDef& table);
   // The reused insert of exactly these column positions; null on failure.
   sqlite3_stmt* InsertFor(std::span<const ColumnValue> fields,

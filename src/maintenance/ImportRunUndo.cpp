@@ -16,22 +16,17 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
+#include "ledgerdb/SqlLiteral.h"
 #include "ledgerdb/DbTransaction.h"
 
 namespace {
 
 constexpr char kImported[] = "imported";
 
-std::string Quoted(const std::string& text) {
-  std::string literal = "'";
-  for (char c : text) literal += c == '\'' ? std::string("''") : std::string(1, c);
-  return literal + "'";
-}
-
 // "a, b, c" of texts already safe as SQL (ids) or quoted.
 std::string List(const std::vector<std::string>& items, bool quote) {
   std::string list;
-  for (const std::string& item : items) list += (list.empty() ? "" : ", ") + (quote ? Quoted(item) : item);
+  for (const std::string& item : items) list += (list.empty() ? "" : ", ") + (quote ? SqlLiteral(item) : item);
   return list;
 }
 
@@ -58,7 +53,7 @@ VoServices::UndoOutcome ImportRunUndo::Undo(uint64_t runId) {
 
   Names transIds;
   if (!Column("SELECT t.trans_id FROM trans_table t, " + std::string(kImportRunTransTable) +
-                  " r WHERE t.trans_id = r.trans_id AND r.run_id = " + Quoted(id) +
+                  " r WHERE t.trans_id = r.trans_id AND r.run_id = " + SqlLiteral(id) +
                   " ORDER BY t.trans_id",
               transIds)) {
     return fail("cannot read the run's transactions: " + db_->LastError());
@@ -78,10 +73,10 @@ VoServices::UndoOutcome ImportRunUndo::Undo(uint64_t runId) {
     }
   }
   Names symbols;
-  if (!Run(std::string("DELETE FROM ") + kImportRunTransTable + " WHERE run_id = " + Quoted(id)) ||
+  if (!Run(std::string("DELETE FROM ") + kImportRunTransTable + " WHERE run_id = " + SqlLiteral(id)) ||
       !UnusedSymbols(id, symbols) ||
       (!symbols.empty() && !Run("DELETE FROM sym_table WHERE sym_name IN (" + List(symbols, true) + ")")) ||
-      !Run(std::string("DELETE FROM ") + kImportRunSymTable + " WHERE run_id = " + Quoted(id)) ||
+      !Run(std::string("DELETE FROM ") + kImportRunSymTable + " WHERE run_id = " + SqlLiteral(id)) ||
       !runs.MarkUndone(runId)) {
     return fail("cannot undo run " + id + ": " + db_->LastError());
   }
@@ -141,7 +136,7 @@ bool ImportRunUndo::FindReferrers(const std::string& transIds, Names& referrers)
 bool ImportRunUndo::UnusedSymbols(const std::string& runId, Names& symbols) {
   Names linked;
   if (!Column("SELECT s.sym_name FROM sym_table s, " + std::string(kImportRunSymTable) +
-                  " r WHERE s.sym_name = r.sym_name AND r.run_id = " + Quoted(runId),
+                  " r WHERE s.sym_name = r.sym_name AND r.run_id = " + SqlLiteral(runId),
               linked)) {
     return false;
   }

@@ -13,6 +13,7 @@
 #include "db/HSymboDAO.h"
 #include "import/TradeSides.h"
 #include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DbRowFunction.h"
 #include "ledgerdb/DbTransaction.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
@@ -131,16 +132,17 @@ bool SymbolUpdater::Run(DBQueryResult rows, HSymboDAO& symbols) {
 int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonical) {
   unchangedIds_.clear();
   int status = 0;
-  DBQueryResult rows;
-  transactions_.SelectForRecalc(rows);
 
   // One transaction for every rewritten total, committed whatever the status
-  // (a locked or failed row leaves the others written).
+  // (a locked or failed row leaves the others written). The rows of the
+  // recalculation select come one at a time: held together they would be the
+  // largest thing in memory of the whole update.
   DbTransaction transaction;
-  for (DBQueryResult::Row row : rows) {
-    if (row.size() < kRecalcCells) continue;
-    auto record = canonical.find(row[kSymbol]);
-    if (record == canonical.end()) continue;
+  DbRowFunction recalculate([&](const DBQueryResult::Row& cells) {
+    if (cells.size() < kRecalcCells) return;
+    auto record = canonical.find(cells[kSymbol]);
+    if (record == canonical.end()) return;
+    const DBQueryResult::Row& row = cells;
 
     double factor = PositiveOrOne(SymbolFactor(record->second) * TextToDouble(row[kFx]));
     double amount = factor * (TextToDouble(row[kQuantity]) * TextToDouble(row[kUnitPrice]));
@@ -153,10 +155,12 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
     bool proceeds = (TransPosOf(action) == kPositionClose) != (TransTypeOf(action) == kTypeShort);
     double total = proceeds ? amount - fees + adjustments : amount + (fees + adjustments);
 
-    if (RoundDecimals(total, 6) == RoundDecimals(TextToDouble(row[kTotal]), 6)) continue;
-    row[kTotal] = FormatNumber(total, false, 6, true);
-    if (UpdateTransTotal(row) != 0 && status != 1) status = 2;
-  }
+    if (RoundDecimals(total, 6) == RoundDecimals(TextToDouble(row[kTotal]), 6)) return;
+    DBQueryResult::Row changed = row;
+    changed[kTotal] = FormatNumber(total, false, 6, true);
+    if (UpdateTransTotal(changed) != 0 && status != 1) status = 2;
+  });
+  transactions_.StreamForRecalc(recalculate);
   if (!transaction.Commit()) status = 2;
   return status;
 }

@@ -177,6 +177,16 @@ class ScratchDisk {
     return -1;
   }
   void Release() { std::filesystem::remove(path() + "filler"); }
+  // No more writes to the file, as with mode 444 for a user who is not root;
+  // its folder stays writable.
+  void MakeReadOnly(const std::string& file) {
+    if (mounted_) {
+      mount(file.c_str(), file.c_str(), nullptr, MS_BIND, nullptr);
+      mount(nullptr, file.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+    } else {
+      std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    }
+  }
 
  private:
   std::string folder_;
@@ -240,6 +250,30 @@ TEST_F(ImportKillTest, FullDiskLeavesTheDatabaseAsItWas) {
     EXPECT_EQ(after.IntegrityCheck(), "ok\n") << c.name;
     EXPECT_EQ(after.Everything(), before) << c.name;
   }
+}
+
+// A database that cannot be written fails the import at its start, saying
+// why; an in-memory database, which would keep nothing, is refused.
+TEST_F(ImportKillTest, UnwritableDatabaseFailsAtTheStart) {
+  if (TempDatabase::OnServer()) GTEST_SKIP() << "an SQLite file on a read-only file system";
+  ScratchDisk disk(dir_.path() + "disk");
+  const std::string db = disk.path() + "vo.sqlite3";
+  std::filesystem::copy_file(db_, db);
+  disk.MakeReadOnly(db);
+  VoProcess run({"--db", db, "import", VO_SAMPLES_DIR "/native.csv", "--account-id", "1", "--account-name",
+                 "ReadOnly", "--log-dir", dir_.path()},
+                dir_.path() + "readonly.out");
+  EXPECT_EQ(run.Wait(seconds(30)), 1) << run.output();
+  std::string log = ReadFile(run.output().substr(0, run.output().find('\n')));
+  EXPECT_NE(log.find("\tFatal\t\tUnable to open VO DB: " + db +
+                     ": the database file cannot be written (a read-only file, folder or disk)\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("File Import FAILED"), std::string::npos) << log;
+
+  VoProcess memory({"--db", ":memory:", "show"}, dir_.path() + "memory.out");
+  EXPECT_EQ(memory.Wait(seconds(30)), 2);
+  EXPECT_NE(memory.output().find("an in-memory database keeps nothing"), std::string::npos) << memory.output();
 }
 
 }  // namespace

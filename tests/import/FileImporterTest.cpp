@@ -163,7 +163,10 @@ TEST_F(FileImporterTest, UnreachableDatabaseFailsBeforeTheFileIsRead) {
   setenv("VO_DB", (dir_.path() + "no/such/folder/vo.sqlite3").c_str(), 1);
   LogCapture log;
   EXPECT_FALSE(FileImporter("1").Import(VO_SAMPLES_DIR "/native.csv"));
-  EXPECT_EQ(log.Lines("Fatal"), "Failed voDao.init in VoServices::ImportPensonTrans2008.\n");
+  std::string missing = dir_.path() + "no/such/folder/vo.sqlite3";
+  EXPECT_EQ(log.Lines("Fatal"), "Failed voDao.init in VoServices::ImportPensonTrans2008.\n"
+                                "Unable to open VO DB: cannot open " + missing +
+                                    ": unable to open database file\n");
   EXPECT_EQ(log.Lines("Info"), "");
 }
 
