@@ -55,8 +55,12 @@ struct ImportOutcome {
   uint64_t transactionsRefused = 0;  // decoded but not inserted
   uint64_t symbolsAdded = 0;
   std::string logPath;           // the run log written; empty when none was
+  std::string logError;          // why no run log could be written; empty when one was
   std::string failure;           // why the import failed; empty when it did not
   std::string conversionError;   // the conversion error ImportFile would throw
+  // The line of the file being parsed when the conversion error came; 0 when
+  // it came while the parsed records were decoded.
+  uint64_t conversionLine = 0;
   uint64_t runId = 0;            // the run recorded for this import; 0 when none was
   // The earlier run that imported the same content for the account; 0 when
   // there was none (a re-import is logged as a Warning).
@@ -69,5 +73,10 @@ struct ImportOutcome {
 ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::string& logFolder,
                                     const std::string& accountId, const std::string& accountName,
                                     const ImportOptions& options);
+
+// The name of the format the file is recognised as (what ImportFile would
+// import it as); empty when it cannot be opened or no known header is among
+// its first lines. Reads the file only; writes no log.
+std::string IdentifyFileFormat(const std::string& filePath);
 
 }  // namespace VoServices

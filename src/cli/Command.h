@@ -28,6 +28,7 @@ bool OpenDatabaseToRead();
 
 Command AddImportCommand(CLI::App& app);
 Command AddCanImportCommand(CLI::App& app);
+Command AddIdentifyCommand(CLI::App& app);
 Command AddUpdateSymbolsCommand(CLI::App& app);
 Command AddSmartTimeCommand(CLI::App& app);
 Command AddExpireOptionsCommand(CLI::App& app);

@@ -1,35 +1,210 @@
-// vo import: one file into the database for one account.
+// vo import: one file (or standard input) into the database for one account.
+//   1. standard input ("-") is copied to a temporary file first;
+//   2. the import runs with a progress bar when stderr is a terminal and the
+//      file is large, and in a dry run hands its rows to a RowWriter;
+//   3. one line on stderr tells the outcome, or the reason the import failed.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/Command.h"
 #include "cli/ImportRunOptions.h"
+#include "cli/ProgressBar.h"
+#include "cli/RowWriter.h"
+#include "cli/StdinCopy.h"
+#include "ledgerdb/DBSchemaDef.h"
+#include "ledgerdb/Database.h"
+#include "ledgerdb/HEnum.h"
+#include "ledgerdb/StoredForms.h"
 #include "voservices/ImportOptions.h"
 
 namespace {
+
+// Smaller files import in well under a second: no bar.
+constexpr uint64_t kProgressMinBytes = 1 << 20;
+constexpr size_t kShownLineChars = 80;
 
 struct ImportArgs {
   std::string file;
   std::string accountId;
   std::string accountName;
   std::string logDir;
+  bool quiet = false;
+  bool dryRun = false;
+  std::string format = "table";
   VoServices::ImportOptions options;
 };
+
+// A dry run's rows, written as `vo show` writes trans_table: each cell in the
+// form it would be stored in (dates normalised, amounts as decimals) and read
+// back in (action names), so the preview matches what the import then stores.
+class DryRunRows {
+ public:
+  explicit DryRunRows(RowWriter::Format format)
+      : columns_(DBSchemaDef::ForTable("trans_table")->columns()), writer_(format, std::cout) {
+    std::vector<std::string> names;
+    for (const ColumnDef& column : columns_) names.emplace_back(column.name);
+    writer_.Columns(names);
+  }
+  static void Receive(const std::vector<std::string>& cells, void* self) {
+    static_cast<DryRunRows*>(self)->Write(cells);
+  }
+  void Finish() { writer_.Finish(); }
+
+ private:
+  void Write(const std::vector<std::string>& cells) {
+    shown_ = cells;
+    for (size_t i = 0; i < shown_.size() && i < columns_.size(); ++i) {
+      shown_[i] = AsStored(columns_[i], cells[i]);
+    }
+    writer_.Row(shown_);
+  }
+
+  // The text as it would read back; unchanged when it has no stored form
+  // (such a row would be refused by the write).
+  static std::string AsStored(const ColumnDef& column, const std::string& text) {
+    if (column.kind == ColumnKind::kDate) {
+      std::string date;
+      return NormaliseDate(text, date) == StoredForm::kValue ? date : text;
+    }
+    int64_t number = 0;
+    if (column.kind == ColumnKind::kAmount) {
+      return ParseAmount(text, number) == StoredForm::kValue ? FormatMillionths(number) : text;
+    }
+    if (column.kind == ColumnKind::kEnum && column.friendlyEnum &&
+        ParseWholeNumber(text, number) == StoredForm::kValue) {
+      const HEnum* enumeration = HEnum::GetEnum(column.friendlyEnum);
+      std::string name = enumeration ? enumeration->GetFriendlyString(static_cast<int32_t>(number)) : "";
+      return name.empty() ? text : name;
+    }
+    return text;
+  }
+
+  const std::vector<ColumnDef>& columns_;
+  RowWriter writer_;
+  std::vector<std::string> shown_;
+};
+
+// The first non-empty line of the file, cut for showing.
+std::string FirstLine(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) break;
+  }
+  if (line.size() > kShownLineChars) line = line.substr(0, kShownLineChars) + "...";
+  return line;
+}
+
+std::string OpenFailure(const std::string& path, const std::string& shown) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return "cannot open " + shown + ": " + std::strerror(errno);
+  if (S_ISDIR(info.st_mode)) return "cannot import " + shown + ": it is a folder";
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return "cannot open " + shown + ": " + std::strerror(errno);
+  std::fclose(file);
+  return "cannot open " + shown;
+}
+
+// The one line that says why the import failed.
+std::string FailureReason(const std::string& path, const std::string& shown,
+                          const VoServices::ImportOutcome& outcome) {
+  if (!outcome.conversionError.empty()) {
+    std::string where = outcome.conversionLine != 0
+                            ? "at line " + std::to_string(outcome.conversionLine) + " of " + shown
+                            : "while decoding " + shown;
+    return "conversion error " + where + ": " + outcome.conversionError;
+  }
+  const std::string& failure = outcome.failure;
+  if (failure.starts_with("Failed in FileImporter - Unable to open")) return OpenFailure(path, shown);
+  if (outcome.format.empty() && failure.starts_with("Unable to match a parser")) {
+    return "unknown format: no known header in the first lines of " + shown + "; first line: " +
+           FirstLine(path);
+  }
+  if (failure.find("VO DB") != std::string::npos || failure.starts_with("Failed voDao.init")) {
+    return "cannot use the database: " + Database::Instance()->LastError();
+  }
+  return failure.empty() ? "not imported" : failure;
+}
+
+std::string OutcomeLine(const VoServices::ImportOutcome& outcome) {
+  std::string line;
+  if (outcome.dryRun) {
+    line = "dry run of " + outcome.format + ": " + std::to_string(outcome.transactionsStored) +
+           " transactions and " + std::to_string(outcome.symbolsAdded) +
+           " symbols would be stored, " + std::to_string(outcome.linesRefused) +
+           " lines refused; nothing written";
+  } else {
+    line = "imported " + outcome.format + ": " + std::to_string(outcome.transactionsStored) +
+           " transactions stored, " + std::to_string(outcome.transactionsRefused) + " refused, " +
+           std::to_string(outcome.symbolsAdded) + " symbols added, " +
+           std::to_string(outcome.linesRefused) + " lines refused";
+  }
+  return line + "; log " + outcome.logPath;
+}
+
+bool IsLarge(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && static_cast<uint64_t>(info.st_size) >= kProgressMinBytes;
+}
 
 int RunImport(ImportArgs args) {
   if (args.logDir.empty()) args.logDir = "./";
   if (args.logDir.back() != '/') args.logDir += '/';
-  VoServices::ImportOutcome outcome =
-      VoServices::ImportFileWithOptions(args.file, args.logDir, args.accountId, args.accountName,
-                                        args.options);
-  if (!outcome.logPath.empty()) std::cout << outcome.logPath << std::endl;
-  ReportImportRun(args.options, outcome, std::cerr);
-  if (!outcome.conversionError.empty()) {
-    std::cerr << "vo: import stopped: " << outcome.conversionError << std::endl;
-    return kExitConversionError;
+
+  StdinCopy stdinCopy;
+  std::string path = args.file;
+  std::string shown = args.file;
+  if (args.file == "-") {
+    std::string error;
+    if (!stdinCopy.Copy(error)) {
+      std::cerr << "vo: import failed: " << error << std::endl;
+      return kExitFalse;
+    }
+    path = stdinCopy.path();
+    shown = "standard input";
   }
-  return ExitFor(outcome.imported);
+
+  VoServices::ImportOptions options = args.options;
+  std::optional<ProgressBar> bar;
+  if (!args.quiet && isatty(STDERR_FILENO) && IsLarge(path)) {
+    bar.emplace(stderr);
+    options.progress = ProgressBar::Report;
+    options.progressUserData = &*bar;
+  }
+  std::optional<DryRunRows> rows;
+  if (args.dryRun) {
+    rows.emplace(*RowWriter::FormatNamed(args.format));
+    options.dryRun = true;
+    options.row = DryRunRows::Receive;
+    options.rowUserData = &*rows;
+  }
+
+  VoServices::ImportOutcome outcome =
+      VoServices::ImportFileWithOptions(path, args.logDir, args.accountId, args.accountName, options);
+  if (bar) bar->Clear();
+  if (rows) {
+    rows->Finish();
+  } else if (!outcome.logPath.empty()) {
+    std::cout << outcome.logPath << std::endl;
+  }
+  if (!outcome.logError.empty()) std::cerr << "vo: no run log was written: " << outcome.logError << std::endl;
+  ReportImportRun(args.options, outcome, std::cerr);
+  if (!outcome.imported) {
+    std::cerr << "vo: import failed: " << FailureReason(path, shown, outcome) << std::endl;
+    return outcome.conversionError.empty() ? kExitFalse : kExitConversionError;
+  }
+  if (!args.quiet) std::cerr << "vo: " << OutcomeLine(outcome) << std::endl;
+  return 0;
 }
 
 }  // namespace
@@ -37,10 +212,17 @@ int RunImport(ImportArgs args) {
 Command AddImportCommand(CLI::App& app) {
   auto args = std::make_shared<ImportArgs>();
   CLI::App* import = app.add_subcommand("import", "Import a transaction file for one account");
-  import->add_option("FILE", args->file, "File to import")->required();
+  import->add_option("FILE", args->file, "File to import; - reads standard input")->required();
   import->add_option("--account-id", args->accountId, "Account id")->required();
   import->add_option("--account-name", args->accountName, "Account name (names the log file)")->required();
   import->add_option("--log-dir", args->logDir, "Folder for the log file (default: current directory)");
+  import->add_flag("--dry-run", args->dryRun,
+                   "Parse and decode, print what would be stored, write nothing to the database");
+  import->add_option("--format", args->format,
+                     "How a dry run prints its rows: table, csv, tsv, json or ndjson")
+      ->check(CLI::IsMember(RowWriter::FormatNames()))
+      ->capture_default_str();
+  import->add_flag("-q,--quiet", args->quiet, "No progress bar and no outcome line (failures still show)");
   AddImportRunOptions(*import, args->options);
   return {import, [args] { return RunImport(*args); }};
 }

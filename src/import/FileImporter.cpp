@@ -15,12 +15,15 @@
 #include "import/FileImporter.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <set>
 #include <utility>
 
 #include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
+#include "db/TableColumns.h"
 #include "db/ImportRunDAO.h"
 #include "import/CsvParser.h"
 #include "import/DuplicateFilter.h"
@@ -102,6 +105,13 @@ bool FileImporter::CanImport(const std::string& filePath) {
   return known;
 }
 
+std::string FileImporter::Identify(const std::string& filePath) {
+  if (!input_.Open(filePath)) return "";
+  CsvParser* parser = MatchParser();
+  input_.Close();
+  return parser ? parser->FormatName() : "";
+}
+
 bool FileImporter::ReadLine(std::string& line) {
   while (input_.ReadLine(line)) {
     ++lineCounter_;
@@ -145,9 +155,16 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
   unsigned accepted = 0;
   std::string line;
   while (ReadLine(line)) {
-    // A NUL byte is no part of any text format: such a line is damaged, and
-    // its fields would be cut short at the NUL wherever they are read as C text.
-    if (line.find('\0') == std::string::npos && parser.Parse(line)) {
+    // A NUL byte is no part of any text format: the line is read up to it (the
+    // fields before it kept, the record padded as a short line is), and the
+    // user is told that line was cut.
+    size_t nul = line.find('\0');
+    if (nul != std::string::npos) {
+      log_->Warning("Line " + ToText(lineCounter_) + " holds a NUL byte: only the text before it was read");
+      line.resize(nul);
+    }
+    outcome_.conversionLine = lineCounter_;  // where a conversion error would come from
+    if (parser.Parse(line)) {
       ++accepted;
     } else {
       ++outcome_.linesRefused;
@@ -155,6 +172,7 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
     }
     ReportProgress(false);
   }
+  outcome_.conversionLine = 0;
   ReportProgress(true);
   log_->Info(ToText(accepted) + " records parsed.\n");
   return accepted;
@@ -315,6 +333,7 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions,
       ++skipped;
       return;
     }
+    WarnOfQuantity(key, fields);
     if (transDao.InsertFields(fields)) {
       ++inserted;
       unsigned long id = 0;
@@ -353,6 +372,19 @@ void FileImporter::RecordUnwrittenRun(ImportRunDAO& runs) {
   run_.ended = DateTime::Now().ToDisplayText();
   run_.result = kFailed + (outcome_.failure.empty() ? std::string("not imported") : outcome_.failure);
   if (runs.Insert(run_)) outcome_.runId = run_.id;
+}
+
+void FileImporter::WarnOfQuantity(std::string_view key, const TransactionFields& fields) {
+  auto quantity = fields.find(TransColumn::kTransQty);
+  if (quantity == fields.end()) return;
+  const std::string& text = quantity->second;
+  if (text.empty() || text == "NULL") return;
+  double value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc() && end == text.data() + text.size() && std::isfinite(value)) return;
+  // Kept as it stands, but a later symbol update would take it for 0.
+  log_->Warning("Transaction " + std::string(key) + ": the quantity '" + text +
+                "' is not a number; it is stored as it stands");
 }
 
 void FileImporter::Fail(const std::string& reason) {

@@ -42,6 +42,8 @@ class FileImporter {
   bool Import(const std::string& filePath);
   // Whether the file opens and one of its first 25 lines is a known header.
   bool CanImport(const std::string& filePath);
+  // The name of the format whose header the file carries; empty when none.
+  std::string Identify(const std::string& filePath);
 
   // Options for the next Import; the defaults are ImportFile's behaviour.
   void SetOptions(const VoServices::ImportOptions& options) { options_ = options; }
@@ -83,6 +85,8 @@ class FileImporter {
   bool RunNotRecorded(const DbTransaction& writes);
   // Keeps a run that ended before its writes in the record, on its own.
   void RecordUnwrittenRun(ImportRunDAO& runs);
+  // A Warning naming the transaction when its quantity is not a number.
+  void WarnOfQuantity(std::string_view key, const TransactionFields& fields);
   // Logs a fatal line and keeps it as the reason the import failed.
   void Fail(const std::string& reason);
   // Reports progress to the options' callback, at most about once a percent.

@@ -1,6 +1,11 @@
 #include "logging/RunLog.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -37,9 +42,33 @@ RunLog* RunLog::Instance(const std::string& path, const std::string& component) 
 void RunLog::Destroy() { CurrentLog().reset(); }
 
 RunLog::RunLog(const std::string& path, const std::string& component) : component_(component) {
-  if (path.empty()) return;
-  file_.open(path, std::ios::out | std::ios::trunc);
-  if (file_.is_open()) path_ = path;
+  if (!path.empty()) Create(path);
+}
+
+void RunLog::Create(const std::string& path) {
+  constexpr int kMaxTries = 1000;
+  size_t dot = path.rfind('.');
+  size_t slash = path.rfind('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
+  for (int n = 1; n <= kMaxTries; ++n) {
+    std::string candidate =
+        n == 1 ? path : path.substr(0, dot) + "-" + std::to_string(n) + path.substr(dot);
+    int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      openError_ = candidate + ": " + std::strerror(errno);
+      if (errno == EEXIST) continue;
+      return;
+    }
+    file_.reset(fdopen(fd, "w"));
+    if (!file_) {
+      openError_ = candidate + ": " + std::strerror(errno);
+      close(fd);
+      return;
+    }
+    path_ = candidate;
+    openError_.clear();
+    return;
+  }
 }
 
 void RunLog::Info(const std::string& message, int32_t record) { Write("Info", message, record); }
@@ -58,13 +87,14 @@ void RunLog::Write(const std::string& level, const std::string& message, int32_t
   line += '\t';
   line += message;
   ++lineCounter_;
-  if (!file_.is_open()) return;
-  file_ << line << '\n';
-  file_.flush();
+  if (!file_) return;
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), file_.get());
+  std::fflush(file_.get());
 }
 
 void RunLog::EndLine() {
-  if (!file_.is_open()) return;
-  file_ << '\n';
-  file_.flush();
+  if (!file_) return;
+  std::fputc('\n', file_.get());
+  std::fflush(file_.get());
 }

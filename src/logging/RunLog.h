@@ -5,7 +5,7 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -29,11 +29,22 @@ class RunLog {
   uint32_t lineCount() const { return lineCounter_; }
   // The file the lines go to; empty when there is none.
   const std::string& path() const { return path_; }
+  // Why no file could be made for a non-empty path; empty otherwise.
+  const std::string& openError() const { return openError_; }
 
  private:
-  RunLog(const std::string& path, const std::string& component);
+  struct CloseFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
 
-  std::ofstream file_;
+  RunLog(const std::string& path, const std::string& component);
+  // Makes a new file at the path, or at the path with "-2", "-3", ... before
+  // its extension when that name is taken: never an existing file, never
+  // through a link planted at the name.
+  void Create(const std::string& path);
+
+  std::unique_ptr<std::FILE, CloseFile> file_;
+  std::string openError_;
   std::string path_;
   uint32_t lineCounter_ = 0;
   std::string component_;

@@ -24,6 +24,38 @@ std::string LogStamp() {
   return std::string(text, length);
 }
 
+// The run log's file name: the account name with separators and control
+// characters replaced, cut so that the name with its stamp, a counter and the
+// extension fits a file name (255 bytes), so that the log always lands inside
+// the log folder and one line of it stays one line.
+// The text with every control character replaced: one line of the log stays one line.
+std::string OneLine(const std::string& text) {
+  std::string line = text;
+  for (char& c : line) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7f) c = '_';
+  }
+  return line;
+}
+
+std::string LogFileName(const std::string& accountName, const std::string& stamp) {
+  constexpr size_t kNameMax = 255;
+  constexpr size_t kCounterRoom = 5;  // "-1000"
+  const std::string tail = "-" + stamp + ".log";
+  std::string name = OneLine(accountName);
+  for (char& c : name) {
+    if (c == '/' || c == '\\') c = '_';
+  }
+  size_t room = kNameMax - kCounterRoom - tail.size();
+  if (name.size() > room) {
+    name.resize(room);
+    // Never end inside a UTF-8 sequence.
+    while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
+    if (!name.empty() && static_cast<unsigned char>(name.back()) >= 0xC0) name.pop_back();
+  }
+  return name + tail;
+}
+
 // Closes the run log however the call ends, including the conversion error
 // that an import lets escape to the caller.
 struct RunLogScope {
@@ -36,19 +68,28 @@ void RunImport(const std::string& filePath, const std::string& logFolder,
                const std::string& accountId, const std::string& accountName,
                const VoServices::ImportOptions& options, VoServices::ImportOutcome& outcome) {
   RunLogScope scope;
-  RunLog* log = RunLog::Instance(logFolder + accountName + "-" + LogStamp() + ".log", kComponent);
+  RunLog* log = RunLog::Instance(logFolder + LogFileName(accountName, LogStamp()), kComponent);
   outcome.logPath = log->path();
-  log->Info("Orbel Account Name: " + accountName);
-  log->Info("Account ID: " + accountId);
+  outcome.logError = log->openError();
+  log->Info("Orbel Account Name: " + OneLine(accountName));
+  log->Info("Account ID: " + OneLine(accountId));
   log->Info("Import Filename: " + filePath);
   log->EndLine();
 
   FileImporter importer(accountId);
   importer.SetOptions(options);
-  bool imported = importer.Import(filePath);
+  bool imported = false;
+  try {
+    imported = importer.Import(filePath);
+  } catch (const std::string&) {
+    outcome.conversionLine = importer.outcome().conversionLine;
+    throw;
+  }
   std::string logPath = std::move(outcome.logPath);
+  std::string logError = std::move(outcome.logError);
   outcome = importer.outcome();
   outcome.logPath = std::move(logPath);
+  outcome.logError = std::move(logError);
   log->Info(imported ? "File Import SUCCESSFUL" : "File Import FAILED");
 }
 
@@ -83,6 +124,13 @@ bool CanImportFile(const std::string& filePath) {
   RunLog::Instance("", kComponent);
   FileImporter importer("");
   return importer.CanImport(filePath);
+}
+
+std::string IdentifyFileFormat(const std::string& filePath) {
+  RunLogScope scope;
+  RunLog::Instance("", kComponent);
+  FileImporter importer("");
+  return importer.Identify(filePath);
 }
 
 bool UpdateSymbols(std::string url, ProgressCallback progress) {

@@ -10,6 +10,7 @@
 
 #include "db/EnumLookup.h"
 #include "ledgerdb/HEnum.h"
+#include "platform/DebugOutput.h"
 #include "symbols/SymbolColumns.h"
 
 using namespace symbol_columns;
@@ -74,6 +75,15 @@ std::string Lower(std::string text) {
   return text;
 }
 
+// A name with a control character is no symbol name: a NUL in it would cut it
+// short wherever it is read as C text, and every later update naming it fails.
+bool HasControlCharacter(const std::string& name) {
+  return std::any_of(name.begin(), name.end(), [](char c) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+  });
+}
+
 }  // namespace
 
 bool SecurityMasterData::Parse(const std::string& text) {
@@ -118,6 +128,10 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
 
   std::string key = ValueText(security["vo_symbol"]);
   if (key.empty()) return false;
+  if (HasControlCharacter(key)) {
+    DebugOutput("Security master record skipped: its vo_symbol holds a control character");
+    return true;
+  }
   if (!canonical_.contains(key)) {
     SymbolFields record{{kSymSource, kSecurityMasterSource}};
     for (const AnswerField& field : kCanonicalFields) {
@@ -137,6 +151,10 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
   }
   const std::string& brokerSymbol = rename[kSymName];
   if (brokerSymbol.empty()) return false;
+  if (HasControlCharacter(brokerSymbol)) {
+    DebugOutput("Security master record skipped: its broker symbol holds a control character");
+    return true;
+  }
   renames_.emplace(brokerSymbol, std::move(rename));
   return true;
 }

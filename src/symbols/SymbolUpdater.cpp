@@ -7,6 +7,7 @@
 //   6. recalculate the totals of the transactions of updated symbols.
 #include "symbols/SymbolUpdater.h"
 
+#include <cmath>
 #include <iterator>
 #include <utility>
 
@@ -64,6 +65,9 @@ constexpr FactorKind kFactorByType[] = {
     FactorKind::kLotTimesMultiplier,  // 9 other future
     FactorKind::kLotTimesMultiplier,  // 10 currency contract
 };
+
+// Just under the largest whole count of millionths a stored amount holds (2^63).
+constexpr double kLargestMillionths = 9.2e18;
 
 double PositiveOrOne(double value) { return value > 0 ? value : 1; }
 
@@ -192,7 +196,16 @@ int SymbolUpdater::UpdateTransTotal(const std::vector<std::string>& row) {
     return 1;
   }
   // The raw update bypasses the amount conversion: trans_total is kept in millionths.
-  std::string millionths = FormatNumber(TextToDouble(row[kTotal]) * 1000000, false, 6, true);
+  const double value = TextToDouble(row[kTotal]) * 1000000;
+  // A total past what a stored amount holds would be kept as a REAL and read
+  // back as nonsense: that row keeps its total, and the run says why.
+  if (!std::isfinite(value) || std::fabs(value) >= kLargestMillionths) {
+    DebugOutput("Transaction " + row[kId] + " keeps its total: " + row[kTotal] +
+                " is too large for a stored amount");
+    unchangedIds_.push_back(id);
+    return 2;
+  }
+  std::string millionths = FormatNumber(value, false, 6, true);
   if (transactions_.UpdateTotal(row[kId], millionths)) return 0;
   unchangedIds_.push_back(id);
   return 2;

@@ -64,12 +64,17 @@ TEST_F(BadInputTest, Utf16TextImportsLikeUtf8) {
 // store, and stores nothing half-read.
 TEST_F(BadInputTest, DamagedLinesAreRefusedAndLogged) {
   const std::string trade = "03/02/2009 10:00:00,03/05/2009 00:00:00,Buy,10,";
-  std::string before = StoredState(db_.file()).Everything();
 
-  // A NUL inside the symbol would store the name cut short at the NUL.
+  // A line is read up to a NUL: the fields before it are kept, the record is
+  // padded as a short line is, and a Warning names the line.
   std::string nul = trade + "AB" + std::string(1, '\0') + "C,ABC INC,2.50,1,0,0,0,0,0,26,Main,X1,,1";
-  EXPECT_EQ(Import(files_.Write("nul.csv", kNativeHeader + "\n" + nul + "\n")),
-            "imported, recognised\nerrors:\nFailed to parse line 2: " + nul + "\n");
+  ImportRun cut = RunImport(files_.Write("nul.csv", kNativeHeader + "\n" + nul + "\n"), "1", "Main");
+  EXPECT_TRUE(cut.imported) << cut.log;
+  EXPECT_EQ(cut.Lines("Warning"), "Line 2 holds a NUL byte: only the text before it was read\n");
+  EXPECT_EQ(cut.Lines("Error"), "");
+  EXPECT_EQ(StoredState(db_.file()).Rows("SELECT sym_name, trans_qty, trans_dttrade FROM trans_table"),
+            "AB|10|2009-03-02 10:00:00\n");
+  std::string before = StoredState(db_.file()).Everything();
 
   // A 1 MB line without separators: padded to a record whose date cannot be
   // stored, and whose symbol has no name.
@@ -84,8 +89,24 @@ TEST_F(BadInputTest, DamagedLinesAreRefusedAndLogged) {
   EXPECT_EQ(Import(files_.Write("wide.csv", kNativeHeader + "\n" + trade + "ABC," + description +
                                                 ",2.50,1,0,0,0,0,0,26,Main,X1,,1\n")),
             "imported, recognised\nerrors:\n");
-  EXPECT_EQ(StoredState(db_.file()).Rows("SELECT sym_name, length(sym_desc) FROM sym_table"),
+  EXPECT_EQ(StoredState(db_.file()).Rows("SELECT sym_name, length(sym_desc) FROM sym_table WHERE sym_name = 'ABC'"),
             "ABC|" + std::to_string(description.size()) + "\n");
+}
+
+// Quantities that are not numbers are stored as they stand, each with a
+// Warning naming its transaction (a later symbol update would take them for 0).
+TEST_F(BadInputTest, QuantitiesThatAreNoNumbersAreWarnedOf) {
+  std::string text = kNativeHeader + "\n";
+  for (const char* quantity : {"abc", "NaN", "inf", "10"}) {
+    text += std::string("03/02/2009 10:00:00,03/05/2009 00:00:00,Buy,") + quantity + ",ABC,ABC INC,2.50,1,0,0,0,0,0,26,Main,X" +
+            quantity + ",,1\n";
+  }
+  ImportRun run = RunImport(files_.Write("quantities.csv", text), "1", "Main");
+  EXPECT_TRUE(run.imported) << run.log;
+  EXPECT_EQ(run.Lines("Warning"), "Transaction 0: the quantity 'abc' is not a number; it is stored as it stands\n"
+                                  "Transaction 1: the quantity 'NaN' is not a number; it is stored as it stands\n"
+                                  "Transaction 2: the quantity 'inf' is not a number; it is stored as it stands\n");
+  EXPECT_EQ(StoredState(db_.file()).Rows("SELECT trans_qty FROM trans_table ORDER BY trans_id"), "abc\nNaN\ninf\n10\n");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sys/statvfs.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -274,6 +275,61 @@ TEST_F(ImportKillTest, UnwritableDatabaseFailsAtTheStart) {
   VoProcess memory({"--db", ":memory:", "show"}, dir_.path() + "memory.out");
   EXPECT_EQ(memory.Wait(seconds(30)), 2);
   EXPECT_NE(memory.output().find("an in-memory database keeps nothing"), std::string::npos) << memory.output();
+}
+
+// Local time as the run log's stamp, `ahead` seconds from now.
+std::string LogStampIn(int ahead) {
+  std::time_t when = std::time(nullptr) + ahead;
+  std::tm local{};
+  localtime_r(&when, &local);
+  char text[32];
+  return std::string(text, std::strftime(text, sizeof text, "%Y%m%d_%H%M%S", &local));
+}
+
+// The run log lands inside the log folder whatever the account name, never
+// replaces a file or follows a link at its name, and vo says so on stderr,
+// with the import's own exit status, when no log could be written.
+TEST_F(ImportKillTest, RunLogStaysInItsFolderAndHarmsNoFile) {
+  const std::string logs = dir_.path() + "logs/";
+  std::filesystem::create_directory(logs);
+  std::string outside = dir_.Write("precious.txt", "precious");
+  std::vector<std::string> taken;
+  for (int ahead = 0; ahead < 3; ++ahead) {
+    std::filesystem::create_symlink(outside, logs + "Linked-" + LogStampIn(ahead) + ".log");
+    taken.push_back(logs + "Taken-" + LogStampIn(ahead) + ".log");
+    std::ofstream(taken.back()) << "an earlier log";
+  }
+  const std::string sample = VO_SAMPLES_DIR "/native.csv";
+  const std::string longName(300, 'n');
+  const std::pair<std::string, std::string> cases[] = {
+      {"../outside/x", ".._outside_x-"}, {"/abs", "_abs-"},   {"a/b", "a_b-"},
+      {"Linked", "Linked-"},             {"Taken", "Taken-"}, {"a\nFileImporter0099\tforged", "a_FileImporter0099_forged-"},
+      {longName, longName.substr(0, 200)},
+  };
+  for (const auto& [account, prefix] : cases) {
+    VoProcess run({"--db", db_, "import", sample, "--account-id", "1", "--account-name", account, "--log-dir", logs},
+                  dir_.path() + "run.out");
+    EXPECT_EQ(run.Wait(seconds(30)), 0) << prefix << run.output();
+    std::string path = run.output().substr(0, run.output().find('\n'));
+    EXPECT_EQ(std::filesystem::path(path).parent_path(), std::filesystem::path(logs).parent_path()) << path;
+    std::string name = std::filesystem::path(path).filename().string();
+    EXPECT_TRUE(name.starts_with(prefix)) << name;
+    EXPECT_LE(name.size(), 255u);
+    std::string log = ReadFile(path);
+    EXPECT_NE(log.find("File Import SUCCESSFUL"), std::string::npos) << name;
+    EXPECT_EQ(log.find("\nFileImporter0099"), std::string::npos) << log;
+  }
+  EXPECT_EQ(ReadFile(outside), "precious");
+  for (const std::string& file : taken) EXPECT_EQ(ReadFile(file), "an earlier log");
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() + "outside"));
+
+  VoProcess unlogged({"--db", db_, "import", sample, "--account-id", "1", "--account-name", "Main", "--log-dir",
+                      dir_.path() + "no/such/folder"},
+                     dir_.path() + "unlogged.out");
+  EXPECT_EQ(unlogged.Wait(seconds(30)), 0);
+  EXPECT_NE(unlogged.output().find("vo: no run log was written: " + dir_.path() + "no/such/folder/Main-"),
+            std::string::npos)
+      << unlogged.output();
 }
 
 }  // namespace

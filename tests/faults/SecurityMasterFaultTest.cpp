@@ -116,4 +116,15 @@ TEST_F(SecurityMasterFaultTest, AnswersOfTheWrongShapeAreParseErrors) {
   }
 }
 
+// A name with a control character in the answer is skipped and stored nowhere.
+TEST_F(SecurityMasterFaultTest, NamesWithControlCharactersAreSkipped) {
+  std::string before = StoredState(db_.file()).Everything();
+  for (const char* name : {"NE\\u0000W", "NE\\nW", "NE\\u007fW"}) {
+    std::string body = std::string(R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": ")") + name +
+                       R"(", "security_type": "Stock", "id": "7"}}]})";
+    EXPECT_EQ(RunAgainst({}, {Fault::kNone, 200, body}), std::vector<std::string>{kAllCurrent}) << name;
+    EXPECT_EQ(StoredState(db_.file()).Everything(), before) << name;
+  }
+}
+
 }  // namespace

@@ -1,0 +1,53 @@
+#include "cli/StdinCopy.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+StdinCopy::~StdinCopy() {
+  if (!path_.empty()) unlink(path_.c_str());
+}
+
+bool StdinCopy::Copy(std::string& error) {
+  const char* folder = std::getenv("TMPDIR");
+  std::string pattern = std::string(folder && *folder ? folder : "/tmp") + "/vo-stdin-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = mkstemp(name.data());
+  if (fd < 0) {
+    error = "cannot make a temporary file for standard input: " + std::string(std::strerror(errno));
+    return false;
+  }
+  path_ = name.data();
+  std::vector<char> block(1 << 16);
+  bool copied = true;
+  for (;;) {
+    ssize_t got = read(STDIN_FILENO, block.data(), block.size());
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      error = "cannot read standard input: " + std::string(std::strerror(errno));
+      copied = false;
+      break;
+    }
+    for (ssize_t done = 0; done < got;) {
+      ssize_t put = write(fd, block.data() + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) {
+        error = "cannot copy standard input: " + std::string(std::strerror(errno));
+        copied = false;
+        break;
+      }
+      done += put;
+    }
+    if (!copied) break;
+  }
+  if (close(fd) != 0 && copied) {
+    error = "cannot copy standard input: " + std::string(std::strerror(errno));
+    copied = false;
+  }
+  return copied;
+}

@@ -1,0 +1,301 @@
+// The vo command line as a user runs it: every output format read back equals
+// the stored rows, the filters select what they say, a dry run leaves the
+// database file as it was, the progress bar shows on a terminal only, and
+// every failure says why on one line.
+#include <gtest/gtest.h>
+#include <json/json.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "faults/VoProcess.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/Database.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// RFC 4180 records (quoted fields, doubled quotes, CRLF line ends).
+Rows ReadCsv(const std::string& text) {
+  Rows rows;
+  std::vector<std::string> row;
+  std::string field;
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        field += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      row.push_back(std::move(field));
+      field.clear();
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      row.push_back(std::move(field));
+      field.clear();
+      rows.push_back(std::move(row));
+      row.clear();
+      ++i;
+    } else {
+      field += c;
+    }
+  }
+  return rows;
+}
+
+Rows ReadTsv(const std::string& text) {
+  Rows rows;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string>& row = rows.emplace_back(1);
+    for (size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '\t') {
+        row.emplace_back();
+      } else if (line[i] == '\\' && i + 1 < line.size()) {
+        char e = line[++i];
+        row.back() += e == 't' ? '\t' : e == 'n' ? '\n' : e == 'r' ? '\r' : e;
+      } else {
+        row.back() += line[i];
+      }
+    }
+  }
+  return rows;
+}
+
+// Objects as rows under a header of the first object's keys, in their order.
+void AppendObject(const Json::Value& object, const std::vector<std::string>& names, Rows& rows) {
+  std::vector<std::string>& row = rows.emplace_back();
+  for (const std::string& name : names) row.push_back(object[name].asString());
+}
+
+Rows ReadJson(const std::string& text, const std::vector<std::string>& names) {
+  Json::Value array;
+  std::istringstream in(text);
+  in >> array;
+  Rows rows{names};
+  for (const Json::Value& object : array) {
+    EXPECT_EQ(object.getMemberNames().size(), names.size());
+    AppendObject(object, names, rows);
+  }
+  return rows;
+}
+
+Rows ReadNdjson(const std::string& text, const std::vector<std::string>& names) {
+  Rows rows{names};
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    Json::Value object;
+    std::istringstream in(line);
+    in >> object;
+    AppendObject(object, names, rows);
+  }
+  return rows;
+}
+
+class VoCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_ = dir_.path() + "/vo.sqlite3";
+    ASSERT_EQ(Vo({"import", VO_TEST_DATA_DIR "/etrade/history.csv", "--account-id", "7",
+                  "--account-name", "a", "--log-dir", dir_.path()}),
+              0)
+        << output_;
+    ASSERT_EQ(Vo({"import", VO_TEST_DATA_DIR "/fidelity/v1.csv", "--account-id", "8",
+                  "--account-name", "b", "--log-dir", dir_.path()}),
+              0)
+        << output_;
+  }
+
+  // Runs vo on the test's database; its exit status, the output in output_.
+  int Vo(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--db", db_});
+    VoProcess vo(args, dir_.path() + "/out.txt");
+    int status = vo.Wait(std::chrono::seconds(60));
+    output_ = vo.output();
+    return status;
+  }
+
+  // What the database holds, read through the library: header then rows.
+  Rows Stored(const std::string& where = "") {
+    setenv("VO_DB", db_.c_str(), 1);
+    bool created = false;
+    EXPECT_TRUE(Database::Instance()->init("vo_db", "", "root", nullptr, 0, created));
+    unsigned long id = 0;
+    EXPECT_TRUE(Database::Instance()->Query(id, "SELECT * FROM trans_table" + where));
+    DBQueryResult result;
+    Database::Instance()->GetQueryResult(id, result);
+    Database::Instance()->DeleteQuery(id);
+    Database::Destruct();
+    Rows rows{result.getFields()};
+    for (const DBQueryResult::Row& row : result) rows.push_back(row);
+    return rows;
+  }
+
+  TempDir dir_;
+  std::string db_;
+  std::string output_;
+};
+
+TEST_F(VoCommandTest, EveryFormatReadsBackAsTheStoredRows) {
+  const Rows stored = Stored();
+  ASSERT_GT(stored.size(), 5u);
+  const std::vector<std::string>& names = stored[0];
+
+  ASSERT_EQ(Vo({"show", "--format", "csv"}), 0);
+  EXPECT_EQ(ReadCsv(output_), stored);
+  ASSERT_EQ(Vo({"show", "--format", "tsv"}), 0);
+  EXPECT_EQ(ReadTsv(output_), stored);
+  ASSERT_EQ(Vo({"show", "--format", "json"}), 0);
+  EXPECT_EQ(ReadJson(output_, names), stored);
+  ASSERT_EQ(Vo({"show", "--format", "ndjson"}), 0);
+  EXPECT_EQ(ReadNdjson(output_, names), stored);
+  // The table: a header, a rule, then one line a row.
+  ASSERT_EQ(Vo({"show"}), 0);
+  EXPECT_EQ(std::count(output_.begin(), output_.end(), '\n'), static_cast<long>(stored.size() + 1));
+}
+
+TEST_F(VoCommandTest, FiltersSelectTheRowsAndColumnsTheyName) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string where;
+  };
+  const Case cases[] = {
+      {{"--account", "8"}, " WHERE acct_id = 8"},
+      {{"--symbol", "IBM"}, " WHERE sym_name = 'IBM'"},
+      {{"--from", "2009-01-16", "--to", "2009-01-21"},
+       " WHERE trans_dttrade BETWEEN '2009-01-16' AND '2009-01-21 23:59:59'"},
+      {{"--account", "7", "--symbol", "IBM"}, " WHERE acct_id = 7 AND sym_name = 'IBM'"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"show", "--format", "csv"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ASSERT_EQ(Vo(args), 0) << output_;
+    Rows expected = Stored(c.where);
+    EXPECT_GT(expected.size(), 1u) << c.where;
+    EXPECT_EQ(ReadCsv(output_), expected) << c.where;
+  }
+  ASSERT_EQ(Vo({"show", "--format", "csv", "--columns", "sym_name,trans_id", "--raw",
+                "--symbol", "IBM"}),
+            0);
+  Rows ibm = Stored(" WHERE sym_name = 'IBM'");
+  Rows expected{{"sym_name", "trans_id"}};
+  for (size_t i = 1; i < ibm.size(); ++i) expected.push_back({"IBM", ibm[i][0]});
+  EXPECT_EQ(ReadCsv(output_), expected);
+}
+
+TEST_F(VoCommandTest, DryRunLeavesTheDatabaseFileByteIdentical) {
+  const std::string before = ReadFile(db_);
+  const Rows stored = Stored();
+  ASSERT_EQ(Vo({"import", VO_TEST_DATA_DIR "/fidelity/v2.csv", "--account-id", "9",
+                "--account-name", "c", "--log-dir", dir_.path(), "--dry-run", "--format", "csv"}),
+            0)
+      << output_;
+  EXPECT_NE(output_.find("transactions and"), std::string::npos) << output_;
+  EXPECT_NE(output_.find("would be stored"), std::string::npos) << output_;
+  EXPECT_NE(output_.find(",9,"), std::string::npos) << "the rows it would store: " << output_;
+  EXPECT_EQ(ReadFile(db_), before);
+  EXPECT_EQ(Stored(), stored);
+}
+
+TEST_F(VoCommandTest, EveryFailureSaysWhy) {
+  const std::string junk = dir_.path() + "/junk.csv";
+  std::ofstream(junk) << "hello,world\n";
+  std::ofstream(dir_.path() + "/bad.csv")
+      << "Trans. Date,Transaction Description,Symbol,Quantity,Price,Amount,Type,Security "
+         "Description,Commission,Fees,Acct.Name\n"
+         "11/14/2008,YOU BOUGHT,IBM,lots,80.25,-8032.95,Cash,INTL BUSINESS MACHS,7.95,0.00,Brokerage\n";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string reason;
+  };
+  const std::vector<std::string> account = {"--account-id", "1", "--account-name", "z", "--log-dir",
+                                            dir_.path()};
+  auto import = [&](const std::string& file) {
+    std::vector<std::string> args = {"import", file};
+    args.insert(args.end(), account.begin(), account.end());
+    return args;
+  };
+  const Case cases[] = {
+      {import(dir_.path() + "/missing.csv"), 1, "No such file or directory"},
+      {import(dir_.path()), 1, "it is a folder"},
+      {import(junk), 1, "unknown format: no known header in the first lines of " + junk +
+                            "; first line: hello,world"},
+      {import(dir_.path() + "/bad.csv"), 3, "conversion error while decoding"},
+      {{"bogus"}, 2, "unknown command 'bogus'; the commands are: import, can-import, identify"},
+      {{"show", "--from", "15/01/2009"}, 2, "expected a date as YYYY-MM-DD"},
+      {{"show", "--table", "sym_table", "--account", "7"}, 2, "--account does not apply to sym_table"},
+      {{"identify", junk}, 1, junk + "\tunknown"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Vo(c.args), c.status) << output_;
+    EXPECT_NE(output_.find(c.reason), std::string::npos) << output_;
+  }
+  // A database that is not one.
+  db_ = junk;
+  EXPECT_EQ(Vo(import(VO_TEST_DATA_DIR "/etrade/history.csv")), 1);
+  EXPECT_NE(output_.find("cannot use the database"), std::string::npos) << output_;
+}
+
+// A file of more than a megabyte: large enough for the bar.
+std::string WriteLargeFile(const std::string& folder) {
+  std::string path = folder + "/large.csv";
+  std::ofstream out(path);
+  out << "TransactionDate,TransactionType,SecurityType,Symbol,Quantity,Amount,Price,Commission,"
+         "Description\n";
+  for (int i = 0; i < 20000; ++i) {
+    out << "01/15/09,Bought,EQ,S" << i << ",100,-8512.99,$85.00,$12.99,A SECURITY OF SOME LENGTH\n";
+  }
+  return path;
+}
+
+TEST_F(VoCommandTest, ProgressBarOnATerminalOnly) {
+  const std::string file = WriteLargeFile(dir_.path());
+  std::vector<std::string> args = {VO_BINARY_DIR "/src/cli/vo", "--db", db_, "import", file,
+                                   "--account-id", "3", "--account-name", "p", "--log-dir",
+                                   dir_.path(), "--dry-run", "--format", "csv"};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  int terminal = -1;
+  pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    // Rows to a file: only stderr stays on the terminal.
+    int rows = open((dir_.path() + "/rows.csv").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(rows, STDOUT_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  std::string seen;
+  char block[4096];
+  for (ssize_t got; (got = read(terminal, block, sizeof block)) > 0;) seen.append(block, static_cast<size_t>(got));
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(terminal);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << seen;
+  EXPECT_NE(seen.find("100%"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("lines/s"), std::string::npos) << seen;
+
+  args.erase(args.begin(), args.begin() + 3);  // the fixture adds vo and --db
+  ASSERT_EQ(Vo(args), 0) << output_;
+  EXPECT_EQ(output_.find("lines/s"), std::string::npos) << output_;
+  EXPECT_NE(output_.find("would be stored"), std::string::npos) << output_;
+}
+
+}  // namespace
