@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "voservices/Export.h"
+
 namespace VoServices {
 
 // How far an import has read its file. totalBytes is 0 when the size is not
@@ -68,9 +70,11 @@ struct ImportOutcome {
   uint64_t duplicatesSkipped = 0;  // with skipDuplicates
 };
 
-// ImportFile with options. Never throws: a number that cannot be converted
-// ends the import with conversionError (and failure) set and nothing stored.
-ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::string& logFolder,
+// ImportFile with options: the same import, run log and database (see
+// VoServices.h), and the outcome in full. Never throws: a number that cannot
+// be converted ends the import with conversionError (and failure) set and
+// nothing stored. Same thread rules as the five services.
+VOSERVICES_API ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::string& logFolder,
                                     const std::string& accountId, const std::string& accountName,
                                     const ImportOptions& options);
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "voservices/Export.h"
+
 namespace VoServices {
 
 // One import as recorded. Dates are "YYYY-MM-DD HH:MM:SS" in local standard time.
@@ -31,7 +33,7 @@ struct ImportRunInfo {
 
 // The runs of one account (of every account when accountId is empty), oldest
 // first. False, with the reason in error, when the database cannot be read.
-bool ListImportRuns(const std::string& accountId, std::vector<ImportRunInfo>& runs,
+VOSERVICES_API bool ListImportRuns(const std::string& accountId, std::vector<ImportRunInfo>& runs,
                     std::string& error);
 
 struct UndoOutcome {
@@ -50,6 +52,6 @@ struct UndoOutcome {
 // portfolio or other symbol uses, and marks the run undone. Refuses (nothing
 // changed) when the run is unknown, was not imported, or when groups or
 // events refer to its transactions.
-UndoOutcome UndoImportRun(uint64_t runId);
+VOSERVICES_API UndoOutcome UndoImportRun(uint64_t runId);
 
 }  // namespace VoServices

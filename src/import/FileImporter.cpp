@@ -38,6 +38,11 @@
 namespace {
 
 constexpr unsigned kHeaderSearchLines = 25;
+// No header is this long: a longer line is read past, not kept, so a file
+// with no line breaks costs no more memory than a short one.
+constexpr size_t kHeaderLineBytes = 64 * 1024;
+// No broker writes a transaction this long; a longer line is refused.
+constexpr size_t kDataLineBytes = 8 * 1024 * 1024;
 constexpr size_t kHeaderShownChars = 40;
 constexpr char kImported[] = "imported";
 constexpr char kFailed[] = "failed: ";
@@ -133,6 +138,7 @@ bool FileImporter::ReadLine(std::string& line) {
 
 CsvParser* FileImporter::MatchParser() {
   lineCounter_ = 0;
+  input_.SetLineLimit(kHeaderLineBytes);
   std::string line;
   while (ReadLine(line)) {
     size_t misspelt = line.find("Commision");
@@ -153,8 +159,17 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
   log_->Info("Parsing...");
   log_->Info("Format Name: " + parser.FormatName());
   unsigned accepted = 0;
+  input_.SetLineLimit(kDataLineBytes);
   std::string line;
   while (ReadLine(line)) {
+    if (input_.lastLineCut()) {
+      ++outcome_.linesRefused;
+      log_->Error("Failed to parse line " + ToText(lineCounter_) + ": longer than " +
+                  ToText(static_cast<unsigned>(kDataLineBytes)) + " bytes, starting " +
+                  line.substr(0, kHeaderShownChars) + "...");
+      ReportProgress(false);
+      continue;
+    }
     // A NUL byte is no part of any text format: the line is read up to it (the
     // fields before it kept, the record padded as a short line is), and the
     // user is told that line was cut.

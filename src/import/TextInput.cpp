@@ -1,8 +1,9 @@
 #include "import/TextInput.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
-#include <iterator>
 
 namespace {
 
@@ -27,16 +28,16 @@ void AppendUtf8(std::string& text, uint32_t code) {
   }
 }
 
-// UTF-16 bytes (after the mark) as UTF-8; a lone surrogate becomes U+FFFD and
-// an odd last byte is dropped.
-std::string Utf16ToUtf8(const std::string& bytes, bool littleEndian) {
-  auto unit = [&](size_t at) -> uint32_t {
-    auto first = static_cast<unsigned char>(bytes[at]);
-    auto second = static_cast<unsigned char>(bytes[at + 1]);
-    return littleEndian ? first | second << 8 : first << 8 | second;
-  };
-  std::string text;
-  text.reserve(bytes.size() / 2);
+uint32_t Utf16Unit(const std::string& bytes, size_t at, bool littleEndian) {
+  auto first = static_cast<unsigned char>(bytes[at]);
+  auto second = static_cast<unsigned char>(bytes[at + 1]);
+  return littleEndian ? first | second << 8 : first << 8 | second;
+}
+
+// UTF-16 bytes as UTF-8 onto the end of `text`; a lone surrogate becomes
+// U+FFFD and an odd last byte is dropped.
+void AppendUtf16(const std::string& bytes, bool littleEndian, std::string& text) {
+  auto unit = [&](size_t at) { return Utf16Unit(bytes, at, littleEndian); };
   for (size_t at = 0; at + 1 < bytes.size(); at += 2) {
     uint32_t code = unit(at);
     if (code >= 0xD800 && code < 0xDC00) {
@@ -52,7 +53,16 @@ std::string Utf16ToUtf8(const std::string& bytes, bool littleEndian) {
     }
     AppendUtf8(text, code);
   }
-  return text;
+}
+
+// How many bytes at the end of a UTF-16 chunk must wait for the next one: an
+// odd byte, and a high surrogate whose low half has not arrived yet.
+size_t Utf16Tail(const std::string& bytes, bool littleEndian) {
+  size_t odd = bytes.size() % 2;
+  size_t whole = bytes.size() - odd;
+  if (whole < 2) return odd;
+  uint32_t last = Utf16Unit(bytes, whole - 2, littleEndian);
+  return odd + (last >= 0xD800 && last < 0xDC00 ? 2 : 0);
 }
 
 }  // namespace
@@ -64,7 +74,6 @@ bool TextInput::Open(const std::string& path) {
   if (std::filesystem::is_directory(path, ignored)) return false;
   file_.open(path, std::ios::binary);
   if (!file_.is_open()) return false;
-  text_ = &file_;
   totalBytes_ = std::filesystem::file_size(path, ignored);
   if (ignored) totalBytes_ = 0;
 
@@ -72,54 +81,74 @@ bool TextInput::Open(const std::string& path) {
   file_.read(start, 3);
   std::string mark(start, static_cast<size_t>(file_.gcount()));
   file_.clear();
-  if (mark == kUtf8Mark) {
-    Hash(mark);
-    hashLines_ = true;
-    return true;
-  }
-  bool littleEndian = mark.starts_with("\xFF\xFE");
-  if (littleEndian || mark.starts_with("\xFE\xFF")) {
-    file_.seekg(2);
-    std::string bytes{std::istreambuf_iterator<char>(file_), std::istreambuf_iterator<char>()};
-    Hash(mark.substr(0, 2));
-    Hash(bytes);
-    std::string text = Utf16ToUtf8(bytes, littleEndian);
-    totalBytes_ = text.size();
-    decoded_.str(std::move(text));
-    decoded_.clear();
-    text_ = &decoded_;
-    return true;
-  }
-  file_.seekg(0);
-  hashLines_ = true;
+  littleEndian_ = mark.starts_with("\xFF\xFE");
+  utf16_ = littleEndian_ || mark.starts_with("\xFE\xFF");
+  size_t markBytes = mark == kUtf8Mark ? 3 : utf16_ ? 2 : 0;
+  content_.Update(std::string_view(mark).substr(0, markBytes));
+  contentBytes_ = bytesRead_ = markBytes;
+  file_.seekg(static_cast<std::streamoff>(markBytes));
   return true;
 }
 
 bool TextInput::ReadLine(std::string& line) {
-  if (!text_ || !std::getline(*text_, line)) return false;
-  bytesRead_ += line.size() + 1;
-  if (hashLines_) {
-    Hash(line);
-    // The last line of a file may have no line feed after it.
-    if (!text_->eof()) Hash("\n");
+  line.clear();
+  lastLineCut_ = false;
+  bool extracted = false;
+  for (;;) {
+    const char* begin = text_.data() + start_;
+    const size_t available = text_.size() - start_;
+    const auto* end = static_cast<const char*>(std::memchr(begin, '\n', available));
+    const size_t length = end ? static_cast<size_t>(end - begin) : available;
+    const size_t room = lineLimit_ - std::min(line.size(), lineLimit_);
+    if (length > room) lastLineCut_ = true;
+    line.append(begin, std::min(length, room));
+    extracted = extracted || length > 0 || end != nullptr;
+    start_ += length;
+    if (!utf16_) bytesRead_ += length;
+    if (end) {
+      ++start_;
+      if (!utf16_) ++bytesRead_;
+      return true;
+    }
+    if (!Fill()) return extracted;
   }
-  return true;
 }
 
-void TextInput::Hash(std::string_view bytes) {
-  content_.Update(bytes);
-  contentBytes_ += bytes.size();
+bool TextInput::Fill() {
+  text_.erase(0, start_);
+  start_ = 0;
+  if (!file_.is_open()) return false;
+  chunk_.resize(chunkBytes_);
+  file_.read(chunk_.data(), static_cast<std::streamsize>(chunk_.size()));
+  chunk_.resize(static_cast<size_t>(file_.gcount()));
+  const bool atEnd = chunk_.empty();
+  content_.Update(chunk_);
+  contentBytes_ += chunk_.size();
+  if (!utf16_) {
+    text_ += chunk_;
+    return !atEnd;
+  }
+  // A UTF-16 file's progress is counted in file bytes, chunk by chunk.
+  bytesRead_ += chunk_.size();
+  std::string bytes = std::move(pending_) + chunk_;
+  pending_.clear();
+  size_t tail = atEnd ? 0 : Utf16Tail(bytes, littleEndian_);
+  pending_.assign(bytes, bytes.size() - tail, tail);
+  bytes.resize(bytes.size() - tail);
+  AppendUtf16(bytes, littleEndian_, text_);
+  if (atEnd) file_.close();
+  return !atEnd || !bytes.empty();
 }
 
 void TextInput::Close() {
   file_.close();
   file_.clear();
-  decoded_.str({});
-  decoded_.clear();
-  text_ = nullptr;
+  utf16_ = littleEndian_ = lastLineCut_ = false;
+  pending_.clear();
+  text_.clear();
+  start_ = 0;
   bytesRead_ = 0;
   totalBytes_ = 0;
   content_ = Sha256();
   contentBytes_ = 0;
-  hashLines_ = false;
 }

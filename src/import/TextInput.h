@@ -1,26 +1,40 @@
-// The lines of one input file as UTF-8 text. A UTF-8 byte-order mark is not
-// part of the first line. A file that starts with a UTF-16 byte-order mark
-// (what spreadsheet programs write as "Unicode text") is decoded to UTF-8
-// first, so it reads like any other file.
+// The lines of one input file as UTF-8 text, read in chunks so that memory
+// stays bounded whatever the file holds. A UTF-8 byte-order mark is not part
+// of the first line. A file that starts with a UTF-16 byte-order mark (what
+// spreadsheet programs write as "Unicode text") is decoded to UTF-8 as it is
+// read, so it reads like any other file. A line longer than the line limit is
+// cut there; the rest of it is read past, never held.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "values/Sha256.h"
 
 class TextInput {
  public:
+  static constexpr size_t kChunkBytes = 1 << 20;
+  static constexpr size_t kNoLimit = static_cast<size_t>(-1);
+
+  // chunkBytes: how much of the file is read at a time (tests make it small).
+  explicit TextInput(size_t chunkBytes = kChunkBytes) : chunkBytes_(chunkBytes) {}
+
   // False when the path cannot be opened for reading or is a folder.
   bool Open(const std::string& path);
-  // The next line without its line feed; false at the end of the text.
+  // The next line without its line feed, at most the line limit long; false
+  // at the end of the text.
   bool ReadLine(std::string& line);
   void Close();
 
-  // Bytes of the text consumed so far and its whole size (for a UTF-16 file,
-  // of the decoded text); what an import's progress is measured in.
+  // Lines read from now on are cut to this many bytes; kNoLimit by default.
+  void SetLineLimit(size_t bytes) { lineLimit_ = bytes; }
+  // Whether the line ReadLine returned last was longer than the limit.
+  bool lastLineCut() const { return lastLineCut_; }
+
+  // How far into the file the lines read so far reach, and the file's size;
+  // what an import's progress is measured in.
   uint64_t bytesRead() const { return bytesRead_; }
   uint64_t totalBytes() const { return totalBytes_; }
 
@@ -30,16 +44,22 @@ class TextInput {
   uint64_t contentBytes() const { return contentBytes_; }
 
  private:
+  // Reads the next chunk of the file onto the end of the unread text; false
+  // at the end of the file.
+  bool Fill();
+
+  size_t chunkBytes_;
+  size_t lineLimit_ = kNoLimit;
+  bool lastLineCut_ = false;
   std::ifstream file_;
-  std::istringstream decoded_;  // a UTF-16 file's text as UTF-8
-  std::istream* text_ = nullptr;
+  bool utf16_ = false;
+  bool littleEndian_ = false;
+  std::string chunk_;    // the bytes of the last read, reused
+  std::string pending_;  // UTF-16 bytes held back: an odd byte or a high surrogate
+  std::string text_;     // UTF-8 text read from the file, unread from start_ on
+  size_t start_ = 0;
   uint64_t bytesRead_ = 0;
   uint64_t totalBytes_ = 0;
-  // What the file's own bytes hash to: a plain file is hashed line by line as
-  // it is read, a UTF-16 one whole when it is decoded.
   Sha256 content_;
   uint64_t contentBytes_ = 0;
-  bool hashLines_ = false;
-
-  void Hash(std::string_view bytes);
 };

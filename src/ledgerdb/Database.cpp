@@ -105,10 +105,14 @@ Database::~Database() = default;
 
 bool Database::init(const std::string&, const std::string&, const std::string&, const char*, int,
                     bool& created) {
+  return Open(Location(), created);
+}
+
+bool Database::Open(const std::string& location, bool& created) {
   created = false;
   if (impl_->backend) return true;
-  std::unique_ptr<DbBackend> backend = BackendFor(Location());
-  if (!backend->Open(Location(), created)) return impl_->Fail(backend->LastError());
+  std::unique_ptr<DbBackend> backend = BackendFor(location);
+  if (!backend->Open(location, created)) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
   return true;
 }

@@ -39,6 +39,9 @@ class Database {
   // accepted for the interface's sake; where the database is comes from VO_DB.
   bool init(const std::string& dbName, const std::string& host, const std::string& user,
             const char* password, int port, bool& created);
+  // Opens the database at `location` (an SQLite file, created with its schema
+  // when missing), or keeps the open connection, wherever it leads.
+  bool Open(const std::string& location, bool& created);
   // Opens the database file named by VO_DB for reading only: nothing is
   // created or altered, and a file that is not a VO database is refused.
   bool initToRead();

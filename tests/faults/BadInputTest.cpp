@@ -2,7 +2,12 @@
 // and result, and none crashes the import or changes the database.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "support/StoredState.h"
@@ -26,6 +31,37 @@ class BadInputTest : public testing::Test {
   TempDir files_;
   TempDatabase db_;
 };
+
+// The process's peak resident memory so far, in KiB.
+long HighWaterKiB() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmHWM:")) return std::stol(line.substr(6));
+  }
+  return 0;
+}
+
+// How many MiB the peak resident memory of a child process grows by while it
+// checks `file`; -1 when the child fails.
+int CheckGrowthMiB(const std::string& file) {
+  pid_t child = fork();
+  if (child == 0) {
+    long before = HighWaterKiB();
+    bool known = VoServices::CanImportFile(file);
+    _exit(known ? 255 : static_cast<int>(std::min((HighWaterKiB() - before) / 1024, 254L)));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A file without line breaks is read past in the search for a header, never
+// held: memory stays flat whatever its size, plain or UTF-16.
+TEST_F(BadInputTest, FilesWithoutLineBreaksTakeLittleMemory) {
+  const std::string endless(64 << 20, 'x');
+  EXPECT_LT(CheckGrowthMiB(files_.Write("endless.csv", endless)), 16);
+  EXPECT_LT(CheckGrowthMiB(files_.Write("endless16.csv", "\xFF\xFE" + endless)), 16);
+}
 
 TEST_F(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
   std::string binary;
@@ -82,6 +118,12 @@ TEST_F(BadInputTest, DamagedLinesAreRefusedAndLogged) {
             "imported, recognised\nerrors:\n"
             "Failed to insert (NOT duplicate) into DB: \n"
             "Failed to insert into DB: 0\n");
+  EXPECT_EQ(StoredState(db_.file()).Everything(), before);
+
+  // A line longer than any transaction is refused, the rest of the file read.
+  EXPECT_EQ(Import(files_.Write("huge.csv", kNativeHeader + "\n" + trade + std::string(9 << 20, 'y') + "\n")),
+            "imported, recognised\nerrors:\n"
+            "Failed to parse line 2: longer than 8388608 bytes, starting 03/02/2009 10:00:00,03/05/2009 00:00:00,...\n");
   EXPECT_EQ(StoredState(db_.file()).Everything(), before);
 
   // A 1 MB field in a good line is stored whole.

@@ -7,13 +7,20 @@
 
 namespace {
 
-// The file's lines as TextInput reads them, each followed by "|".
-std::string Lines(const std::string& path) {
-  TextInput input;
-  if (!input.Open(path)) return "cannot open";
-  std::string lines;
-  for (std::string line; input.ReadLine(line);) lines += line + "|";
-  return lines;
+// The file's lines as TextInput reads them, each followed by "|" ("+|" when
+// cut at the limit). The same whatever the size of the chunks read.
+std::string Lines(const std::string& path, size_t limit = TextInput::kNoLimit) {
+  std::string first;
+  for (size_t chunk : {TextInput::kChunkBytes, size_t{1}, size_t{3}}) {
+    TextInput input(chunk);
+    if (!input.Open(path)) return "cannot open";
+    input.SetLineLimit(limit);
+    std::string lines;
+    for (std::string line; input.ReadLine(line);) lines += line + (input.lastLineCut() ? "+|" : "|");
+    if (chunk == TextInput::kChunkBytes) first = lines;
+    if (lines != first) return "chunks of " + std::to_string(chunk) + " read " + lines;
+  }
+  return first;
 }
 
 // Each UTF-16 code unit of `units` as two bytes in the given byte order.
@@ -49,6 +56,11 @@ TEST(TextInputTest, ReadsUtf8AndUtf16AsTheSameLines) {
   std::string broken = "\xFF\xFE" + Utf16(u"x", true) + std::string("\x00\xD8", 2) +
                        Utf16(u"y", true) + std::string("\x00\xDC", 2) + "z";
   EXPECT_EQ(Lines(dir.Write("broken.csv", broken)), "x\xEF\xBF\xBDy\xEF\xBF\xBD|");
+
+  // Long lines are cut at the limit and the reading goes on after them.
+  EXPECT_EQ(Lines(dir.Write("long.csv", "abcdef\nxy\n\nlast"), 4), "abcd+|xy||last|");
+  EXPECT_EQ(Lines(dir.Write("long16.csv", "\xFF\xFE" + Utf16(u"\u00e9\u00e9\u00e9\nz", true)), 4),
+            "\xC3\xA9\xC3\xA9+|z|");
 
   EXPECT_EQ(Lines(dir.path() + "missing.csv"), "cannot open");
   EXPECT_EQ(Lines(dir.path()), "cannot open");  // a folder

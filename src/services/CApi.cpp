@@ -1,0 +1,334 @@
+// The C interface: each function checks its arguments, turns C strings and
+// arrays into what the C++ services take, and turns their outcome into a
+// status with a last-error text. Nothing thrown inside gets past Guard.
+#include "voservices/voservices.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <map>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "ledgerdb/DBData.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/Database.h"
+#include "voservices/ImportOptions.h"
+#include "voservices/OpenDatabase.h"
+#include "voservices/VoServices.h"
+
+static_assert(VO_VERSION_MAJOR == VO_PROJECT_VERSION_MAJOR &&
+                  VO_VERSION_MINOR == VO_PROJECT_VERSION_MINOR &&
+                  VO_VERSION_PATCH == VO_PROJECT_VERSION_PATCH,
+              "voservices.h and the project disagree on the version");
+
+// The open database. Holds the texts a vo_import_result points to.
+struct vo_database {
+  std::string format;
+  std::string logPath;
+};
+
+namespace {
+
+// Per thread, like errno: a host may move between threads between calls.
+std::string& LastError() {
+  thread_local std::string text;
+  return text;
+}
+
+// The one open handle: the connection behind it is the process's own.
+vo_database*& OpenHandle() {
+  static vo_database* handle = nullptr;
+  return handle;
+}
+
+vo_status Fail(vo_status status, std::string text) {
+  LastError() = std::move(text);
+  return status;
+}
+
+template <typename Body>
+vo_status Guard(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return Fail(VO_INTERNAL_ERROR, "out of memory");
+  } catch (const std::exception& error) {
+    return Fail(VO_INTERNAL_ERROR, error.what());
+  } catch (const std::string& error) {
+    return Fail(VO_INTERNAL_ERROR, error);
+  } catch (...) {
+    return Fail(VO_INTERNAL_ERROR, "unexpected failure inside voservices");
+  }
+}
+
+vo_status CheckHandle(const vo_database* database) {
+  if (database == nullptr) return Fail(VO_INVALID_ARGUMENT, "no database handle");
+  if (database != OpenHandle()) {
+    return Fail(VO_INVALID_STATE, "the database handle is not the open one");
+  }
+  return VO_OK;
+}
+
+// A list of `count` texts; false when one of them (or the list) is null.
+bool ReadTexts(const char* const* texts, size_t count, std::vector<std::string>& out) {
+  if (count > 0 && texts == nullptr) return false;
+  out.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    if (texts[i] == nullptr) return false;
+    out.emplace_back(texts[i]);
+  }
+  return true;
+}
+
+// Whether a caller's struct_size looks set (at least the field itself, and
+// not a stray value from memory left uninitialised).
+bool SizeIsSet(size_t size) { return size >= sizeof(size_t) && size <= (1u << 16); }
+
+struct ProgressTarget {
+  vo_import_progress_function function;
+  void* userData;
+};
+
+void ForwardProgress(const VoServices::ImportProgress& progress, void* target) {
+  auto* to = static_cast<ProgressTarget*>(target);
+  vo_import_progress copy{progress.bytesRead, progress.totalBytes, progress.linesRead};
+  to->function(&copy, to->userData);
+}
+
+struct MessageTarget {
+  vo_message_function function;
+  void* userData;
+};
+
+// The C++ progress callback carries no user data: the target of the running
+// symbol update is kept here, per thread, for the length of the call.
+const MessageTarget*& CurrentMessageTarget() {
+  thread_local const MessageTarget* target = nullptr;
+  return target;
+}
+
+bool ForwardMessage(std::string message, int32_t /*value*/) {
+  const MessageTarget* target = CurrentMessageTarget();
+  if (target != nullptr) target->function(message.c_str(), target->userData);
+  return true;
+}
+
+class MessageTargetScope {
+ public:
+  explicit MessageTargetScope(const MessageTarget* target) { CurrentMessageTarget() = target; }
+  ~MessageTargetScope() { CurrentMessageTarget() = nullptr; }
+  MessageTargetScope(const MessageTargetScope&) = delete;
+  MessageTargetScope& operator=(const MessageTargetScope&) = delete;
+};
+
+}  // namespace
+
+extern "C" {
+
+const char* vo_version(void) { return VO_PROJECT_VERSION; }
+
+const char* vo_last_error(void) { return LastError().c_str(); }
+
+vo_status vo_database_open(const char* location, vo_database** database) {
+  return Guard([&] {
+    if (database == nullptr) return Fail(VO_INVALID_ARGUMENT, "nowhere to put the handle");
+    *database = nullptr;
+    if (OpenHandle() != nullptr) return Fail(VO_INVALID_STATE, "a database is already open");
+    auto handle = std::make_unique<vo_database>();
+    std::string error;
+    if (!VoServices::OpenDatabase(location ? location : "", error)) {
+      return Fail(VO_DATABASE_ERROR, error);
+    }
+    *database = OpenHandle() = handle.release();
+    return VO_OK;
+  });
+}
+
+void vo_database_close(vo_database* database) {
+  std::unique_ptr<vo_database> owned(database);
+  if (owned != nullptr && owned.get() == OpenHandle()) {
+    VoServices::CloseDatabase();
+    OpenHandle() = nullptr;
+  }
+}
+
+vo_status vo_query(vo_database* database, const char* statement, unsigned flags,
+                   vo_row_function on_row, void* user_data) {
+  return Guard([&] {
+    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    if (statement == nullptr) return Fail(VO_INVALID_ARGUMENT, "no statement");
+    Database* db = Database::Instance();
+    unsigned long queryId = 0;
+    bool friendly = (flags & VO_QUERY_FRIENDLY_ENUMS) != 0;
+    if (!db->Query(queryId, statement, friendly, friendly, false)) {
+      return Fail(VO_DATABASE_ERROR, db->LastError());
+    }
+    DBQueryResult result;
+    db->GetQueryResult(queryId, result);
+    db->DeleteQuery(queryId);
+    if (on_row == nullptr) return VO_OK;
+
+    std::vector<const char*> names;
+    for (const std::string& name : result.getFields()) names.push_back(name.c_str());
+    std::vector<const char*> values(names.size());
+    for (const DBQueryResult::Row& row : result) {
+      std::transform(row.begin(), row.end(), values.begin(),
+                     [](const std::string& cell) { return cell.c_str(); });
+      if (on_row(user_data, static_cast<int>(names.size()), values.data(), names.data()) != 0) {
+        break;
+      }
+    }
+    return VO_OK;
+  });
+}
+
+vo_status vo_insert(vo_database* database, const char* table, size_t count,
+                    const char* const* columns, const char* const* values, uint64_t* row_id) {
+  return Guard([&] {
+    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    std::vector<std::string> names;
+    std::vector<std::string> texts;
+    if (table == nullptr || count == 0 || !ReadTexts(columns, count, names) ||
+        !ReadTexts(values, count, texts)) {
+      return Fail(VO_INVALID_ARGUMENT, "an insert needs a table and at least one column");
+    }
+    DBData data;
+    for (size_t i = 0; i < count; ++i) data.SetField(names[i], texts[i]);
+    Database* db = Database::Instance();
+    if (!db->insert(data, table, false)) return Fail(VO_DATABASE_ERROR, db->LastError());
+    if (row_id != nullptr) {
+      unsigned long id = 0;
+      db->GetLastID(id);
+      *row_id = id;
+    }
+    return VO_OK;
+  });
+}
+
+vo_status vo_can_import_file(const char* file_path, int* can_import) {
+  return Guard([&] {
+    if (file_path == nullptr || can_import == nullptr) {
+      return Fail(VO_INVALID_ARGUMENT, "a file path and somewhere to put the answer are needed");
+    }
+    *can_import = VoServices::CanImportFile(file_path) ? 1 : 0;
+    return VO_OK;
+  });
+}
+
+void vo_import_options_init(vo_import_options* options) {
+  if (options == nullptr) return;
+  *options = vo_import_options{};
+  options->struct_size = sizeof(vo_import_options);
+}
+
+void vo_import_result_init(vo_import_result* result) {
+  if (result == nullptr) return;
+  *result = vo_import_result{};
+  result->struct_size = sizeof(vo_import_result);
+  result->format = "";
+  result->log_path = "";
+}
+
+vo_status vo_import_file(vo_database* database, const char* file_path, const char* log_folder,
+                         const char* account_id, const char* account_name,
+                         const vo_import_options* options, vo_import_result* result) {
+  return Guard([&] {
+    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    if (file_path == nullptr || account_id == nullptr || account_name == nullptr) {
+      return Fail(VO_INVALID_ARGUMENT, "an import needs a file path, an account id and a name");
+    }
+    if ((options != nullptr && !SizeIsSet(options->struct_size)) ||
+        (result != nullptr && !SizeIsSet(result->struct_size))) {
+      return Fail(VO_INVALID_ARGUMENT, "struct_size is not set");
+    }
+    vo_import_options given;
+    vo_import_options_init(&given);
+    if (options != nullptr) {
+      std::memcpy(&given, options, std::min(options->struct_size, sizeof given));
+    }
+    ProgressTarget progress{given.progress, given.progress_user_data};
+    VoServices::ImportOptions importOptions;
+    importOptions.once = given.once != 0;
+    importOptions.skipDuplicates = given.skip_duplicates != 0;
+    importOptions.dryRun = given.dry_run != 0;
+    if (given.progress != nullptr) {
+      importOptions.progress = ForwardProgress;
+      importOptions.progressUserData = &progress;
+    }
+
+    VoServices::ImportOutcome outcome = VoServices::ImportFileWithOptions(
+        file_path, log_folder ? log_folder : "", account_id, account_name, importOptions);
+
+    database->format = outcome.format;
+    database->logPath = outcome.logPath;
+    if (result != nullptr) {
+      vo_import_result filled{sizeof(vo_import_result),    database->format.c_str(),
+                              outcome.linesRefused,        outcome.transactionsStored,
+                              outcome.transactionsRefused, outcome.symbolsAdded,
+                              database->logPath.c_str(),   outcome.runId,
+                              outcome.previousRunId,       outcome.duplicatesSkipped};
+      size_t size = result->struct_size;
+      std::memcpy(result, &filled, std::min(size, sizeof filled));
+      result->struct_size = size;
+    }
+    if (!outcome.conversionError.empty()) {
+      return Fail(VO_CONVERSION_ERROR, outcome.conversionError);
+    }
+    if (!outcome.imported) {
+      return Fail(VO_FAILED, outcome.failure.empty() ? "the import failed" : outcome.failure);
+    }
+    return VO_OK;
+  });
+}
+
+vo_status vo_update_symbols(vo_database* database, const char* url,
+                            vo_message_function on_message, void* user_data) {
+  return Guard([&] {
+    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    if (url == nullptr) return Fail(VO_INVALID_ARGUMENT, "no security master URL");
+    MessageTarget target{on_message, user_data};
+    MessageTargetScope scope(on_message != nullptr ? &target : nullptr);
+    if (!VoServices::UpdateSymbols(url, on_message != nullptr ? ForwardMessage : nullptr)) {
+      return Fail(VO_FAILED, "the symbol update did not complete");
+    }
+    return VO_OK;
+  });
+}
+
+vo_status vo_apply_smart_time(vo_database* database, const char* const* transaction_ids,
+                              size_t count) {
+  return Guard([&] {
+    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    std::vector<std::string> ids;
+    if (!ReadTexts(transaction_ids, count, ids)) {
+      return Fail(VO_INVALID_ARGUMENT, "a transaction id is missing");
+    }
+    if (!VoServices::ApplySmartTime(ids, nullptr)) {
+      return Fail(VO_FAILED, "smart time moved no transaction");
+    }
+    return VO_OK;
+  });
+}
+
+vo_status vo_expire_options(vo_database* database, const char* const* transaction_ids,
+                            const char* const* quantities, size_t count) {
+  return Guard([&] {
+    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    std::vector<std::string> ids;
+    std::vector<std::string> amounts;
+    if (!ReadTexts(transaction_ids, count, ids) || !ReadTexts(quantities, count, amounts)) {
+      return Fail(VO_INVALID_ARGUMENT, "a transaction id or quantity is missing");
+    }
+    std::map<std::string, std::string> idToQuantity;
+    for (size_t i = 0; i < count; ++i) idToQuantity[ids[i]] = amounts[i];
+    if (!VoServices::ExpireOptions(idToQuantity, nullptr)) {
+      return Fail(VO_FAILED, "no option position expired");
+    }
+    return VO_OK;
+  });
+}
+
+}  // extern "C"

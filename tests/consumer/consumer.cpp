@@ -1,0 +1,28 @@
+// Opens a database through the public C++ headers, imports the native sample
+// and expires nothing (an empty map is a failure): a host's first program.
+#include <cstdio>
+#include <string>
+
+#include "voservices/ImportOptions.h"
+#include "voservices/OpenDatabase.h"
+#include "voservices/VoServices.h"
+
+int main(int argc, char** argv) {
+  if (argc != 4) return 2;
+  std::string error;
+  if (!VoServices::OpenDatabase(argv[1], error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  if (!VoServices::CanImportFile(argv[2])) return 1;
+  VoServices::ImportOutcome outcome =
+      VoServices::ImportFileWithOptions(argv[2], argv[3], "1", "Main", {});
+  if (!outcome.imported) {
+    std::fprintf(stderr, "import failed: %s\n", outcome.failure.c_str());
+    return 1;
+  }
+  if (VoServices::ExpireOptions({}, nullptr)) return 1;
+  std::printf("stored %llu\n", static_cast<unsigned long long>(outcome.transactionsStored));
+  VoServices::CloseDatabase();
+  return 0;
+}
