@@ -5,7 +5,7 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends \
   cmake make gcc g++ pkg-config python3 \
-  libsqlite3-dev libjsoncpp-dev libcurl4-openssl-dev libcpp-httplib-dev libcli11-dev \
+  libsqlite3-dev libmariadb-dev mariadb-server libjsoncpp-dev libcurl4-openssl-dev libcpp-httplib-dev libcli11-dev \
   googletest libgtest-dev libgmock-dev \
   help2man \
   clang libclang-rt-14-dev

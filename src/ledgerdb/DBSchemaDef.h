@@ -39,6 +39,8 @@ class DBSchemaDef {
   const std::string& tableName() const { return tableName_; }
   const std::string& schemaName() const { return schemaName_; }
   const std::vector<ColumnDef>& columns() const { return columns_; }
+  // The columns that get an index of their own.
+  const std::vector<std::string>& indexedColumns() const { return indexedColumns_; }
 
   // The column of that name; null when the table has none.
   const ColumnDef* Find(std::string_view column) const;

@@ -7,6 +7,8 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/DbBackend.h"
+#include "ledgerdb/MariaDbBackend.h"
+#include "ledgerdb/MariaDbTarget.h"
 #include "ledgerdb/SqliteBackend.h"
 
 namespace {
@@ -22,6 +24,12 @@ std::unique_ptr<Database>& Current() {
 std::string Location() {
   const char* file = std::getenv("VO_DB");
   return file && *file ? file : kDefaultFile;
+}
+
+// A mariadb:// URL names a shared server database; anything else is a file.
+std::unique_ptr<DbBackend> BackendFor(const std::string& location) {
+  if (MariaDbTarget::IsUrl(location)) return std::make_unique<MariaDbBackend>();
+  return std::make_unique<SqliteBackend>();
 }
 
 }  // namespace
@@ -103,7 +111,7 @@ bool Database::init(const std::string&, const std::string&, const std::string&, 
 bool Database::Open(const std::string& location, bool& created) {
   created = false;
   if (impl_->backend) return true;
-  auto backend = std::make_unique<SqliteBackend>();
+  std::unique_ptr<DbBackend> backend = BackendFor(location);
   if (!backend->Open(location, created)) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
   return true;
@@ -111,7 +119,7 @@ bool Database::Open(const std::string& location, bool& created) {
 
 bool Database::initToRead() {
   if (impl_->backend) return true;
-  auto backend = std::make_unique<SqliteBackend>();
+  std::unique_ptr<DbBackend> backend = BackendFor(Location());
   if (!backend->OpenToRead(Location())) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
   return true;

@@ -1,7 +1,8 @@
-// The process-wide connection to the VO database: an embedded SQLite file named
-// by the environment variable VO_DB (default "vo_db.sqlite3" in the current
-// directory), whose schema is created when the file is new. Statements are text
-// in a MySQL-like dialect; the few forms SQLite lacks are rewritten on the way.
+// The process-wide connection to the VO database, named by the environment
+// variable VO_DB: an embedded SQLite file (default "vo_db.sqlite3" in the
+// current directory), or a shared MariaDB database given as a mariadb:// URL.
+// The schema is created when the database is new. Statements are text in a
+// MySQL-like dialect; the few forms SQLite lacks are rewritten on the way.
 // Every operation returns false on failure and never throws.
 #pragma once
 
@@ -33,9 +34,9 @@ class Database {
   Database& operator=(const Database&) = delete;
   ~Database();
 
-  // Opens the database file (or keeps the open connection). `created` is set
-  // when the file had to be created. The name, host, user, password and port
-  // are accepted for the interface's sake; the file comes from VO_DB.
+  // Opens the database (or keeps the open connection). `created` is set when
+  // the schema had to be created. The name, host, user, password and port are
+  // accepted for the interface's sake; where the database is comes from VO_DB.
   bool init(const std::string& dbName, const std::string& host, const std::string& user,
             const char* password, int port, bool& created);
   // Opens the database at `location` (an SQLite file, created with its schema

@@ -302,12 +302,38 @@ std::optional<std::string> RewriteDuplicateFlag(const Statement& s) {
   return sql + s.sql().substr(copied);
 }
 
+// x IN ()  ->  x IN (SELECT NULL FROM DUAL WHERE FALSE): SQLite takes an empty
+// list (IN is false, NOT IN true); MariaDB needs the same meaning spelt out.
+std::optional<std::string> RewriteEmptyInList(const Statement& s) {
+  std::string sql;
+  size_t copied = 0;
+  for (size_t i = 0; i + 2 < s.size(); ++i) {
+    if (!s.IsKeyword(i, "IN") || !s.IsSymbol(i + 1, "(") || !s.IsSymbol(i + 2, ")")) continue;
+    sql += s.sql().substr(copied, s.token(i + 1).begin - copied);
+    sql += "(SELECT NULL FROM DUAL WHERE FALSE)";
+    copied = s.token(i + 2).end;
+  }
+  if (copied == 0) return std::nullopt;
+  return sql + s.sql().substr(copied);
+}
+
 }  // namespace
 
 std::string SqlDialect::Rewrite(const std::string& statement) {
   using RewriteFn = std::optional<std::string> (*)(const Statement&);
   static const RewriteFn kRewrites[] = {RewriteDuplicateFlag, RewriteMultiTableUpdate,
                                         QualifyAmbiguousColumns};
+  std::string sql = statement;
+  for (RewriteFn rewrite : kRewrites) {
+    Statement parsed(sql);
+    if (std::optional<std::string> rewritten = rewrite(parsed)) sql = std::move(*rewritten);
+  }
+  return sql;
+}
+
+std::string SqlDialect::ForServer(const std::string& statement) {
+  using RewriteFn = std::optional<std::string> (*)(const Statement&);
+  static const RewriteFn kRewrites[] = {RewriteDuplicateFlag, RewriteEmptyInList};
   std::string sql = statement;
   for (RewriteFn rewrite : kRewrites) {
     Statement parsed(sql);

@@ -58,7 +58,8 @@ TEST_F(SymbolDaoTest, SaveSymbolModifiesByNameOrInsertsWithResearchSymbol) {
   ASSERT_TRUE(dao_.SaveSymbol("", {{0, "AB/C"}, {3, "1"}}));
   ASSERT_TRUE(dao_.SaveSymbol("", {{0, "SPX"}, {1, "KEEP"}, {3, "3"}}));
   EXPECT_FALSE(dao_.SaveInactiveSymbol({{12, "no name"}}));
-  EXPECT_EQ(Rows("SELECT sym_name, sym_research, sym_type, sym_desc FROM sym_table ORDER BY rowid"),
+  EXPECT_EQ(Rows(std::string("SELECT sym_name, sym_research, sym_type, sym_desc FROM sym_table ORDER BY ") +
+                 TempDatabase::RowOrder()),
             "O'NEIL||1|renamed\nIBM||0|IBM Inc\nAB/C|ABC.X|1|\nSPX|KEEP|3|\n");
 }
 
@@ -97,8 +98,11 @@ TEST_F(SymbolDaoTest, RenameReachesEveryTableAndNeverBlanksANameAfterAFailure) {
     Insert(table + "_schema", table + "_table", {{"sym_name", "OLD"}});
   }
 
-  ASSERT_TRUE(Execute("CREATE TRIGGER refuse BEFORE UPDATE ON trans_table BEGIN "
-                  "SELECT RAISE(ABORT, 'refused'); END"));
+  ASSERT_TRUE(Execute(TempDatabase::OnServer()
+                          ? "CREATE TRIGGER refuse BEFORE UPDATE ON trans_table FOR EACH ROW "
+                            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'refused'"
+                          : "CREATE TRIGGER refuse BEFORE UPDATE ON trans_table BEGIN "
+                            "SELECT RAISE(ABORT, 'refused'); END"));
   EXPECT_FALSE(dao_.RenameInTables());
   const std::string names =
       "SELECT 'trans', sym_name FROM trans_table UNION ALL "

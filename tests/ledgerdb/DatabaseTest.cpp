@@ -35,9 +35,9 @@ TEST_F(DatabaseTest, ValuesAreStoredInTheirFormsAndReadBackAsText) {
                            {"trans_note_user", "NULL"},
                            {"sym_name", "IBM"}}))
       << db()->LastError();
-  EXPECT_EQ(Rows("SELECT typeof(trans_total), trans_total + 0, typeof(trans_action), "
-                 "trans_dttrade, typeof(trans_dtsettle), typeof(trans_note_user) FROM trans_table"),
-            "integer|1250500000|integer|2009-01-16 09:30:00|null|null\n");
+  EXPECT_EQ(Rows("SELECT trans_total + 0, trans_action + 0, trans_dttrade, trans_dtsettle IS NULL, "
+                 "trans_note_user IS NULL FROM trans_table"),
+            "1250500000|2|2009-01-16 09:30:00|1|1\n");
   EXPECT_EQ(Rows("SELECT trans_total, trans_unitprice, trans_dtsettle, trans_note_user, sym_name "
                  "FROM trans_table"),
             "1250.5|$25.00|||IBM\n");
@@ -117,6 +117,27 @@ TEST_F(DatabaseTest, TransactionsCommitRollBackAndNest) {
 }
 
 TEST_F(DatabaseTest, SecondWriterWaitsThenFailsCleanly) {
+  if (TempDatabase::OnServer()) {
+    // On a server writers lock rows: another client's uncommitted update of a
+    // row makes ours wait for the timeout and fail, and leaves no transaction open.
+    ASSERT_TRUE(InsertTrans({{"trans_id", "1"}, {"sym_name", "A"}}));
+    mariadb_test::Connection other(temp_.file());
+    ASSERT_TRUE(other.Run("START TRANSACTION"));
+    ASSERT_TRUE(other.Run("UPDATE trans_table SET sym_name = 'B' WHERE trans_id = 1"));
+    db()->SetBusyTimeout(1000);
+    DBData update("trans_schema");
+    update.SetField("sym_name", "C");
+    {
+      DbTransaction transaction;
+      ASSERT_TRUE(transaction.active());
+      EXPECT_FALSE(db()->modify(update, "trans_table", "trans_id = 1"));
+      EXPECT_NE(db()->LastError().find("Lock wait timeout"), std::string::npos) << db()->LastError();
+    }
+    ASSERT_TRUE(other.Run("ROLLBACK"));
+    EXPECT_TRUE(db()->modify(update, "trans_table", "trans_id = 1"));
+    EXPECT_EQ(Rows("SELECT sym_name FROM trans_table"), "C\n");
+    return;
+  }
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(temp_.file().c_str(), &other), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -154,7 +175,56 @@ TEST_F(DatabaseTest, NowIsLocalStandardTimeInTheStoredForm) {
   EXPECT_LE(now, after);
 }
 
+TEST_F(DatabaseTest, OpensTheNamedServerDatabaseAndExplainsWhyNot) {
+  if (!TempDatabase::OnServer()) GTEST_SKIP() << "a MariaDB server database";
+  ASSERT_TRUE(temp_.connected()) << db()->LastError();
+  EXPECT_EQ(Rows("SELECT table_name, engine, table_collation FROM information_schema.tables "
+                 "WHERE table_schema = DATABASE() AND table_name IN ('trans_table', 'vo_database') "
+                 "ORDER BY table_name"),
+            "trans_table|InnoDB|utf8mb4_nopad_bin\nvo_database|InnoDB|utf8mb4_nopad_bin\n");
+  EXPECT_EQ(Rows("SELECT column_name, data_type FROM information_schema.columns "
+                 "WHERE table_schema = DATABASE() AND table_name = 'trans_table' AND "
+                 "column_name IN ('trans_id', 'trans_total', 'trans_action') ORDER BY column_name"),
+            "trans_action|bigint\ntrans_id|bigint\ntrans_total|bigint\n");
+  bool created = true;
+  Database::Destruct();
+  EXPECT_TRUE(db()->init("vo_db", "", "root", nullptr, 0, created));
+  EXPECT_FALSE(created);
+
+  // A server that drops the connection: no silent reconnect, a clear error.
+  std::string id = Rows("SELECT CONNECTION_ID()");
+  ASSERT_TRUE(mariadb_test::Connection(temp_.file()).Run("KILL CONNECTION " + id));
+  std::string afterKill = Rows("SELECT count(*) FROM trans_table");
+  EXPECT_NE(afterKill.find("went away"), std::string::npos) << afterKill;
+
+  mariadb_test::ScratchDatabase foreign;
+  ASSERT_TRUE(foreign.ok()) << foreign.error();
+  ASSERT_TRUE(mariadb_test::Connection(foreign.url()).Run("CREATE TABLE accounts (id INT)"));
+  const std::pair<std::string, std::string> kRefused[] = {
+      {mariadb_test::UrlFor("vo_no_such_database"), "no database 'vo_no_such_database'"},
+      {foreign.url(), "has tables but is not a VO database"},
+      {"mariadb://localhost", "bad database URL"},
+      {"mariadb:///x?socket=/nonexistent/mysqld.sock", "cannot connect"},
+  };
+  for (const auto& [url, reason] : kRefused) {
+    Database::Destruct();
+    setenv("VO_DB", url.c_str(), 1);
+    EXPECT_FALSE(db()->init("vo_db", "", "root", nullptr, 0, created)) << url;
+    EXPECT_FALSE(db()->IsConnected());
+    EXPECT_NE(db()->LastError().find(reason), std::string::npos) << db()->LastError();
+  }
+  // A login the server refuses: a user that does not exist.
+  std::string url = foreign.url();
+  url.replace(url.find("://") + 3, url.find('@') - url.find("://") - 3, "vo_nobody:wrong");
+  Database::Destruct();
+  setenv("VO_DB", url.c_str(), 1);
+  EXPECT_FALSE(db()->init("vo_db", "", "root", nullptr, 0, created));
+  EXPECT_NE(db()->LastError().find("login refused"), std::string::npos) << db()->LastError();
+  EXPECT_EQ(db()->LastError().find("wrong"), std::string::npos);  // the password is never shown
+}
+
 TEST_F(DatabaseTest, OpensTheNamedFileAndRefusesForeignOnes) {
+  if (TempDatabase::OnServer()) GTEST_SKIP() << "an SQLite file";
   ASSERT_TRUE(temp_.connected()) << db()->LastError();
   EXPECT_EQ(Rows("SELECT name FROM pragma_table_info('trans_table') WHERE cid IN (0, 13, 29)"),
             "trans_id\ntrans_total\ntrans_change_date\n");

@@ -59,3 +59,20 @@ TEST(SqlDialectTest, EverythingElsePassesThroughUnchanged) {
 }
 
 }  // namespace
+
+namespace {
+
+// The server takes the MySQL dialect as written: only our own duplicate flag
+// and an empty IN list change.
+TEST(SqlDialectTest, ServerStatementsPassAsWrittenButForTheFlagAndEmptyLists) {
+  const std::string update = "UPDATE trans_table t, sym_table s SET t.sym_name = s.sym_vo_sym "
+                             "WHERE t.sym_name = s.sym_name";
+  EXPECT_EQ(SqlDialect::ForServer(update), update);
+  EXPECT_EQ(SqlDialect::ForServer("select a.trans_id from trans_table a where a.trans_dup <> 1 "
+                                  "and a.trans_id IN ( ) and sym_name NOT IN ('IN ()')"),
+            "select a.trans_id from trans_table a where a.trans_id NOT IN (SELECT trans_id FROM "
+            "trans_dup_table) and a.trans_id IN (SELECT NULL FROM DUAL WHERE FALSE) and sym_name "
+            "NOT IN ('IN ()')");
+}
+
+}  // namespace

@@ -1,18 +1,28 @@
-// A database file opened straight through SQLite, beside the library's own
-// connection: tests judge what is on disk by a second opinion (every row of
-// the tables an import or a symbol update writes, SQLite's own integrity
-// check), or act as another program holding the file.
+// A database opened straight through its engine, beside the library's own
+// connection: tests judge what is stored by a second opinion (every row of
+// the tables an import or a symbol update writes, the engine's own integrity
+// check), or act as another program holding the database. `location` is an
+// SQLite file or a mariadb:// URL (see TempDatabase::file()).
 #pragma once
 
 #include <sqlite3.h>
 
+#include <memory>
 #include <string>
+
+#include "ledgerdb/DBSchemaDef.h"
+#include "ledgerdb/MariaDbTarget.h"
+#include "support/MariaDbServer.h"
 
 class StoredState {
  public:
-  explicit StoredState(const std::string& file) {
-    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-      error_ = db_ ? sqlite3_errmsg(db_) : "cannot open " + file;
+  explicit StoredState(const std::string& location) {
+    if (MariaDbTarget::IsUrl(location)) {
+      server_ = std::make_unique<mariadb_test::Connection>(location);
+      return;
+    }
+    if (sqlite3_open_v2(location.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+      error_ = db_ ? sqlite3_errmsg(db_) : "cannot open " + location;
     }
   }
   ~StoredState() { sqlite3_close(db_); }
@@ -22,6 +32,7 @@ class StoredState {
   // The rows of a select (or of any statements), cells joined by "|", one row
   // a line; the error text when it fails, so that a comparison shows it.
   std::string Rows(const std::string& select) {
+    if (server_) return server_->Rows(select);
     std::string text;
     char* message = nullptr;
     auto addRow = [](void* sink, int count, char** cells, char**) {
@@ -37,19 +48,39 @@ class StoredState {
     return text;
   }
 
-  // Every row of every table the services write, table by table.
+  // Every row of every table the services write, table by table, in the
+  // order the rows were written.
   std::string Everything() {
     std::string text;
     for (const char* table : {"trans_table", "sym_table", "inactive_sym_table", "grp_table", "event_table",
                               "position_table", "corp_event_table", "port_table"}) {
-      text += std::string("== ") + table + "\n" + Rows(std::string("SELECT * FROM ") + table + " ORDER BY rowid");
+      text += std::string("== ") + table + "\n" +
+              Rows(std::string("SELECT * FROM ") + table + " ORDER BY " + WriteOrder(table));
     }
     return text;
   }
 
-  std::string IntegrityCheck() { return Rows("PRAGMA integrity_check"); }
+  // "ok\n" when the engine finds the stored data sound.
+  std::string IntegrityCheck() {
+    if (!server_) return Rows("PRAGMA integrity_check");
+    for (const DBSchemaDef& table : DBSchemaDef::All()) {
+      std::string check = Rows("CHECK TABLE " + table.tableName());
+      if (!check.ends_with("|OK\n")) return check;
+    }
+    return "ok\n";
+  }
 
  private:
+  // SQLite's rowid; on the server the table's id, or the hidden column that
+  // keeps the write order of a table without one.
+  std::string WriteOrder(const std::string& table) {
+    if (!server_) return "rowid";
+    const DBSchemaDef* def = DBSchemaDef::ForTable(table);
+    if (def && def->columns().front().kind == ColumnKind::kId) return def->columns().front().name;
+    return "vo_row";
+  }
+
   sqlite3* db_ = nullptr;
+  std::unique_ptr<mariadb_test::Connection> server_;
   std::string error_;
 };

@@ -1,17 +1,25 @@
-// A fresh, connected database file in a temporary folder for one test: points
-// VO_DB at it and reopens the process-wide connection; closes it at the end.
+// A fresh, connected database for one test, then the process-wide connection
+// reopened on it; closed (and on a server, dropped) at the end. By default an
+// SQLite file in a temporary folder. With VO_TEST_BACKEND=mariadb, a database
+// of its own on the test server named by VO_TEST_MARIADB: without a server
+// the test is skipped, or fails when CI=true.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "ledgerdb/Database.h"
+#include "support/MariaDbServer.h"
 #include "support/TempDir.h"
 
 class TempDatabase {
  public:
   TempDatabase() : file_(dir_.path() + "vo_db.sqlite3") {
     Database::Destruct();
+    if (OnServer() && !UseServer()) return;
     setenv("VO_DB", file_.c_str(), 1);
     bool created = false;
     connected_ = Database::Instance()->init("vo_db", "", "root", nullptr, 0, created);
@@ -21,13 +29,40 @@ class TempDatabase {
     unsetenv("VO_DB");
   }
 
+  // True when the tests of this run use the server backend.
+  static bool OnServer() { return mariadb_test::Selected(); }
+  // The column that orders a table without an id of its own by write order.
+  static const char* RowOrder() { return OnServer() ? "vo_row" : "rowid"; }
+
   bool connected() const { return connected_; }
+  // Where the database is: the file, or the server database's URL.
   const std::string& file() const { return file_; }
   const TempDir& dir() const { return dir_; }
   Database* db() const { return Database::Instance(); }
 
  private:
+  bool UseServer() {
+    if (mariadb_test::ServerUrl().empty()) {
+      const char* ci = std::getenv("CI");
+      if (ci && std::string(ci) == "true") {
+        ADD_FAILURE() << "VO_TEST_MARIADB is not set: CI must start the MariaDB test server";
+      } else {
+        Skip("no MariaDB test server (start one with tools/mariadb-test-server.sh)");
+      }
+      return false;
+    }
+    scratch_ = std::make_unique<mariadb_test::ScratchDatabase>();
+    if (!scratch_->ok()) {
+      ADD_FAILURE() << scratch_->error();
+      return false;
+    }
+    file_ = scratch_->url();
+    return true;
+  }
+  static void Skip(const std::string& why) { GTEST_SKIP() << why; }
+
   TempDir dir_;
   std::string file_;
+  std::unique_ptr<mariadb_test::ScratchDatabase> scratch_;
   bool connected_ = false;
 };

@@ -191,8 +191,8 @@ TEST_F(SymbolUpdateTest, TotalTooLargeToStoreKeepsItsRow) {
   AddTrade("AAPL", kBuy, "1000000000", "100000", "0");
   EXPECT_FALSE(VoServices::UpdateSymbols(Serve(), RecordProgress));
   EXPECT_EQ(messages_, std::vector<std::string>{"Orbel Symbol Update: Error Recalculating transaction amounts. (48)"});
-  EXPECT_EQ(Rows("SELECT typeof(trans_total), trans_total FROM trans_table WHERE trans_qty = '1000000000'"),
-            "integer|0\n");
+  EXPECT_EQ(Rows("SELECT trans_total IS NULL, trans_total FROM trans_table WHERE trans_qty = '1000000000'"),
+            "0|0\n");
   EXPECT_EQ(Rows("SELECT trans_total FROM trans_table WHERE sym_name = 'AAPL' AND trans_qty = '10'"), "1005\n");
 }
 

@@ -26,6 +26,9 @@
 #include <vector>
 
 #include "BenchFiles.h"
+#include "ledgerdb/DBQueryResult.h"
+#include "ledgerdb/DBSchemaDef.h"
+#include "ledgerdb/Database.h"
 #include "voservices/ImportOptions.h"
 #include "voservices/VoServices.h"
 
@@ -43,10 +46,43 @@ struct RunResult {
   long long symbols = -1;
 };
 
+// A server database to import into instead of a fresh file (see --db).
+constexpr char kServerVariable[] = "VO_BENCH_DB";
+
+// The server database emptied before a run, or a table's rows counted after
+// it, through the library's own connection; -1 when that fails.
+long long OnServer(const std::string& url, const char* countTable) {
+  Database::Destruct();
+  setenv("VO_DB", url.c_str(), 1);
+  bool created = false;
+  Database* db = Database::Instance();
+  long long rows = -1;
+  if (db->init("vo_db", "", "", nullptr, 0, created)) {
+    unsigned long id = 0;
+    if (countTable) {
+      DBQueryResult result;
+      if (db->Query(id, std::string("SELECT count(*) FROM ") + countTable) &&
+          db->GetQueryResult(id, result) && result.size() == 1) {
+        rows = std::atoll(result[0][0].c_str());
+      }
+    } else {
+      rows = 0;
+      const auto& tables = DBSchemaDef::All();
+      for (auto table = tables.rbegin(); table != tables.rend(); ++table) {
+        if (!db->Query(id, "DELETE FROM " + table->tableName())) rows = -1;
+      }
+    }
+  }
+  Database::Destruct();
+  unsetenv("VO_DB");
+  return rows;
+}
+
 // The child: one import, its wall time on standard output.
 int RunOne(const std::string& file, const std::string& dir, const std::string& account,
            bool skipDuplicates) {
-  setenv("VO_DB", (fs::path(dir) / "vo_db.sqlite3").c_str(), 1);
+  const char* server = std::getenv(kServerVariable);
+  setenv("VO_DB", server && *server ? server : (fs::path(dir) / "vo_db.sqlite3").c_str(), 1);
   VoServices::ImportOptions options;
   options.skipDuplicates = skipDuplicates;
   auto start = std::chrono::steady_clock::now();
@@ -75,6 +111,8 @@ long long CountRows(const fs::path& database, const char* table) {
 RunResult RunChild(const fs::path& file, const fs::path& dir, const std::string& account = "1",
                    bool skipDuplicates = false) {
   RunResult result;
+  const char* server = std::getenv(kServerVariable);
+  if (server && *server && OnServer(server, nullptr) != 0) return result;
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return result;
   auto start = std::chrono::steady_clock::now();
@@ -107,8 +145,13 @@ RunResult RunChild(const fs::path& file, const fs::path& dir, const std::string&
   result.peakRssKb = usage.ru_maxrss;
   result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  result.rows = CountRows(dir / "vo_db.sqlite3", "trans_table");
-  result.symbols = CountRows(dir / "vo_db.sqlite3", "sym_table");
+  if (server && *server) {
+    result.rows = OnServer(server, "trans_table");
+    result.symbols = OnServer(server, "sym_table");
+  } else {
+    result.rows = CountRows(dir / "vo_db.sqlite3", "trans_table");
+    result.symbols = CountRows(dir / "vo_db.sqlite3", "sym_table");
+  }
   return result;
 }
 
@@ -123,6 +166,10 @@ int main(int argc, char** argv) {
   std::string runDir;
   app.add_option("--format", formats, "formats to run (default: all)");
   app.add_option("--lines", lineCounts, "data lines per file (default: 100000)");
+  std::string server;
+  app.add_option("--db", server,
+                 "import into this server database (a mariadb:// URL) instead of a fresh file; "
+                 "it is emptied before each run");
   app.add_option("--keep", keep, "write the generated files into this folder and keep them");
   app.add_option("--run-one", runOne)->group("");
   app.add_option("--dir", runDir)->group("");
@@ -135,6 +182,7 @@ int main(int argc, char** argv) {
   app.add_option("--account", account)->group("");
   app.add_flag("--skip-duplicates", skipDuplicates, "time the import with duplicates skipped");
   CLI11_PARSE(app, argc, argv);
+  if (!server.empty()) setenv(kServerVariable, server.c_str(), 1);
   if (!runOne.empty()) return RunOne(runOne, runDir, account, skipDuplicates);
 
   std::vector<std::pair<const BenchFormat*, size_t>> runs;

@@ -1,0 +1,134 @@
+// The MariaDB test server named by VO_TEST_MARIADB (started by
+// tools/mariadb-test-server.sh), used when a test runs on the server backend
+// (VO_TEST_BACKEND=mariadb): a raw connection for creating and dropping the
+// fresh database each test gets, and for reading what is stored beside the
+// library's own connection.
+#pragma once
+
+#include <mysql.h>
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unistd.h>
+
+#include "ledgerdb/MariaDbTarget.h"
+
+namespace mariadb_test {
+
+// True when this test run is for the server backend.
+inline bool Selected() {
+  const char* backend = std::getenv("VO_TEST_BACKEND");
+  return backend && std::string(backend) == "mariadb";
+}
+
+// The server's URL; empty when none was given.
+inline std::string ServerUrl() {
+  const char* url = std::getenv("VO_TEST_MARIADB");
+  return url ? url : "";
+}
+
+// The URL of another database on the same server.
+inline std::string UrlFor(const std::string& database) {
+  std::string url = ServerUrl();
+  size_t slash = url.find('/', url.find("://") + 3);
+  size_t query = url.find('?', slash);
+  return url.substr(0, slash + 1) + database + (query == std::string::npos ? "" : url.substr(query));
+}
+
+// One raw connection to the server; `database` may be empty.
+class Connection {
+ public:
+  explicit Connection(const std::string& url, bool withDatabase = true) {
+    std::string error;
+    std::optional<MariaDbTarget> target = MariaDbTarget::Parse(url, error);
+    if (!target) {
+      error_ = error;
+      return;
+    }
+    db_.reset(mysql_init(nullptr));
+    if (!mysql_real_connect(db_.get(), target->host.empty() ? nullptr : target->host.c_str(),
+                            target->user.empty() ? nullptr : target->user.c_str(),
+                            target->hasPassword ? target->password.c_str() : nullptr,
+                            withDatabase ? target->database.c_str() : nullptr, target->port,
+                            target->socket.empty() ? nullptr : target->socket.c_str(), 0)) {
+      error_ = mysql_error(db_.get());
+      db_.reset();
+    }
+  }
+
+  bool ok() const { return db_ != nullptr; }
+  const std::string& error() const { return error_; }
+
+  // The rows of a select, cells joined by "|" (NULL as "NULL"), one row a
+  // line; "FAILED ..." with the reason when it fails.
+  std::string Rows(const std::string& sql) {
+    if (!db_) return "FAILED " + sql + ": " + error_;
+    if (mysql_real_query(db_.get(), sql.data(), sql.size()) != 0) {
+      return "FAILED " + sql + ": " + mysql_error(db_.get());
+    }
+    std::string text;
+    if (MYSQL_RES* result = mysql_store_result(db_.get())) {
+      unsigned int columns = mysql_num_fields(result);
+      while (MYSQL_ROW row = mysql_fetch_row(result)) {
+        unsigned long* lengths = mysql_fetch_lengths(result);
+        for (unsigned int i = 0; i < columns; ++i) {
+          text += (i ? "|" : "") + (row[i] ? std::string(row[i], lengths[i]) : "NULL");
+        }
+        text += "\n";
+      }
+      mysql_free_result(result);
+    }
+    return text;
+  }
+  bool Run(const std::string& sql) { return Rows(sql).rfind("FAILED", 0) != 0; }
+
+ private:
+  struct Close {
+    void operator()(MYSQL* db) const { mysql_close(db); }
+  };
+  std::unique_ptr<MYSQL, Close> db_;
+  std::string error_;
+};
+
+// A database of its own for one test, dropped at the end. The name comes from
+// the server URL's database, the process and a counter, so parallel tests
+// never share one.
+class ScratchDatabase {
+ public:
+  ScratchDatabase() {
+    static int counter = 0;
+    std::string base = ServerUrl();
+    std::string error;
+    std::optional<MariaDbTarget> target = MariaDbTarget::Parse(base, error);
+    if (!target) {
+      error_ = "VO_TEST_MARIADB: " + error;
+      return;
+    }
+    name_ = target->database + "_" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+    Connection server(base, false);
+    if (!server.ok()) {
+      error_ = "cannot reach the MariaDB test server " + base + ": " + server.error();
+      return;
+    }
+    std::string result = server.Rows("CREATE DATABASE " + name_ + " CHARACTER SET utf8mb4");
+    if (!result.empty()) error_ = result;
+  }
+  ~ScratchDatabase() {
+    if (name_.empty() || !error_.empty()) return;
+    Connection(ServerUrl(), false).Run("DROP DATABASE IF EXISTS " + name_);
+  }
+  ScratchDatabase(const ScratchDatabase&) = delete;
+  ScratchDatabase& operator=(const ScratchDatabase&) = delete;
+
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
+  std::string url() const { return UrlFor(name_); }
+
+ private:
+  std::string name_;
+  std::string error_;
+};
+
+}  // namespace mariadb_test
