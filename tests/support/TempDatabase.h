@@ -2,7 +2,7 @@
 // reopened on it; closed (and on a server, dropped) at the end. By default an
 // SQLite file in a temporary folder. With VO_TEST_BACKEND=mariadb, a database
 // of its own on the test server named by VO_TEST_MARIADB: without a server
-// the test is skipped, or fails when CI=true.
+// the test fails (outside CI the test main skips such runs before they start).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -43,12 +43,7 @@ class TempDatabase {
  private:
   bool UseServer() {
     if (mariadb_test::ServerUrl().empty()) {
-      const char* ci = std::getenv("CI");
-      if (ci && std::string(ci) == "true") {
-        ADD_FAILURE() << "VO_TEST_MARIADB is not set: CI must start the MariaDB test server";
-      } else {
-        Skip("no MariaDB test server (start one with tools/mariadb-test-server.sh)");
-      }
+      ADD_FAILURE() << "VO_TEST_MARIADB is not set: CI must start the MariaDB test server";
       return false;
     }
     scratch_ = std::make_unique<mariadb_test::ScratchDatabase>();
@@ -59,7 +54,6 @@ class TempDatabase {
     file_ = scratch_->url();
     return true;
   }
-  static void Skip(const std::string& why) { GTEST_SKIP() << why; }
 
   TempDir dir_;
   std::string file_;
