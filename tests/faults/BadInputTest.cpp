@@ -58,9 +58,13 @@ int CheckGrowthMiB(const std::string& file) {
 // A file without line breaks is read past in the search for a header, never
 // held: memory stays flat whatever its size, plain or UTF-16.
 TEST_F(BadInputTest, FilesWithoutLineBreaksTakeLittleMemory) {
+  // The bounds leave room for allocator noise under a loaded machine; a file
+  // read whole into one line grows the peak by about four times its 64 MB.
   const std::string endless(64 << 20, 'x');
-  EXPECT_LT(CheckGrowthMiB(files_.Write("endless.csv", endless)), 16);
-  EXPECT_LT(CheckGrowthMiB(files_.Write("endless16.csv", "\xFF\xFE" + endless)), 16);
+  EXPECT_LT(CheckGrowthMiB(files_.Write("endless.csv", endless)), 64);
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer keeps freed chunks in quarantine
+  EXPECT_LT(CheckGrowthMiB(files_.Write("endless16.csv", "\xFF\xFE" + endless)), 128);
+#endif
 }
 
 TEST_F(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
