@@ -203,18 +203,19 @@ bool MariaDbBackend::Prepare(const std::string& sql, Statement& statement) {
 }
 
 bool MariaDbBackend::Open(const std::string& location, bool& created) {
-  created = false;
-  if (!Connect(location)) return false;
-  if (CreateSchema(false, created) && CheckSchema()) return true;
-  error_ = target_.Describe() + ": " + error_;
-  db_.reset();
-  return false;
+  return OpenFor(location, false, created);
 }
 
 bool MariaDbBackend::OpenToRead(const std::string& location) {
   bool created = false;
+  return OpenFor(location, true, created);
+}
+
+// A reader's open creates and alters nothing; both judge the schema found.
+bool MariaDbBackend::OpenFor(const std::string& location, bool toRead, bool& created) {
+  created = false;
   if (!Connect(location)) return false;
-  if (CreateSchema(true, created) && CheckSchema()) return true;
+  if (CreateSchema(toRead, created) && CheckSchema()) return true;
   error_ = target_.Describe() + ": " + error_;
   db_.reset();
   return false;

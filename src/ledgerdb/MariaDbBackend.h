@@ -88,6 +88,7 @@ class MariaDbBackend : public DbBackend {
   bool FailFromStatement(st_mysql_stmt* statement, const std::string& context);
   bool Exec(const std::string& sql);
   bool Prepare(const std::string& sql, Statement& statement);
+  bool OpenFor(const std::string& location, bool toRead, bool& created);
   bool Connect(const std::string& location);
   // Creates what is missing (never when `readOnly`: then a database that is
   // not complete is refused).
