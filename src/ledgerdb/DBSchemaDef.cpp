@@ -133,20 +133,6 @@ std::vector<DBSchemaDef> BuildTables() {
   return tables;
 }
 
-const char* SqlType(ColumnKind kind) {
-  switch (kind) {
-    case ColumnKind::kId:
-      return "INTEGER PRIMARY KEY";
-    case ColumnKind::kEnum:
-    case ColumnKind::kAmount:
-      return "INTEGER";
-    case ColumnKind::kText:
-    case ColumnKind::kDate:
-      return "TEXT";
-  }
-  return "TEXT";
-}
-
 }  // namespace
 
 DBSchemaDef::DBSchemaDef(std::string tableName, std::string schemaName,
@@ -163,11 +149,25 @@ const ColumnDef* DBSchemaDef::Find(std::string_view column) const {
   return it == byName_.end() ? nullptr : it->second;
 }
 
+const char* DBSchemaDef::DeclaredType(ColumnKind kind) {
+  switch (kind) {
+    case ColumnKind::kId:
+    case ColumnKind::kEnum:
+    case ColumnKind::kAmount:
+      return "INTEGER";
+    case ColumnKind::kText:
+    case ColumnKind::kDate:
+      return "TEXT";
+  }
+  return "TEXT";
+}
+
 std::vector<std::string> DBSchemaDef::CreateStatements() const {
   std::string table = "CREATE TABLE IF NOT EXISTS " + tableName_ + " (";
   for (size_t i = 0; i < columns_.size(); ++i) {
     const ColumnDef& column = columns_[i];
-    table += (i ? ", " : "") + std::string(column.name) + " " + SqlType(column.kind);
+    table += (i ? ", " : "") + std::string(column.name) + " " + DeclaredType(column.kind);
+    if (column.kind == ColumnKind::kId) table += " PRIMARY KEY";
     if (column.unique) table += " NOT NULL UNIQUE";
   }
   table += ")";

@@ -45,6 +45,9 @@ class DBSchemaDef {
   // The column of that name; null when the table has none.
   const ColumnDef* Find(std::string_view column) const;
 
+  // The type a column of that kind is declared with in those statements (the
+  // id's PRIMARY KEY aside): what a file's own declarations are judged by.
+  static const char* DeclaredType(ColumnKind kind);
   // CREATE TABLE (and CREATE INDEX) statements, each safe to run on a file
   // that already has the table.
   std::vector<std::string> CreateStatements() const;

@@ -166,7 +166,7 @@ bool MariaDbBackend::FailFromDb(const std::string& context) {
                        code != ER_ERROR_ON_WRITE && code != ER_GET_ERRNO && !IsConnectionLost(code);
   if (IsConnectionLost(code)) {
     Fail(context + ": the MariaDB server " + target_.Describe() + " went away (" + message +
-                "); " + (depth_ > 0 ? "the open transaction was lost" : "nothing was written"));
+                "); " + (levels_.Depth() > 0 ? "the open transaction was lost" : "nothing was written"));
   } else {
     Fail(context + ": " + message);
   }
@@ -175,7 +175,7 @@ bool MariaDbBackend::FailFromDb(const std::string& context) {
 }
 
 bool MariaDbBackend::TransactionOpen() const {
-  return db_ && depth_ > 0 && (db_->server_status & SERVER_STATUS_IN_TRANS) != 0;
+  return db_ && levels_.Depth() > 0 && (db_->server_status & SERVER_STATUS_IN_TRANS) != 0;
 }
 
 bool MariaDbBackend::FailFromStatement(MYSQL_STMT* statement, const std::string& context) {
@@ -272,6 +272,11 @@ bool MariaDbBackend::Connect(const std::string& location) {
     }
     return Fail(where + ": cannot connect to the MariaDB server (" + message + ")");
   }
+
+  unsigned long capabilities = 0;
+  bulk_ = mariadb_get_infov(db_.get(), MARIADB_CONNECTION_EXTENDED_SERVER_CAPABILITIES,
+                            &capabilities) == 0 &&
+          (capabilities & (MARIADB_CLIENT_STMT_BULK_OPERATIONS >> 32)) != 0;
 
   // Text literals as standard SQL (and SQLite) read them: a backslash is
   // just a character.
@@ -543,6 +548,12 @@ bool MariaDbBackend::ToCell(const ColumnDef& column, std::string_view value,
 }
 
 bool MariaDbBackend::Run(MYSQL_STMT* statement, std::span<const Cell> cells) {
+  if (!BindAndExecute(statement, cells)) return FailFromStatement(statement, "write");
+  lastInsertId_ = static_cast<long long>(mysql_stmt_insert_id(statement));
+  return true;
+}
+
+bool MariaDbBackend::BindAndExecute(MYSQL_STMT* statement, std::span<const Cell> cells) {
   std::vector<MYSQL_BIND> binds(cells.size());
   std::vector<unsigned long> lengths(cells.size());
   for (size_t i = 0; i < cells.size(); ++i) {
@@ -561,12 +572,8 @@ bool MariaDbBackend::Run(MYSQL_STMT* statement, std::span<const Cell> cells) {
       bind.length = &lengths[i];
     }
   }
-  if ((!binds.empty() && mysql_stmt_bind_param(statement, binds.data()) != 0) ||
-      mysql_stmt_execute(statement) != 0) {
-    return FailFromStatement(statement, "write");
-  }
-  lastInsertId_ = static_cast<long long>(mysql_stmt_insert_id(statement));
-  return true;
+  return (binds.empty() || mysql_stmt_bind_param(statement, binds.data()) == 0) &&
+         mysql_stmt_execute(statement) == 0;
 }
 
 bool MariaDbBackend::Insert(const DBData& data, const DBSchemaDef& table) {
@@ -595,9 +602,8 @@ bool MariaDbBackend::Insert(const DBData& data, const DBSchemaDef& table) {
   return lastIdKnown_;
 }
 
-MYSQL_STMT* MariaDbBackend::BatchInsertFor(const PendingRows& pending) {
-  std::tuple<const DBSchemaDef*, uint64_t, size_t> key{pending.table, pending.columnSet,
-                                                       pending.rows};
+MYSQL_STMT* MariaDbBackend::BatchInsertFor(const PendingRows& pending, size_t rows) {
+  std::tuple<const DBSchemaDef*, uint64_t, size_t> key{pending.table, pending.columnSet, rows};
   Statement& cached = batchInserts_[key];
   if (cached) return cached.get();
   std::vector<std::string> names;
@@ -607,7 +613,7 @@ MYSQL_STMT* MariaDbBackend::BatchInsertFor(const PendingRows& pending) {
   std::string row = Placeholders(names.size());
   std::string sql = "INSERT INTO " + pending.table->tableName() + " (" + ColumnList(names) +
                     ") VALUES ";
-  for (size_t r = 0; r < pending.rows; ++r) sql += (r ? ", " : "") + row;
+  for (size_t r = 0; r < rows; ++r) sql += (r ? ", " : "") + row;
   if (!Prepare(sql, cached)) {
     batchInserts_.erase(key);
     return nullptr;
@@ -615,11 +621,7 @@ MYSQL_STMT* MariaDbBackend::BatchInsertFor(const PendingRows& pending) {
   return cached.get();
 }
 
-bool MariaDbBackend::Flush() {
-  if (pending_.empty()) return true;
-  // Inside a transaction the ids were handed out already; outside, the one
-  // row sent takes the id the server gives it.
-  long long handedOut = lastInsertId_;
+bool MariaDbBackend::TakeBatches(std::vector<Batch>& batches) {
   // Tables in creation order: a table whose rows refer to another's (by a
   // foreign key) is described after it.
   auto rank = [](const DBSchemaDef* table) { return table - DBSchemaDef::All().data(); };
@@ -627,13 +629,77 @@ bool MariaDbBackend::Flush() {
     return rank(a.table) < rank(b.table);
   });
   bool ok = true;
-  for (const PendingRows& pending : pending_) {
+  for (PendingRows& pending : pending_) {
     if (!ok || pending.rows == 0) continue;
-    MYSQL_STMT* statement = BatchInsertFor(pending);
-    ok = statement && Run(statement, pending.cells);
+    const bool asArray = bulk_ && pending.rows > 1;
+    MYSQL_STMT* statement = BatchInsertFor(pending, asArray ? 1 : pending.rows);
+    ok = statement != nullptr;
+    if (ok) batches.push_back({statement, std::move(pending), asArray});
   }
   DropPending();
-  if (depth_ > 0) lastInsertId_ = handedOut;
+  return ok;
+}
+
+bool MariaDbBackend::Flush() {
+  if (pending_.empty()) return true;
+  // Inside a transaction the ids were handed out already; outside, the one
+  // row sent takes the id the server gives it.
+  long long handedOut = lastInsertId_;
+  std::vector<Batch> batches;
+  bool ok = TakeBatches(batches);
+  for (const Batch& batch : batches) {
+    if (!ok) break;
+    if (!Send(batch)) ok = FailFromStatement(batch.statement, "write");
+  }
+  if (ok && !batches.empty()) {
+    lastInsertId_ = static_cast<long long>(mysql_stmt_insert_id(batches.back().statement));
+  }
+  if (levels_.Depth() > 0) lastInsertId_ = handedOut;
+  return ok;
+}
+
+bool MariaDbBackend::Send(const Batch& batch) {
+  return batch.asArray ? SendArray(batch.statement, batch.rows)
+                       : BindAndExecute(batch.statement, batch.rows.cells);
+}
+
+// The rows go as one array of parameter sets for the one-row insert: the
+// server runs that statement once per set, without parsing or binding a
+// statement with a placeholder for every value.
+bool MariaDbBackend::SendArray(MYSQL_STMT* statement, const PendingRows& pending) {
+  const size_t rows = pending.rows;
+  const size_t width = pending.positions.size();
+  // Column after column: each value's place (an integer, or a pointer to the
+  // text), its length and whether it is NULL.
+  std::vector<MYSQL_BIND> binds(width);
+  std::vector<int64_t> integers(width * rows);
+  std::vector<const char*> texts(width * rows);
+  std::vector<unsigned long> lengths(width * rows);
+  std::vector<char> indicators(width * rows);
+  for (size_t c = 0; c < width; ++c) {
+    const ColumnDef& column = pending.table->columns()[static_cast<size_t>(pending.positions[c])];
+    const bool integer = column.kind != ColumnKind::kText && column.kind != ColumnKind::kDate;
+    const size_t first = c * rows;
+    for (size_t r = 0; r < rows; ++r) {
+      const Cell& cell = pending.cells[r * width + c];
+      indicators[first + r] = cell.kind == Cell::kNull ? STMT_INDICATOR_NULL : STMT_INDICATOR_NONE;
+      integers[first + r] = cell.integer;
+      texts[first + r] = cell.text.data();
+      lengths[first + r] = cell.text.size();
+    }
+    MYSQL_BIND& bind = binds[c];
+    bind.buffer_type = integer ? MYSQL_TYPE_LONGLONG : MYSQL_TYPE_STRING;
+    bind.buffer = integer ? static_cast<void*>(&integers[first]) : static_cast<void*>(&texts[first]);
+    bind.length = &lengths[first];
+    bind.u.indicator = &indicators[first];
+  }
+  unsigned int arraySize = static_cast<unsigned int>(rows);
+  unsigned int single = 0;
+  bool ok = mysql_stmt_attr_set(statement, STMT_ATTR_ARRAY_SIZE, &arraySize) == 0 &&
+            mysql_stmt_bind_param(statement, binds.data()) == 0 &&
+            mysql_stmt_execute(statement) == 0;
+  // The statement serves single rows too.
+  mysql_stmt_attr_set(statement, STMT_ATTR_ARRAY_SIZE, &single);
   return ok;
 }
 
@@ -692,7 +758,7 @@ bool MariaDbBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaD
     }
   }
   lastIdKnown_ = false;
-  if (depth_ > 0 && idPosition < columns.size()) {
+  if (levels_.Depth() > 0 && idPosition < columns.size()) {
     auto given = std::find_if(row.begin(), row.end(),
                               [&](const auto& cell) { return cell.first == static_cast<int>(idPosition); });
     long long id = 0;
@@ -743,7 +809,7 @@ bool MariaDbBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaD
   ++pendingRows_;
   // Outside a transaction every row is written at once, so that it is durable
   // when the call returns.
-  if (depth_ == 0) {
+  if (levels_.Depth() == 0) {
     bool ok = Flush();
     lastIdKnown_ = ok;
     return ok;
@@ -840,44 +906,28 @@ bool MariaDbBackend::LastInsertId(unsigned long& id) const {
 bool MariaDbBackend::Begin() {
   if (!db_) return Fail("not connected");
   if (!Flush()) return false;
-  if (depth_ == 0) nextIds_.clear();
+  if (levels_.Depth() == 0) nextIds_.clear();
   // One writer at a time, as with an SQLite file: the outermost level takes
   // the row lock of our marker, so a second writer waits (up to the busy
   // timeout) for the first one's commit and then reads what it stored.
-  bool ok = depth_ == 0 ? Exec("START TRANSACTION") &&
-                              (Exec(std::string("SELECT application FROM ") + kMarkerTable +
-                                    " FOR UPDATE") ||
-                               (Exec("ROLLBACK"), false))
-                        : Exec("SAVEPOINT vo_level_" + std::to_string(depth_));
-  if (ok) ++depth_;
-  return ok;
+  return levels_.Begin([this] {
+    return Exec("START TRANSACTION") &&
+           (Exec(std::string("SELECT application FROM ") + kMarkerTable + " FOR UPDATE") ||
+            (Exec("ROLLBACK"), false));
+  });
 }
 
 bool MariaDbBackend::Commit() {
-  if (!db_ || depth_ == 0) return Fail("no transaction to commit");
-  if (!Flush()) return false;
-  bool ok = depth_ == 1 ? Exec("COMMIT") : Exec("RELEASE SAVEPOINT vo_level_" + std::to_string(depth_ - 1));
-  if (ok) --depth_;
-  return ok;
+  if (!db_ || levels_.Depth() == 0) return Fail("no transaction to commit");
+  return Flush() && levels_.Commit();
 }
 
 bool MariaDbBackend::Rollback() {
-  if (!db_ || depth_ == 0) return Fail("no transaction to roll back");
+  if (!db_ || levels_.Depth() == 0) return Fail("no transaction to roll back");
   // Buffered rows were all written after the innermost level began.
   DropPending();
   nextIds_.clear();
-  if (!(db_->server_status & SERVER_STATUS_IN_TRANS)) {
-    // The server already ended the transaction (a deadlock rolls it back whole).
-    depth_ = 0;
-    return true;
-  }
-  bool ok = true;
-  if (depth_ == 1) {
-    ok = Exec("ROLLBACK");
-  } else {
-    std::string savepoint = "vo_level_" + std::to_string(depth_ - 1);
-    ok = Exec("ROLLBACK TO SAVEPOINT " + savepoint) && Exec("RELEASE SAVEPOINT " + savepoint);
-  }
-  if (ok) --depth_;
-  return ok;
+  // The server may have ended the transaction already (a deadlock rolls it
+  // back whole).
+  return levels_.Rollback((db_->server_status & SERVER_STATUS_IN_TRANS) != 0);
 }

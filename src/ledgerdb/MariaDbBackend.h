@@ -19,6 +19,7 @@
 
 #include "ledgerdb/DbBackend.h"
 #include "ledgerdb/MariaDbTarget.h"
+#include "ledgerdb/TransactionLevels.h"
 
 struct ColumnDef;
 struct st_mysql;
@@ -48,7 +49,7 @@ class MariaDbBackend : public DbBackend {
   bool Begin() override;
   bool Commit() override;
   bool Rollback() override;
-  int TransactionDepth() const override { return depth_; }
+  int TransactionDepth() const override { return levels_.Depth(); }
   bool TransactionOpen() const override;
   bool LastFailureWasStatementOnly() const override { return statementOnly_; }
 
@@ -97,11 +98,25 @@ class MariaDbBackend : public DbBackend {
   bool ToCell(const ColumnDef& column, std::string_view value, const DBSchemaDef& table,
               Cell& cell);
   bool Run(st_mysql_stmt* statement, std::span<const Cell> cells);
+  // Binds and runs; the caller reports a failure.
+  static bool BindAndExecute(st_mysql_stmt* statement, std::span<const Cell> cells);
   // The reused statement inserting `rows` rows of the pending column set.
   // The prepared statement of that text, kept for the next call; null on failure.
   st_mysql_stmt* Reused(const std::string& sql);
-  st_mysql_stmt* BatchInsertFor(const PendingRows& pending);
-  // Sends every buffered row, the tables that others refer to first.
+  st_mysql_stmt* BatchInsertFor(const PendingRows& pending, size_t rows);
+  // Rows ready to go with the statement that inserts them.
+  struct Batch {
+    st_mysql_stmt* statement = nullptr;
+    PendingRows rows;
+    bool asArray = false;  // one row's statement run for each row
+  };
+  // Moves the buffered rows into batches, the tables that others refer to
+  // first, preparing what statements they need.
+  bool TakeBatches(std::vector<Batch>& batches);
+  static bool Send(const Batch& batch);
+  // Sends the rows of one column set in one round trip as an array of values.
+  static bool SendArray(st_mysql_stmt* statement, const PendingRows& pending);
+  // Sends every buffered row and waits for them all.
   bool Flush();
   void DropPending();
   // The id the next row of `table` takes, as the server would choose it
@@ -119,8 +134,10 @@ class MariaDbBackend : public DbBackend {
   // keeps other VO writers out until it ends.
   std::map<const DBSchemaDef*, long long> nextIds_;
   bool lastIdKnown_ = false;
+  // The server takes arrays of parameter sets (MariaDB does; others may not).
+  bool bulk_ = false;
   std::string error_;
   long long lastInsertId_ = -1;
-  int depth_ = 0;
+  TransactionLevels levels_{[this](const std::string& sql) { return Exec(sql); }};
   bool statementOnly_ = true;
 };

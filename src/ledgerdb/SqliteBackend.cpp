@@ -118,20 +118,6 @@ bool IsStatementOnly(int code) {
   }
 }
 
-// How a column of each kind is declared in the tables this backend creates.
-std::string DeclaredType(ColumnKind kind) {
-  switch (kind) {
-    case ColumnKind::kId:
-    case ColumnKind::kEnum:
-    case ColumnKind::kAmount:
-      return "INTEGER";
-    case ColumnKind::kText:
-    case ColumnKind::kDate:
-      return "TEXT";
-  }
-  return "TEXT";
-}
-
 std::string CacheSizePragma() {
   const char* text = std::getenv(kCacheSizeVariable);
   long kilobytes = text ? std::strtol(text, nullptr, 10) : 0;
@@ -181,7 +167,7 @@ bool SqliteBackend::FailFromDb(const std::string& context) {
 }
 
 bool SqliteBackend::TransactionOpen() const {
-  return db_ && depth_ > 0 && !sqlite3_get_autocommit(db_.get());
+  return db_ && levels_.Depth() > 0 && !sqlite3_get_autocommit(db_.get());
 }
 
 bool SqliteBackend::Exec(const std::string& sql) {
@@ -301,7 +287,7 @@ bool SqliteBackend::ReadStore(StoreCheck::Found& found) {
 }
 
 bool SqliteBackend::Judge(const StoreCheck::Found& found) {
-  std::string difference = StoreCheck::Difference(found, DeclaredType);
+  std::string difference = StoreCheck::Difference(found, DBSchemaDef::DeclaredType);
   if (difference.empty()) return true;
   return Fail("not a VO database, nothing was changed: " + difference);
 }
@@ -683,33 +669,16 @@ bool SqliteBackend::LastInsertId(unsigned long& id) const {
 
 bool SqliteBackend::Begin() {
   if (!db_) return Fail("not connected");
-  bool ok = depth_ == 0 ? Exec("BEGIN IMMEDIATE")
-                        : Exec("SAVEPOINT vo_level_" + std::to_string(depth_));
-  if (ok) ++depth_;
-  return ok;
+  return levels_.Begin([this] { return Exec("BEGIN IMMEDIATE"); });
 }
 
 bool SqliteBackend::Commit() {
-  if (!db_ || depth_ == 0) return Fail("no transaction to commit");
-  bool ok = depth_ == 1 ? Exec("COMMIT") : Exec("RELEASE vo_level_" + std::to_string(depth_ - 1));
-  if (ok) --depth_;
-  return ok;
+  if (!db_ || levels_.Depth() == 0) return Fail("no transaction to commit");
+  return levels_.Commit();
 }
 
 bool SqliteBackend::Rollback() {
-  if (!db_ || depth_ == 0) return Fail("no transaction to roll back");
-  if (sqlite3_get_autocommit(db_.get())) {
-    // SQLite already rolled the whole transaction back after an error.
-    depth_ = 0;
-    return true;
-  }
-  bool ok = true;
-  if (depth_ == 1) {
-    ok = Exec("ROLLBACK");
-  } else {
-    std::string savepoint = "vo_level_" + std::to_string(depth_ - 1);
-    ok = Exec("ROLLBACK TO " + savepoint) && Exec("RELEASE " + savepoint);
-  }
-  if (ok) --depth_;
-  return ok;
+  if (!db_ || levels_.Depth() == 0) return Fail("no transaction to roll back");
+  // SQLite may have rolled the whole transaction back already after an error.
+  return levels_.Rollback(!sqlite3_get_autocommit(db_.get()));
 }

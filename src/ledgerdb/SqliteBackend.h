@@ -17,6 +17,7 @@
 
 #include "ledgerdb/DbBackend.h"
 #include "ledgerdb/StoreCheck.h"
+#include "ledgerdb/TransactionLevels.h"
 
 struct ColumnDef;
 struct sqlite3;
@@ -44,7 +45,7 @@ class SqliteBackend : public DbBackend {
   bool Begin() override;
   bool Commit() override;
   bool Rollback() override;
-  int TransactionDepth() const override { return depth_; }
+  int TransactionDepth() const override { return levels_.Depth(); }
   bool TransactionOpen() const override;
   bool LastFailureWasStatementOnly() const override { return statementOnly_; }
 
@@ -109,6 +110,6 @@ class SqliteBackend : public DbBackend {
   std::deque<std::string> dates_;
   std::string error_;
   long long lastInsertId_ = -1;
-  int depth_ = 0;
+  TransactionLevels levels_{[this](const std::string& sql) { return Exec(sql); }};
   bool statementOnly_ = true;
 };
