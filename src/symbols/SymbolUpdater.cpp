@@ -81,11 +81,10 @@ double NumberAt(const SymbolFields& record, int column) {
 SymbolUpdater::SymbolUpdater(std::string url, VoServices::ProgressCallback progress)
     : url_(std::move(url)), progress_(progress) {}
 
-bool SymbolUpdater::Run(DBQueryResult rows, HSymboDAO& symbols) {
-  for (const DBQueryResult::Row& row : rows) request_.AddSymbolRow(rows.getFields(), row);
-  rows = DBQueryResult();
-  if (request_.Count() == 0) return Fail("Symbols do not require updating.");
-  std::string body = request_.Text();
+bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
+  if (request.Count() == 0) return Fail("Symbols do not require updating.");
+  const unsigned count = request.Count();
+  std::string body = request.TakeText();
 
   const std::string connecting = "Connecting to Zudazuzo Diroza server.";
   Report(connecting);
@@ -96,12 +95,13 @@ bool SymbolUpdater::Run(DBQueryResult rows, HSymboDAO& symbols) {
     return Fail("Error " + connecting);
   }
 
-  const std::string requesting = "Requesting update for " + std::to_string(request_.Count()) + " symbols.";
+  const std::string requesting = "Requesting update for " + std::to_string(count) + " symbols.";
   Report(requesting);
   if (!client_->Exchange(body)) {
     DebugOutput("Security master at " + url_ + ": " + client_->lastError());
     return Fail("Error " + requesting);
   }
+  std::string().swap(body);
 
   Report("Reading Zudazuzo Diroza data.");
   std::string answer;

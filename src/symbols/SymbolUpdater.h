@@ -24,11 +24,11 @@ class SymbolUpdater {
   // `progress` may be null.
   SymbolUpdater(std::string url, VoServices::ProgressCallback progress);
 
-  // Runs the update on the rows of HSymboDAO::SelectSymbolsWithTransCount,
-  // writing through `symbols`. False, after a message box, when a step fails
-  // or there is nothing to update; steps already done stay done. The rows are
-  // taken, and released once they are in the request.
-  bool Run(DBQueryResult rows, HSymboDAO& symbols);
+  // Runs the update on a request holding the rows of
+  // HSymboDAO::StreamSymbolsWithTransCount, writing through `symbols`. False,
+  // after a message box, when a step fails or there is nothing to update;
+  // steps already done stay done.
+  bool Run(SecurityMasterRequest request, HSymboDAO& symbols);
 
   // Rewrites trans_total of every transaction of a canonical symbol whose
   // amount changed. 0 when every change was written; 2 when a locked
@@ -63,7 +63,6 @@ class SymbolUpdater {
   std::string url_;
   VoServices::ProgressCallback progress_;
   std::unique_ptr<SecurityMasterClient> client_;
-  SecurityMasterRequest request_;
   SecurityMasterData data_;
   HTransDAO transactions_;
   std::vector<long> unchangedIds_;
