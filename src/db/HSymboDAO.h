@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "db/PackedFields.h"
 #include "db/SymbolFields.h"
 #include "ledgerdb/Database.h"
 
@@ -44,8 +45,7 @@ class HSymboDAO {
 
   // The database side of the symbol update: renames keyed by old name,
   // canonical records keyed by canonical symbol.
-  bool UpdateFromSecurityMaster(const std::map<std::string, SymbolFields>& renames,
-                                const std::map<std::string, SymbolFields>& canonical);
+  bool UpdateFromSecurityMaster(const PackedRecords& renames, const PackedRecords& canonical);
 
   // Statement builders.
   static std::string SelectStatement(const std::string& source, const std::string& selectList,

@@ -290,11 +290,11 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
     for (const AnswerField& field : kCanonicalFields) {
       record[field.column] = ConvertField(security, field.column);
     }
-    canonical_.emplace(key, std::move(record));
+    canonical_.emplace(key, PackedFields(record));
   }
 
   if (kind == ListKind::kGlobal) {
-    renames_[key] = SymbolFields{{kSymSource, kSecurityMasterSource}, {kSymVoSym, key}};
+    renames_[key] = PackedFields(SymbolFields{{kSymSource, kSecurityMasterSource}, {kSymVoSym, key}});
     return true;
   }
 
@@ -308,7 +308,7 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
     DebugOutput("Security master record skipped: its broker symbol holds a control character");
     return true;
   }
-  renames_.emplace(brokerSymbol, std::move(rename));
+  if (!renames_.contains(brokerSymbol)) renames_.emplace(brokerSymbol, PackedFields(rename));
   return true;
 }
 

@@ -9,11 +9,13 @@
 #include <optional>
 #include <string>
 
+#include "db/PackedFields.h"
 #include "db/SymbolFields.h"
 
 class SecurityMasterData {
  public:
-  using Records = std::map<std::string, SymbolFields>;
+  // Packed: a hundred thousand records as field lists would take a kilobyte each.
+  using Records = PackedRecords;
 
   // Reads an answer document, replacing what was read before. False when the
   // text is not a JSON object, has no "GlobalSecurityRecords" array, or an

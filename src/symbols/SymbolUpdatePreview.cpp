@@ -77,7 +77,7 @@ bool PreviewSymbolUpdate(std::string url, VoServices::ProgressCallback progress,
   for (const auto& [symbol, fields] : updater.answer().RenameRecords()) {
     auto canonical = fields.find(kSymVoSym);
     if (canonical != fields.end() && !canonical->second.empty() && canonical->second != symbol) {
-      changes.push_back("rename " + symbol + " -> " + canonical->second);
+      changes.push_back("rename " + symbol + " -> " + std::string(canonical->second));
     }
   }
   SymbolTable after;
