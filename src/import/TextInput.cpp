@@ -87,6 +87,8 @@ bool TextInput::Open(const std::string& path) {
   size_t markBytes = mark == kUtf8Mark ? 3 : utf16_ ? 2 : 0;
   content_.Update(std::string_view(mark).substr(0, markBytes));
   contentBytes_ = bytesRead_ = markBytes;
+  // A few chunks ahead at most, so the copies waiting stay a few megabytes.
+  hasher_ = std::make_unique<WorkerThread>(hashOnOwnThread_, 4);
   file_.seekg(static_cast<std::streamoff>(markBytes));
   return true;
 }
@@ -123,7 +125,7 @@ bool TextInput::Fill() {
   file_.read(chunk_.data(), static_cast<std::streamsize>(chunk_.size()));
   chunk_.resize(static_cast<size_t>(file_.gcount()));
   const bool atEnd = chunk_.empty();
-  content_.Update(chunk_);
+  hasher_->Post([this, bytes = chunk_] { content_.Update(bytes); });
   contentBytes_ += chunk_.size();
   if (!utf16_) {
     text_ += chunk_;
@@ -142,7 +144,13 @@ bool TextInput::Fill() {
   return !atEnd || whole > 0;
 }
 
+std::string TextInput::ContentSha256() {
+  if (hasher_) hasher_->Wait();
+  return content_.HexDigest();
+}
+
 void TextInput::Close() {
+  hasher_.reset();  // joined before content_ is reset
   file_.close();
   file_.clear();
   utf16_ = littleEndian_ = lastLineCut_ = false;
