@@ -12,17 +12,23 @@
 // for account 1; with --skip-duplicates both runs skip duplicates. The native generator
 // makes the first lines of a longer file equal to a shorter one's, so a
 // native file imported into a preload of the same account is all duplicates.
+// Every native run is followed by the reference loop on the same file (see
+// RunReference), and the table gives the ratio of its seconds to the import's.
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "BenchFiles.h"
@@ -92,6 +98,81 @@ int RunOne(const std::string& file, const std::string& dir, const std::string& a
   return ok ? 0 : 1;
 }
 
+// Splits a comma-separated line into its fields (quotes enclose commas and
+// are dropped); returns how many.
+size_t SplitLine(const std::string& line, std::array<std::string, 30>& fields) {
+  size_t count = 0;
+  fields[0].clear();
+  bool quoted = false;
+  for (char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      if (++count == fields.size()) return count;
+      fields[count].clear();
+    } else {
+      fields[count] += c;
+    }
+  }
+  return count + 1;
+}
+
+// The reference loop: what the simplest single-threaded import of a native
+// file costs. It reads the file line by line, splits each line and binds its
+// fields as text to one prepared 30-column INSERT into trans_table, all in
+// one transaction, in a database made by the library (so the same schema,
+// page size and write-ahead log) on a connection with the library's settings.
+int RunReference(const std::string& file, const std::string& dir) {
+  const std::string path = (fs::path(dir) / "vo_db.sqlite3").string();
+  setenv("VO_DB", path.c_str(), 1);
+  bool created = false;
+  if (!Database::Instance()->init("vo_db", "", "", nullptr, 0, created)) return 1;
+  Database::Destruct();
+
+  auto start = std::chrono::steady_clock::now();
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, sqlite3_close);
+  auto exec = [&](const char* sql) { return sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
+  if (rc != SQLITE_OK || !exec("PRAGMA synchronous = FULL") || !exec("PRAGMA cache_size = -65536")) return 1;
+  std::string sql = "INSERT INTO trans_table VALUES (NULL";
+  for (int column = 1; column < 30; ++column) sql += ",?";
+  sql += ")";
+  sqlite3_stmt* rawStatement = nullptr;
+  if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &rawStatement, nullptr) != SQLITE_OK) return 1;
+  std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> insert(rawStatement, sqlite3_finalize);
+  // The trans_table column (1-based parameter = column index) of each native
+  // column, in file order: dates, action, quantity, symbol, description (into
+  // the user note), price, commission, fees, tax, basis adjustments, amount,
+  // account, ID, note (the lot number), FX.
+  constexpr std::array<int, 18> kColumn = {7, 8, 1, 4, 21, 14, 5, 6, 10, 11, 12, 27, 17, 13, 18, 15, 25, 28};
+
+  std::ifstream in(file);
+  std::string line;
+  std::array<std::string, 30> fields;
+  if (!std::getline(in, line) || !exec("BEGIN")) return 1;  // the header
+  long long rows = 0;
+  while (std::getline(in, line)) {
+    if (line.empty()) continue;
+    size_t count = SplitLine(line, fields);
+    for (size_t i = 0; i < kColumn.size(); ++i) {
+      int parameter = kColumn[i];
+      if (i < count) {
+        sqlite3_bind_text(insert.get(), parameter, fields[i].data(), static_cast<int>(fields[i].size()), SQLITE_STATIC);
+      } else {
+        sqlite3_bind_null(insert.get(), parameter);
+      }
+    }
+    if (sqlite3_step(insert.get()) != SQLITE_DONE) return 1;
+    sqlite3_reset(insert.get());
+    ++rows;
+  }
+  if (!exec("COMMIT")) return 1;
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("%.6f\n", seconds);
+  return rows > 0 ? 0 : 1;
+}
+
 long long CountRows(const fs::path& database, const char* table) {
   sqlite3* db = nullptr;
   long long rows = -1;
@@ -108,8 +189,9 @@ long long CountRows(const fs::path& database, const char* table) {
   return rows;
 }
 
+// The child runs the import, or the reference loop when `reference`.
 RunResult RunChild(const fs::path& file, const fs::path& dir, const std::string& account = "1",
-                   bool skipDuplicates = false) {
+                   bool skipDuplicates = false, bool reference = false) {
   RunResult result;
   const char* server = std::getenv(kServerVariable);
   if (server && *server && OnServer(server, nullptr) != 0) return result;
@@ -125,6 +207,7 @@ RunResult RunChild(const fs::path& file, const fs::path& dir, const std::string&
     std::vector<std::string> args{"vo-bench-import", "--run-one", file.string(), "--dir",
                                   dir.string(), "--account", account};
     if (skipDuplicates) args.push_back("--skip-duplicates");
+    if (reference) args.push_back("--reference-loop");
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -155,6 +238,13 @@ RunResult RunChild(const fs::path& file, const fs::path& dir, const std::string&
   return result;
 }
 
+void Print(const std::string& name, size_t lines, const RunResult& result, const char* failed) {
+  std::printf("%-16s %9zu %9.3f %10.0f %7.0f MB %9.3f %9.3f %9lld %9lld%s\n", name.c_str(), lines,
+              result.seconds, result.seconds > 0 ? static_cast<double>(lines) / result.seconds : 0,
+              static_cast<double>(result.peakRssKb) / 1024, result.cpuSeconds, result.callSeconds,
+              result.rows, result.symbols, result.ok ? "" : failed);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -181,8 +271,11 @@ int main(int argc, char** argv) {
   app.add_option("--preload-account", preloadAccount, "account of the preloaded lines (default 1)");
   app.add_option("--account", account)->group("");
   app.add_flag("--skip-duplicates", skipDuplicates, "time the import with duplicates skipped");
+  bool referenceLoop = false;
+  app.add_flag("--reference-loop", referenceLoop)->group("");
   CLI11_PARSE(app, argc, argv);
   if (!server.empty()) setenv(kServerVariable, server.c_str(), 1);
+  if (!runOne.empty() && referenceLoop) return RunReference(runOne, runDir);
   if (!runOne.empty()) return RunOne(runOne, runDir, account, skipDuplicates);
 
   std::vector<std::pair<const BenchFormat*, size_t>> runs;
@@ -239,11 +332,20 @@ int main(int argc, char** argv) {
     }
     RunResult result = RunChild(file, dir, "1", skipDuplicates);
     allOk = allOk && result.ok;
-    std::printf("%-16s %9zu %9.3f %10.0f %7.0f MB %9.3f %9.3f %9lld %9lld%s\n",
-                format->name.c_str(), lines, result.seconds,
-                result.seconds > 0 ? static_cast<double>(lines) / result.seconds : 0,
-                static_cast<double>(result.peakRssKb) / 1024, result.cpuSeconds, result.callSeconds,
-                result.rows, result.symbols, result.ok ? "" : "  (import failed)");
+    Print(format->name, lines, result, "  (import failed)");
+    // The reference loop into a fresh database (a server database cannot
+    // take it), when the file is native and nothing is preloaded.
+    if (format->name == "native" && preloadLines == 0 && server.empty()) {
+      fs::remove_all(dir);
+      fs::create_directories(dir);
+      RunResult reference = RunChild(file, dir, "1", false, true);
+      allOk = allOk && reference.ok;
+      Print("reference loop", lines, reference, "  (failed)");
+      if (result.ok && reference.ok) {
+        std::printf("%-16s %9zu %9.2f   (reference seconds / import seconds; CPU %.2f)\n", "ratio", lines,
+                    reference.seconds / result.seconds, reference.cpuSeconds / result.cpuSeconds);
+      }
+    }
     std::fflush(stdout);
     if (keep.empty()) fs::remove(file);
   }
