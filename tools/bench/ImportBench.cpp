@@ -6,6 +6,7 @@
 // that the import call itself leaves behind; "call s" is the call alone.
 //   vo-bench-import [--format NAME ...] [--lines N ...] [--keep DIR]
 //                   [--preload-lines N [--preload-account ID]] [--skip-duplicates]
+//                   [--single-threaded]
 //   defaults: every format at 100000 lines, then native at 10000 and 1000000.
 // --preload-lines first imports (untimed) a generated native file of N lines
 // into the database, for account 1 unless told; the timed import is always
@@ -86,11 +87,12 @@ long long OnServer(const std::string& url, const char* countTable) {
 
 // The child: one import, its wall time on standard output.
 int RunOne(const std::string& file, const std::string& dir, const std::string& account,
-           bool skipDuplicates) {
+           bool skipDuplicates, bool singleThreaded) {
   const char* server = std::getenv(kServerVariable);
   setenv("VO_DB", server && *server ? server : (fs::path(dir) / "vo_db.sqlite3").c_str(), 1);
   VoServices::ImportOptions options;
   options.skipDuplicates = skipDuplicates;
+  options.singleThreaded = singleThreaded;
   auto start = std::chrono::steady_clock::now();
   bool ok = VoServices::ImportFileWithOptions(file, dir + "/", account, "bench", options).imported;
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -191,7 +193,7 @@ long long CountRows(const fs::path& database, const char* table) {
 
 // The child runs the import, or the reference loop when `reference`.
 RunResult RunChild(const fs::path& file, const fs::path& dir, const std::string& account = "1",
-                   bool skipDuplicates = false, bool reference = false) {
+                   bool skipDuplicates = false, bool reference = false, bool singleThreaded = false) {
   RunResult result;
   const char* server = std::getenv(kServerVariable);
   if (server && *server && OnServer(server, nullptr) != 0) return result;
@@ -208,6 +210,7 @@ RunResult RunChild(const fs::path& file, const fs::path& dir, const std::string&
                                   dir.string(), "--account", account};
     if (skipDuplicates) args.push_back("--skip-duplicates");
     if (reference) args.push_back("--reference-loop");
+    if (singleThreaded) args.push_back("--single-threaded");
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -267,16 +270,18 @@ int main(int argc, char** argv) {
   std::string preloadAccount = "1";
   std::string account = "1";
   bool skipDuplicates = false;
+  bool singleThreaded = false;
   app.add_option("--preload-lines", preloadLines, "native lines imported before each timed run");
   app.add_option("--preload-account", preloadAccount, "account of the preloaded lines (default 1)");
   app.add_option("--account", account)->group("");
   app.add_flag("--skip-duplicates", skipDuplicates, "time the import with duplicates skipped");
   bool referenceLoop = false;
+  app.add_flag("--single-threaded", singleThreaded, "time the import on one thread");
   app.add_flag("--reference-loop", referenceLoop)->group("");
   CLI11_PARSE(app, argc, argv);
   if (!server.empty()) setenv(kServerVariable, server.c_str(), 1);
   if (!runOne.empty() && referenceLoop) return RunReference(runOne, runDir);
-  if (!runOne.empty()) return RunOne(runOne, runDir, account, skipDuplicates);
+  if (!runOne.empty()) return RunOne(runOne, runDir, account, skipDuplicates, singleThreaded);
 
   std::vector<std::pair<const BenchFormat*, size_t>> runs;
   if (formats.empty() && lineCounts.empty()) {
@@ -330,7 +335,7 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
-    RunResult result = RunChild(file, dir, "1", skipDuplicates);
+    RunResult result = RunChild(file, dir, "1", skipDuplicates, false, singleThreaded);
     allOk = allOk && result.ok;
     Print(format->name, lines, result, "  (import failed)");
     // The reference loop into a fresh database (a server database cannot
