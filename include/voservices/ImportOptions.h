@@ -45,6 +45,11 @@ struct ImportOptions {
   bool dryRun = false;
   ImportRowFunction row = nullptr;  // used in a dry run only
   void* rowUserData = nullptr;
+  // Run the whole import on the calling thread. By default a second thread
+  // hashes the file while it is parsed, orders the transactions while the
+  // symbols are written and unpacks the next rows while rows are written;
+  // the outcome, the log and every stored row are the same either way.
+  bool singleThreaded = false;
 };
 
 // What one import did. The counts are those of its run log.

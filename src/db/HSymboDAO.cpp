@@ -7,6 +7,7 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
+#include "ledgerdb/DbRowReceiver.h"
 #include "platform/DebugOutput.h"
 #include "values/NumberText.h"
 
@@ -150,11 +151,17 @@ bool HSymboDAO::RenameInTables() {
 }
 
 bool HSymboDAO::SelectSymbolsWithTransCount(DBQueryResult& result, const std::string& accountId) {
+  return Select(SymbolsWithTransCountStatement(accountId), result);
+}
+
+bool HSymboDAO::StreamSymbolsWithTransCount(DbRowReceiver& receiver, const std::string& accountId) {
+  return db_->Stream(SymbolsWithTransCountStatement(accountId), {}, CellForm::kFriendly, receiver);
+}
+
+std::string HSymboDAO::SymbolsWithTransCountStatement(const std::string& accountId) {
   std::string where = accountId.empty() ? "" : "WHERE  trans_table.acct_id  = " + accountId;
   std::string source = JoinClause("LEFT OUTER JOIN", kSymTable, kTransTable, "sym_name", where);
-  return Select(
-      SelectStatement(source, "sym_table.*, COUNT(trans_table.trans_id ) 'count_trans_table' ", ""),
-      result);
+  return SelectStatement(source, "sym_table.*, COUNT(trans_table.trans_id ) 'count_trans_table' ", "");
 }
 
 std::string HSymboDAO::SelectStatement(const std::string& source, const std::string& selectList,

@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "db/PackedFields.h"
 #include "db/SymbolFields.h"
 #include "ledgerdb/Database.h"
 
 class DBQueryResult;
+class DbRowReceiver;
 
 extern const std::string kTransTable;        // "trans_table"
 extern const std::string kSymTable;          // "sym_table"
@@ -38,11 +40,12 @@ class HSymboDAO {
   // four; true only when all four succeeded.
   bool RenameInTables();
   bool SelectSymbolsWithTransCount(DBQueryResult& result, const std::string& accountId);
+  // The same rows, handed to `receiver` one at a time as they are read.
+  bool StreamSymbolsWithTransCount(DbRowReceiver& receiver, const std::string& accountId);
 
   // The database side of the symbol update: renames keyed by old name,
   // canonical records keyed by canonical symbol.
-  bool UpdateFromSecurityMaster(const std::map<std::string, SymbolFields>& renames,
-                                const std::map<std::string, SymbolFields>& canonical);
+  bool UpdateFromSecurityMaster(const PackedRecords& renames, const PackedRecords& canonical);
 
   // Statement builders.
   static std::string SelectStatement(const std::string& source, const std::string& selectList,
@@ -57,6 +60,7 @@ class HSymboDAO {
   // Runs a statement / a select whose rows go into `result`.
   bool Run(const std::string& statement);
   bool Select(const std::string& statement, DBQueryResult& result);
+  static std::string SymbolsWithTransCountStatement(const std::string& accountId);
 
   Database* db_;
   std::vector<ColumnValue> row_;  // InsertSymbol's row, kept for its capacity

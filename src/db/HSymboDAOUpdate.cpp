@@ -19,15 +19,11 @@ constexpr int kSymSourceColumn = 22;
 constexpr int kSymVoSymColumn = 25;
 constexpr char kSecurityMasterSource[] = "Zudazuzo Diroza";
 
-std::string FieldOf(const SymbolFields& record, int column) {
-  auto it = record.find(column);
-  return it == record.end() ? std::string() : it->second;
-}
+std::string FieldOf(const PackedFields& record, int column) { return std::string(record.Get(column)); }
 
 }  // namespace
 
-bool HSymboDAO::UpdateFromSecurityMaster(const std::map<std::string, SymbolFields>& renames,
-                                         const std::map<std::string, SymbolFields>& canonical) {
+bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const PackedRecords& canonical) {
   std::map<std::string, std::string> existing;
   GetSymbolMap(kSymTable, existing);
 
@@ -47,10 +43,10 @@ bool HSymboDAO::UpdateFromSecurityMaster(const std::map<std::string, SymbolField
       continue;
     }
     const std::string existingName = existing.contains(voSymbol) ? voSymbol : std::string();
-    if (!SaveSymbol(existingName, data->second)) {
+    if (!SaveSymbol(existingName, data->second.Unpack())) {
       outcome = false;
     } else if (FieldOf(record, kSymSourceColumn) != kSecurityMasterSource &&
-               !SaveInactiveSymbol(record)) {
+               !SaveInactiveSymbol(record.Unpack())) {
       outcome = false;
     }
   }

@@ -28,6 +28,7 @@
 #include "import/CsvParser.h"
 #include "import/DuplicateFilter.h"
 #include "import/KnownParsers.h"
+#include "import/WorkerThread.h"
 #include "import/WritePhasePause.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbTransaction.h"
@@ -82,6 +83,7 @@ bool FileImporter::Import(const std::string& filePath) {
   }
   ImportRunDAO runs;
   bool refused = false;
+  input_.SetHashOnOwnThread(!options_.singleThreaded);
   if (!input_.Open(filePath)) {
     Fail("Failed in FileImporter - Unable to open " + filePath);
   } else if (CsvParser* parser = MatchParser()) {
@@ -309,8 +311,13 @@ bool FileImporter::WriteRun(const SymbolMap& symbols, TransactionMap& transactio
       return false;
     }
   }
-  if (!WriteSymbols(symbols, symbolDao, runs, writes) ||
-      !WriteTransactions(transactions, duplicates.get(), runs, writes)) {
+  // The transactions' write order is made on a second thread while the
+  // symbols are written (the duplicate filter has made it already).
+  WorkerThread orderer(!options_.singleThreaded && !duplicates);
+  orderer.Post([&transactions] { transactions.MakeOrder(); });
+  const bool symbolsWritten = WriteSymbols(symbols, symbolDao, runs, writes);
+  orderer.Wait();
+  if (!symbolsWritten || !WriteTransactions(transactions, duplicates.get(), runs, writes)) {
     return false;
   }
   run_.ended = DateTime::Now().ToDisplayText();
@@ -374,7 +381,7 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions,
       log_->Error("Failed to insert into DB: " + std::string(key));
       stopped = WriteFailed(writes);
     }
-  });
+  }, !options_.singleThreaded);
   // The decoded rows are not needed any more.
   transactions.clear();
   if (stopped) return false;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 namespace {
 
@@ -28,7 +29,7 @@ void AppendUtf8(std::string& text, uint32_t code) {
   }
 }
 
-uint32_t Utf16Unit(const std::string& bytes, size_t at, bool littleEndian) {
+uint32_t Utf16Unit(std::string_view bytes, size_t at, bool littleEndian) {
   auto first = static_cast<unsigned char>(bytes[at]);
   auto second = static_cast<unsigned char>(bytes[at + 1]);
   return littleEndian ? first | second << 8 : first << 8 | second;
@@ -36,7 +37,7 @@ uint32_t Utf16Unit(const std::string& bytes, size_t at, bool littleEndian) {
 
 // UTF-16 bytes as UTF-8 onto the end of `text`; a lone surrogate becomes
 // U+FFFD and an odd last byte is dropped.
-void AppendUtf16(const std::string& bytes, bool littleEndian, std::string& text) {
+void AppendUtf16(std::string_view bytes, bool littleEndian, std::string& text) {
   auto unit = [&](size_t at) { return Utf16Unit(bytes, at, littleEndian); };
   for (size_t at = 0; at + 1 < bytes.size(); at += 2) {
     uint32_t code = unit(at);
@@ -57,7 +58,7 @@ void AppendUtf16(const std::string& bytes, bool littleEndian, std::string& text)
 
 // How many bytes at the end of a UTF-16 chunk must wait for the next one: an
 // odd byte, and a high surrogate whose low half has not arrived yet.
-size_t Utf16Tail(const std::string& bytes, bool littleEndian) {
+size_t Utf16Tail(std::string_view bytes, bool littleEndian) {
   size_t odd = bytes.size() % 2;
   size_t whole = bytes.size() - odd;
   if (whole < 2) return odd;
@@ -86,6 +87,8 @@ bool TextInput::Open(const std::string& path) {
   size_t markBytes = mark == kUtf8Mark ? 3 : utf16_ ? 2 : 0;
   content_.Update(std::string_view(mark).substr(0, markBytes));
   contentBytes_ = bytesRead_ = markBytes;
+  // A few chunks ahead at most, so the copies waiting stay a few megabytes.
+  hasher_ = std::make_unique<WorkerThread>(hashOnOwnThread_, 4);
   file_.seekg(static_cast<std::streamoff>(markBytes));
   return true;
 }
@@ -122,7 +125,7 @@ bool TextInput::Fill() {
   file_.read(chunk_.data(), static_cast<std::streamsize>(chunk_.size()));
   chunk_.resize(static_cast<size_t>(file_.gcount()));
   const bool atEnd = chunk_.empty();
-  content_.Update(chunk_);
+  hasher_->Post([this, bytes = chunk_] { content_.Update(bytes); });
   contentBytes_ += chunk_.size();
   if (!utf16_) {
     text_ += chunk_;
@@ -130,17 +133,24 @@ bool TextInput::Fill() {
   }
   // A UTF-16 file's progress is counted in file bytes, chunk by chunk.
   bytesRead_ += chunk_.size();
-  std::string bytes = std::move(pending_) + chunk_;
-  pending_.clear();
-  size_t tail = atEnd ? 0 : Utf16Tail(bytes, littleEndian_);
-  pending_.assign(bytes, bytes.size() - tail, tail);
-  bytes.resize(bytes.size() - tail);
-  AppendUtf16(bytes, littleEndian_, text_);
+  // The held-back bytes and the new chunk are joined in pending_ itself, so
+  // a long file reuses one buffer instead of allocating one per chunk.
+  pending_ += chunk_;
+  const size_t tail = atEnd ? 0 : Utf16Tail(pending_, littleEndian_);
+  const size_t whole = pending_.size() - tail;
+  AppendUtf16(std::string_view(pending_).substr(0, whole), littleEndian_, text_);
+  pending_.erase(0, whole);
   if (atEnd) file_.close();
-  return !atEnd || !bytes.empty();
+  return !atEnd || whole > 0;
+}
+
+std::string TextInput::ContentSha256() {
+  if (hasher_) hasher_->Wait();
+  return content_.HexDigest();
 }
 
 void TextInput::Close() {
+  hasher_.reset();  // joined before content_ is reset
   file_.close();
   file_.clear();
   utf16_ = littleEndian_ = lastLineCut_ = false;

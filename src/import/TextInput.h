@@ -3,14 +3,17 @@
 // of the first line. A file that starts with a UTF-16 byte-order mark (what
 // spreadsheet programs write as "Unicode text") is decoded to UTF-8 as it is
 // read, so it reads like any other file. A line longer than the line limit is
-// cut there; the rest of it is read past, never held.
+// cut there; the rest of it is read past, never held. The file's bytes may
+// be hashed on a thread of their own while the lines are read.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
+#include <memory>
 #include <string>
 
+#include "import/WorkerThread.h"
 #include "values/Sha256.h"
 
 class TextInput {
@@ -20,6 +23,10 @@ class TextInput {
 
   // chunkBytes: how much of the file is read at a time (tests make it small).
   explicit TextInput(size_t chunkBytes = kChunkBytes) : chunkBytes_(chunkBytes) {}
+
+  // Whether files opened from now on are hashed on a second thread (the
+  // default) or on the reading one; the hash is the same.
+  void SetHashOnOwnThread(bool own) { hashOnOwnThread_ = own; }
 
   // False when the path cannot be opened for reading or is a folder.
   bool Open(const std::string& path);
@@ -40,7 +47,7 @@ class TextInput {
 
   // The SHA-256 (hex) and size of the file's bytes as they are on disk, once
   // ReadLine has returned false; call once per Open.
-  std::string ContentSha256() { return content_.HexDigest(); }
+  std::string ContentSha256();
   uint64_t contentBytes() const { return contentBytes_; }
 
  private:
@@ -60,6 +67,10 @@ class TextInput {
   size_t start_ = 0;
   uint64_t bytesRead_ = 0;
   uint64_t totalBytes_ = 0;
+  bool hashOnOwnThread_ = true;
+  // Touched by the hasher's tasks only while it has any.
   Sha256 content_;
   uint64_t contentBytes_ = 0;
+  // Updates content_ with each chunk read; made by Open, dropped by Close.
+  std::unique_ptr<WorkerThread> hasher_;
 };

@@ -23,9 +23,13 @@ class TransactionMap {
   bool empty() const { return rows_.size() == 0; }
   // The fields under the key; throws std::out_of_range when there are none.
   TransactionFields at(std::string_view key) const;
+  // Puts the keys in order now (what size, at and ForEach otherwise do on
+  // first use), so that another thread can do it ahead of them.
+  void MakeOrder() const { Order(); }
   // Calls `visit` for every key in key order; the fields it is handed are
-  // valid during the call only.
-  void ForEach(const Visit& visit) const;
+  // valid during the call only. With `unpackAhead` the next rows are unpacked
+  // on a second thread while `visit` runs on the caller's.
+  void ForEach(const Visit& visit, bool unpackAhead = false) const;
   // Frees every transaction.
   void clear();
 

@@ -146,8 +146,14 @@ bool SecurityMasterClient::Exchange(const std::string& body) {
 
 bool SecurityMasterClient::ReadResponse(std::string& text) {
   std::lock_guard<std::mutex> guard(lock_);
-  text += response_;
-  response_.clear();
+  // The answer may be tens of megabytes: handed over, not copied, and its
+  // memory released here either way.
+  if (text.empty()) {
+    text.swap(response_);
+  } else {
+    text += response_;
+  }
+  std::string().swap(response_);
   return true;
 }
 

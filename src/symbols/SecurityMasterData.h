@@ -6,13 +6,16 @@
 #include <json/value.h>
 
 #include <map>
+#include <optional>
 #include <string>
 
+#include "db/PackedFields.h"
 #include "db/SymbolFields.h"
 
 class SecurityMasterData {
  public:
-  using Records = std::map<std::string, SymbolFields>;
+  // Packed: a hundred thousand records as field lists would take a kilobyte each.
+  using Records = PackedRecords;
 
   // Reads an answer document, replacing what was read before. False when the
   // text is not a JSON object, has no "GlobalSecurityRecords" array, or an
@@ -37,6 +40,12 @@ class SecurityMasterData {
  private:
   enum class ListKind { kBroker, kGlobal };
 
+  // Reads the answer element by element, never holding its whole document;
+  // nullopt (records cleared) when the answer is not of the plain shape this
+  // reads, or an element does not read on its own.
+  std::optional<bool> ParseByElement(const std::string& text);
+  // Reads the answer as one document.
+  bool ParseWhole(const std::string& text);
   // Reads the elements in order, releasing each once read.
   bool ReadList(Json::Value& list, ListKind kind);
   bool ReadElement(const Json::Value& element, ListKind kind);

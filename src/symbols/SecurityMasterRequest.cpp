@@ -27,9 +27,14 @@ constexpr char kDefaultBrokerSource[] = "XYZBroker";
 constexpr int kFirstCheckedType = 0;
 constexpr int kLastCheckedType = 10;
 
+// Each array's text starts with its member name and opening bracket; the
+// document's opening brace goes with the first.
+constexpr char kBrokerStart[] = "{\"broker_security_details\":[";
+constexpr char kGlobalStart[] = "\"global_security_records\":[";
+
 }  // namespace
 
-SecurityMasterRequest::SecurityMasterRequest() = default;
+SecurityMasterRequest::SecurityMasterRequest() : brokerDetails_(kBrokerStart), globalRecords_(kGlobalStart) {}
 
 bool SecurityMasterRequest::AddSymbolRow(const std::vector<std::string>& names,
                                          const std::vector<std::string>& row) {
@@ -56,7 +61,7 @@ bool SecurityMasterRequest::AddSymbolRow(const std::vector<std::string>& names,
   std::stable_sort(members.begin(), members.end(),
                    [](const auto& a, const auto& b) { return *a.first < *b.first; });
   std::string& array = global ? globalRecords_ : brokerDetails_;
-  if (!array.empty()) array += ',';
+  if (array.back() != '[') array += ',';
   array += '{';
   for (size_t i = 0; i < members.size(); ++i) {
     if (i + 1 < members.size() && *members[i + 1].first == *members[i].first) continue;
@@ -70,11 +75,29 @@ bool SecurityMasterRequest::AddSymbolRow(const std::vector<std::string>& names,
   return true;
 }
 
+void SecurityMasterRequest::Columns(const std::vector<std::string>& names) { columnNames_ = names; }
+
+bool SecurityMasterRequest::Row(const std::vector<std::string>& cells) {
+  ++rowsReceived_;
+  AddSymbolRow(columnNames_, cells);
+  return true;
+}
+
 unsigned SecurityMasterRequest::Count() const { return count_; }
 
 std::string SecurityMasterRequest::Text() const {
-  return "{\"broker_security_details\":[" + brokerDetails_ + "],\"global_security_records\":[" +
-         globalRecords_ + "]}\n";
+  return brokerDetails_ + "]," + globalRecords_ + "]}\n";
+}
+
+std::string SecurityMasterRequest::TakeText() {
+  // Finished in the larger array's memory rather than copied beside it.
+  std::string text = std::move(brokerDetails_);
+  text += "],";
+  text += globalRecords_;
+  text += "]}\n";
+  brokerDetails_ = kBrokerStart;
+  globalRecords_ = kGlobalStart;
+  return text;
 }
 
 std::string SecurityMasterRequest::Quoted(const std::string& text) const {

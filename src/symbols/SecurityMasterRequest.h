@@ -3,15 +3,26 @@
 // cannot check (no transactions, special symbols, unsupported types) are left out.
 // Each array is kept as its compact JSON text, written object by object as
 // rows are added: a tree of JSON values for a hundred thousand symbols would
-// take hundreds of megabytes and be copied again to be written.
+// take hundreds of megabytes and be copied again to be written. As a receiver
+// of the streamed symbol select it takes the rows as they are read, so that
+// they are never held all at once.
 #pragma once
 
 #include <string>
 #include <vector>
 
-class SecurityMasterRequest {
+#include "ledgerdb/DbRowReceiver.h"
+
+class SecurityMasterRequest : public DbRowReceiver {
  public:
   SecurityMasterRequest();
+
+  // The streamed rows of HSymboDAO::StreamSymbolsWithTransCount, each put
+  // through AddSymbolRow.
+  void Columns(const std::vector<std::string>& names) override;
+  bool Row(const std::vector<std::string>& cells) override;
+  // The rows received, requested or not.
+  size_t RowsReceived() const { return rowsReceived_; }
 
   // Adds one row of HSymboDAO::SelectSymbolsWithTransCount, whose column names
   // are `names`: rows that already came from the security master go to
@@ -25,6 +36,8 @@ class SecurityMasterRequest {
   // The request document as compact JSON, as Json::FastWriter writes it
   // (members in name order, one line feed at the end).
   std::string Text() const;
+  // The same text, taken out: the arrays are left empty (Count stays).
+  std::string TakeText();
 
   // Whether a row whose column `column` holds `value` may be sent at all.
   static bool IsRequestable(int column, const std::string& value);
@@ -36,8 +49,11 @@ class SecurityMasterRequest {
   // A text as a JSON string, quoted and escaped exactly as the JSON writer does.
   std::string Quoted(const std::string& text) const;
 
-  // The objects of each array, comma-separated, without the brackets.
+  // Each array's text up to its last object: its opening (see the .cpp), then
+  // the objects, comma-separated.
   std::string brokerDetails_;
   std::string globalRecords_;
   unsigned count_ = 0;
+  std::vector<std::string> columnNames_;
+  size_t rowsReceived_ = 0;
 };

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "db/HSymboDAO.h"
-#include "ledgerdb/DBQueryResult.h"
 #include "platform/MessageBox.h"
+#include "symbols/SecurityMasterRequest.h"
 #include "symbols/SymbolUpdater.h"
 
 namespace {
@@ -18,7 +18,7 @@ void Progress(VoServices::ProgressCallback progress, const std::string& message)
 
 }  // namespace
 
-bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, DBQueryResult& rows) {
+bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, SecurityMasterRequest& request) {
   Progress(progress, "Connecting to your VO database...");
   if (!symbols.init()) {
     ShowMessage("Failed to connect to your VO database.", "Error", kMbIconExclamation);
@@ -26,8 +26,8 @@ bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progre
   }
 
   Progress(progress, "Reading symbols from your VO database...");
-  symbols.SelectSymbolsWithTransCount(rows, "");
-  if (rows.empty()) {
+  // A select that fails reads as no symbols at all, as it always has.
+  if (!symbols.StreamSymbolsWithTransCount(request, "") || request.RowsReceived() == 0) {
     ShowMessage("There are no symbols in your VO database.", kLibraryCaption, kMbIconInformation);
     return false;
   }
@@ -36,8 +36,8 @@ bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progre
 
 bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress) {
   HSymboDAO symbols;
-  DBQueryResult rows;
-  if (!ReadSymbolsToUpdate(symbols, progress, rows)) return false;
+  SecurityMasterRequest request;
+  if (!ReadSymbolsToUpdate(symbols, progress, request)) return false;
   SymbolUpdater updater(std::move(url), progress);
-  return updater.Run(std::move(rows), symbols);
+  return updater.Run(std::move(request), symbols);
 }

@@ -5,11 +5,12 @@
 
 #include "voservices/VoServices.h"
 
-class DBQueryResult;
 class HSymboDAO;
+class SecurityMasterRequest;
 
-// Opens the database and reads the symbols an update starts from. False,
-// after a message box, when the database cannot be opened or holds no symbol.
-bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, DBQueryResult& rows);
+// Opens the database and reads the symbols an update starts from into the
+// request, row by row. False, after a message box, when the database cannot
+// be opened or holds no symbol.
+bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, SecurityMasterRequest& request);
 
 bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress);

@@ -8,6 +8,7 @@
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbTransaction.h"
 #include "platform/MessageBox.h"
+#include "symbols/SecurityMasterRequest.h"
 #include "symbols/SymbolColumns.h"
 #include "symbols/SymbolUpdate.h"
 #include "symbols/SymbolUpdater.h"
@@ -54,8 +55,8 @@ void ListSymbolChanges(const SymbolTable& before, const SymbolTable& after, std:
 bool PreviewSymbolUpdate(std::string url, VoServices::ProgressCallback progress,
                          std::vector<std::string>& changes) {
   HSymboDAO symbols;
-  DBQueryResult rows;
-  if (!ReadSymbolsToUpdate(symbols, progress, rows)) return false;
+  SecurityMasterRequest request;
+  if (!ReadSymbolsToUpdate(symbols, progress, request)) return false;
 
   // Never committed: leaving this function rolls back every write the update
   // made (its own transactions nest inside this one).
@@ -71,12 +72,12 @@ bool PreviewSymbolUpdate(std::string url, VoServices::ProgressCallback progress,
   updater.WatchTotals([&totals](const std::string& id, const std::string& from, const std::string& to) {
     totals.push_back("trans_table " + id + ": trans_total " + from + " -> " + to);
   });
-  const bool updated = updater.Run(std::move(rows), symbols);
+  const bool updated = updater.Run(std::move(request), symbols);
 
   for (const auto& [symbol, fields] : updater.answer().RenameRecords()) {
     auto canonical = fields.find(kSymVoSym);
     if (canonical != fields.end() && !canonical->second.empty() && canonical->second != symbol) {
-      changes.push_back("rename " + symbol + " -> " + canonical->second);
+      changes.push_back("rename " + symbol + " -> " + std::string(canonical->second));
     }
   }
   SymbolTable after;

@@ -71,9 +71,9 @@ constexpr double kLargestMillionths = 9.2e18;
 
 double PositiveOrOne(double value) { return value > 0 ? value : 1; }
 
-double NumberAt(const SymbolFields& record, int column) {
+double NumberAt(const PackedFields& record, int column) {
   auto it = record.find(column);
-  return it == record.end() ? 0 : TextToDouble(it->second);
+  return it == record.end() ? 0 : TextToDouble(std::string(it->second));
 }
 
 }  // namespace
@@ -81,11 +81,10 @@ double NumberAt(const SymbolFields& record, int column) {
 SymbolUpdater::SymbolUpdater(std::string url, VoServices::ProgressCallback progress)
     : url_(std::move(url)), progress_(progress) {}
 
-bool SymbolUpdater::Run(DBQueryResult rows, HSymboDAO& symbols) {
-  for (const DBQueryResult::Row& row : rows) request_.AddSymbolRow(rows.getFields(), row);
-  rows = DBQueryResult();
-  if (request_.Count() == 0) return Fail("Symbols do not require updating.");
-  std::string body = request_.Text();
+bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
+  if (request.Count() == 0) return Fail("Symbols do not require updating.");
+  const unsigned count = request.Count();
+  std::string body = request.TakeText();
 
   const std::string connecting = "Connecting to Zudazuzo Diroza server.";
   Report(connecting);
@@ -96,12 +95,13 @@ bool SymbolUpdater::Run(DBQueryResult rows, HSymboDAO& symbols) {
     return Fail("Error " + connecting);
   }
 
-  const std::string requesting = "Requesting update for " + std::to_string(request_.Count()) + " symbols.";
+  const std::string requesting = "Requesting update for " + std::to_string(count) + " symbols.";
   Report(requesting);
   if (!client_->Exchange(body)) {
     DebugOutput("Security master at " + url_ + ": " + client_->lastError());
     return Fail("Error " + requesting);
   }
+  std::string().swap(body);
 
   Report("Reading Zudazuzo Diroza data.");
   std::string answer;
@@ -142,13 +142,23 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
   // recalculation select come one at a time: held together they would be the
   // largest thing in memory of the whole update.
   DbTransaction transaction;
+  // The rows come in symbol order: each symbol is looked up once, not once a row.
+  std::string symbol;
+  bool looked = false, known = false;
+  double symbolFactor = 1;
   DbRowFunction recalculate([&](const DBQueryResult::Row& cells) {
     if (cells.size() < kRecalcCells) return;
-    auto record = canonical.find(cells[kSymbol]);
-    if (record == canonical.end()) return;
+    if (!looked || cells[kSymbol] != symbol) {
+      looked = true;
+      symbol = cells[kSymbol];
+      auto record = canonical.find(symbol);
+      known = record != canonical.end();
+      if (known) symbolFactor = SymbolFactor(record->second);
+    }
+    if (!known) return;
     const DBQueryResult::Row& row = cells;
 
-    double factor = PositiveOrOne(SymbolFactor(record->second) * TextToDouble(row[kFx]));
+    double factor = PositiveOrOne(symbolFactor * TextToDouble(row[kFx]));
     double amount = factor * (TextToDouble(row[kQuantity]) * TextToDouble(row[kUnitPrice]));
     double fees = TextToDouble(row[kCommission]) + TextToDouble(row[kSecFee]) +
                   TextToDouble(row[kMiscFee]) + TextToDouble(row[kFedTax]);
@@ -173,9 +183,9 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
   return status;
 }
 
-double SymbolUpdater::SymbolFactor(const SymbolFields& record) {
+double SymbolUpdater::SymbolFactor(const PackedFields& record) {
   auto type = record.find(kSymType);
-  int securityType = type == record.end() ? 0 : TextToInt(type->second);
+  int securityType = type == record.end() ? 0 : TextToInt(std::string(type->second));
   double contract = PositiveOrOne(NumberAt(record, kSymContSize));
   double lot = PositiveOrOne(NumberAt(record, kSymLotSize));
   double multiplier = PositiveOrOne(NumberAt(record, kSymMultiplier));

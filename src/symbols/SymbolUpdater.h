@@ -24,11 +24,11 @@ class SymbolUpdater {
   // `progress` may be null.
   SymbolUpdater(std::string url, VoServices::ProgressCallback progress);
 
-  // Runs the update on the rows of HSymboDAO::SelectSymbolsWithTransCount,
-  // writing through `symbols`. False, after a message box, when a step fails
-  // or there is nothing to update; steps already done stay done. The rows are
-  // taken, and released once they are in the request.
-  bool Run(DBQueryResult rows, HSymboDAO& symbols);
+  // Runs the update on a request holding the rows of
+  // HSymboDAO::StreamSymbolsWithTransCount, writing through `symbols`. False,
+  // after a message box, when a step fails or there is nothing to update;
+  // steps already done stay done.
+  bool Run(SecurityMasterRequest request, HSymboDAO& symbols);
 
   // Rewrites trans_total of every transaction of a canonical symbol whose
   // amount changed. 0 when every change was written; 2 when a locked
@@ -38,7 +38,7 @@ class SymbolUpdater {
   // The factor between a quantity times price and the amount: the contract
   // size of options, lot size times multiplier of futures and currency
   // contracts, 1 otherwise.
-  static double SymbolFactor(const SymbolFields& record);
+  static double SymbolFactor(const PackedFields& record);
 
   // Writes cell 13 (the new total) of a recalculation row. 0 when written,
   // 1 when the transaction is locked, 2 when the update failed.
@@ -63,7 +63,6 @@ class SymbolUpdater {
   std::string url_;
   VoServices::ProgressCallback progress_;
   std::unique_ptr<SecurityMasterClient> client_;
-  SecurityMasterRequest request_;
   SecurityMasterData data_;
   HTransDAO transactions_;
   std::vector<long> unchangedIds_;

@@ -181,4 +181,46 @@ TEST_F(FileImporterTest, HeaderOnlyFileSucceedsWithZeroCounts) {
   }
 }
 
+// Two threads (the default) and one give the same result, log and rows, for a
+// file of many read chunks and row batches with refused rows in it, and for a
+// large file that ends in a conversion error.
+TEST_F(FileImporterTest, OneThreadAndTwoStoreAndLogTheSame) {
+  std::string good = kNativeHeader + "\n";
+  for (int i = 0; i < 30000; ++i) {
+    // An unreadable trade date every 997 lines: refused by the table, logged.
+    std::string date = i % 997 == 5 ? "13/45/2009" : std::to_string(1 + i % 12) + "/3/2009 10:00:00";
+    good += date + ",1/5/2009,Buy,10,S" + std::to_string(i % 700) + ",\"S CO, INC.\"," +
+            std::to_string(i % 90) + ".25,9.99,,,,,,\"(1,0" + std::to_string(i % 10) + ".50)\",Main,T" +
+            std::to_string(i) + ",,1\n";
+  }
+  const std::string bad = good + "1/2/2009,1/5/2009,Buy Call,1,X,1 MSFT JAN-XX $25 CALL,1,,,,,,,1,Main,,,\n";
+  struct Case {
+    std::string name, content;
+  };
+  for (const Case& c : {Case{"refused rows", good}, Case{"conversion error", bad}}) {
+    std::string file = dir_.Write("big.csv", c.content);
+    std::string results[2];
+    for (bool single : {true, false}) {
+      TempDatabase db;
+      LogCapture log;
+      FileImporter importer("1");
+      VoServices::ImportOptions options;
+      options.singleThreaded = single;
+      importer.SetOptions(options);
+      bool imported = false;
+      std::string error = ConversionError([&] { imported = importer.Import(file); });
+      std::string& result = results[single];
+      result = std::to_string(imported) + " " + error + "\n";
+      for (const char* level : {"Info", "Warning", "Error", "Fatal"}) result += log.Lines(level);
+      result += Rows("SELECT * FROM trans_table ORDER BY trans_id") +
+                Rows("SELECT * FROM sym_table ORDER BY sym_name") +
+                Rows("SELECT file_sha256, file_size, trans_stored, run_result FROM import_run") +
+                Rows("SELECT count(*), min(trans_id), max(trans_id) FROM import_run_trans");
+    }
+    EXPECT_EQ(results[0], results[1]) << c.name;
+    EXPECT_NE(results[0].find(c.content == bad ? "ToInt(\"XX\")" : "Failed to insert into DB: 1002\n"),
+              std::string::npos) << c.name;
+  }
+}
+
 }  // namespace

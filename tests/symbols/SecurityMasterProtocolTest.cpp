@@ -108,6 +108,38 @@ TEST(SecurityMasterDataTest, BadGlobalElementsFailTheParseButKeepTheRest) {
   EXPECT_EQ(data.CanonicalRecords().count("C"), 1u);
 }
 
+TEST(SecurityMasterDataTest, AnswersReadTheSameWhateverTheirLayout) {
+  // Brackets and escaped quotes inside texts, comments, other members and
+  // text after the document: each answer reads as one JSON document reads.
+  struct Case {
+    const char* answer;
+    bool parsed;
+    const char* renames;
+  };
+  const Case cases[] = {
+      {R"({"GlobalSecurityRecords": [ {"security": {"vo_symbol": "A]}\"[{", "cusip": "/*"}} ] })", true,
+       "A]}\"[{: 22=Zudazuzo Diroza 25=A]}\"[{\n"},
+      {R"({"GlobalSecurityRecords": [{"security": /* ] */ {"vo_symbol": "A"}}]})", true,
+       "A: 22=Zudazuzo Diroza 25=A\n"},
+      {R"({"Other": [1], "GlobalSecurityRecords": [{"security": {"vo_symbol": "A"}}]} trailing)", true,
+       "A: 22=Zudazuzo Diroza 25=A\n"},
+      {R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": "A"}}], "GlobalSecurityRecords": []})", true,
+       ""},
+      // One unreadable element makes the whole answer unreadable: nothing is kept.
+      {R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": "A"}}, {"security": {"vo_symbol": }}]})", false,
+       ""},
+      {R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": "A"}} {"security": {"vo_symbol": "B"}}]})",
+       false, ""},
+      {R"({"BrokerSecurityDetails": [{"broker_symbol": "B", "security": {"vo_symbol": "A"}}]})", false,
+       "B: 0=B 25=A 26=\n"},
+  };
+  for (const Case& c : cases) {
+    SecurityMasterData data;
+    EXPECT_EQ(data.Parse(c.answer), c.parsed) << c.answer;
+    EXPECT_EQ(Render(data.RenameRecords()), c.renames) << c.answer;
+  }
+}
+
 class SecurityMasterClientTest : public ::testing::Test {
  protected:
   // Answers the connection test with 200 and every other request with `status`.

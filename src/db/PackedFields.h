@@ -1,0 +1,99 @@
+// The present fields of one row (a FieldList) packed into a single text, for
+// code that keeps a hundred thousand rows at once and only reads them: a
+// FieldList holds a slot for every column, about a kilobyte a row, where the
+// packed form takes the bytes of its texts and five more a field. Read-only:
+// iteration yields (column, text) in ascending column order, as FieldList's does.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "db/FieldList.h"
+
+class PackedFields {
+ public:
+  // Each field: its column (one byte), its length (four bytes), its text.
+  class Iterator {
+   public:
+    using value_type = std::pair<int, std::string_view>;
+
+    Iterator() = default;
+    value_type operator*() const { return {static_cast<unsigned char>(*at_), std::string_view(at_ + 5, Length())}; }
+    struct Arrow {
+      value_type entry;
+      const value_type* operator->() const { return &entry; }
+    };
+    Arrow operator->() const { return {**this}; }
+    Iterator& operator++() {
+      at_ += 5 + Length();
+      return *this;
+    }
+    bool operator==(const Iterator& other) const { return at_ == other.at_; }
+
+   private:
+    friend class PackedFields;
+    explicit Iterator(const char* at) : at_(at) {}
+    size_t Length() const {
+      uint32_t length = 0;
+      std::memcpy(&length, at_ + 1, sizeof length);
+      return length;
+    }
+    const char* at_ = nullptr;
+  };
+  using const_iterator = Iterator;
+
+  PackedFields() = default;
+  // Columns outside 0..255 are not kept (no table has them).
+  explicit PackedFields(const FieldList& fields) {
+    size_t size = 0;
+    for (const auto& [column, text] : fields) size += 5 + text.size();
+    packed_.reserve(size);
+    for (const auto& [column, text] : fields) {
+      if (column < 0 || column > 255) continue;
+      const uint32_t length = static_cast<uint32_t>(text.size());
+      packed_ += static_cast<char>(column);
+      packed_.append(reinterpret_cast<const char*>(&length), sizeof length);
+      packed_ += text;
+    }
+  }
+
+  FieldList Unpack() const {
+    FieldList fields;
+    for (const auto& [column, text] : *this) fields[column] = std::string(text);
+    return fields;
+  }
+
+  Iterator begin() const { return Iterator(packed_.data()); }
+  Iterator end() const { return Iterator(packed_.data() + packed_.size()); }
+  Iterator find(int column) const {
+    for (Iterator it = begin(); it != end(); ++it) {
+      if ((*it).first == column) return it;
+    }
+    return end();
+  }
+  bool contains(int column) const { return find(column) != end(); }
+  size_t count(int column) const { return contains(column) ? 1 : 0; }
+  // The field; throws std::out_of_range when missing, as FieldList does.
+  std::string_view at(int column) const {
+    Iterator it = find(column);
+    if (it == end()) throw std::out_of_range("PackedFields::at: no field " + std::to_string(column));
+    return (*it).second;
+  }
+  // The field's text, empty when missing.
+  std::string_view Get(int column) const {
+    Iterator it = find(column);
+    return it == end() ? std::string_view() : (*it).second;
+  }
+
+ private:
+  std::string packed_;
+};
+
+// Packed rows by name; looked up by any text, without making a std::string.
+using PackedRecords = std::map<std::string, PackedFields, std::less<>>;
