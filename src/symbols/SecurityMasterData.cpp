@@ -15,6 +15,7 @@
 #include "db/EnumLookup.h"
 #include "ledgerdb/HEnum.h"
 #include "platform/DebugOutput.h"
+#include "symbols/JsonListSplitter.h"
 #include "symbols/SymbolColumns.h"
 
 using namespace symbol_columns;
@@ -88,121 +89,6 @@ bool HasControlCharacter(const std::string& name) {
   });
 }
 
-// The two lists of an answer, each as the texts of its elements; a list the
-// answer does not carry is absent.
-struct AnswerLists {
-  std::optional<std::vector<std::string_view>> broker;
-  std::optional<std::vector<std::string_view>> global;
-};
-
-// Deeper nesting than an answer ever has is left to the whole parse.
-constexpr int kMaxElementDepth = 64;
-
-// Splits an answer into its list elements without building the document. Only
-// the plain shape is taken: an object whose only members are the two lists,
-// each an array of objects, no comments, no escapes in member names, nothing
-// after the object. Anything else gives nullopt, and the caller reads the
-// document whole, so every answer reads as the whole parse reads it.
-class AnswerSplitter {
- public:
-  explicit AnswerSplitter(std::string_view text) : at_(text.data()), end_(text.data() + text.size()) {}
-
-  std::optional<AnswerLists> Split() {
-    AnswerLists lists;
-    SkipSpace();
-    if (!Take('{')) return std::nullopt;
-    SkipSpace();
-    if (Take('}')) return Finished(lists);
-    do {
-      SkipSpace();
-      std::string_view name;
-      if (!Name(name)) return std::nullopt;
-      SkipSpace();
-      if (!Take(':')) return std::nullopt;
-      std::optional<std::vector<std::string_view>>* list = nullptr;
-      if (name == "BrokerSecurityDetails") list = &lists.broker;
-      if (name == "GlobalSecurityRecords") list = &lists.global;
-      if (list == nullptr || list->has_value()) return std::nullopt;  // another member, or one given twice
-      SkipSpace();
-      if (!Elements(list->emplace())) return std::nullopt;
-      SkipSpace();
-    } while (Take(','));
-    if (!Take('}')) return std::nullopt;
-    return Finished(lists);
-  }
-
- private:
-  std::optional<AnswerLists> Finished(AnswerLists& lists) {
-    SkipSpace();
-    if (at_ != end_) return std::nullopt;
-    return std::move(lists);
-  }
-
-  void SkipSpace() {
-    while (at_ != end_ && (*at_ == ' ' || *at_ == '\t' || *at_ == '\n' || *at_ == '\r')) ++at_;
-  }
-  bool Take(char c) {
-    if (at_ == end_ || *at_ != c) return false;
-    ++at_;
-    return true;
-  }
-
-  // A member name without escapes; `name` is its text between the quotes.
-  bool Name(std::string_view& name) {
-    if (!Take('"')) return false;
-    const char* start = at_;
-    while (at_ != end_ && *at_ != '"') {
-      if (*at_ == '\\') return false;
-      ++at_;
-    }
-    if (at_ == end_) return false;
-    name = std::string_view(start, static_cast<size_t>(at_ - start));
-    ++at_;
-    return true;
-  }
-
-  // An array of objects: the text of each object.
-  bool Elements(std::vector<std::string_view>& elements) {
-    if (!Take('[')) return false;
-    SkipSpace();
-    if (Take(']')) return true;
-    do {
-      SkipSpace();
-      const char* start = at_;
-      if (at_ == end_ || *at_ != '{' || !SkipNested()) return false;
-      elements.emplace_back(start, static_cast<size_t>(at_ - start));
-      SkipSpace();
-    } while (Take(','));
-    return Take(']');
-  }
-
-  // From an opening bracket to just past the bracket that closes it, strings
-  // and their escapes skipped as the reader skips them.
-  bool SkipNested() {
-    int depth = 0;
-    while (at_ != end_) {
-      char c = *at_++;
-      if (c == '"') {
-        while (at_ != end_ && *at_ != '"') at_ += *at_ == '\\' && at_ + 1 != end_ ? 2 : 1;
-        if (at_ == end_) return false;
-        ++at_;
-      } else if (c == '{' || c == '[') {
-        if (++depth > kMaxElementDepth) return false;
-      } else if (c == '}' || c == ']') {
-        if (--depth == 0) return true;
-      } else if (c == '/') {
-        return false;  // a comment, which may hold brackets
-      }
-    }
-    return false;
-  }
-
-  const char* at_;
-  const char* end_;
-};
-
-std::optional<AnswerLists> SplitAnswer(const std::string& text) { return AnswerSplitter(text).Split(); }
-
 }  // namespace
 
 bool SecurityMasterData::Parse(const std::string& text) {
@@ -213,8 +99,11 @@ bool SecurityMasterData::Parse(const std::string& text) {
 std::optional<bool> SecurityMasterData::ParseByElement(const std::string& text) {
   canonical_.clear();
   renames_.clear();
-  std::optional<AnswerLists> lists = SplitAnswer(text);
+  std::optional<JsonListSplitter::Lists> lists =
+      JsonListSplitter::Split(text, {"BrokerSecurityDetails", "GlobalSecurityRecords"});
   if (!lists) return std::nullopt;
+  const auto& brokerList = (*lists)[0];
+  const auto& globalList = (*lists)[1];
 
   // Each element is read on its own, as the reader would read it inside the
   // document; one it cannot read makes the whole document unreadable, which
@@ -233,9 +122,9 @@ std::optional<bool> SecurityMasterData::ParseByElement(const std::string& text) 
     }
     return true;
   };
-  if (lists->broker && !readList(*lists->broker, ListKind::kBroker)) return std::nullopt;
-  if (!lists->global) return false;
-  if (!readList(*lists->global, ListKind::kGlobal)) return std::nullopt;
+  if (brokerList && !readList(*brokerList, ListKind::kBroker)) return std::nullopt;
+  if (!globalList) return false;
+  if (!readList(*globalList, ListKind::kGlobal)) return std::nullopt;
   return allRead;
 }
 

@@ -1,7 +1,8 @@
 // Times the symbol update (VoServices::UpdateSymbols) against vo-secmaster on
 // loopback. For each size it imports a generated native file of four lines a
-// symbol into a fresh database, keeps exactly that many symbols (with their
-// transactions), writes a reference file in which the server knows every
+// symbol into a fresh database, keeps exactly that many symbols with four
+// transactions each (so that every size has the same shape and the time per
+// symbol compares across sizes), writes a reference file in which the server knows every
 // symbol and renames every second one, starts vo-secmaster on it and runs the
 // update in a child process. Prints seconds, CPU seconds and peak RSS of the
 // child, the time of each step (from the progress messages) and the server's
@@ -35,6 +36,8 @@ namespace fs = std::filesystem;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr int kTransPerSymbol = 4;
 
 double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
@@ -128,6 +131,19 @@ class Db {
     }
     sqlite3_finalize(statement);
     return value;
+  }
+  // The table's column names other than `except`, comma-separated.
+  std::string ColumnsExcept(const std::string& table, const std::string& except) {
+    std::string list;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db_, ("PRAGMA table_info(" + table + ")").c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+      while (sqlite3_step(statement) == SQLITE_ROW) {
+        std::string name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+        if (name != except) list += (list.empty() ? "" : ", ") + name;
+      }
+    }
+    sqlite3_finalize(statement);
+    return list;
   }
   // (name, type) of every symbol, in name order.
   std::vector<std::pair<std::string, int>> Symbols() {
@@ -290,8 +306,24 @@ int main(int argc, char** argv) {
     // Exactly `size` symbols: the first in name order, with their transactions.
     Db db(dir / "vo_db.sqlite3");
     std::string keep = "(SELECT sym_name FROM sym_table ORDER BY sym_name LIMIT " + std::to_string(size) + ")";
+    db.Exec("BEGIN");
     db.Exec("DELETE FROM trans_table WHERE sym_name NOT IN " + keep);
     db.Exec("DELETE FROM sym_table WHERE sym_name NOT IN " + keep);
+    // Four transactions a symbol: the generated file gives a few stocks many
+    // and most options one or two. The extra ones go; the first of a symbol
+    // with fewer is copied until it has four.
+    db.Exec(
+        "DELETE FROM trans_table WHERE trans_id IN (SELECT trans_id FROM (SELECT trans_id, row_number() OVER "
+        "(PARTITION BY sym_name ORDER BY trans_id) AS n FROM trans_table) WHERE n > " +
+        std::to_string(kTransPerSymbol) + ")");
+    const std::string columns = db.ColumnsExcept("trans_table", "trans_id");
+    for (int copy = 1; copy < kTransPerSymbol; ++copy) {
+      db.Exec("INSERT INTO trans_table (" + columns + ") SELECT " + columns +
+              " FROM trans_table WHERE trans_id IN (SELECT min(trans_id) FROM trans_table GROUP BY sym_name "
+              "HAVING count(*) < " + std::to_string(kTransPerSymbol) + ")");
+    }
+    db.Exec("COMMIT");
+    db.Exec("PRAGMA wal_checkpoint(TRUNCATE)");  // a kept copy of the file holds all of it
     std::vector<std::pair<std::string, int>> symbols = db.Symbols();
     long long transactions = db.Count("SELECT count(*) FROM trans_table");
     fs::path reference = work / ("reference-" + std::to_string(size) + ".json");

@@ -6,6 +6,11 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "symbols/JsonListSplitter.h"
 
 namespace {
 
@@ -107,6 +112,37 @@ const SecurityCatalog::Security* SecurityCatalog::Resolve(const std::string& sym
 }
 
 HttpAnswer SecurityCatalog::Respond(const std::string& request) const {
+  std::optional<std::string> answer = RespondByElement(request);
+  return answer ? HttpAnswer{200, std::move(*answer)} : RespondWhole(request);
+}
+
+std::optional<std::string> SecurityCatalog::RespondByElement(const std::string& request) const {
+  std::optional<JsonListSplitter::Lists> lists =
+      JsonListSplitter::Split(request, {"broker_security_details", "global_security_records"});
+  if (!lists) return std::nullopt;
+
+  // Each element read strictly on its own; one that does not read leaves the
+  // request to the whole parse, which says why it is refused.
+  Json::CharReaderBuilder builder;
+  Json::CharReaderBuilder::strictMode(&builder.settings_);
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  auto forEach = [&](const std::optional<std::vector<std::string_view>>& texts, auto add) {
+    if (!texts) return true;
+    for (std::string_view text : *texts) {
+      Json::Value element;
+      if (!reader->parse(text.data(), text.data() + text.size(), &element, nullptr)) return false;
+      add(element);
+    }
+    return true;
+  };
+  Answer answer;
+  if (!forEach((*lists)[0], [&](const Json::Value& detail) { AddBrokerDetail(answer, detail); })) return std::nullopt;
+  answer.StartGlobalRecords();
+  if (!forEach((*lists)[1], [&](const Json::Value& record) { AddGlobalRecord(answer, record); })) return std::nullopt;
+  return answer.Finish();
+}
+
+HttpAnswer SecurityCatalog::RespondWhole(const std::string& request) const {
   Json::Value root;
   std::string error;
   if (!ParseJson(request, root, error)) return BadRequest("the request is not JSON: " + error);
@@ -118,37 +154,35 @@ HttpAnswer SecurityCatalog::Respond(const std::string& request) const {
     return BadRequest("\"broker_security_details\" and \"global_security_records\" must be arrays");
   }
 
-  // The compact JSON of {"BrokerSecurityDetails": [...], "GlobalSecurityRecords": [...]},
-  // members in name order as the JSON writer puts them.
-  std::string answer = "{\"BrokerSecurityDetails\":[";
-  bool first = true;
-  for (const Json::Value& detail : brokerDetails) {
-    std::string brokerSymbol = detail.isObject() ? TextOf(detail, "sym_name") : "";
-    const Security* security = Resolve(brokerSymbol);
-    if (security == nullptr) continue;
-    answer += first ? "{\"broker_symbol\":" : ",{\"broker_symbol\":";
-    answer += Quoted(brokerSymbol);
-    answer += ",\"id\":";
-    answer += security->idText;
-    answer += ",\"security\":";
-    answer += security->text;
-    answer += '}';
-    first = false;
-  }
+  Answer answer;
+  for (const Json::Value& detail : brokerDetails) AddBrokerDetail(answer, detail);
+  answer.StartGlobalRecords();
+  for (const Json::Value& record : globalRecords) AddGlobalRecord(answer, record);
+  return {200, answer.Finish()};
+}
 
-  answer += "],\"GlobalSecurityRecords\":[";
-  first = true;
-  for (const Json::Value& record : globalRecords) {
-    if (!record.isObject()) continue;
-    auto security = securities_.find(TextOf(record, "sym_vo_sym"));
-    if (security == securities_.end()) continue;
-    std::string lastUpdate = TextOf(record, "sym_last_update");
-    if (!lastUpdate.empty() && lastUpdate == security->second.updatedAt) continue;
-    answer += first ? "{\"security\":" : ",{\"security\":";
-    answer += security->second.text;
-    answer += '}';
-    first = false;
-  }
-  answer += "]}";
-  return {200, std::move(answer)};
+void SecurityCatalog::AddBrokerDetail(Answer& answer, const Json::Value& detail) const {
+  std::string brokerSymbol = detail.isObject() ? TextOf(detail, "sym_name") : "";
+  const Security* security = Resolve(brokerSymbol);
+  if (security == nullptr) return;
+  std::string& text = answer.NextElement();
+  text += "{\"broker_symbol\":";
+  text += Quoted(brokerSymbol);
+  text += ",\"id\":";
+  text += security->idText;
+  text += ",\"security\":";
+  text += security->text;
+  text += '}';
+}
+
+void SecurityCatalog::AddGlobalRecord(Answer& answer, const Json::Value& record) const {
+  if (!record.isObject()) return;
+  auto security = securities_.find(TextOf(record, "sym_vo_sym"));
+  if (security == securities_.end()) return;
+  std::string lastUpdate = TextOf(record, "sym_last_update");
+  if (!lastUpdate.empty() && lastUpdate == security->second.updatedAt) return;
+  std::string& text = answer.NextElement();
+  text += "{\"security\":";
+  text += security->second.text;
+  text += '}';
 }

@@ -9,8 +9,12 @@
 // thousand symbols neither copies nor writes a tree of JSON values.
 #pragma once
 
+#include <json/value.h>
+
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "HttpAnswer.h"
 
@@ -31,11 +35,43 @@ class SecurityCatalog {
   HttpAnswer Respond(const std::string& request) const;
 
  private:
+  // The compact JSON of {"BrokerSecurityDetails": [...], "GlobalSecurityRecords": [...]},
+  // members in name order as the JSON writer puts them, written element by element.
+  class Answer {
+   public:
+    // The text to append the next element of the current list to.
+    std::string& NextElement() {
+      if (!first_) text_ += ',';
+      first_ = false;
+      return text_;
+    }
+    void StartGlobalRecords() {
+      text_ += "],\"GlobalSecurityRecords\":[";
+      first_ = true;
+    }
+    std::string Finish() {
+      text_ += "]}";
+      return std::move(text_);
+    }
+
+   private:
+    std::string text_ = "{\"BrokerSecurityDetails\":[";
+    bool first_ = true;
+  };
+
   struct Security {
     std::string text;       // the security object as compact JSON
     std::string idText;     // its "id" member as compact JSON ("null" when absent)
     std::string updatedAt;  // its "updated_at" text
   };
+
+  // The answer from the request's elements, each read on its own; nullopt
+  // when the request is not of the plain shape or an element does not read.
+  std::optional<std::string> RespondByElement(const std::string& request) const;
+  // The answer from the request read as one document.
+  HttpAnswer RespondWhole(const std::string& request) const;
+  void AddBrokerDetail(Answer& answer, const Json::Value& detail) const;
+  void AddGlobalRecord(Answer& answer, const Json::Value& record) const;
 
   // The security a broker symbol or canonical symbol stands for; null when unknown.
   const Security* Resolve(const std::string& symbol) const;

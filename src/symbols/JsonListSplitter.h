@@ -1,0 +1,130 @@
+// Splits a JSON document of one plain shape -- an object whose members are
+// named lists of objects, {"a": [{...}, {...}], "b": [...]} -- into the texts
+// of those objects, without building the document. The symbol update's request
+// and answer have this shape and run to tens of megabytes; read as one tree of
+// JSON values they take ten times that. Each object's text is then read on its
+// own by the JSON reader, which decides whether it is valid.
+//
+// Only the plain shape is taken: members named in the list given, each once,
+// each an array of objects; no comments, no escapes in member names, nothing
+// after the object, nesting below a modest depth. Anything else gives nullopt,
+// and the caller reads the document whole, so a document always reads as the
+// whole parse reads it. Header-only: the security master server uses it too.
+#pragma once
+
+#include <initializer_list>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+class JsonListSplitter {
+ public:
+  // For each name asked for, in that order: its objects' texts, or nullopt
+  // when the document has no such member.
+  using Lists = std::vector<std::optional<std::vector<std::string_view>>>;
+
+  static std::optional<Lists> Split(std::string_view text, std::initializer_list<std::string_view> names) {
+    return JsonListSplitter(text).SplitInto(names);
+  }
+
+ private:
+  // Deeper nesting than these documents ever have is left to the whole parse.
+  static constexpr int kMaxDepth = 64;
+
+  explicit JsonListSplitter(std::string_view text) : at_(text.data()), end_(text.data() + text.size()) {}
+
+  std::optional<Lists> SplitInto(std::initializer_list<std::string_view> names) {
+    Lists lists(names.size());
+    SkipSpace();
+    if (!Take('{')) return std::nullopt;
+    SkipSpace();
+    if (Take('}')) return Finished(lists);
+    do {
+      SkipSpace();
+      std::string_view name;
+      if (!Name(name)) return std::nullopt;
+      SkipSpace();
+      if (!Take(':')) return std::nullopt;
+      std::optional<std::vector<std::string_view>>* list = nullptr;
+      size_t index = 0;
+      for (std::string_view known : names) {
+        if (name == known) list = &lists[index];
+        ++index;
+      }
+      if (list == nullptr || list->has_value()) return std::nullopt;  // another member, or one given twice
+      SkipSpace();
+      if (!Elements(list->emplace())) return std::nullopt;
+      SkipSpace();
+    } while (Take(','));
+    if (!Take('}')) return std::nullopt;
+    return Finished(lists);
+  }
+
+  std::optional<Lists> Finished(Lists& lists) {
+    SkipSpace();
+    if (at_ != end_) return std::nullopt;
+    return std::move(lists);
+  }
+
+  void SkipSpace() {
+    while (at_ != end_ && (*at_ == ' ' || *at_ == '\t' || *at_ == '\n' || *at_ == '\r')) ++at_;
+  }
+  bool Take(char c) {
+    if (at_ == end_ || *at_ != c) return false;
+    ++at_;
+    return true;
+  }
+
+  // A member name without escapes; `name` is its text between the quotes.
+  bool Name(std::string_view& name) {
+    if (!Take('"')) return false;
+    const char* start = at_;
+    while (at_ != end_ && *at_ != '"') {
+      if (*at_ == '\\') return false;
+      ++at_;
+    }
+    if (at_ == end_) return false;
+    name = std::string_view(start, static_cast<size_t>(at_ - start));
+    ++at_;
+    return true;
+  }
+
+  // An array of objects: the text of each object.
+  bool Elements(std::vector<std::string_view>& elements) {
+    if (!Take('[')) return false;
+    SkipSpace();
+    if (Take(']')) return true;
+    do {
+      SkipSpace();
+      const char* start = at_;
+      if (at_ == end_ || *at_ != '{' || !SkipNested()) return false;
+      elements.emplace_back(start, static_cast<size_t>(at_ - start));
+      SkipSpace();
+    } while (Take(','));
+    return Take(']');
+  }
+
+  // From an opening bracket to just past the bracket that closes it, strings
+  // and their escapes skipped as the JSON reader skips them.
+  bool SkipNested() {
+    int depth = 0;
+    while (at_ != end_) {
+      char c = *at_++;
+      if (c == '"') {
+        while (at_ != end_ && *at_ != '"') at_ += *at_ == '\\' && at_ + 1 != end_ ? 2 : 1;
+        if (at_ == end_) return false;
+        ++at_;
+      } else if (c == '{' || c == '[') {
+        if (++depth > kMaxDepth) return false;
+      } else if (c == '}' || c == ']') {
+        if (--depth == 0) return true;
+      } else if (c == '/') {
+        return false;  // a comment, which may hold brackets
+      }
+    }
+    return false;
+  }
+
+  const char* at_;
+  const char* end_;
+};
