@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -23,6 +24,7 @@
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/HEnum.h"
+#include "ledgerdb/MariaDbTarget.h"
 #include "ledgerdb/StoredForms.h"
 #include "voservices/ImportOptions.h"
 
@@ -152,6 +154,22 @@ std::string OutcomeLine(const VoServices::ImportOutcome& outcome) {
   return line + "; log " + outcome.logPath;
 }
 
+// A dry run reads the database and never writes or makes one: it opens the
+// database to read, and where there is no database file yet an empty one in
+// memory stands in for it (everything in the file would then be stored).
+bool OpenForDryRun() {
+  Database* database = Database::Instance();
+  if (database->initToRead()) return true;
+  const std::string file = Database::Location();
+  bool created = false;
+  if (!MariaDbTarget::IsUrl(file) && !std::filesystem::exists(file) &&
+      database->Open(":memory:", created)) {
+    return true;
+  }
+  std::cerr << "vo: import failed: cannot use the database: " << database->LastError() << std::endl;
+  return false;
+}
+
 bool IsLarge(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && static_cast<uint64_t>(info.st_size) >= kProgressMinBytes;
@@ -183,6 +201,7 @@ int RunImport(ImportArgs args) {
   }
   std::optional<DryRunRows> rows;
   if (args.dryRun) {
+    if (!OpenForDryRun()) return kExitFalse;
     rows.emplace(*RowWriter::FormatNamed(args.format));
     options.dryRun = true;
     options.row = DryRunRows::Receive;

@@ -18,6 +18,7 @@ void ReportImportRun(const VoServices::ImportOptions& options,
         << std::endl;
   }
   if (options.skipDuplicates && outcome.imported) {
-    err << "vo: " << outcome.duplicatesSkipped << " duplicate transactions skipped" << std::endl;
+    err << "vo: " << outcome.duplicatesSkipped << " duplicate transactions "
+        << (outcome.dryRun ? "would be skipped" : "skipped") << std::endl;
   }
 }

@@ -15,10 +15,17 @@ const std::array<std::pair<std::string_view, RowWriter::Format>, 5> kFormats = {
     {"ndjson", RowWriter::Format::kNdjson},
 }};
 
+bool NeedsCsvQuotes(const std::string& cell) {
+  for (char c : cell) {
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+  }
+  return false;
+}
+
 // RFC 4180: a field holding a comma, a quote or a line break is quoted, its
 // quotes doubled.
 void AppendCsvField(std::string& out, const std::string& cell) {
-  if (cell.find_first_of(",\"\r\n") == std::string::npos) {
+  if (!NeedsCsvQuotes(cell)) {
     out += cell;
     return;
   }
@@ -31,34 +38,45 @@ void AppendCsvField(std::string& out, const std::string& cell) {
 }
 
 // TSV cannot quote: a tab, a line break or a backslash is written escaped.
+// Runs of plain characters are appended whole.
 void AppendTsvField(std::string& out, const std::string& cell) {
-  for (char c : cell) {
-    switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += c;
+  size_t plain = 0;
+  for (size_t i = 0; i < cell.size(); ++i) {
+    const char* escape = nullptr;
+    switch (cell[i]) {
+      case '\t': escape = "\\t"; break;
+      case '\n': escape = "\\n"; break;
+      case '\r': escape = "\\r"; break;
+      case '\\': escape = "\\\\"; break;
+      default: continue;
     }
+    out.append(cell, plain, i - plain);
+    out += escape;
+    plain = i + 1;
   }
+  out.append(cell, plain, std::string::npos);
 }
 
 void AppendJsonString(std::string& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   out += '"';
-  for (char c : text) {
+  size_t plain = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
+    if (c != '"' && c != '\\' && byte >= 0x20) continue;
+    out.append(text.substr(plain, i - plain));
+    if (byte < 0x20) {
       out += "\\u00";
       out += kHex[byte >> 4];
       out += kHex[byte & 0xF];
     } else {
+      out += '\\';
       out += c;
     }
+    plain = i + 1;
   }
+  out.append(text.substr(plain));
   out += '"';
 }
 
@@ -89,6 +107,11 @@ const std::vector<std::string>& RowWriter::FormatNames() {
 
 void RowWriter::Columns(const std::vector<std::string>& names) {
   names_ = names;
+  jsonKeys_.clear();
+  for (const std::string& name : names) {
+    AppendJsonString(jsonKeys_.emplace_back(), name);
+    jsonKeys_.back() += ':';
+  }
   switch (format_) {
     case Format::kCsv: WriteDelimited(names, ','); break;
     case Format::kTsv: WriteDelimited(names, '\t'); break;
@@ -153,10 +176,9 @@ void RowWriter::WriteDelimited(const std::vector<std::string>& cells, char separ
 
 void RowWriter::WriteObject(const std::vector<std::string>& cells) {
   buffer_ += '{';
-  for (size_t i = 0; i < cells.size() && i < names_.size(); ++i) {
+  for (size_t i = 0; i < cells.size() && i < jsonKeys_.size(); ++i) {
     if (i > 0) buffer_ += ',';
-    AppendJsonString(buffer_, names_[i]);
-    buffer_ += ':';
+    buffer_ += jsonKeys_[i];
     AppendJsonString(buffer_, cells[i]);
   }
   buffer_ += '}';

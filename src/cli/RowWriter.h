@@ -46,6 +46,7 @@ class RowWriter : public DbRowReceiver {
   Format format_;
   std::ostream& out_;
   std::vector<std::string> names_;
+  std::vector<std::string> jsonKeys_;  // each name as a JSON key with its colon
   std::string buffer_;
   size_t rows_ = 0;
   std::vector<size_t> widths_;

@@ -1,11 +1,14 @@
 // vo update-symbols: the symbol table refreshed from a security master server.
 #include <cstdint>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/Command.h"
+#include "ledgerdb/Database.h"
+#include "ledgerdb/MariaDbTarget.h"
 #include "symbols/SymbolUpdatePreview.h"
 #include "voservices/VoServices.h"
 
@@ -21,8 +24,14 @@ struct UpdateArgs {
   bool dryRun = false;
 };
 
-// The update tried and rolled back: its changes on stdout, nothing written.
+// The update tried and rolled back: its changes on stdout, nothing written,
+// and no database made where there is none.
 int RunDryRun(const std::string& url) {
+  const std::string location = Database::Location();
+  if (!MariaDbTarget::IsUrl(location) && !std::filesystem::exists(location)) {
+    std::cerr << "vo: cannot open the database: " << location << ": no such file" << std::endl;
+    return kExitFalse;
+  }
   std::vector<std::string> changes;
   const bool updated = PreviewSymbolUpdate(url, PrintProgress, changes);
   for (const std::string& change : changes) std::cout << change << '\n';

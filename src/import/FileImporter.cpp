@@ -265,18 +265,34 @@ bool FileImporter::ReportWithoutWriting(const SymbolMap& symbols,
   symbols.ForEach([&](std::string_view name, const SymbolFields&) {
     if (!known.contains(std::string(name))) ++outcome_.symbolsAdded;
   });
-  outcome_.transactionsStored = transactions.size();
-  if (options_.row) {
-    std::vector<std::string> cells(static_cast<size_t>(TransactionFields::kSlots));
-    transactions.ForEach([&](std::string_view, const TransactionFields& fields) {
+  // The same duplicates the import would skip (read without making the
+  // index the import makes: a dry run changes nothing).
+  std::unique_ptr<DuplicateFilter> duplicates;
+  if (options_.skipDuplicates) {
+    duplicates = std::make_unique<DuplicateFilter>();
+    if (!duplicates->Load(accountId_, transactions)) {
+      Fail("Unable to read the stored transactions: " + Database::Instance()->LastError());
+      return false;
+    }
+  }
+  size_t position = 0;
+  std::vector<std::string> cells(static_cast<size_t>(TransactionFields::kSlots));
+  transactions.ForEach([&](std::string_view, const TransactionFields& fields) {
+    if (duplicates && duplicates->Skip(position++)) {
+      ++outcome_.duplicatesSkipped;
+      return;
+    }
+    ++outcome_.transactionsStored;
+    if (options_.row) {
       for (std::string& cell : cells) cell.clear();
       for (const auto& [index, text] : fields) {
         // trans_id is the database's to give.
         if (index > 0 && index < TransactionFields::kSlots) cells[static_cast<size_t>(index)] = text;
       }
       options_.row(cells, options_.rowUserData);
-    });
-  }
+    }
+  });
+  if (duplicates) log_->Info(Count(outcome_.duplicatesSkipped) + " duplicate transactions would be skipped.");
   log_->Info("Dry run: " + Count(outcome_.symbolsAdded) + " symbols and " +
              Count(outcome_.transactionsStored) + " transactions would be written; nothing written.\n");
   return true;

@@ -21,11 +21,6 @@ std::unique_ptr<Database>& Current() {
 }
 
 // The database file: VO_DB, or the default in the current directory.
-std::string Location() {
-  const char* file = std::getenv("VO_DB");
-  return file && *file ? file : kDefaultFile;
-}
-
 // A mariadb:// URL names a shared server database; anything else is a file.
 std::unique_ptr<DbBackend> BackendFor(const std::string& location) {
   if (MariaDbTarget::IsUrl(location)) return std::make_unique<MariaDbBackend>();
@@ -99,6 +94,11 @@ Database* Database::Instance() {
 }
 
 void Database::Destruct() { Current().reset(); }
+
+std::string Database::Location() {
+  const char* file = std::getenv("VO_DB");
+  return file && *file ? file : kDefaultFile;
+}
 
 Database::Database() : impl_(std::make_unique<Impl>()) {}
 Database::~Database() = default;

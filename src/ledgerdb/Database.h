@@ -29,6 +29,8 @@ class Database {
   static Database* Instance();
   // Closes the connection and discards the instance; the next Instance() makes a new one.
   static void Destruct();
+  // Where init and initToRead connect: VO_DB, or the default file.
+  static std::string Location();
 
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;

@@ -33,6 +33,11 @@ std::string HEnum::GetFriendlyString(int32_t value) const {
   return it == byValue_.end() ? std::string() : it->second;
 }
 
+const std::string* HEnum::FindFriendlyString(int32_t value) const {
+  auto it = byValue_.find(value);
+  return it == byValue_.end() ? nullptr : &it->second;
+}
+
 void HEnum::AddEnum(const std::string& name, HEnum* enumeration) {
   std::unique_ptr<HEnum>& slot = Registry()[name];
   // Entering the object already held under the name must not free it.

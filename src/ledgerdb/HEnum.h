@@ -27,6 +27,8 @@ class HEnum {
   int32_t GetByFriendlyString(const std::string& text) const;
   // The friendly string of a value; the empty text when none.
   std::string GetFriendlyString(int32_t value) const;
+  // The same without a copy, for readers of many cells; null when none.
+  const std::string* FindFriendlyString(int32_t value) const;
 
   // Members in ascending value order, as (value, friendly string).
   std::map<int32_t, std::string>::const_iterator begin() const { return byValue_.begin(); }

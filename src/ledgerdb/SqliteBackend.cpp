@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,9 @@ constexpr int kCacheKilobytes = 65536;
 // Another size of that cache, for a small machine (and for tests that need
 // the pages of an import to reach the file before it commits).
 constexpr char kCacheSizeVariable[] = "VO_DB_CACHE_KB";
+// A reader scans (a table read whole is read once) or looks up a few rows
+// through an index: a small cache serves both, and the process stays small.
+constexpr char kReadCachePragma[] = "PRAGMA cache_size = -4096";
 // Pages for a new database file (an existing one keeps its own). The tables
 // are mostly appended to and read whole; large pages mean an eighth of the
 // page writes and system calls of the 4 KB default when an import commits,
@@ -70,34 +74,45 @@ CellReader ReaderFor(sqlite3_stmt* statement, int column, CellForm form) {
   return {};
 }
 
-std::string RealText(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.15g", value);
-  return text;
-}
-
-std::string ReadCell(sqlite3_stmt* statement, int column, const CellReader& reader) {
+// The cell's text into `cell`, reusing its buffer: a streamed read of a large
+// table fills the same strings row after row without allocating.
+void ReadCell(sqlite3_stmt* statement, int column, const CellReader& reader, std::string& cell) {
   switch (sqlite3_column_type(statement, column)) {
     case SQLITE_NULL:
-      return {};
+      cell.clear();
+      return;
     case SQLITE_INTEGER: {
       sqlite3_int64 value = sqlite3_column_int64(statement, column);
-      if (reader.kind == CellReader::kAmount) return FormatMillionths(value);
-      if (reader.kind == CellReader::kFriendly) {
-        std::string friendly = reader.enumeration->GetFriendlyString(static_cast<int32_t>(value));
-        if (!friendly.empty()) return friendly;
+      if (reader.kind == CellReader::kAmount) {
+        cell = FormatMillionths(value);
+        return;
       }
-      return std::to_string(value);
+      if (reader.kind == CellReader::kFriendly) {
+        const std::string* friendly = reader.enumeration->FindFriendlyString(static_cast<int32_t>(value));
+        if (friendly && !friendly->empty()) {
+          cell = *friendly;
+          return;
+        }
+      }
+      char text[24];
+      cell.assign(text, static_cast<size_t>(std::to_chars(text, text + sizeof text, value).ptr - text));
+      return;
     }
     case SQLITE_FLOAT: {
       double value = sqlite3_column_double(statement, column);
-      if (reader.kind == CellReader::kAmount) return FormatMillionths(std::llround(value));
-      return RealText(value);
+      if (reader.kind == CellReader::kAmount) {
+        cell = FormatMillionths(std::llround(value));
+        return;
+      }
+      char text[32];
+      cell.assign(text, static_cast<size_t>(std::snprintf(text, sizeof text, "%.15g", value)));
+      return;
     }
     default: {
       const unsigned char* text = sqlite3_column_text(statement, column);
-      return std::string(reinterpret_cast<const char*>(text),
-                         static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+      cell.assign(reinterpret_cast<const char*>(text),
+                  static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+      return;
     }
   }
 }
@@ -208,9 +223,11 @@ bool SqliteBackend::Open(const std::string& file, bool& created) {
 }
 
 bool SqliteBackend::OpenToRead(const std::string& file) {
-  if (!Connect(file, SQLITE_OPEN_READONLY)) return false;
+  // One thread at a time uses a connection (Database is not shared between
+  // threads), so SQLite's own lock around every cell read is only cost.
+  if (!Connect(file, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX)) return false;
   StoreCheck::Found found;
-  bool ready = ReadStore(found) && Judge(found);
+  bool ready = Exec(kReadCachePragma) && ReadStore(found) && Judge(found);
   if (ready && StoreCheck::IsEmpty(found)) ready = Fail("there is no VO database in it");
   if (!ready) {
     error_ = file + ": " + error_;
@@ -379,8 +396,8 @@ bool SqliteBackend::Execute(const std::string& statement, bool friendlyEnums,
     if (rc == SQLITE_DONE) break;
     if (rc != SQLITE_ROW) return FailFromDb(statement);
     DBQueryResult::Row& row = rows.emplace_back();
-    row.reserve(static_cast<size_t>(columnCount));
-    for (int c = 0; c < columnCount; ++c) row.push_back(ReadCell(stmt, c, readers[c]));
+    row.resize(static_cast<size_t>(columnCount));
+    for (int c = 0; c < columnCount; ++c) ReadCell(stmt, c, readers[c], row[static_cast<size_t>(c)]);
   }
   result.Assign(std::move(names), std::move(rows));
   return true;
@@ -415,7 +432,9 @@ bool SqliteBackend::Stream(const std::string& statement, std::span<const std::st
     int rc = sqlite3_step(stmt);
     if (rc == SQLITE_DONE) return true;
     if (rc != SQLITE_ROW) return FailFromDb(statement);
-    for (int c = 0; c < columnCount; ++c) cells[static_cast<size_t>(c)] = ReadCell(stmt, c, readers[static_cast<size_t>(c)]);
+    for (int c = 0; c < columnCount; ++c) {
+      ReadCell(stmt, c, readers[static_cast<size_t>(c)], cells[static_cast<size_t>(c)]);
+    }
     if (!receiver.Row(cells)) return true;
   }
 }

@@ -1,6 +1,6 @@
 #include "ledgerdb/StoredForms.h"
 
-#include <cstdio>
+#include <charconv>
 #include <limits>
 
 namespace {
@@ -304,16 +304,17 @@ std::string FormatMillionths(int64_t millionths) {
   uint64_t magnitude = millionths < 0 ? 0 - static_cast<uint64_t>(millionths)
                                       : static_cast<uint64_t>(millionths);
   char text[32];
-  int length = std::snprintf(text, sizeof text, "%s%llu", millionths < 0 ? "-" : "",
-                             static_cast<unsigned long long>(magnitude / 1000000));
+  char* end = text;
+  if (millionths < 0) *end++ = '-';
+  end = std::to_chars(end, text + sizeof text, magnitude / 1000000).ptr;
+  // The fraction's six digits, less its trailing zeros.
   unsigned fraction = static_cast<unsigned>(magnitude % 1000000);
   if (fraction != 0) {
-    char digits[8];
-    std::snprintf(digits, sizeof digits, "%06u", fraction);
-    int last = 5;
-    while (digits[last] == '0') --last;
-    digits[last + 1] = '\0';
-    std::snprintf(text + length, sizeof text - static_cast<size_t>(length), ".%s", digits);
+    *end++ = '.';
+    for (unsigned unit = 100000; fraction != 0; unit /= 10) {
+      *end++ = static_cast<char>('0' + fraction / unit);
+      fraction %= unit;
+    }
   }
-  return text;
+  return std::string(text, end);
 }

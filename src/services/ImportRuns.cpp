@@ -1,5 +1,6 @@
-// The record of import runs as library calls: each connects as an import does
-// and hands the work to the code that owns it.
+// The record of import runs as library calls: each connects (an undo as an
+// import does, a listing to read only) and hands the work to the code that
+// owns it.
 #include "voservices/ImportRuns.h"
 
 #include "db/ImportRunDAO.h"
@@ -15,6 +16,13 @@ bool Connect(std::string& error) {
   return false;
 }
 
+// Listing reads only: it neither makes a database nor needs to write one.
+bool ConnectToRead(std::string& error) {
+  if (Database::Instance()->initToRead()) return true;
+  error = "cannot open the database: " + Database::Instance()->LastError();
+  return false;
+}
+
 }  // namespace
 
 namespace VoServices {
@@ -22,7 +30,7 @@ namespace VoServices {
 bool ListImportRuns(const std::string& accountId, std::vector<ImportRunInfo>& runs,
                     std::string& error) {
   runs.clear();
-  if (!Connect(error)) return false;
+  if (!ConnectToRead(error)) return false;
   if (ImportRunDAO().List(accountId, runs)) return true;
   error = "cannot read the import runs: " + Database::Instance()->LastError();
   return false;

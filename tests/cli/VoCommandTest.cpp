@@ -1,18 +1,21 @@
 // The vo command line as a user runs it: every output format read back equals
-// the stored rows, the filters select what they say, a dry run leaves the
-// database file as it was, the progress bar shows on a terminal only, and
-// every failure says why on one line.
+// the stored rows, the filters select what they say, a dry run (of an import
+// or a symbol update) leaves the database file as it was, the progress bar
+// shows on a terminal only, and every failure says why on one line.
 #include <gtest/gtest.h>
 #include <json/json.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "SecurityCatalog.h"
+#include "SecurityMasterServer.h"
 #include "faults/VoProcess.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
@@ -209,6 +212,62 @@ TEST_F(VoCommandTest, DryRunLeavesTheDatabaseFileByteIdentical) {
   EXPECT_NE(output_.find(",9,"), std::string::npos) << "the rows it would store: " << output_;
   EXPECT_EQ(ReadFile(db_), before);
   EXPECT_EQ(Stored(), stored);
+
+  // With --skip-duplicates, a file already stored for the account: the dry run
+  // counts the duplicates the import then skips, and shows no row.
+  const std::vector<std::string> again = {"import", VO_TEST_DATA_DIR "/etrade/history.csv",
+                                          "--account-id", "7", "--account-name", "a", "--log-dir",
+                                          dir_.path(), "--skip-duplicates"};
+  const std::string skipped = std::to_string(Stored(" WHERE acct_id = 7").size() - 1) +
+                              " duplicate transactions ";
+  std::vector<std::string> dryRun = again;
+  dryRun.insert(dryRun.end(), {"--dry-run", "--format", "csv"});
+  ASSERT_EQ(Vo(dryRun), 0) << output_;
+  EXPECT_NE(output_.find(skipped + "would be skipped"), std::string::npos) << output_;
+  EXPECT_NE(output_.find(": 0 transactions and 0 symbols would be stored"), std::string::npos) << output_;
+  EXPECT_EQ(output_.find(",7,"), std::string::npos) << output_;
+  EXPECT_EQ(ReadFile(db_), before);
+  ASSERT_EQ(Vo(again), 0) << output_;
+  EXPECT_NE(output_.find(skipped + "skipped"), std::string::npos) << output_;
+  EXPECT_EQ(Stored(), stored);
+}
+
+TEST_F(VoCommandTest, UpdateSymbolsDryRunPrintsTheChangesAndWritesNothing) {
+  // IBMAR renamed to IBMX with another contract size; IBM given a CUSIP.
+  SecurityCatalog catalog;
+  std::string error;
+  const std::string reference = R"json({"securities": [
+      {"vo_symbol": "IBMX", "security_type": "Call Option (Equity)", "contract_lot_size": "10",
+       "id": "42", "updated_at": "2024-02-01"},
+      {"vo_symbol": "IBM", "security_type": "Stock", "cusip": "459200101", "contract_lot_size": "1",
+       "id": "43", "updated_at": "2024-02-01"}],
+    "broker_symbols": {"IBMAR": "IBMX"}})json";
+  ASSERT_TRUE(catalog.Load(reference, error)) << error;
+  SecurityMasterServer server([&catalog](const std::string& body) { return catalog.Respond(body); });
+  const int port = server.Bind("127.0.0.1", 0);
+  ASSERT_TRUE(port > 0 && server.Start());
+  const std::string before = ReadFile(db_);
+
+  ASSERT_EQ(Vo({"update-symbols", "http://127.0.0.1:" + std::to_string(port) + "/securities",
+                "--dry-run"}),
+            0)
+      << output_;
+  std::istringstream lines(output_);
+  size_t changes = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("rename ") || line.starts_with("sym_table ") ||
+        line.starts_with("trans_table ")) {
+      ++changes;
+    }
+  }
+  for (const char* line : {"rename IBMAR -> IBMX\n", "sym_table IBM: sym_cusid '' -> '459200101'\n",
+                           "sym_table IBMAR: removed\n", "trans_table 7: trans_total 302.05 -> "}) {
+    EXPECT_NE(output_.find(line), std::string::npos) << line << " in " << output_;
+  }
+  EXPECT_NE(output_.find("vo: dry run: " + std::to_string(changes) + " changes, nothing written"),
+            std::string::npos)
+      << output_;
+  EXPECT_EQ(ReadFile(db_), before);
 }
 
 TEST_F(VoCommandTest, EveryFailureSaysWhy) {
@@ -249,6 +308,20 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
   db_ = junk;
   EXPECT_EQ(Vo(import(VO_TEST_DATA_DIR "/etrade/history.csv")), 1);
   EXPECT_NE(output_.find("cannot use the database"), std::string::npos) << output_;
+  // The reading commands and the dry runs never make a missing database (an
+  // import's dry run then counts every row as new).
+  db_ = dir_.path() + "/none.sqlite3";
+  std::vector<std::string> dryRun = import(VO_TEST_DATA_DIR "/etrade/history.csv");
+  dryRun.push_back("--dry-run");
+  for (const Case& c : {Case{{"runs"}, 1, "cannot open the database"},
+                        Case{{"show"}, 1, "cannot open the database"},
+                        Case{{"update-symbols", "http://127.0.0.1:1/", "--dry-run"}, 1,
+                             "cannot open the database"},
+                        Case{dryRun, 0, ": 5 transactions and 3 symbols would be stored"}}) {
+    EXPECT_EQ(Vo(c.args), c.status) << output_;
+    EXPECT_NE(output_.find(c.reason), std::string::npos) << output_;
+    EXPECT_FALSE(std::filesystem::exists(db_)) << c.args[0];
+  }
 }
 
 // A file of more than a megabyte: large enough for the bar.
