@@ -60,11 +60,12 @@ int CheckGrowthMiB(const std::string& file) {
 TEST_F(BadInputTest, FilesWithoutLineBreaksTakeLittleMemory) {
   // The bounds leave room for allocator noise under a loaded machine; a file
   // read whole into one line grows the peak by about four times its 64 MB.
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the address sanitizer keeps every freed chunk in quarantine, so the peak says nothing";
+#endif
   const std::string endless(64 << 20, 'x');
   EXPECT_LT(CheckGrowthMiB(files_.Write("endless.csv", endless)), 64);
-#ifndef __SANITIZE_ADDRESS__  // the sanitizer keeps freed chunks in quarantine
   EXPECT_LT(CheckGrowthMiB(files_.Write("endless16.csv", "\xFF\xFE" + endless)), 64);
-#endif
 }
 
 TEST_F(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
