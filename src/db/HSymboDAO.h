@@ -40,7 +40,8 @@ class HSymboDAO {
   // four; true only when all four succeeded.
   bool RenameInTables();
   bool SelectSymbolsWithTransCount(DBQueryResult& result, const std::string& accountId);
-  // The same rows, handed to `receiver` one at a time as they are read.
+  // The same rows in the same order, handed to `receiver` one at a time as
+  // they are read.
   bool StreamSymbolsWithTransCount(DbRowReceiver& receiver, const std::string& accountId);
 
   // The database side of the symbol update: renames keyed by old name,
@@ -61,6 +62,7 @@ class HSymboDAO {
   bool Run(const std::string& statement);
   bool Select(const std::string& statement, DBQueryResult& result);
   static std::string SymbolsWithTransCountStatement(const std::string& accountId);
+  static std::string CountedSymbolsStatement(const std::string& accountId);
 
   Database* db_;
   std::vector<ColumnValue> row_;  // InsertSymbol's row, kept for its capacity

@@ -136,14 +136,14 @@ bool HTransDAO::SelectExpired(const std::map<std::string, std::string>& idToQuan
 
 namespace {
 
-std::string RecalcStatement() {
+std::string RecalcStatement(const std::string& order = "sym_name") {
   return std::string("select a.trans_id, a.trans_dttrade, a.sym_name, a.trans_action, "
                      "a.trans_qty, ") +
          "a.trans_unitprice, a.trans_commission, " +
          "a.trans_sec_fee, a.trans_misc_fee, a.trans_fed_tax, " +
          "a.trans_exassadj, a.trans_baseadj, a.trans_fx, a.trans_total, a.lock_id " +
          "from trans_table a" + " where a.trans_type <> " + "0" + " and a.trans_dup <> 1 " +
-         " order by sym_name";
+         " order by " + order;
 }
 
 }  // namespace
@@ -151,5 +151,5 @@ std::string RecalcStatement() {
 bool HTransDAO::SelectForRecalc(DBQueryResult& result) { return Select(RecalcStatement(), false, result); }
 
 bool HTransDAO::StreamForRecalc(DbRowReceiver& receiver) {
-  return db_->Stream(RecalcStatement(), {}, CellForm::kDecimal, receiver);
+  return db_->Stream(RecalcStatement("a.trans_id"), {}, CellForm::kDecimal, receiver);
 }

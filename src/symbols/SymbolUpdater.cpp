@@ -142,7 +142,7 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
   // recalculation select come one at a time: held together they would be the
   // largest thing in memory of the whole update.
   DbTransaction transaction;
-  // The rows come in symbol order: each symbol is looked up once, not once a row.
+  // A symbol is looked up once for a run of its rows, not once a row.
   std::string symbol;
   bool looked = false, known = false;
   double symbolFactor = 1;

@@ -1,6 +1,7 @@
 #include "db/HSymboDAO.h"
 
 #include "db/DbFixture.h"
+#include "ledgerdb/DbRowFunction.h"
 
 namespace {
 
@@ -49,6 +50,18 @@ TEST_F(SymbolDaoTest, SymbolsAreListedWithTheirTransactionCounts) {
   ASSERT_TRUE(dao_.SelectSymbolsWithTransCount(result, "8"));
   ASSERT_EQ(result.size(), 1u);
   EXPECT_EQ(result[0][28], "1");
+
+  // The update's streamed rows, counted another way, are the same rows.
+  for (const std::string account : {"", "7", "9"}) {
+    ASSERT_TRUE(dao_.SelectSymbolsWithTransCount(result, account));
+    std::string streamed;
+    DbRowFunction add([&](const std::vector<std::string>& cells) {
+      for (size_t i = 0; i < cells.size(); ++i) streamed += (i ? "|" : "") + cells[i];
+      streamed += "\n";
+    });
+    ASSERT_TRUE(dao_.StreamSymbolsWithTransCount(add, account));
+    EXPECT_EQ(streamed, Render(result)) << "account '" << account << "'";
+  }
 }
 
 TEST_F(SymbolDaoTest, SaveSymbolModifiesByNameOrInsertsWithResearchSymbol) {
