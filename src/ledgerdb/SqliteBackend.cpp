@@ -223,9 +223,7 @@ bool SqliteBackend::Open(const std::string& file, bool& created) {
 }
 
 bool SqliteBackend::OpenToRead(const std::string& file) {
-  // One thread at a time uses a connection (Database is not shared between
-  // threads), so SQLite's own lock around every cell read is only cost.
-  if (!Connect(file, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX)) return false;
+  if (!Connect(file, SQLITE_OPEN_READONLY)) return false;
   StoreCheck::Found found;
   bool ready = Exec(kReadCachePragma) && ReadStore(found) && Judge(found);
   if (ready && StoreCheck::IsEmpty(found)) ready = Fail("there is no VO database in it");
@@ -238,7 +236,10 @@ bool SqliteBackend::OpenToRead(const std::string& file) {
 
 bool SqliteBackend::Connect(const std::string& file, int flags) {
   sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
+  // One thread at a time uses a connection (the library is called from one
+  // thread at a time, and an import's second thread never touches the
+  // database), so SQLite's own lock around every call and cell is only cost.
+  int rc = sqlite3_open_v2(file.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   db_.reset(raw);
   if (rc != SQLITE_OK) {
     FailFromDb("cannot open " + file);

@@ -147,7 +147,7 @@ int RunReference(const std::string& file, const std::string& dir) {
   auto start = std::chrono::steady_clock::now();
   double cpuStart = ThreadCpuSeconds();
   sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, sqlite3_close);
   auto exec = [&](const char* sql) { return sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
   if (rc != SQLITE_OK || !exec("PRAGMA synchronous = FULL") || !exec("PRAGMA cache_size = -65536")) return 1;
