@@ -227,6 +227,14 @@ bool SqliteBackend::OpenToRead(const std::string& file) {
   StoreCheck::Found found;
   bool ready = Exec(kReadCachePragma) && ReadStore(found) && Judge(found);
   if (ready && StoreCheck::IsEmpty(found)) ready = Fail("there is no VO database in it");
+  // A file made before some of our tables existed gets them on its next
+  // write; until then a reader sees them empty. They are made in this
+  // connection's temporary schema, which leaves the file alone.
+  for (const DBSchemaDef& table : DBSchemaDef::All()) {
+    if (!ready || found.tables.contains(table.tableName())) continue;
+    std::string create = table.CreateStatements().front();
+    ready = Exec(create.replace(0, std::string_view("CREATE TABLE").size(), "CREATE TEMP TABLE"));
+  }
   if (!ready) {
     error_ = file + ": " + error_;
     db_.reset();
