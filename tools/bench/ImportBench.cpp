@@ -18,8 +18,6 @@
 // Every native run is followed by the reference loop on the same file (see
 // RunReference), and the table gives the ratio of its seconds to the import's.
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -35,6 +33,7 @@
 #include <vector>
 
 #include "BenchFiles.h"
+#include "ChildProcess.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
@@ -45,15 +44,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct RunResult {
-  bool ok = false;
-  double seconds = 0;      // the whole child process
+// The whole child process, and what it measured of itself.
+struct RunResult : ChildProcess {
   double callSeconds = 0;  // ImportFile alone
   // CPU time of the calling thread during the call: the work the call waits
   // for, whatever else shares the machine.
   double callerCpuSeconds = 0;
-  double cpuSeconds = 0;
-  long peakRssKb = 0;
   long long rows = -1;
   long long symbols = -1;
 };
@@ -213,40 +209,15 @@ RunResult RunChild(const fs::path& file, const fs::path& dir, const std::string&
   RunResult result;
   const char* server = std::getenv(kServerVariable);
   if (server && *server && OnServer(server, nullptr) != 0) return result;
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return result;
-  auto start = std::chrono::steady_clock::now();
-  pid_t pid = fork();
-  if (pid < 0) return result;
-  if (pid == 0) {
-    dup2(pipeFds[1], STDOUT_FILENO);
-    close(pipeFds[0]);
-    close(pipeFds[1]);
-    std::vector<std::string> args{"vo-bench-import", "--run-one", file.string(), "--dir",
-                                  dir.string(), "--account", account};
-    if (skipDuplicates) args.push_back("--skip-duplicates");
-    if (reference) args.push_back("--reference-loop");
-    if (singleThreaded) args.push_back("--single-threaded");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execv("/proc/self/exe", argv.data());
-    _exit(127);
-  }
-  close(pipeFds[1]);
+  std::vector<std::string> args{"vo-bench-import", "--run-one", file.string(), "--dir",
+                                dir.string(), "--account", account};
+  if (skipDuplicates) args.push_back("--skip-duplicates");
+  if (reference) args.push_back("--reference-loop");
+  if (singleThreaded) args.push_back("--single-threaded");
   std::string output;
-  char buffer[256];
-  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<size_t>(n));
-  close(pipeFds[0]);
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid) return result;
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  static_cast<ChildProcess&>(result) = ChildProcess::Run(
+      "/proc/self/exe", std::move(args), [&](std::string_view piece) { output += piece; });
   std::sscanf(output.c_str(), "%lf %lf", &result.callSeconds, &result.callerCpuSeconds);
-  result.peakRssKb = usage.ru_maxrss;
-  result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   if (server && *server) {
     result.rows = OnServer(server, "trans_table");
     result.symbols = OnServer(server, "sym_table");

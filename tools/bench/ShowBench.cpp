@@ -8,7 +8,6 @@
 // With --keep DIR the database is kept there and reused by the next run with
 // the same number of rows, so that two builds of vo can be timed on one file.
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +21,7 @@
 #include <vector>
 
 #include "BenchFiles.h"
+#include "ChildProcess.h"
 #include "voservices/VoServices.h"
 
 namespace fs = std::filesystem;
@@ -29,10 +29,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct ShowResult {
-  bool ok = false;
-  double seconds = 0;
-  double cpuSeconds = 0;
-  long peakRssKb = 0;
+  ChildProcess child;
   unsigned long long bytes = 0;
   unsigned long long lines = 0;
 };
@@ -79,37 +76,12 @@ bool BuildDatabase(size_t rows, const fs::path& dir, const fs::path& database) {
 
 ShowResult RunShow(const std::string& vo, const fs::path& database, const std::string& format) {
   ShowResult result;
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return result;
-  auto start = std::chrono::steady_clock::now();
-  pid_t pid = fork();
-  if (pid < 0) return result;
-  if (pid == 0) {
-    dup2(pipeFds[1], STDOUT_FILENO);
-    close(pipeFds[0]);
-    close(pipeFds[1]);
-    std::vector<std::string> args{vo, "--db", database.string(), "show", "--format", format};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execv(vo.c_str(), argv.data());
-    _exit(127);
-  }
-  close(pipeFds[1]);
-  std::vector<char> buffer(1 << 16);
-  for (ssize_t n; (n = read(pipeFds[0], buffer.data(), buffer.size())) > 0;) {
-    result.bytes += static_cast<unsigned long long>(n);
-    result.lines += static_cast<unsigned long long>(std::count(buffer.data(), buffer.data() + n, '\n'));
-  }
-  close(pipeFds[0]);
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid) return result;
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  result.peakRssKb = usage.ru_maxrss;
-  result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  result.child = ChildProcess::Run(vo, {vo, "--db", database.string(), "show", "--format", format},
+                                   [&](std::string_view piece) {
+                                     result.bytes += piece.size();
+                                     result.lines += static_cast<unsigned long long>(
+                                         std::count(piece.begin(), piece.end(), '\n'));
+                                   });
   return result;
 }
 
@@ -155,11 +127,12 @@ int main(int argc, char** argv) {
   bool allOk = true;
   for (const std::string& format : formats) {
     ShowResult result = RunShow(vo, database, format);
-    allOk = allOk && result.ok;
-    std::printf("%-8s %9.3f %9.3f %7.0f MB %7.0f MB %12llu%s\n", format.c_str(), result.seconds,
-                result.cpuSeconds, static_cast<double>(result.peakRssKb) / 1024,
+    allOk = allOk && result.child.ok;
+    const ChildProcess& child = result.child;
+    std::printf("%-8s %9.3f %9.3f %7.0f MB %7.0f MB %12llu%s\n", format.c_str(), child.seconds,
+                child.cpuSeconds, static_cast<double>(child.peakRssKb) / 1024,
                 static_cast<double>(result.bytes) / (1 << 20), result.lines,
-                result.ok ? "" : "  (vo show failed)");
+                child.ok ? "" : "  (vo show failed)");
     std::fflush(stdout);
   }
   if (keep.empty()) fs::remove_all(work);

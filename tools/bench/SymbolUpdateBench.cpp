@@ -13,7 +13,6 @@
 #include <json/writer.h>
 #include <signal.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +28,7 @@
 #include <vector>
 
 #include "BenchFiles.h"
+#include "ChildProcess.h"
 #include "voservices/VoServices.h"
 
 namespace fs = std::filesystem;
@@ -75,45 +75,16 @@ int UpdateChild(const std::string& url, const std::string& dir) {
   return ok ? 0 : 1;
 }
 
-struct ChildResult {
-  bool ok = false;
-  double seconds = 0;
-  double cpuSeconds = 0;
-  long peakRssKb = 0;
+// A run of this program in a child process, with what it printed.
+struct ChildResult : ChildProcess {
   std::string output;
 };
 
-ChildResult RunChild(const std::vector<std::string>& args) {
+ChildResult RunChild(std::vector<std::string> args) {
   ChildResult result;
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return result;
-  auto start = Clock::now();
-  pid_t pid = fork();
-  if (pid < 0) return result;
-  if (pid == 0) {
-    dup2(pipeFds[1], STDOUT_FILENO);
-    close(pipeFds[0]);
-    close(pipeFds[1]);
-    std::vector<char*> argv;
-    static char name[] = "vo-bench-symbols";
-    argv.push_back(name);
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv("/proc/self/exe", argv.data());
-    _exit(127);
-  }
-  close(pipeFds[1]);
-  char buffer[4096];
-  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) result.output.append(buffer, static_cast<size_t>(n));
-  close(pipeFds[0]);
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid) return result;
-  result.seconds = Seconds(start);
-  result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  result.peakRssKb = usage.ru_maxrss;
-  result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  args.insert(args.begin(), "vo-bench-symbols");
+  static_cast<ChildProcess&>(result) =
+      ChildProcess::Run("/proc/self/exe", std::move(args), [&](std::string_view piece) { result.output += piece; });
   return result;
 }
 
