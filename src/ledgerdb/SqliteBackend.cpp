@@ -211,8 +211,11 @@ bool SqliteBackend::Open(const std::string& file, bool& created) {
   StoreCheck::Found found;
   bool ready = ReadStore(found) && Judge(found);
   if (ready && StoreCheck::IsEmpty(found)) {
-    // Only a file we make gets our page size and journal mode.
-    ready = Exec(kPageSize) && Exec("PRAGMA journal_mode = WAL");
+    // Only a file we make gets our page size and journal mode. The cache
+    // size is given again: SQLite turned it into a count of default-sized
+    // pages, eight times the memory in pages of the new size, so a large
+    // first import held all its pages instead of spilling past the cache.
+    ready = Exec(kPageSize) && Exec(CacheSizePragma()) && Exec("PRAGMA journal_mode = WAL");
   }
   ready = ready && CreateSchema(created);
   if (!ready) {
