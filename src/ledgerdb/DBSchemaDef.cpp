@@ -163,17 +163,21 @@ const char* DBSchemaDef::DeclaredType(ColumnKind kind) {
 }
 
 std::vector<std::string> DBSchemaDef::CreateStatements() const {
-  std::string table = "CREATE TABLE IF NOT EXISTS " + tableName_ + " (";
+  std::vector<std::string> statements{CreateTableStatement(false)};
+  for (const std::string& column : indexedColumns_) statements.push_back(CreateIndexStatement(column));
+  return statements;
+}
+
+std::string DBSchemaDef::CreateTableStatement(bool temporary) const {
+  std::string table = std::string(temporary ? "CREATE TEMP TABLE" : "CREATE TABLE") + " IF NOT EXISTS " +
+                      tableName_ + " (";
   for (size_t i = 0; i < columns_.size(); ++i) {
     const ColumnDef& column = columns_[i];
     table += (i ? ", " : "") + std::string(column.name) + " " + DeclaredType(column.kind);
     if (column.kind == ColumnKind::kId) table += " PRIMARY KEY";
     if (column.unique) table += " NOT NULL UNIQUE";
   }
-  table += ")";
-  std::vector<std::string> statements{table};
-  for (const std::string& column : indexedColumns_) statements.push_back(CreateIndexStatement(column));
-  return statements;
+  return table + ")";
 }
 
 std::string DBSchemaDef::CreateIndexStatement(const std::string& column) const {

@@ -51,6 +51,9 @@ class DBSchemaDef {
   // CREATE TABLE (and CREATE INDEX) statements, each safe to run on a file
   // that already has the table.
   std::vector<std::string> CreateStatements() const;
+  // The CREATE TABLE of those; a temporary one lives in the connection's own
+  // schema and leaves the file alone.
+  std::string CreateTableStatement(bool temporary) const;
   // CREATE INDEX for one column, safe to run when the index exists: for an
   // index made on first use rather than with the schema.
   std::string CreateIndexStatement(const std::string& column) const;

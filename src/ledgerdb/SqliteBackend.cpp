@@ -211,13 +211,13 @@ bool SqliteBackend::Open(const std::string& file, bool& created) {
   StoreCheck::Found found;
   bool ready = ReadStore(found) && Judge(found);
   if (ready && StoreCheck::IsEmpty(found)) {
-    // Only a file we make gets our page size and journal mode. The cache
-    // size is given again: SQLite turned it into a count of default-sized
-    // pages, eight times the memory in pages of the new size, so a large
-    // first import held all its pages instead of spilling past the cache.
-    ready = Exec(kPageSize) && Exec(CacheSizePragma()) && Exec("PRAGMA journal_mode = WAL");
+    // Only a file we make gets our page size and journal mode.
+    ready = Exec(kPageSize) && Exec("PRAGMA journal_mode = WAL");
   }
-  ready = ready && CreateSchema(created);
+  // The cache size comes after the page size: SQLite counts it in the pages
+  // of the size it has then, and counted in default-sized ones a large first
+  // import held eight times the memory instead of spilling past the cache.
+  ready = ready && Exec(CacheSizePragma()) && CreateSchema(created);
   if (!ready) {
     error_ = file + ": " + error_;
     db_.reset();
@@ -235,8 +235,7 @@ bool SqliteBackend::OpenToRead(const std::string& file) {
   // connection's temporary schema, which leaves the file alone.
   for (const DBSchemaDef& table : DBSchemaDef::All()) {
     if (!ready || found.tables.contains(table.tableName())) continue;
-    std::string create = table.CreateStatements().front();
-    ready = Exec(create.replace(0, std::string_view("CREATE TABLE").size(), "CREATE TEMP TABLE"));
+    ready = Exec(table.CreateTableStatement(true));
   }
   if (!ready) {
     error_ = file + ": " + error_;
@@ -265,7 +264,6 @@ bool SqliteBackend::Connect(const std::string& file, int flags) {
                Fail("the database file cannot be written (a read-only file, folder or disk)");
   // Settings of this connection only; the file is not changed by them.
   ready = ready && Exec("PRAGMA synchronous = FULL") && Exec("PRAGMA foreign_keys = OFF") &&
-               Exec(CacheSizePragma()) &&
                (sqlite3_create_function(db_.get(), "NOW", 0, SQLITE_UTF8, nullptr, NowFunction,
                                         nullptr, nullptr) == SQLITE_OK ||
                 FailFromDb("NOW"));

@@ -6,17 +6,17 @@
 
 #include <chrono>
 
-ChildProcess ChildProcess::Run(const std::string& program, std::vector<std::string> args,
-                               const std::function<void(std::string_view)>& output) {
-  ChildProcess result;
+void ChildProcess::Run(const std::string& program, std::vector<std::string> args,
+                       const std::function<void(std::string_view)>& output) {
+  *this = ChildProcess();
   int pipeFds[2];
-  if (pipe(pipeFds) != 0) return result;
+  if (pipe(pipeFds) != 0) return;
   auto start = std::chrono::steady_clock::now();
   pid_t pid = fork();
   if (pid < 0) {
     close(pipeFds[0]);
     close(pipeFds[1]);
-    return result;
+    return;
   }
   if (pid == 0) {
     dup2(pipeFds[1], STDOUT_FILENO);
@@ -36,11 +36,10 @@ ChildProcess ChildProcess::Run(const std::string& program, std::vector<std::stri
   close(pipeFds[0]);
   int status = 0;
   rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid) return result;
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  result.peakRssKb = usage.ru_maxrss;
-  result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+  if (wait4(pid, &status, 0, &usage) != pid) return;
+  seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  peakRssKb = usage.ru_maxrss;
+  cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-  return result;
 }

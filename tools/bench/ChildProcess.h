@@ -15,7 +15,7 @@ struct ChildProcess {
   long peakRssKb = 0;
 
   // Runs `program` with `args` (args[0] being the name it sees), handing its
-  // standard output to `output` piece by piece.
-  static ChildProcess Run(const std::string& program, std::vector<std::string> args,
-                          const std::function<void(std::string_view)>& output);
+  // standard output to `output` piece by piece, and fills in the above.
+  void Run(const std::string& program, std::vector<std::string> args,
+           const std::function<void(std::string_view)>& output);
 };

@@ -215,8 +215,7 @@ RunResult RunChild(const fs::path& file, const fs::path& dir, const std::string&
   if (reference) args.push_back("--reference-loop");
   if (singleThreaded) args.push_back("--single-threaded");
   std::string output;
-  static_cast<ChildProcess&>(result) = ChildProcess::Run(
-      "/proc/self/exe", std::move(args), [&](std::string_view piece) { output += piece; });
+  result.Run("/proc/self/exe", std::move(args), [&](std::string_view piece) { output += piece; });
   std::sscanf(output.c_str(), "%lf %lf", &result.callSeconds, &result.callerCpuSeconds);
   if (server && *server) {
     result.rows = OnServer(server, "trans_table");

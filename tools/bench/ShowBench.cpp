@@ -28,8 +28,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ShowResult {
-  ChildProcess child;
+// A vo show run, and what it wrote.
+struct ShowResult : ChildProcess {
   unsigned long long bytes = 0;
   unsigned long long lines = 0;
 };
@@ -76,12 +76,10 @@ bool BuildDatabase(size_t rows, const fs::path& dir, const fs::path& database) {
 
 ShowResult RunShow(const std::string& vo, const fs::path& database, const std::string& format) {
   ShowResult result;
-  result.child = ChildProcess::Run(vo, {vo, "--db", database.string(), "show", "--format", format},
-                                   [&](std::string_view piece) {
-                                     result.bytes += piece.size();
-                                     result.lines += static_cast<unsigned long long>(
-                                         std::count(piece.begin(), piece.end(), '\n'));
-                                   });
+  result.Run(vo, {vo, "--db", database.string(), "show", "--format", format}, [&](std::string_view piece) {
+    result.bytes += piece.size();
+    result.lines += static_cast<unsigned long long>(std::count(piece.begin(), piece.end(), '\n'));
+  });
   return result;
 }
 
@@ -127,12 +125,11 @@ int main(int argc, char** argv) {
   bool allOk = true;
   for (const std::string& format : formats) {
     ShowResult result = RunShow(vo, database, format);
-    allOk = allOk && result.child.ok;
-    const ChildProcess& child = result.child;
-    std::printf("%-8s %9.3f %9.3f %7.0f MB %7.0f MB %12llu%s\n", format.c_str(), child.seconds,
-                child.cpuSeconds, static_cast<double>(child.peakRssKb) / 1024,
+    allOk = allOk && result.ok;
+    std::printf("%-8s %9.3f %9.3f %7.0f MB %7.0f MB %12llu%s\n", format.c_str(), result.seconds,
+                result.cpuSeconds, static_cast<double>(result.peakRssKb) / 1024,
                 static_cast<double>(result.bytes) / (1 << 20), result.lines,
-                child.ok ? "" : "  (vo show failed)");
+                result.ok ? "" : "  (vo show failed)");
     std::fflush(stdout);
   }
   if (keep.empty()) fs::remove_all(work);

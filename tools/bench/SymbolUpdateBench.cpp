@@ -83,8 +83,7 @@ struct ChildResult : ChildProcess {
 ChildResult RunChild(std::vector<std::string> args) {
   ChildResult result;
   args.insert(args.begin(), "vo-bench-symbols");
-  static_cast<ChildProcess&>(result) =
-      ChildProcess::Run("/proc/self/exe", std::move(args), [&](std::string_view piece) { result.output += piece; });
+  result.Run("/proc/self/exe", std::move(args), [&](std::string_view piece) { result.output += piece; });
   return result;
 }
 
