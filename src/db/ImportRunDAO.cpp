@@ -62,11 +62,13 @@ bool ImportRunDAO::Finish(const Run& run) {
   return db_->modify(data, kImportRunTable, "run_id = " + std::to_string(run.id));
 }
 
-bool ImportRunDAO::LinkTransaction(uint64_t runId, unsigned long transId) {
-  const std::string trans = std::to_string(transId);
-  const std::string run = std::to_string(runId);
-  const std::array<ColumnValue, 2> row{ColumnValue{0, trans}, ColumnValue{1, run}};
-  return db_->insert(row, kImportRunTransTable);
+bool ImportRunDAO::LinkTransactions(uint64_t runId, unsigned long first, unsigned long last) {
+  const std::array<std::string, 3> values{std::to_string(runId), std::to_string(first),
+                                          std::to_string(last)};
+  return db_->Execute(std::string("INSERT INTO ") + kImportRunTransTable +
+                          " (trans_id, run_id) SELECT trans_id, ? FROM trans_table"
+                          " WHERE trans_id BETWEEN ? AND ?",
+                      values);
 }
 
 bool ImportRunDAO::LinkSymbol(uint64_t runId, const std::string& symbol) {

@@ -21,7 +21,8 @@ class ImportRunDAO {
   bool Insert(Run& run);
   // Rewrites the run's end, counts and result.
   bool Finish(const Run& run);
-  bool LinkTransaction(uint64_t runId, unsigned long transId);
+  // Links the stored transactions whose ids run from `first` to `last`.
+  bool LinkTransactions(uint64_t runId, unsigned long first, unsigned long last);
   bool LinkSymbol(uint64_t runId, const std::string& symbol);
 
   // The last run that imported this content for the account and was not

@@ -25,6 +25,7 @@
 #include "db/HTransDAO.h"
 #include "db/TableColumns.h"
 #include "db/ImportRunDAO.h"
+#include "db/TransactionLinks.h"
 #include "import/CsvParser.h"
 #include "import/DuplicateFilter.h"
 #include "import/KnownParsers.h"
@@ -365,6 +366,7 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions,
   size_t skipped = 0;
   size_t position = 0;
   bool stopped = false;
+  TransactionLinks links(runs, run_.id);
   transactions.ForEach([&](std::string_view key, const TransactionFields& fields) {
     if (stopped) return;
     if (duplicates && duplicates->Skip(position++)) {
@@ -375,13 +377,14 @@ bool FileImporter::WriteTransactions(TransactionMap& transactions,
     if (transDao.InsertFields(fields)) {
       ++inserted;
       unsigned long id = 0;
-      stopped = !(db->GetLastID(id) && runs.LinkTransaction(run_.id, id)) && !RunNotRecorded(writes);
+      stopped = !(db->GetLastID(id) && links.Add(id)) && !RunNotRecorded(writes);
       PauseInWritePhase(inserted, decoded);
     } else {
       log_->Error("Failed to insert into DB: " + std::string(key));
       stopped = WriteFailed(writes);
     }
   }, !options_.singleThreaded);
+  stopped = stopped || (!links.Flush() && !RunNotRecorded(writes));
   // The decoded rows are not needed any more.
   transactions.clear();
   if (stopped) return false;
