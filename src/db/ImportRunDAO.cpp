@@ -1,5 +1,6 @@
 #include "db/ImportRunDAO.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -71,10 +72,23 @@ bool ImportRunDAO::LinkTransactions(uint64_t runId, unsigned long first, unsigne
                       values);
 }
 
-bool ImportRunDAO::LinkSymbol(uint64_t runId, const std::string& symbol) {
+bool ImportRunDAO::LinkSymbols(uint64_t runId, std::span<const std::string> symbols) {
+  // A whole statement's worth has one text, so its prepared form is reused.
+  constexpr size_t kPerStatement = 128;
   const std::string run = std::to_string(runId);
-  const std::array<ColumnValue, 2> row{ColumnValue{1, run}, ColumnValue{2, symbol}};
-  return db_->insert(row, kImportRunSymTable);
+  std::vector<std::string> values;
+  for (size_t start = 0; start < symbols.size(); start += kPerStatement) {
+    const std::span<const std::string> chunk = symbols.subspan(start, std::min(kPerStatement, symbols.size() - start));
+    std::string sql = std::string("INSERT INTO ") + kImportRunSymTable + " (run_id, sym_name) VALUES ";
+    values.clear();
+    for (const std::string& symbol : chunk) {
+      sql += values.empty() ? "(?, ?)" : ", (?, ?)";
+      values.push_back(run);
+      values.push_back(symbol);
+    }
+    if (!db_->Execute(sql, values)) return false;
+  }
+  return true;
 }
 
 bool ImportRunDAO::FindImported(const std::string& accountId, const std::string& sha256, Run& run,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ class ImportRunDAO {
   bool Finish(const Run& run);
   // Links the stored transactions whose ids run from `first` to `last`.
   bool LinkTransactions(uint64_t runId, unsigned long first, unsigned long last);
-  bool LinkSymbol(uint64_t runId, const std::string& symbol);
+  // Links the symbols the run added, in their order, many to a statement.
+  bool LinkSymbols(uint64_t runId, std::span<const std::string> symbols);
 
   // The last run that imported this content for the account and was not
   // undone. False on a failed read; found tells whether there is one.

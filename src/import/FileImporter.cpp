@@ -337,21 +337,21 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao,
     return false;
   }
   log_->Info("Writing symbols to DB...");
-  size_t inserted = 0;
+  std::vector<std::string> inserted;
   bool stopped = false;
   symbols.ForEach([&](std::string_view name, const SymbolFields& fields) {
     if (stopped || known.contains(std::string(name))) return;
     if (symbolDao.InsertSymbol(fields)) {
-      ++inserted;
-      stopped = !runs.LinkSymbol(run_.id, std::string(name)) && !RunNotRecorded(writes);
+      inserted.emplace_back(name);
     } else {
       log_->Error("Failed to insert (NOT duplicate) into DB: " + std::string(name));
       stopped = WriteFailed(writes);
     }
   });
+  stopped = stopped || (!runs.LinkSymbols(run_.id, inserted) && !RunNotRecorded(writes));
   if (stopped) return false;
-  outcome_.symbolsAdded = inserted;
-  log_->Info(Count(inserted) + " of " + Count(symbols.size()) + " symbols inserted into DB.\n");
+  outcome_.symbolsAdded = inserted.size();
+  log_->Info(Count(inserted.size()) + " of " + Count(symbols.size()) + " symbols inserted into DB.\n");
   return true;
 }
 
