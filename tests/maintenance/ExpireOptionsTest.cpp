@@ -3,8 +3,6 @@
 #include <map>
 #include <string>
 
-#include "db/GroupRecord.h"
-#include "maintenance/MaintenanceRunner.h"
 #include "maintenance/MaintenanceTestSupport.h"
 #include "support/TempDatabase.h"
 #include "voservices/VoServices.h"
@@ -50,7 +48,8 @@ constexpr char kClosingRows[] =
     "SELECT trans_id, trans_action, trans_pos, trans_type, trans_qty, trans_unitprice, "
     "trans_commission, trans_sec_fee, trans_misc_fee, trans_fed_tax, trans_baseadj, trans_total, "
     "trans_dttrade, trans_dtsettle, trans_dtjrnl, trans_note_user, trans_note_id, acct_id, "
-    "sym_name FROM trans_table WHERE trans_pos = 2";
+    "sym_name, trans_recon IS NULL, sym_dup IS NULL, trans_ref_id IS NULL, trans_change_date IS NOT NULL "
+    "FROM trans_table WHERE trans_pos = 2";
 constexpr char kGroupRows[] =
     "SELECT grp_type, grp_qty, grp_st_gl, grp_lt_gl, grp_vlt_gl, trans_id_open, trans_id_close, "
     "grp_open_qty, grp_locked FROM grp_table";
@@ -92,7 +91,7 @@ TEST(ExpireOptionsTest, WritesClosingTransactionGroupAndEvent) {
     EXPECT_EQ(Rows(kClosingRows), closeId + "|" + std::to_string(c.closeAction) + "|2|" +
                                       std::to_string(c.opening.transType) + "|" + q +
                                       "|0.0|0.0|0.0|0.0|0.0|0.0|0|" + x + "|" + x + "|" + x +
-                                      "||B-77|12|XYZ C50\n");
+                                      "||B-77|12|XYZ C50|1|1|1|1\n");
     EXPECT_EQ(Rows(kGroupRows), "3|" + q + "|" + c.shortTerm + "|" + c.longTerm + "|" +
                                     c.veryLongTerm + "|" + open.id + "|" + closeId + "|" +
                                     c.opening.qty + "|0\n");
@@ -137,22 +136,6 @@ TEST(ExpireOptionsTest, SkipsWhatCannotExpireAndStoresTheRest) {
   EXPECT_TRUE(VoServices::ExpireOptions(unexpirable, nullptr));
   EXPECT_EQ(Rows("SELECT trans_id_open, grp_qty FROM grp_table"), goodId + "|10\n");
   EXPECT_EQ(Rows("SELECT COUNT(*) FROM event_table"), "1\n");
-}
-
-TEST(ExpireOptionsTest, GroupInsertGivesTheNewIdOrLeavesTheRecord) {
-  TempDatabase database;
-  ASSERT_TRUE(database.connected());
-  MaintenanceRunner runner;
-  GroupRecord group;
-  group.SetField(GroupRecord::kGrpId, std::string("NULL"));
-  group.SetField(GroupRecord::kGrpType, 3);
-  ASSERT_TRUE(runner.InsertGroup(group));
-  EXPECT_EQ(Rows("SELECT grp_id, grp_type FROM grp_table"), group.GetField(GroupRecord::kGrpId) + "|3\n");
-
-  ASSERT_TRUE(Execute("DROP TABLE grp_table"));
-  group.SetField(GroupRecord::kGrpId, std::string("NULL"));
-  EXPECT_FALSE(runner.InsertGroup(group));
-  EXPECT_EQ(group.GetField(GroupRecord::kGrpId), "NULL");
 }
 
 }  // namespace
