@@ -85,6 +85,7 @@ TEST(EnumerationsTest, SharedFriendlyStringsFindTheLaterMember) {
       {"SecurityType", "FOREX (Foreign Currency Contract)", 10},
       {"TransAction", "sell", HEnum::kNoValue},
       {"TransAction", "Sell ", HEnum::kNoValue},
+      {"TransAction", "", HEnum::kNoValue},
       {"NoSuchEnumeration", "Sell", HEnum::kNoValue},
   };
   for (const Case& c : kCases) {
@@ -107,6 +108,7 @@ TEST(EnumerationsTest, IterationIsInAscendingValueOrderKeepingGaps) {
   for (int32_t v : Range(12, 19)) transListCol.push_back(v);
   EXPECT_EQ(ValuesInOrder("TransListCol"), transListCol);
   EXPECT_EQ(Registered("TransListCol").GetFriendlyString(12), "Commission");
+  EXPECT_EQ(Registered("TransListCol").GetFriendlyString(11), "");  // a gap has no text
 
   std::vector<int32_t> clientPref = Range(0, 26);
   for (int32_t v : {28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 42}) clientPref.push_back(v);
@@ -128,6 +130,7 @@ TEST(EnumerationsTest, MemberNamesGiveTheirValues) {
   static const Case kCases[] = {
       {"TransAction", "TransActionIgnore", 52},
       {"TransAction", "NotAMember", 0},
+      {"TransAction", "transactionignore", 0},  // names compare byte for byte
       {"TransAction", "SecurityTypeCall", 0},  // member of another enumeration
       {"Year", "YearAll", 0},
       {"Year", "Year2006", 12},

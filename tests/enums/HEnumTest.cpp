@@ -36,16 +36,6 @@ TEST(HEnumTest, LaterAddOverwritesEachIndexSeparately) {
   EXPECT_EQ(e.GetByFriendlyString("own"), 3);
 }
 
-TEST(HEnumTest, UnknownKeysGiveDocumentedDefaults) {
-  HEnum e = Sample();
-  EXPECT_EQ(e.GetValue("Nope"), 0);
-  EXPECT_EQ(e.GetValue("low"), 0);  // names compare byte for byte
-  EXPECT_EQ(e.GetByFriendlyString("Shared"), HEnum::kNoValue);
-  EXPECT_EQ(e.GetByFriendlyString(""), HEnum::kNoValue);
-  EXPECT_EQ(e.GetFriendlyString(2), "");
-  EXPECT_EQ(e.GetFriendlyString(7), "shared");
-}
-
 TEST(HEnumTest, RegistryReplacesByNameAndKeepsAnObjectEnteredTwice) {
   auto first = std::make_unique<HEnum>(Sample());
   HEnum* firstRaw = first.get();

@@ -93,37 +93,31 @@ TEST_F(SecurityMasterFaultTest, TransportFaultsEndTheirStepAndWriteNothing) {
   }
 }
 
-TEST_F(SecurityMasterFaultTest, AnswersOfTheWrongShapeAreParseErrors) {
-  const char* answers[] = {
-      R"({"GlobalSecurityRecords": [)",                        // cut short, yet complete as HTTP
-      R"([{"GlobalSecurityRecords": []}])",                    // root not an object
-      R"({"GlobalSecurityRecords": {"NEW": {}}})",             // list not an array
-      R"({"BrokerSecurityDetails": []})",                      // no global list
-      R"({"GlobalSecurityRecords": [5, "NEW"]})",              // elements not objects
-      R"({"GlobalSecurityRecords": [{"security": "NEW"}]})",   // security not an object
-      R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": {"x": 1}}}]})",  // symbol not text
+// Answers of the wrong shape are parse errors; a name with a control
+// character is skipped. Either way nothing is stored.
+TEST_F(SecurityMasterFaultTest, AnswersOfTheWrongShapeOrWithControlCharactersWriteNothing) {
+  std::vector<std::pair<std::string, const char*>> answers = {
+      {R"({"GlobalSecurityRecords": [)", kParseError},                        // cut short, yet complete as HTTP
+      {R"([{"GlobalSecurityRecords": []}])", kParseError},                    // root not an object
+      {R"({"GlobalSecurityRecords": {"NEW": {}}})", kParseError},             // list not an array
+      {R"({"BrokerSecurityDetails": []})", kParseError},                      // no global list
+      {R"({"GlobalSecurityRecords": [5, "NEW"]})", kParseError},              // elements not objects
+      {R"({"GlobalSecurityRecords": [{"security": "NEW"}]})", kParseError},   // security not an object
+      {R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": {"x": 1}}}]})", kParseError},  // symbol not text
+      // A good record beside a bad one: the parse still fails.
+      {R"({"GlobalSecurityRecords": [)" + kRecord + R"(, {"security": {}}]})", kParseError},
+      // Nesting deeper than the JSON reader allows.
+      {std::string(5000, '[') + std::string(5000, ']'), kParseError},
   };
-  std::vector<std::string> shapes(std::begin(answers), std::end(answers));
-  // A good record beside a bad one: the parse still fails and nothing is written.
-  shapes.push_back(R"({"GlobalSecurityRecords": [)" + kRecord + R"(, {"security": {}}]})");
-  // Nesting deeper than the JSON reader allows.
-  shapes.push_back(std::string(5000, '[') + std::string(5000, ']'));
-
-  std::string before = StoredState(db_.file()).Everything();
-  for (const std::string& body : shapes) {
-    EXPECT_EQ(RunAgainst({}, {Fault::kNone, 200, body}), std::vector<std::string>{kParseError}) << body.substr(0, 80);
-    EXPECT_EQ(StoredState(db_.file()).Everything(), before) << body.substr(0, 80);
-  }
-}
-
-// A name with a control character in the answer is skipped and stored nowhere.
-TEST_F(SecurityMasterFaultTest, NamesWithControlCharactersAreSkipped) {
-  std::string before = StoredState(db_.file()).Everything();
   for (const char* name : {"NE\\u0000W", "NE\\nW", "NE\\u007fW"}) {
-    std::string body = std::string(R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": ")") + name +
-                       R"(", "security_type": "Stock", "id": "7"}}]})";
-    EXPECT_EQ(RunAgainst({}, {Fault::kNone, 200, body}), std::vector<std::string>{kAllCurrent}) << name;
-    EXPECT_EQ(StoredState(db_.file()).Everything(), before) << name;
+    answers.emplace_back(std::string(R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": ")") + name +
+                             R"(", "security_type": "Stock", "id": "7"}}]})",
+                         kAllCurrent);
+  }
+  std::string before = StoredState(db_.file()).Everything();
+  for (const auto& [body, message] : answers) {
+    EXPECT_EQ(RunAgainst({}, {Fault::kNone, 200, body}), std::vector<std::string>{message}) << body.substr(0, 80);
+    EXPECT_EQ(StoredState(db_.file()).Everything(), before) << body.substr(0, 80);
   }
 }
 

@@ -72,11 +72,26 @@ class ImportRunsTest : public testing::Test {
   TempDatabase database_;
 };
 
+void RecordProgress(const VoServices::ImportProgress& progress, void* seen) {
+  static_cast<std::vector<VoServices::ImportProgress>*>(seen)->push_back(progress);
+}
+
 TEST_F(ImportRunsTest, ASecondImportOfTheSameFileIsWarnedAndRefusedWithOnce) {
-  ImportOutcome first = Import(kSample);
+  std::vector<VoServices::ImportProgress> seen;
+  ImportOptions withProgress;
+  withProgress.progress = RecordProgress;
+  withProgress.progressUserData = &seen;
+  ImportOutcome first = Import(kSample, "1", withProgress);
   ASSERT_TRUE(first.imported) << first.failure;
   EXPECT_EQ(first.previousRunId, 0u);
   EXPECT_EQ(LogLines(ReadFile(first.logPath), "Warning"), "");
+  // The outcome counts what the run log says; progress reaches the whole file.
+  EXPECT_EQ(LogLines(ReadFile(first.logPath), "Info", "inserted into DB"),
+            std::to_string(first.symbolsAdded) + " of 10 symbols inserted into DB.\n" +
+                std::to_string(first.transactionsStored) + " of 19 transactions inserted into DB.\n");
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back().bytesRead, std::filesystem::file_size(kSample));
+  EXPECT_EQ(seen.back().totalBytes, std::filesystem::file_size(kSample));
 
   // Another account may hold the same file.
   EXPECT_EQ(Import(kSample, "2").previousRunId, 0u);

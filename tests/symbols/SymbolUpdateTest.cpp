@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 
 #include "SecurityCatalog.h"
@@ -23,11 +21,6 @@ std::vector<std::string> progress;
 bool RecordProgress(std::string message, int32_t value) {
   progress.push_back(value == 0 ? message : message + " with " + std::to_string(value));
   return false;
-}
-
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 constexpr int kBuyCallToOpen = 5;
@@ -146,7 +139,7 @@ TEST_F(SymbolUpdateTest, DryRunListsTheChangesAndWritesNothing) {
   AddSymbolTable();
   const std::string tables = Rows("SELECT * FROM sym_table ORDER BY sym_name") +
                              Rows("SELECT * FROM trans_table ORDER BY trans_id");
-  const std::string stored = FileBytes(db_.file());
+  const std::string stored = ReadFile(db_.file());
 
   std::vector<std::string> changes;
   ASSERT_TRUE(PreviewSymbolUpdate(Serve(), nullptr, changes));
@@ -159,7 +152,7 @@ TEST_F(SymbolUpdateTest, DryRunListsTheChangesAndWritesNothing) {
   EXPECT_TRUE(listed("trans_table 1: trans_total 0 -> 310"));
   EXPECT_EQ(Rows("SELECT * FROM sym_table ORDER BY sym_name") + Rows("SELECT * FROM trans_table ORDER BY trans_id"),
             tables);
-  EXPECT_EQ(FileBytes(db_.file()), stored);
+  EXPECT_EQ(ReadFile(db_.file()), stored);
 }
 
 TEST_F(SymbolUpdateTest, LockedTransactionIsLeftAloneAfterTheOthersAreWritten) {
