@@ -1,7 +1,6 @@
 #include "db/HTransDAO.h"
 
 #include "db/DbFixture.h"
-#include "db/TransRecord.h"
 
 namespace {
 
@@ -30,18 +29,6 @@ TEST_F(TransDaoTest, ColumnNamesByIndex) {
                         2, "Invalid column index passed in HTransDAO::GetTransTableName()"));
   // A field under an index outside the table is refused with its row.
   EXPECT_FALSE(dao_.InsertFields({{21, "IBM"}, {30, "x"}}));
-}
-
-// A record keeps the first thirty cells of a row and only ever replaces them.
-TEST_F(TransDaoTest, RecordKeepsAtMostThirtyFields) {
-  TransRecord record(std::vector<std::string>(32, "c"));
-  record.SetField(4, 12);
-  record.SetField(30, "ignored");
-  EXPECT_EQ(record.FieldCount(), 30);
-  EXPECT_EQ(record.GetField(4) + record.GetField(29) + record.GetField(30), "12c");
-  TransRecord shorter(std::vector<std::string>{"1", "2"});
-  shorter.SetField(5, 7ul);
-  EXPECT_EQ(shorter.FieldCount(), 2);
 }
 
 // The smart-time select is shown by the maintenance tests; the update's
