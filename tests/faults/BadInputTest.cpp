@@ -83,9 +83,15 @@ TEST_F(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
       {folder, unopened + folder},
   };
   std::string before = StoredState(db_.file()).Everything();
+  // Run from an empty folder: checking or importing them leaves no file there.
+  TempDir workingFolder;
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(workingFolder.path());
   for (const auto& [path, fatal] : cases) {
     EXPECT_EQ(Import(path), "not imported, not recognised\n" + fatal + "\nerrors:\n") << path;
   }
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(std::filesystem::is_empty(workingFolder.path()));
   EXPECT_EQ(StoredState(db_.file()).Everything(), before);
 }
 

@@ -58,9 +58,6 @@ TEST(SqlDialectTest, EverythingElsePassesThroughUnchanged) {
   for (const char* sql : kUnchanged) EXPECT_EQ(SqlDialect::Rewrite(sql), sql);
 }
 
-}  // namespace
-
-namespace {
 
 // The server takes the MySQL dialect as written: only our own duplicate flag
 // and an empty IN list change.

@@ -50,15 +50,6 @@ TEST(ServicesTest, ImportFileWritesAccountLinesAndVerdictToNamedLog) {
   EXPECT_TRUE(std::regex_match(text, head)) << text;
 }
 
-TEST(ServicesTest, CanImportFileOnMissingFileIsFalseAndLeavesNoLog) {
-  TempDir dir;
-  std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
-  EXPECT_FALSE(VoServices::CanImportFile(dir.path() + "absent.csv"));
-  std::filesystem::current_path(previous);
-  EXPECT_TRUE(FilesIn(dir.path()).empty());
-}
-
 // The options path reports instead of throwing: a file it cannot open, and
 // the conversion error ImportFile throws.
 TEST(ServicesTest, ImportWithOptionsReportsFailures) {
