@@ -73,16 +73,23 @@ bool ImportRunDAO::LinkTransactions(uint64_t runId, unsigned long first, unsigne
 }
 
 bool ImportRunDAO::LinkSymbols(uint64_t runId, std::span<const std::string> symbols) {
-  // A whole statement's worth has one text, so its prepared form is reused.
+  // Every full statement has one text, so it is built once and its prepared
+  // form is reused; only the last, shorter one differs.
   constexpr size_t kPerStatement = 128;
   const std::string run = std::to_string(runId);
+  std::string sql;
+  size_t sqlRows = 0;
   std::vector<std::string> values;
   for (size_t start = 0; start < symbols.size(); start += kPerStatement) {
-    const std::span<const std::string> chunk = symbols.subspan(start, std::min(kPerStatement, symbols.size() - start));
-    std::string sql = std::string("INSERT INTO ") + kImportRunSymTable + " (run_id, sym_name) VALUES ";
+    const std::span<const std::string> chunk =
+        symbols.subspan(start, std::min(kPerStatement, symbols.size() - start));
+    if (chunk.size() != sqlRows) {
+      sqlRows = chunk.size();
+      sql = std::string("INSERT INTO ") + kImportRunSymTable + " (run_id, sym_name) VALUES (?, ?)";
+      for (size_t row = 1; row < sqlRows; ++row) sql += ", (?, ?)";
+    }
     values.clear();
     for (const std::string& symbol : chunk) {
-      sql += values.empty() ? "(?, ?)" : ", (?, ?)";
       values.push_back(run);
       values.push_back(symbol);
     }

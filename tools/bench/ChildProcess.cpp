@@ -41,5 +41,5 @@ void ChildProcess::Run(const std::string& program, std::vector<std::string> args
   ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   peakRssKb = usage.ru_maxrss;
   cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+               static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
