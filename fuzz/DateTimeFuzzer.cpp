@@ -9,6 +9,8 @@
 
 #include "values/DateTime.h"
 
+using namespace vo;
+
 namespace {
 
 void Check(bool holds) {

@@ -10,6 +10,8 @@
 
 #include "import/FieldText.h"
 
+using namespace vo;
+
 namespace {
 
 void Check(bool holds) {

@@ -16,6 +16,8 @@
 #include "ledgerdb/Database.h"
 #include "logging/RunLog.h"
 
+using namespace vo;
+
 namespace {
 
 // A folder of its own for the database and the input file, removed at exit.

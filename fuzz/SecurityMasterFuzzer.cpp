@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "db/TableColumns.h"
 #include "symbols/SecurityMasterData.h"
-#include "symbols/SymbolColumns.h"
+
+using namespace vo;
 
 namespace {
 
@@ -17,7 +19,7 @@ void Check(bool holds) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace symbol_columns;
+  using namespace SymColumn;
   SecurityMasterData answer;
   answer.Parse(std::string(reinterpret_cast<const char*>(data), size));
   for (const auto& [symbol, record] : answer.CanonicalRecords()) {

@@ -8,6 +8,8 @@
 
 #include "ledgerdb/SqlDialect.h"
 
+using namespace vo;
+
 namespace {
 
 void Check(bool holds) {

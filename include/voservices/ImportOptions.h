@@ -50,6 +50,17 @@ struct ImportOptions {
   // symbols are written and unpacks the next rows while rows are written;
   // the outcome, the log and every stored row are the same either way.
   bool singleThreaded = false;
+  // Layouts (docs/LAYOUTS.md) are tried when none of the library's formats
+  // knows the file, in this order: layoutFile, the built-in layouts, then
+  // moreLayoutFiles. A layoutFile that cannot be used fails the import (and
+  // CanImport and Identify) with its problems; a file of moreLayoutFiles that
+  // cannot be used is left out with a Warning in the log. Empty: none.
+  std::string layoutFile;
+  std::vector<std::string> moreLayoutFiles;  // UserLayoutFiles() gives the user's (Layouts.h)
+  // For a file that holds the rows of several broker accounts: the account
+  // whose rows to import. Without it such a file is refused, naming its
+  // accounts; a file of one account imports either way.
+  std::string brokerAccount;
 };
 
 // What one import did. The counts are those of its run log.
@@ -73,6 +84,17 @@ struct ImportOutcome {
   // there was none (a re-import is logged as a Warning).
   uint64_t previousRunId = 0;
   uint64_t duplicatesSkipped = 0;  // with skipDuplicates
+  // The broker accounts the file's rows name, in the order first seen (a
+  // layout's file of several accounts); empty when its format names none.
+  std::vector<std::string> brokerAccounts;
+  // How many times the writes were made: more than 1 when the database asked
+  // for them to be done again (a deadlock, another server of a cluster
+  // writing at once); 0 when nothing was written.
+  uint32_t writeAttempts = 0;
+  // The connection was lost while the commit was on its way and the
+  // database could not be asked whether it took place: the run (runId is 0;
+  // failure names the run to look for) may or may not be stored.
+  bool commitUnknown = false;
 };
 
 // ImportFile with options: the same import, run log and database (see

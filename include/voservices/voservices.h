@@ -137,10 +137,34 @@ typedef struct vo_import_options {
   /* Nonzero: parse, decode and count, but write nothing to the database (the
    * run log is still written). */
   int dry_run;
+  /* Layouts (docs/LAYOUTS.md), tried when none of the library's formats knows
+   * the file. layout_file: a description tried before the built-in layouts;
+   * one that cannot be used fails the call (VO_FAILED, its first problem in
+   * vo_last_error). Null or "": none. */
+  const char* layout_file;
+  /* Nonzero: also the user's layouts ($VO_LAYOUTS, else ~/.config/vo/layouts),
+   * after the built-in ones; one that cannot be used is left out. */
+  int user_layouts;
+  /* For a file that holds the rows of several broker accounts: the account
+   * whose rows to import. Null or "": such a file is refused (VO_FAILED, the
+   * accounts named in vo_last_error); a file of one account imports either way. */
+  const char* broker_account;
 } vo_import_options;
 
 /* Fills *options with the defaults (no progress) and its struct_size. */
 VOSERVICES_API void vo_import_options_init(vo_import_options* options);
+
+/* vo_can_import_file with the layouts of `options` (layout_file,
+ * user_layouts; may be null for the defaults). VO_FAILED when options names a
+ * layout file that cannot be used. */
+VOSERVICES_API vo_status vo_can_import_file_with_options(const char* file_path,
+                                                         const vo_import_options* options,
+                                                         int* can_import);
+
+/* Checks a layout description (TOML, or JSON by a .json name). VO_OK when it
+ * can be used; VO_FAILED with its problems, one "LINE: reason" a line, in
+ * vo_last_error. Needs no database. */
+VOSERVICES_API vo_status vo_check_layout_file(const char* path);
 
 /* What one import did; the counts are those of its run log. The texts belong
  * to the database handle and stay valid until the next import through it or

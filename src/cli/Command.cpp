@@ -4,6 +4,8 @@
 
 #include "ledgerdb/Database.h"
 
+using namespace vo;
+
 bool OpenDatabase() {
   bool created = false;
   if (Database::Instance()->init("vo_db", "", "root", nullptr, 0, created)) return true;

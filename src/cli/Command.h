@@ -35,3 +35,4 @@ Command AddExpireOptionsCommand(CLI::App& app);
 Command AddShowCommand(CLI::App& app);
 Command AddRunsCommand(CLI::App& app);
 Command AddUndoCommand(CLI::App& app);
+Command AddLayoutsCommand(CLI::App& app);

@@ -18,6 +18,7 @@
 
 #include "cli/Command.h"
 #include "cli/ImportRunOptions.h"
+#include "cli/LayoutOptions.h"
 #include "cli/ProgressBar.h"
 #include "cli/RowWriter.h"
 #include "cli/StdinCopy.h"
@@ -27,6 +28,8 @@
 #include "ledgerdb/MariaDbTarget.h"
 #include "ledgerdb/StoredForms.h"
 #include "voservices/ImportOptions.h"
+
+using namespace vo;
 
 namespace {
 
@@ -132,7 +135,9 @@ std::string FailureReason(const std::string& path, const std::string& shown,
     return "unknown format: no known header in the first lines of " + shown + "; first line: " +
            FirstLine(path);
   }
-  if (failure.find("VO DB") != std::string::npos || failure.starts_with("Failed voDao.init")) {
+  // The failures that name no reason of their own.
+  if (failure.starts_with("Failed voDao.init") || failure.starts_with("Unable to open VO DB") ||
+      failure == "Unable to access VO DB.") {
     return "cannot use the database: " + Database::Instance()->LastError();
   }
   return failure.empty() ? "not imported" : failure;
@@ -150,6 +155,9 @@ std::string OutcomeLine(const VoServices::ImportOutcome& outcome) {
            " transactions stored, " + std::to_string(outcome.transactionsRefused) + " refused, " +
            std::to_string(outcome.symbolsAdded) + " symbols added, " +
            std::to_string(outcome.linesRefused) + " lines refused";
+    if (outcome.writeAttempts > 1) {
+      line += ", written in " + std::to_string(outcome.writeAttempts) + " attempts";
+    }
   }
   return line + "; log " + outcome.logPath;
 }
@@ -193,6 +201,7 @@ int RunImport(ImportArgs args) {
   }
 
   VoServices::ImportOptions options = args.options;
+  UseUserLayouts(options);
   std::optional<ProgressBar> bar;
   if (!args.quiet && isatty(STDERR_FILENO) && IsLarge(path)) {
     bar.emplace(stderr);
@@ -219,7 +228,11 @@ int RunImport(ImportArgs args) {
   if (!outcome.logError.empty()) std::cerr << "vo: no run log was written: " << outcome.logError << std::endl;
   ReportImportRun(args.options, outcome, std::cerr);
   if (!outcome.imported) {
-    std::cerr << "vo: import failed: " << FailureReason(path, shown, outcome) << std::endl;
+    std::cerr << "vo: import failed: " << FailureReason(path, shown, outcome);
+    if (outcome.brokerAccounts.size() > 1 && options.brokerAccount.empty()) {
+      std::cerr << " Import one with --broker-account " << outcome.brokerAccounts.front() << ", ...";
+    }
+    std::cerr << std::endl;
     return outcome.conversionError.empty() ? kExitFalse : kExitConversionError;
   }
   if (!args.quiet) std::cerr << "vo: " << OutcomeLine(outcome) << std::endl;
@@ -243,5 +256,6 @@ Command AddImportCommand(CLI::App& app) {
       ->capture_default_str();
   import->add_flag("-q,--quiet", args->quiet, "No progress bar and no outcome line (failures still show)");
   AddImportRunOptions(*import, args->options);
+  AddLayoutOptions(*import, args->options, true);
   return {import, [args] { return RunImport(*args); }};
 }

@@ -14,7 +14,7 @@ void ReportImportRun(const VoServices::ImportOptions& options,
   if (outcome.previousRunId != 0) {
     bool refused = options.once && !outcome.imported;
     err << "vo: " << (refused ? "refused: " : "warning: ")
-        << "this file was already imported for the account by run " << outcome.previousRunId
+        << "this file was already imported by run " << outcome.previousRunId << " for the account"
         << std::endl;
   }
   if (options.skipDuplicates && outcome.imported) {

@@ -15,7 +15,7 @@
 
 #include "ledgerdb/DbRowReceiver.h"
 
-class RowWriter : public DbRowReceiver {
+class RowWriter : public vo::DbRowReceiver {
  public:
   enum class Format { kTable, kCsv, kTsv, kJson, kNdjson };
 

@@ -1,5 +1,6 @@
 // vo update-symbols: the symbol table refreshed from a security master server.
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -12,6 +13,8 @@
 #include "symbols/SymbolUpdatePreview.h"
 #include "voservices/VoServices.h"
 
+using namespace vo;
+
 namespace {
 
 bool PrintProgress(std::string message, int32_t) {
@@ -22,7 +25,21 @@ bool PrintProgress(std::string message, int32_t) {
 struct UpdateArgs {
   std::string url;
   bool dryRun = false;
+  size_t batch = 0;
 };
+
+// The library sends one request unless asked for batches; vo asks for
+// batches of this many symbols unless told otherwise, so that no request
+// grows past what a server accepts.
+constexpr size_t kDefaultBatch = 10000;
+
+void AskForBatches(size_t batch) {
+  if (batch > 0) {
+    setenv("VO_SECMASTER_BATCH", std::to_string(batch).c_str(), 1);
+  } else {
+    setenv("VO_SECMASTER_BATCH", std::to_string(kDefaultBatch).c_str(), 0);
+  }
+}
 
 // The update tried and rolled back: its changes on stdout, nothing written,
 // and no database made where there is none.
@@ -47,7 +64,11 @@ Command AddUpdateSymbolsCommand(CLI::App& app) {
   update->add_option("URL", args->url, "Server endpoint")->required();
   update->add_flag("--dry-run", args->dryRun,
                    "Print the renames, field changes and totals the update would make; write nothing");
+  update->add_option("--batch", args->batch,
+                     "Symbols per request (default: $VO_SECMASTER_BATCH, else 10000); "
+                     "a URL's vo_batch=N wins over both");
   return {update, [args] {
+            AskForBatches(args->batch);
             if (args->dryRun) return RunDryRun(args->url);
             return ExitFor(VoServices::UpdateSymbols(args->url, PrintProgress));
           }};

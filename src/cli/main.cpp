@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
       AddImportCommand(app),    AddCanImportCommand(app),     AddIdentifyCommand(app),
       AddUpdateSymbolsCommand(app), AddSmartTimeCommand(app), AddExpireOptionsCommand(app),
       AddShowCommand(app),      AddRunsCommand(app),          AddUndoCommand(app),
+      AddLayoutsCommand(app),
   };
 
   const std::string named = NamedCommand(argc, argv);

@@ -12,7 +12,7 @@ _vo() {
     cword=$COMP_CWORD
   fi
 
-  local commands="import can-import identify update-symbols smart-time expire-options show runs undo"
+  local commands="import can-import identify update-symbols smart-time expire-options show runs undo layouts"
   local formats="table csv tsv json ndjson"
   local tables="trans_table sym_table inactive_sym_table grp_table event_table position_table
     corp_event_table port_table trans_dup_table import_run import_run_trans import_run_sym"
@@ -28,7 +28,7 @@ _vo() {
   done
 
   case $prev in
-    --db | --log-dir)
+    --db | --log-dir | --layout)
       if [[ $prev == --log-dir ]]; then
         COMPREPLY=($(compgen -d -- "$cur"))
       else
@@ -37,14 +37,20 @@ _vo() {
       return ;;
     --format) COMPREPLY=($(compgen -W "$formats" -- "$cur")); return ;;
     --table) COMPREPLY=($(compgen -W "$tables" -- "$cur")); return ;;
-    --account | --account-id | --account-name | --symbol | --from | --to | --columns) return ;;
+    --account | --account-id | --account-name | --broker-account | --symbol | --from | --to | --columns | --batch) return ;;
   esac
 
   local options
   case $command in
-    import) options="--account-id --account-name --log-dir --dry-run --format -q --quiet --once --skip-duplicates" ;;
-    can-import | identify) options="" ;;
-    update-symbols) options="--dry-run" ;;
+    import) options="--account-id --account-name --log-dir --dry-run --format -q --quiet --once --skip-duplicates --layout --broker-account" ;;
+    can-import | identify) options="--layout" ;;
+    layouts)
+      if [[ ${words[cword - 1]} == layouts && $cur != -* ]]; then
+        COMPREPLY=($(compgen -W "check" -- "$cur"))
+        return
+      fi
+      options="" ;;
+    update-symbols) options="--dry-run --batch" ;;
     show) options="--table --format --account --symbol --from --to --columns --raw" ;;
     runs) options="--account" ;;
     smart-time | expire-options | undo) options="" ;;
@@ -59,7 +65,7 @@ _vo() {
 
   if [[ $cur == -* ]]; then
     COMPREPLY=($(compgen -W "$options --help --db" -- "$cur"))
-  elif [[ $command == import || $command == can-import || $command == identify ]]; then
+  elif [[ $command == import || $command == can-import || $command == identify || $command == layouts ]]; then
     COMPREPLY=($(compgen -f -- "$cur"))
   fi
 }

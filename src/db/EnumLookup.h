@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string>
 
+namespace vo {
+
 // The value the named enumeration holds for the text; HEnum::kNoValue when the
 // enumeration or the text is unknown.
 int32_t ValueOfFriendlyString(const std::string& enumName, const std::string& text);
+
+}  // namespace vo

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace vo {
+
 constexpr int32_t kSecurityTypeStock = 0;
 constexpr int32_t kSecurityTypeCall = 1;
 constexpr int32_t kSecurityTypePut = 2;
@@ -36,11 +38,19 @@ constexpr int32_t kTransActionInvExpense = 38;
 constexpr int32_t kTransActionMarginInterest = 39;
 constexpr int32_t kTransActionJournalOutRemind = 48;
 constexpr int32_t kTransActionIgnore = 52;
+constexpr int32_t kTransActionExerciseCall = 13;
+constexpr int32_t kTransActionExercisePut = 14;
+constexpr int32_t kTransActionAssignCall = 15;
+constexpr int32_t kTransActionAssignPut = 16;
 constexpr int32_t kTransActionExpireBuyCall = 17;
+constexpr int32_t kTransActionExpireSaleCallOpen = 18;
 constexpr int32_t kTransActionExpireBuyPut = 19;
+constexpr int32_t kTransActionExpireSalePutOpen = 20;
 
 constexpr int32_t kTransPosClose = 2;
 constexpr int32_t kTransTypeLong = 1;
 constexpr int32_t kGroupTypeVOManagedOption = 3;
 constexpr int32_t kGroupLockStatusNotLocked = 0;
 constexpr int32_t kEventTypeExpire = 6;
+
+}  // namespace vo

@@ -1,14 +1,16 @@
 // The named enumerations shared with the application, registered with the
 // enumeration registry while the library loads. Each enumeration is one table
-// of members (member name, value, friendly string) in ascending value order,
-// entered by the registrar object defined right after it. Within this file
-// definition order is initialisation order, so the registrars run top to
-// bottom and the registry receives the enumerations in that order.
+// of members (member name, value, friendly string) in ascending value order;
+// kEnumerations at the end lists them in registration order, and one object
+// enters them all, in that order, when the library loads.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "ledgerdb/HEnum.h"
+
+namespace vo {
 
 namespace {
 
@@ -16,30 +18,6 @@ struct EnumMember {
   const char* name;
   int32_t value;
   const char* friendly;
-};
-
-template <std::size_t N>
-constexpr bool StrictlyAscending(const EnumMember (&members)[N]) {
-  for (std::size_t i = 1; i < N; ++i) {
-    if (members[i - 1].value >= members[i].value) return false;
-  }
-  return true;
-}
-
-// Builds the enumeration of one member table and hands it to the registry,
-// which owns it from then on.
-template <const auto& kMembers>
-class EnumRegistrar {
-  static_assert(StrictlyAscending(kMembers), "members are added in ascending value order");
-
- public:
-  explicit EnumRegistrar(const char* registryName) {
-    auto enumeration = std::make_unique<HEnum>();
-    for (const EnumMember& member : kMembers) {
-      enumeration->Add(member.name, member.value, member.friendly);
-    }
-    HEnum::AddEnum(registryName, enumeration.release());
-  }
 };
 
 constexpr EnumMember kSyncType[] = {
@@ -50,7 +28,6 @@ constexpr EnumMember kSyncType[] = {
     {"SyncTypeYearly", 4, "Yearly"},
     {"SyncTypeNone", 5, "None"},
 };
-const EnumRegistrar<kSyncType> kSyncTypeRegistrar("SyncType");
 
 constexpr EnumMember kHeldType[] = {
     {"HeldTypeNA", 0, "N/A"},
@@ -58,7 +35,6 @@ constexpr EnumMember kHeldType[] = {
     {"HeldTypeLongTerm", 2, "LT"},
     {"HeldTypeVeryLongTerm", 3, "VLT"},
 };
-const EnumRegistrar<kHeldType> kHeldTypeRegistrar("HeldType");
 
 // "1/1 - 3/31" is shared by 1 and 5; a lookup by that text finds 5, added later.
 constexpr EnumMember kPeriodType[] = {
@@ -72,19 +48,16 @@ constexpr EnumMember kPeriodType[] = {
     {"PeriodTypeThird", 7, "1/1 - 8/31"},
     {"PeriodTypeForth", 8, "1/1 - 12/31"},
 };
-const EnumRegistrar<kPeriodType> kPeriodTypeRegistrar("PeriodType");
 
 constexpr EnumMember kCurrencyType[] = {
     {"CurrencyTypeUS", 0, "USD"},
 };
-const EnumRegistrar<kCurrencyType> kCurrencyTypeRegistrar("CurrencyType");
 
 constexpr EnumMember kReportMethod[] = {
     {"ReportMethodScheduleD", 0, "Schedule D"},
     {"ReportMethodMtoM", 1, "Form 4797"},
     {"ReportMethodContracts", 2, "Form 6781 (sec. 1256)"},
 };
-const EnumRegistrar<kReportMethod> kReportMethodRegistrar("ReportMethod");
 
 constexpr EnumMember kCorpEventType[] = {
     {"CorpEventTypeSplit", 0, "Split"},
@@ -95,7 +68,6 @@ constexpr EnumMember kCorpEventType[] = {
     {"CorpEventTypeReturnCapital", 5, "Return of Capital"},
     {"CorpEventTypeLiquidation", 6, "Liquidation"},
 };
-const EnumRegistrar<kCorpEventType> kCorpEventTypeRegistrar("CorpEventType");
 
 constexpr EnumMember kTransType[] = {
     {"TransTypeNull", 0, "N/A"},
@@ -103,7 +75,6 @@ constexpr EnumMember kTransType[] = {
     {"TransTypeShort", 2, "Short"},
     {"TransTypeBoth", 3, "Both"},
 };
-const EnumRegistrar<kTransType> kTransTypeRegistrar("TransType");
 
 // The automatic exercise and assignment members (53 to 56) share their
 // friendly strings with 13 to 16; a lookup by those texts finds the later ones.
@@ -166,7 +137,6 @@ constexpr EnumMember kTransAction[] = {
     {"TransActionAutoAssignCall", 55, "Sell Call to Open - Assigned"},
     {"TransActionAutoAssignPut", 56, "Sell Put to Open - Assigned"},
 };
-const EnumRegistrar<kTransAction> kTransActionRegistrar("TransAction");
 
 constexpr EnumMember kTransPos[] = {
     {"TransPosNull", 0, "N/A"},
@@ -174,7 +144,6 @@ constexpr EnumMember kTransPos[] = {
     {"TransPosClose", 2, "Close"},
     {"TransPosBoth", 3, "Both"},
 };
-const EnumRegistrar<kTransPos> kTransPosRegistrar("TransPos");
 
 constexpr EnumMember kSecurityTypeGroup[] = {
     {"SecurityTypeGroupStock", 0, "Stocks"},
@@ -190,7 +159,6 @@ constexpr EnumMember kSecurityTypeGroup[] = {
     {"SecurityTypeGroupGrossPrcd", 10, "Gross Proceeds (several types)"},
     {"SecurityTypeGroupTotPurchases", 11, "Total Purchases (several types)"},
 };
-const EnumRegistrar<kSecurityTypeGroup> kSecurityTypeGroupRegistrar("SecurityTypeGroup");
 
 constexpr EnumMember kSecurityType[] = {
     {"SecurityTypeStock", 0, "Stock"},
@@ -209,13 +177,11 @@ constexpr EnumMember kSecurityType[] = {
     {"SecurityTypeCurConv", 13, "Currency Conversion"},
     {"SecurityTypeUndefined", 14, "Undefined"},
 };
-const EnumRegistrar<kSecurityType> kSecurityTypeRegistrar("SecurityType");
 
 constexpr EnumMember kReconStatus[] = {
     {"ReconStatusNotReconciled", 0, "Not Reconciled"},
     {"ReconStatusReconciled", 1, "Reconciled"},
 };
-const EnumRegistrar<kReconStatus> kReconStatusRegistrar("ReconStatus");
 
 constexpr EnumMember kTransActionRecon1099[] = {
     {"Recon1099AllTrans", 0, "All Transactions"},
@@ -226,13 +192,11 @@ constexpr EnumMember kTransActionRecon1099[] = {
     {"Recon1099SalestoClose", 5, "Sells - to Close"},
     {"Recon1099SalesShort", 6, "Sells - Short to Open"},
 };
-const EnumRegistrar<kTransActionRecon1099> kTransActionRecon1099Registrar("TransActionRecon1099");
 
 constexpr EnumMember kSyncMethod[] = {
     {"SyncMethodAutomatic", 0, "Automatic"},
     {"SyncMethodManual", 1, "Manual"},
 };
-const EnumRegistrar<kSyncMethod> kSyncMethodRegistrar("SyncMethod");
 
 constexpr EnumMember kModeType[] = {
     {"ModeTypeAllSymbol", 0, "All Symbols (show multiple types)"},
@@ -248,19 +212,16 @@ constexpr EnumMember kModeType[] = {
     {"ModeTypeAllCash", 10, "All Cash"},
     {"ModeTypeBySymbol", 11, "By Symbol (show one symbol)"},
 };
-const EnumRegistrar<kModeType> kModeTypeRegistrar("ModeType");
 
 constexpr EnumMember kRangeType[] = {
     {"RangeTypeCalendar", 0, "From && To Dates"},
     {"RangeTypeTaxPeriod", 1, "Year && Tax Period"},
 };
-const EnumRegistrar<kRangeType> kRangeTypeRegistrar("RangeType");
 
 // Continues the values of RangeType: its one member is 2.
 constexpr EnumMember kRangeTypeChart[] = {
     {"RangeTypeCalendarPeriod", 2, "From Date && Period"},
 };
-const EnumRegistrar<kRangeTypeChart> kRangeTypeChartRegistrar("RangeTypeChart");
 
 constexpr EnumMember kPeriodValue[] = {
     {"PeriodValueDay", 0, "1 Day"},
@@ -269,7 +230,6 @@ constexpr EnumMember kPeriodValue[] = {
     {"PeriodValueQuarter", 3, "1 Quarter"},
     {"PeriodValueYear", 4, "1 Year"},
 };
-const EnumRegistrar<kPeriodValue> kPeriodValueRegistrar("PeriodValue");
 
 // Values are list positions, not years.
 constexpr EnumMember kYear[] = {
@@ -287,7 +247,6 @@ constexpr EnumMember kYear[] = {
     {"Year2005", 11, "2005"},
     {"Year2006", 12, "2006"},
 };
-const EnumRegistrar<kYear> kYearRegistrar("Year");
 
 constexpr EnumMember kTransViewType[] = {
     {"TransViewTypeAll", 0, "Transactions - All"},
@@ -315,7 +274,6 @@ constexpr EnumMember kTransViewType[] = {
     {"TransViewTypeUnConfirmed", 22, "Unconfirmed Transactions (please review)"},
     {"TransViewTypeReminder", 23, "Reminders"},
 };
-const EnumRegistrar<kTransViewType> kTransViewTypeRegistrar("TransViewType");
 
 constexpr EnumMember kGroupsViewType[] = {
     {"GroupsViewTypeAllNotGrouped", 0, "Not Grouped - All (excluded from Tax Reports)"},
@@ -334,7 +292,6 @@ constexpr EnumMember kGroupsViewType[] = {
     {"GroupsViewTypeAllJournalOut", 13, "Journaled Out - Amounts removed from VO"},
     {"GroupsViewTypeGroupsGrouped", 14, "Change Groups - Manual Groups"},
 };
-const EnumRegistrar<kGroupsViewType> kGroupsViewTypeRegistrar("GroupsViewType");
 
 constexpr EnumMember kPerfViewType[] = {
     {"PerfViewTypeOpenRisk", 0, "Risk Monitor (Open Positions)"},
@@ -354,7 +311,6 @@ constexpr EnumMember kPerfViewType[] = {
     {"PerfViewTypeTradePieGrp", 14, "Pie Chart (# Trades Gain/Loss/Flat Trades)"},
     {"PerfViewTypeMarketTiming", 15, "Market Timing - Chart"},
 };
-const EnumRegistrar<kPerfViewType> kPerfViewTypeRegistrar("PerfViewType");
 
 constexpr EnumMember kReportsViewType[] = {
     {"ReportsViewTypeIRSSchD", 0, "IRS Schedule D-1"},
@@ -365,7 +321,6 @@ constexpr EnumMember kReportsViewType[] = {
     {"ReportsViewTypeWashSales", 5, "Wash Sale Event Summary"},
     {"ReportsViewTypeGroups", 6, "Gain/Loss Group Details"},
 };
-const EnumRegistrar<kReportsViewType> kReportsViewTypeRegistrar("ReportsViewType");
 
 constexpr EnumMember kDivPayType[] = {
     {"DivPayTypeCash", 0, "Cash"},
@@ -373,7 +328,6 @@ constexpr EnumMember kDivPayType[] = {
     {"DivPayTypeCashReinvested", 2, "Cash Reinvested"},
     {"DivPayTypeShareReinvested", 3, "Share Reinvested"},
 };
-const EnumRegistrar<kDivPayType> kDivPayTypeRegistrar("DivPayType");
 
 constexpr EnumMember kEventType[] = {
     {"EventTypeJournalOut", 0, "Journal Out"},
@@ -384,27 +338,23 @@ constexpr EnumMember kEventType[] = {
     {"EventTypeAssign", 5, "Assign"},
     {"EventTypeExpire", 6, "Expire"},
 };
-const EnumRegistrar<kEventType> kEventTypeRegistrar("EventType");
 
 constexpr EnumMember kUngroupedView[] = {
     {"UngroupedViewManual", 0, "Manually Groupable"},
     {"UngroupedViewNotGrouped", 1, "Not Grouped"},
 };
-const EnumRegistrar<kUngroupedView> kUngroupedViewRegistrar("UngroupedView");
 
 constexpr EnumMember kGroupedView[] = {
     {"GroupedViewAll", 0, "All Groups"},
     {"GroupedViewManualOnly", 1, "Manual Groups"},
     {"GroupedViewAutoOnly", 2, "Auto Groups"},
 };
-const EnumRegistrar<kGroupedView> kGroupedViewRegistrar("GroupedView");
 
 constexpr EnumMember kOfxVersion[] = {
     {"OfxVersionNone", 0, "No OFX"},
     {"OfxVersion1x", 1, "OFX Version 1.x"},
     {"OfxVersion20", 2, "OFX Version 2.0"},
 };
-const EnumRegistrar<kOfxVersion> kOfxVersionRegistrar("OfxVersion");
 
 // No members at 27 and 39 to 41: values are stored, so gaps are never closed up.
 constexpr EnumMember kClientPref[] = {
@@ -448,7 +398,6 @@ constexpr EnumMember kClientPref[] = {
     {"ClientPrefAcquiredDatePref", 38, "acquired_date_preference"},
     {"ClientPrefWashOptions", 42, "wash_options_stock"},
 };
-const EnumRegistrar<kClientPref> kClientPrefRegistrar("ClientPref");
 
 constexpr EnumMember kGroupType[] = {
     {"GroupTypeManual", 0, "Manual"},
@@ -460,25 +409,21 @@ constexpr EnumMember kGroupType[] = {
     {"GroupTypeVOManagedCover", 6, "VO Generated Cover Group"},
     {"GroupTypeVOManagedCA", 7, "VO Generated Corporate Action"},
 };
-const EnumRegistrar<kGroupType> kGroupTypeRegistrar("GroupType");
 
 constexpr EnumMember kUserType[] = {
     {"UserTypeAdmin", 0, "Admin"},
     {"UserTypeLimited", 1, "Limited"},
 };
-const EnumRegistrar<kUserType> kUserTypeRegistrar("UserType");
 
 constexpr EnumMember kGroupLockStatus[] = {
     {"GroupLockStatusNotLocked", 0, "Group Not Locked"},
     {"GroupLockStatusLocked", 1, "Group Locked"},
 };
-const EnumRegistrar<kGroupLockStatus> kGroupLockStatusRegistrar("GroupLockStatus");
 
 constexpr EnumMember kSortType[] = {
     {"SortTypeAscend", 0, "Ascending"},
     {"SortTypeDescend", 1, "Descending"},
 };
-const EnumRegistrar<kSortType> kSortTypeRegistrar("SortType");
 
 // No member at 11; the stored values keep the gap.
 constexpr EnumMember kTransListCol[] = {
@@ -502,7 +447,6 @@ constexpr EnumMember kTransListCol[] = {
     {"TransListColTransType", 18, "TransType"},
     {"TransListColTransID", 19, "TransID"},
 };
-const EnumRegistrar<kTransListCol> kTransListColRegistrar("TransListCol");
 
 constexpr EnumMember kPerfListCol[] = {
     {"PerfListColDate", 0, "Date"},
@@ -516,7 +460,6 @@ constexpr EnumMember kPerfListCol[] = {
     {"PerfListColGL", 8, "Gain/(Loss)"},
     {"PerfListColChange", 9, "Change"},
 };
-const EnumRegistrar<kPerfListCol> kPerfListColRegistrar("PerfListCol");
 
 constexpr EnumMember kGroupListCol[] = {
     {"GroupListColNo", 0, "No."},
@@ -532,7 +475,6 @@ constexpr EnumMember kGroupListCol[] = {
     {"GroupListColAccount", 10, "Account"},
     {"GroupListColTransID", 11, "TransID"},
 };
-const EnumRegistrar<kGroupListCol> kGroupListColRegistrar("GroupListCol");
 
 // The trailing blanks and the tab are part of the texts.
 constexpr EnumMember kFieldSeparator[] = {
@@ -542,21 +484,18 @@ constexpr EnumMember kFieldSeparator[] = {
     {"FieldSeparatorSingleQoute", 3, "Single Quote - ' "},
     {"FieldSeparatorDoubleQoute", 4, "Double Quote - \" "},
 };
-const EnumRegistrar<kFieldSeparator> kFieldSeparatorRegistrar("FieldSeparator");
 
 constexpr EnumMember kInvestorTypes[] = {
     {"InvestorTypesInvestor", 0, "Investor"},
     {"InvestorTypesTrader", 1, "Trader"},
     {"InvestorTypesDealer", 2, "Custom"},
 };
-const EnumRegistrar<kInvestorTypes> kInvestorTypesRegistrar("InvestorTypes");
 
 constexpr EnumMember kPosState[] = {
     {"PosStateMonitor", 0, "Monitor"},
     {"PosStateOpen", 1, "Open"},
     {"PosStateClose", 2, "Close"},
 };
-const EnumRegistrar<kPosState> kPosStateRegistrar("PosState");
 
 constexpr EnumMember kDialogType[] = {
     {"DialogTypeAccounts", 0, "Accounts Dialog"},
@@ -566,13 +505,11 @@ constexpr EnumMember kDialogType[] = {
     {"DialogTypeOptions", 4, "Exercise/Assign/Expire Dialog"},
     {"DialogTypeCorpEvents", 5, "Corporate Actions Dialog"},
 };
-const EnumRegistrar<kDialogType> kDialogTypeRegistrar("DialogType");
 
 constexpr EnumMember kDateAcquiredPref[] = {
     {"DateAcquiredPrefBuy", 0, "Buy/Sell"},
     {"DateAcquiredPrefOpen", 1, "Open/Close"},
 };
-const EnumRegistrar<kDateAcquiredPref> kDateAcquiredPrefRegistrar("DateAcquiredPref");
 
 constexpr EnumMember kTransSearchFields[] = {
     {"TransSearchNote", 0, "Note"},
@@ -580,7 +517,6 @@ constexpr EnumMember kTransSearchFields[] = {
     {"TransSearchBrokTransID", 2, "Broker's Trans ID"},
     {"TransSearchCusip", 3, "CUSIP"},
 };
-const EnumRegistrar<kTransSearchFields> kTransSearchFieldsRegistrar("TransSearchFields");
 
 constexpr EnumMember kDFProviderTypes[] = {
     {"ProviderBarChart", 0, "Barchart.com"},
@@ -592,7 +528,6 @@ constexpr EnumMember kDFProviderTypes[] = {
     {"ProviderManual", 6, "Manual Only"},
     {"ProviderNone", 7, "None"},
 };
-const EnumRegistrar<kDFProviderTypes> kDFProviderTypesRegistrar("DFProviderTypes");
 
 // Single bits (20 to 25), so that extensions can be combined into a mask.
 constexpr EnumMember kVoFileExt[] = {
@@ -603,14 +538,12 @@ constexpr EnumMember kVoFileExt[] = {
     {"EXT_QFX", 0x1000000, ".qfx"},
     {"EXT_OFX", 0x2000000, ".ofx"},
 };
-const EnumRegistrar<kVoFileExt> kVoFileExtRegistrar("VO_FILE_EXT");
 
 constexpr EnumMember kFractMgmtType[] = {
     {"FractMgmtRetainFractions", 0, "Retain Fractions"},
     {"FractMgmtSellFractions", 1, "Close Fractions"},
     {"FractMgmtCloseAtPrice", 2, "Close Fractions @ Price"},
 };
-const EnumRegistrar<kFractMgmtType> kFractMgmtTypeRegistrar("FractMgmtType");
 
 constexpr EnumMember kGroupMethod[] = {
     {"GroupMethodFIFO", 0, "First In First Out"},
@@ -618,14 +551,12 @@ constexpr EnumMember kGroupMethod[] = {
     {"GroupMethodHighCost", 2, "Highest Cost First"},
     {"GroupMethodLowCost", 3, "Lowest Cost First"},
 };
-const EnumRegistrar<kGroupMethod> kGroupMethodRegistrar("GroupMethod");
 
 constexpr EnumMember kTransLockStatus[] = {
     {"TransLockStatusNotLocked", 0, "Trans Not Locked"},
     {"TransLockStatusArchive", 1, "Trans Archived"},
     {"TransLockStatusCA", 2, "Trans Locked by CA"},
 };
-const EnumRegistrar<kTransLockStatus> kTransLockStatusRegistrar("TransLockStatus");
 
 constexpr EnumMember kSymExpCol[] = {
     {"SymExpColSource", 0, "Source"},
@@ -649,6 +580,91 @@ constexpr EnumMember kSymExpCol[] = {
     {"SymExpColACCurr", 18, "AC Account Currency"},
     {"SymExpColVerified", 19, "Verified"},
 };
-const EnumRegistrar<kSymExpCol> kSymExpColRegistrar("SymExpCol");
+
+struct EnumTable {
+  const char* registryName;
+  std::span<const EnumMember> members;
+};
+
+// Every enumeration under its registry name, in registration order.
+constexpr EnumTable kEnumerations[] = {
+    {"SyncType", kSyncType},
+    {"HeldType", kHeldType},
+    {"PeriodType", kPeriodType},
+    {"CurrencyType", kCurrencyType},
+    {"ReportMethod", kReportMethod},
+    {"CorpEventType", kCorpEventType},
+    {"TransType", kTransType},
+    {"TransAction", kTransAction},
+    {"TransPos", kTransPos},
+    {"SecurityTypeGroup", kSecurityTypeGroup},
+    {"SecurityType", kSecurityType},
+    {"ReconStatus", kReconStatus},
+    {"TransActionRecon1099", kTransActionRecon1099},
+    {"SyncMethod", kSyncMethod},
+    {"ModeType", kModeType},
+    {"RangeType", kRangeType},
+    {"RangeTypeChart", kRangeTypeChart},
+    {"PeriodValue", kPeriodValue},
+    {"Year", kYear},
+    {"TransViewType", kTransViewType},
+    {"GroupsViewType", kGroupsViewType},
+    {"PerfViewType", kPerfViewType},
+    {"ReportsViewType", kReportsViewType},
+    {"DivPayType", kDivPayType},
+    {"EventType", kEventType},
+    {"UngroupedView", kUngroupedView},
+    {"GroupedView", kGroupedView},
+    {"OfxVersion", kOfxVersion},
+    {"ClientPref", kClientPref},
+    {"GroupType", kGroupType},
+    {"UserType", kUserType},
+    {"GroupLockStatus", kGroupLockStatus},
+    {"SortType", kSortType},
+    {"TransListCol", kTransListCol},
+    {"PerfListCol", kPerfListCol},
+    {"GroupListCol", kGroupListCol},
+    {"FieldSeparator", kFieldSeparator},
+    {"InvestorTypes", kInvestorTypes},
+    {"PosState", kPosState},
+    {"DialogType", kDialogType},
+    {"DateAcquiredPref", kDateAcquiredPref},
+    {"TransSearchFields", kTransSearchFields},
+    {"DFProviderTypes", kDFProviderTypes},
+    {"VO_FILE_EXT", kVoFileExt},
+    {"FractMgmtType", kFractMgmtType},
+    {"GroupMethod", kGroupMethod},
+    {"TransLockStatus", kTransLockStatus},
+    {"SymExpCol", kSymExpCol},
+};
+
+constexpr bool MembersAscending() {
+  for (const EnumTable& table : kEnumerations) {
+    for (std::size_t i = 1; i < table.members.size(); ++i) {
+      if (table.members[i - 1].value >= table.members[i].value) return false;
+    }
+  }
+  return true;
+}
+static_assert(MembersAscending(), "members are added in ascending value order");
+
+// Builds each enumeration and hands it to the registry, which owns it from
+// then on. The one object of this file that the library's load constructs.
+class Registration {
+ public:
+  Registration() {
+    for (const EnumTable& table : kEnumerations) {
+      auto enumeration = std::make_unique<HEnum>();
+      for (const EnumMember& member : table.members) {
+        enumeration->Add(member.name, member.value, member.friendly);
+      }
+      HEnum::AddEnum(table.registryName, enumeration.release());
+    }
+  }
+};
+
+const Registration kRegistration;
 
 }  // namespace
+
+}  // namespace vo

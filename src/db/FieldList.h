@@ -17,6 +17,8 @@
 #include <string>
 #include <utility>
 
+namespace vo {
+
 class FieldList {
  public:
   static constexpr int kSlots = 30;  // columns 0..29: every trans_table and sym_table column
@@ -180,3 +182,5 @@ class FieldList {
   uint32_t present_ = 0;
   std::map<int, std::string> others_;
 };
+
+}  // namespace vo

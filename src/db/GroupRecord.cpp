@@ -1,5 +1,7 @@
 #include "db/GroupRecord.h"
 
+namespace vo {
+
 std::string GroupRecord::GetField(int index) const {
   if (index < 0 || index >= kFieldCount) return "";
   return fields_[index];
@@ -15,3 +17,5 @@ void GroupRecord::SetField(int index, int value) { SetField(index, std::to_strin
 void GroupRecord::SetField(int index, unsigned long value) {
   SetField(index, std::to_string(value));
 }
+
+}  // namespace vo

@@ -5,6 +5,8 @@
 #include <array>
 #include <string>
 
+namespace vo {
+
 class GroupRecord {
  public:
   static constexpr int kFieldCount = 10;
@@ -31,3 +33,5 @@ class GroupRecord {
  private:
   std::array<std::string, kFieldCount> fields_;
 };
+
+}  // namespace vo

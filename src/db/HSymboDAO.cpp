@@ -1,5 +1,8 @@
 #include "db/HSymboDAO.h"
 
+#include <algorithm>
+#include <cstddef>
+
 #include <vector>
 
 #include "db/PositionalRow.h"
@@ -8,12 +11,11 @@
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbRowReceiver.h"
+#include "ledgerdb/SqlLiteral.h"
 #include "platform/DebugOutput.h"
 #include "values/NumberText.h"
 
-const std::string kTransTable = "trans_table";
-const std::string kSymTable = "sym_table";
-const std::string kInactiveSymTable = "inactive_sym_table";
+namespace vo {
 
 namespace {
 
@@ -33,14 +35,6 @@ constexpr int kSecurityTypeCall = 1;
 constexpr int kSecurityTypePut = 2;
 constexpr int kSecurityTypeCallIndexOption = 3;
 constexpr int kSecurityTypePutIndexOption = 4;
-
-// A name as an SQL text literal: quotes doubled, so that a name such as
-// O'NEIL neither breaks nor alters the statement it is put in.
-std::string Quoted(const std::string& name) {
-  std::string literal = "'";
-  for (char c : name) literal += c == '\'' ? std::string("''") : std::string(1, c);
-  return literal + "'";
-}
 
 std::string FieldText(const SymbolFields& fields, int index) {
   auto it = fields.find(index);
@@ -85,6 +79,19 @@ bool HSymboDAO::GetSymbolNames(std::set<std::string>& names) {
   DBQueryResult result;
   if (!Select("SELECT sym_name FROM sym_table ", result)) return false;
   for (const DBQueryResult::Row& row : result) names.insert(row.empty() ? "" : row[0]);
+  return true;
+}
+
+bool HSymboDAO::GetSymbolNames(std::set<std::string>& names, const std::vector<std::string>& candidates) {
+  constexpr size_t kPerSelect = 500;
+  for (size_t first = 0; first < candidates.size(); first += kPerSelect) {
+    const auto begin = candidates.begin() + static_cast<std::ptrdiff_t>(first);
+    const std::set<std::string> chunk(begin, begin + static_cast<std::ptrdiff_t>(
+                                                         std::min(kPerSelect, candidates.size() - first)));
+    DBQueryResult result;
+    if (!Select("SELECT sym_name FROM sym_table WHERE sym_name" + InList(chunk), result)) return false;
+    for (const DBQueryResult::Row& row : result) names.insert(row.empty() ? "" : row[0]);
+  }
   return true;
 }
 
@@ -165,7 +172,7 @@ bool HSymboDAO::StreamSymbolsWithTransCount(DbRowReceiver& receiver, const std::
 std::string HSymboDAO::CountedSymbolsStatement(const std::string& accountId) {
   // A where on the joined transactions keeps only symbols that have some, as
   // an inner join of the account's counts does.
-  std::string where = accountId.empty() ? "" : " WHERE acct_id = " + accountId;
+  std::string where = accountId.empty() ? "" : " WHERE acct_id = " + SqlValue(accountId);
   std::string join = accountId.empty() ? "LEFT OUTER JOIN" : "INNER JOIN";
   return "SELECT sym_table.*, COALESCE(counts.n, 0) 'count_trans_table' FROM sym_table " + join +
          " (SELECT sym_name, COUNT(trans_id) n FROM trans_table" + where +
@@ -173,7 +180,7 @@ std::string HSymboDAO::CountedSymbolsStatement(const std::string& accountId) {
 }
 
 std::string HSymboDAO::SymbolsWithTransCountStatement(const std::string& accountId) {
-  std::string where = accountId.empty() ? "" : "WHERE  trans_table.acct_id  = " + accountId;
+  std::string where = accountId.empty() ? "" : "WHERE  trans_table.acct_id  = " + SqlValue(accountId);
   std::string source = JoinClause("LEFT OUTER JOIN", kSymTable, kTransTable, "sym_name", where);
   return SelectStatement(source, "sym_table.*, COUNT(trans_table.trans_id ) 'count_trans_table' ", "");
 }
@@ -192,7 +199,7 @@ std::string HSymboDAO::JoinClause(const std::string& joinKind, const std::string
 
 std::string HSymboDAO::InList(const std::set<std::string>& names) {
   std::string list;
-  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + Quoted(name);
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + SqlLiteral(name);
   return " IN (" + list + ")";
 }
 
@@ -212,3 +219,5 @@ std::string HSymboDAO::ResearchSymbolFor(const std::string& symbol, int security
       return research;
   }
 }
+
+}  // namespace vo

@@ -13,12 +13,14 @@
 #include "db/SymbolFields.h"
 #include "ledgerdb/Database.h"
 
+namespace vo {
+
 class DBQueryResult;
 class DbRowReceiver;
 
-extern const std::string kTransTable;        // "trans_table"
-extern const std::string kSymTable;          // "sym_table"
-extern const std::string kInactiveSymTable;  // "inactive_sym_table"
+inline constexpr char kTransTable[] = "trans_table";
+inline constexpr char kSymTable[] = "sym_table";
+inline constexpr char kInactiveSymTable[] = "inactive_sym_table";
 
 class HSymboDAO {
  public:
@@ -28,6 +30,10 @@ class HSymboDAO {
   static std::string GetColumnName(int index);
 
   bool GetSymbolNames(std::set<std::string>& names);
+  // The names among `candidates` that sym_table holds, looked up through its
+  // key a few hundred at a time: what an import of a few symbols needs,
+  // whatever the size of the table.
+  bool GetSymbolNames(std::set<std::string>& names, const std::vector<std::string>& candidates);
   // False, and nothing stored, for a symbol without a name.
   bool InsertSymbol(const SymbolFields& fields);
   bool SaveSymbol(const std::string& name, SymbolFields fields);
@@ -67,3 +73,5 @@ class HSymboDAO {
   Database* db_;
   std::vector<ColumnValue> row_;  // InsertSymbol's row, kept for its capacity
 };
+
+}  // namespace vo

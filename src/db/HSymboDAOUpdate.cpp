@@ -9,23 +9,32 @@
 // but the run pays for one commit instead of one per row.
 #include "db/HSymboDAO.h"
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
+#include "db/TableColumns.h"
 #include "ledgerdb/DbTransaction.h"
 
-namespace {
+namespace vo {
 
-constexpr int kSymSourceColumn = 22;
-constexpr int kSymVoSymColumn = 25;
-constexpr char kSecurityMasterSource[] = "Zudazuzo Diroza";
+namespace {
 
 std::string FieldOf(const PackedFields& record, int column) { return std::string(record.Get(column)); }
 
 }  // namespace
 
 bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const PackedRecords& canonical) {
-  std::map<std::string, std::string> existing;
-  GetSymbolMap(kSymTable, existing);
+  // Which canonical symbols sym_table has a row for: only those the renames
+  // name are looked up, so that a table of a million symbols is not read whole.
+  std::vector<std::string> wanted;
+  wanted.reserve(renames.size());
+  for (const auto& [oldName, record] : renames) wanted.push_back(FieldOf(record, SymColumn::kSymVoSym));
+  std::sort(wanted.begin(), wanted.end());
+  wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+  std::set<std::string> existing;
+  GetSymbolNames(existing, wanted);
+  std::vector<std::string>().swap(wanted);
 
   std::set<std::string> oldNames;
   for (const auto& [oldName, record] : renames) oldNames.insert(oldName);
@@ -36,7 +45,7 @@ bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const Pac
 
   bool outcome = true;
   for (const auto& [oldName, record] : renames) {
-    const std::string voSymbol = FieldOf(record, kSymVoSymColumn);
+    const std::string voSymbol = FieldOf(record, SymColumn::kSymVoSym);
     auto data = canonical.find(voSymbol);
     if (data == canonical.end()) {
       outcome = false;
@@ -45,7 +54,7 @@ bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const Pac
     const std::string existingName = existing.contains(voSymbol) ? voSymbol : std::string();
     if (!SaveSymbol(existingName, data->second.Unpack())) {
       outcome = false;
-    } else if (FieldOf(record, kSymSourceColumn) != kSecurityMasterSource &&
+    } else if (FieldOf(record, SymColumn::kSymSource) != kSecurityMasterSource &&
                !SaveInactiveSymbol(record.Unpack())) {
       outcome = false;
     }
@@ -55,3 +64,5 @@ bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const Pac
   if (!DeleteUnmatched(condition)) outcome = false;
   return transaction.Commit() && outcome;
 }
+
+}  // namespace vo

@@ -9,8 +9,11 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
+#include "ledgerdb/SqlLiteral.h"
 #include "platform/DebugOutput.h"
 #include "values/DateTime.h"
+
+namespace vo {
 
 namespace {
 
@@ -46,13 +49,13 @@ std::string HTransDAO::GetTransTableName(int index) {
   return Columns()[static_cast<size_t>(index)].name;
 }
 
-bool HTransDAO::InsertFields(const TransactionFields& fields) {
+bool HTransDAO::InsertFields(const TransactionFields& fields, InsertedIds* ids) {
   int badIndex = PositionalRow(fields, ColumnCount(), row_);
   if (badIndex >= 0) {
     GetTransTableName(badIndex);  // reports the index
     return false;
   }
-  return db_->insert(row_, kTable);
+  return db_->insert(row_, kTable, ids);
 }
 
 bool HTransDAO::InsertRecord(TransRecord& record) {
@@ -75,7 +78,7 @@ bool HTransDAO::UpdateTradeTime(const DBData& given) {
   data.SetField("trans_dtsettle", time);
   std::string note = given.GetField("trans_note_user");
   if (!note.empty()) data.SetField("trans_note_user", note);
-  return db_->modify(data, kTable, "trans_id = " + given.GetField("trans_id"));
+  return db_->modify(data, kTable, "trans_id = " + SqlValue(given.GetField("trans_id")));
 }
 
 bool HTransDAO::UpdateWhere(const std::string& assignments, const std::string& condition) {
@@ -102,9 +105,7 @@ bool HTransDAO::UpdateTotal(const std::string& id, const std::string& number) {
     }
     return digits > 0;
   };
-  if (!plainDecimal(number, true) || !plainDecimal(id, false)) {
-    return UpdateWhere("trans_total = " + number, "trans_id = " + id);
-  }
+  if (!plainDecimal(number, true) || !plainDecimal(id, false)) return false;
   const std::string values[] = {number, id};
   return db_->Execute("update trans_table set trans_total = ? where trans_id = ?", values);
 }
@@ -114,8 +115,8 @@ bool HTransDAO::Select(const std::string& statement, bool friendly, DBQueryResul
 }
 
 bool HTransDAO::SelectForSmartTime(DBQueryResult& result, const std::vector<std::string>& ids) {
-  std::string list;
-  for (const std::string& id : ids) list += (list.empty() ? "" : ", ") + id;
+  const std::string list = SqlIdList(ids);
+  if (list.empty()) return false;
   return Select(std::string("select t.trans_id, t.trans_dttrade, t.sym_name, t.trans_action, "
                             "t.trans_pos, ") +
                     "t.acct_id from trans_table t " + "where t.trans_id IN ( " + list +
@@ -125,8 +126,10 @@ bool HTransDAO::SelectForSmartTime(DBQueryResult& result, const std::vector<std:
 
 bool HTransDAO::SelectExpired(const std::map<std::string, std::string>& idToQuantity,
                               DBQueryResult& result) {
-  std::string list;
-  for (const auto& entry : idToQuantity) list += (list.empty() ? "" : ", ") + entry.first;
+  std::vector<std::string> ids;
+  for (const auto& entry : idToQuantity) ids.push_back(entry.first);
+  const std::string list = SqlIdList(ids);
+  if (list.empty()) return false;
   return Select(std::string("SELECT  a.*, b.sym_exp_date, b.sym_type ") +
                     "FROM  trans_table a, sym_table b " +
                     "WHERE a.sym_name = b.sym_name AND b.sym_exp_date < NOW() " +
@@ -153,3 +156,5 @@ bool HTransDAO::SelectForRecalc(DBQueryResult& result) { return Select(RecalcSta
 bool HTransDAO::StreamForRecalc(DbRowReceiver& receiver) {
   return db_->Stream(RecalcStatement("a.trans_id"), {}, CellForm::kDecimal, receiver);
 }
+
+}  // namespace vo

@@ -11,6 +11,8 @@
 #include "db/TransactionFields.h"
 #include "ledgerdb/Database.h"
 
+namespace vo {
+
 class DBData;
 class DbRowReceiver;
 class DBQueryResult;
@@ -23,7 +25,9 @@ class HTransDAO {
   // Column name of a trans_table index 0..29; empty (and a debug message) otherwise.
   static std::string GetTransTableName(int index);
 
-  bool InsertFields(const TransactionFields& fields);
+  // `ids`, when given, receives the row's id once the database has given it
+  // (see Database::insert).
+  bool InsertFields(const TransactionFields& fields, InsertedIds* ids = nullptr);
   // On success field 0 of the record holds the new id.
   bool InsertRecord(TransRecord& record);
   // Data carries trans_id, trans_dttrade and trans_note_user; the trade time
@@ -32,11 +36,13 @@ class HTransDAO {
   bool UpdateTradeTime(const DBData& data);
   bool UpdateWhere(const std::string& assignments, const std::string& condition);
   // UpdateWhere("trans_total = " + number, "trans_id = " + id) for a plain
-  // decimal number (digits, an optional sign and point), through one statement
-  // kept prepared: the symbol update writes totals by the hundred thousand.
-  // Any other text takes the UpdateWhere path, with its outcome.
+  // decimal number (digits, an optional sign and point) and a whole-number id,
+  // through one statement kept prepared: the symbol update writes totals by
+  // the hundred thousand. Any other text is refused (false, nothing run).
   bool UpdateTotal(const std::string& id, const std::string& number);
 
+  // The two selects list only the ids that are plain whole numbers (no row
+  // has any other); false, and nothing run, when none is.
   bool SelectForSmartTime(DBQueryResult& result, const std::vector<std::string>& ids);
   bool SelectExpired(const std::map<std::string, std::string>& idToQuantity, DBQueryResult& result);
   bool SelectForRecalc(DBQueryResult& result);
@@ -54,3 +60,5 @@ class HTransDAO {
   Database* db_;
   std::vector<ColumnValue> row_;  // InsertFields' row, kept for its capacity
 };
+
+}  // namespace vo

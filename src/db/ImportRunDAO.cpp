@@ -10,6 +10,9 @@
 #include "ledgerdb/Database.h"
 #include "ledgerdb/SqlLiteral.h"
 #include "values/DateTime.h"
+#include "values/Sha256.h"
+
+namespace vo {
 
 namespace {
 
@@ -63,12 +66,26 @@ bool ImportRunDAO::Finish(const Run& run) {
   return db_->modify(data, kImportRunTable, "run_id = " + std::to_string(run.id));
 }
 
-bool ImportRunDAO::LinkTransactions(uint64_t runId, unsigned long first, unsigned long last) {
-  const std::array<std::string, 3> values{std::to_string(runId), std::to_string(first),
-                                          std::to_string(last)};
-  return db_->Execute(std::string("INSERT INTO ") + kImportRunTransTable +
+bool ImportRunDAO::LinkTransactions(uint64_t runId, uint64_t first, uint64_t last, uint64_t step) {
+  const std::string sql = std::string("INSERT INTO ") + kImportRunTransTable +
                           " (trans_id, run_id) SELECT trans_id, ? FROM trans_table"
-                          " WHERE trans_id BETWEEN ? AND ?",
+                          " WHERE trans_id BETWEEN ? AND ?";
+  if (step == 1) {
+    const std::array<std::string, 3> values{std::to_string(runId), std::to_string(first),
+                                            std::to_string(last)};
+    return db_->Execute(sql, values);
+  }
+  const std::array<std::string, 5> values{std::to_string(runId), std::to_string(first),
+                                          std::to_string(last), std::to_string(first),
+                                          std::to_string(step)};
+  return db_->Execute(sql + " AND (trans_id - ?) % ? = 0", values);
+}
+
+bool ImportRunDAO::Claim(const std::string& accountId, uint64_t runId) {
+  Sha256 key;
+  key.Update(accountId);  // any account id, as a key of a fixed length
+  const std::array<std::string, 2> values{key.HexDigest(), std::to_string(runId)};
+  return db_->Execute(std::string("REPLACE INTO ") + kImportClaimTable + " (claim_key, run_id) VALUES (?, ?)",
                       values);
 }
 
@@ -158,3 +175,5 @@ bool ImportRunDAO::Select(const std::string& condition, std::vector<Run>& runs) 
   }
   return true;
 }
+
+}  // namespace vo

@@ -10,6 +10,8 @@
 
 #include "voservices/ImportRuns.h"
 
+namespace vo {
+
 class Database;
 
 class ImportRunDAO {
@@ -22,8 +24,14 @@ class ImportRunDAO {
   bool Insert(Run& run);
   // Rewrites the run's end, counts and result.
   bool Finish(const Run& run);
-  // Links the stored transactions whose ids run from `first` to `last`.
-  bool LinkTransactions(uint64_t runId, unsigned long first, unsigned long last);
+  // Links the stored transactions whose ids run from `first` to `last`,
+  // `step` apart.
+  bool LinkTransactions(uint64_t runId, uint64_t first, uint64_t last, uint64_t step);
+  // Writes the account's row of import_claim in the open transaction: every
+  // import into an account writes the same row, so two imports into one
+  // account that run at once on two nodes of a cluster cannot both commit;
+  // the one done again then sees what the other stored.
+  bool Claim(const std::string& accountId, uint64_t runId);
   // Links the symbols the run added, in their order, many to a statement.
   bool LinkSymbols(uint64_t runId, std::span<const std::string> symbols);
 
@@ -42,3 +50,5 @@ class ImportRunDAO {
 
   Database* db_;
 };
+
+}  // namespace vo

@@ -16,6 +16,8 @@
 
 #include "db/FieldList.h"
 
+namespace vo {
+
 class PackedFields {
  public:
   // Each field: its column (one byte), its length (four bytes), its text.
@@ -97,3 +99,5 @@ class PackedFields {
 
 // Packed rows by name; looked up by any text, without making a std::string.
 using PackedRecords = std::map<std::string, PackedFields, std::less<>>;
+
+}  // namespace vo

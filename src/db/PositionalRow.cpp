@@ -1,5 +1,7 @@
 #include "db/PositionalRow.h"
 
+namespace vo {
+
 int PositionalRow(const FieldList& fields, int columnCount, std::vector<ColumnValue>& row) {
   row.clear();
   row.reserve(fields.size());
@@ -9,3 +11,5 @@ int PositionalRow(const FieldList& fields, int columnCount, std::vector<ColumnVa
   }
   return -1;
 }
+
+}  // namespace vo

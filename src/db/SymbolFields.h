@@ -3,4 +3,8 @@
 
 #include "db/FieldList.h"
 
+namespace vo {
+
 using SymbolFields = FieldList;
+
+}  // namespace vo

@@ -1,6 +1,8 @@
 // Column indexes of trans_table (keys of TransactionFields) and sym_table (keys of SymbolFields),
-// named after the columns.
+// named after the columns, and the sym_source the security master's rows carry.
 #pragma once
+
+namespace vo {
 
 namespace TransColumn {
 constexpr int kTransId = 0;
@@ -64,4 +66,11 @@ constexpr int kCurName2 = 24;
 constexpr int kSymVoSym = 25;
 constexpr int kSmRecordId = 26;
 constexpr int kSymLastUpdate = 27;
+// Appended by HSymboDAO::SelectSymbolsWithTransCount after the 28 table columns.
+constexpr int kCountTransTable = 28;
 }  // namespace SymColumn
+
+// sym_source of data that came from the security master.
+constexpr char kSecurityMasterSource[] = "Zudazuzo Diroza";
+
+}  // namespace vo

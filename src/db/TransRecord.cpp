@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace vo {
+
 TransRecord::TransRecord(const std::vector<std::string>& row) {
   size_t count = std::min(row.size(), static_cast<size_t>(kMaxFields));
   for (size_t i = 0; i < count; ++i) fields_.emplace(static_cast<int>(i), row[i]);
@@ -22,3 +24,5 @@ void TransRecord::SetField(int index, int value) { SetField(index, std::to_strin
 void TransRecord::SetField(int index, unsigned long value) {
   SetField(index, std::to_string(value));
 }
+
+}  // namespace vo

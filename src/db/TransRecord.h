@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace vo {
+
 class TransRecord {
  public:
   static constexpr int kMaxFields = 30;
@@ -27,3 +29,5 @@ class TransRecord {
  private:
   std::map<int, std::string> fields_;
 };
+
+}  // namespace vo

@@ -2,10 +2,23 @@
 
 #include "db/ImportRunDAO.h"
 
-bool TransactionLinks::Add(unsigned long transId) {
-  if (first_ != 0 && transId == last_ + 1) {
-    last_ = transId;
-    return true;
+namespace vo {
+
+namespace {
+
+// A wider step makes the copying statement read more rows it then skips.
+constexpr uint64_t kLongestStep = 64;
+
+}  // namespace
+
+bool TransactionLinks::Add(uint64_t transId) {
+  if (first_ != 0 && transId > last_) {
+    const uint64_t step = transId - last_;
+    if (step_ == 0 ? step <= kLongestStep : step == step_) {
+      step_ = step;
+      last_ = transId;
+      return true;
+    }
   }
   const bool linked = Flush();
   first_ = last_ = transId;
@@ -14,7 +27,9 @@ bool TransactionLinks::Add(unsigned long transId) {
 
 bool TransactionLinks::Flush() {
   if (first_ == 0) return true;
-  const bool linked = runs_.LinkTransactions(runId_, first_, last_);
-  first_ = last_ = 0;
+  const bool linked = runs_.LinkTransactions(runId_, first_, last_, step_ == 0 ? 1 : step_);
+  first_ = last_ = step_ = 0;
   return linked;
 }
+
+}  // namespace vo

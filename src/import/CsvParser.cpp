@@ -5,6 +5,8 @@
 #include "import/FieldText.h"
 #include "logging/RunLog.h"
 
+namespace vo {
+
 CsvParser::CsvParser(const std::string& formatName, const std::string& header, char separator)
     : log_(RunLog::Instance("", "")),
       separator_(separator),
@@ -59,3 +61,5 @@ const std::string& CsvParser::Column(size_t index) const {
 unsigned CsvParser::CountColumns(const std::string& text, char separator) {
   return static_cast<unsigned>(std::count(text.begin(), text.end(), separator)) + 1;
 }
+
+}  // namespace vo

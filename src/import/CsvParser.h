@@ -12,6 +12,8 @@
 #include "import/TextBlocks.h"
 #include "import/TransactionMap.h"
 
+namespace vo {
+
 class RunLog;
 
 class CsvParser {
@@ -67,3 +69,5 @@ class CsvParser {
   TextBlocks blocks_;  // the columns of every record, back to back
   std::vector<RecordRef> records_;
 };
+
+}  // namespace vo

@@ -1,12 +1,13 @@
-// Finding duplicates without a scan per row (through an index on trans_dttrade
-// made by the first import that asks for duplicates to be skipped):
+// Finding duplicates without a scan per row (through the index on acct_id and
+// trans_dttrade that trans_table is made with):
 //   1. each decoded row is turned into the text its stored row reads back as
 //      (dates normalised, amounts in plain decimals, enumeration values as
 //      numbers, an absent value empty), and sorted by its stored trade date;
 //   2. the rows are taken in slices of consecutive trade dates; for each slice
-//      one select (through the trade-date index) reads the account's stored
-//      rows in that date range, and each decoded row claims one equal stored
-//      row if one is left unclaimed.
+//      one select reads the account's stored rows of exactly the slice's trade
+//      dates (not the range between them, which may hold years of other
+//      rows), and each decoded row claims one equal stored row if one is left
+//      unclaimed.
 // Rows without a trade date are compared with the stored rows that have none.
 #include "import/DuplicateFilter.h"
 
@@ -22,9 +23,12 @@
 #include "ledgerdb/SqlLiteral.h"
 #include "ledgerdb/StoredForms.h"
 
+namespace vo {
+
 namespace {
 
-// Decoded rows per select: bounds the stored rows held at once.
+// Decoded rows per select: bounds the stored rows held at once and the
+// length of the select's list of dates.
 constexpr size_t kRowsPerSlice = 2000;
 constexpr char kUnstorable = '\x01';  // never equal to anything read back
 constexpr char kSeparator = '\x1f';
@@ -109,17 +113,6 @@ bool StoredContents(const std::string& accountId, const std::string& condition,
 
 }  // namespace
 
-bool DuplicateFilter::PrepareIndex() {
-  Database* db = Database::Instance();
-  unsigned long queryId = 0;
-  if (!db->Query(queryId, DBSchemaDef::ForTable("trans_table")->CreateIndexStatement(kTransTradeDateIndex),
-                 false, false, false)) {
-    return false;
-  }
-  db->DeleteQuery(queryId);
-  return true;
-}
-
 bool DuplicateFilter::Load(const std::string& accountId, const TransactionMap& transactions) {
   std::vector<Candidate> candidates;
   candidates.reserve(transactions.size());
@@ -144,7 +137,6 @@ bool DuplicateFilter::Load(const std::string& accountId, const TransactionMap& t
       ++last;
     }
     const std::string& low = candidates[first].tradeDate;
-    const std::string& high = candidates[last].tradeDate;
     const bool undated = low.empty();
     if (undated || low.front() == kUnstorable) {
       // These sort before every date: the slice is exactly the rows like them.
@@ -155,11 +147,13 @@ bool DuplicateFilter::Load(const std::string& accountId, const TransactionMap& t
         continue;
       }
       if (!StoredContents(accountId, "trans_dttrade IS NULL", stored)) return false;
-    } else if (!StoredContents(accountId,
-                               "trans_dttrade >= " + SqlLiteral(low) + " AND trans_dttrade <= " +
-                                   SqlLiteral(high),
-                               stored)) {
-      return false;
+    } else {
+      std::string dates;
+      for (size_t i = first; i <= last; ++i) {
+        if (i > first && candidates[i].tradeDate == candidates[i - 1].tradeDate) continue;
+        dates += (dates.empty() ? "" : ", ") + SqlLiteral(candidates[i].tradeDate);
+      }
+      if (!StoredContents(accountId, "trans_dttrade IN (" + dates + ")", stored)) return false;
     }
     for (size_t i = first; i <= last; ++i) {
       auto match = stored.find(candidates[i].content);
@@ -171,3 +165,5 @@ bool DuplicateFilter::Load(const std::string& accountId, const TransactionMap& t
   }
   return true;
 }
+
+}  // namespace vo

@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
+namespace vo {
+
 class TransactionMap;
 
 class DuplicateFilter {
  public:
-  // Makes the trade-date index the lookups use when the database lacks it.
-  // Run outside any transaction: some engines end one on a schema change.
-  static bool PrepareIndex();
   // Compares the transactions, in the map's key order, with the account's
-  // stored rows whose trade dates the file's rows have. False when the
-  // stored rows cannot be read.
+  // stored rows whose trade dates the file's rows have, read through the
+  // account and trade-date index of trans_table: the cost follows those rows,
+  // not the size of the ledger. False when the stored rows cannot be read.
   bool Load(const std::string& accountId, const TransactionMap& transactions);
   // Whether the transaction at this position in key order is to be skipped.
   bool Skip(size_t position) const { return position < skip_.size() && skip_[position]; }
@@ -25,3 +25,5 @@ class DuplicateFilter {
  private:
   std::vector<bool> skip_;
 };
+
+}  // namespace vo

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <sstream>
 
+namespace vo {
+
 namespace {
 
 // The next column to fill: a reused string from an earlier split when there
@@ -136,3 +138,5 @@ double ToDouble(const std::string& text) {
   if (!(in >> value)) throw ConversionError("ToDouble", text);
   return value;
 }
+
+}  // namespace vo

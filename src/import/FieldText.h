@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace vo {
+
 // Splits `line` at `separator` into `columns` (cleared first). A double quote
 // that opens a column starts a quoted column, inside which the separator is
 // text and "" stands for one quote; a quote elsewhere is kept as text. A
@@ -37,3 +39,5 @@ bool ReadLeadingInt(std::string_view text, size_t& at, int32_t& value);
 // The next blank-separated word from `at`, as a stream read into a string
 // takes it (leading white space skipped); empty at the end. Moves `at` past it.
 std::string_view NextWord(std::string_view text, size_t& at);
+
+}  // namespace vo

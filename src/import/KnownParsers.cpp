@@ -9,6 +9,8 @@
 #include "import/formats/TradeMonsterData.h"
 #include "import/formats/VoTransaction.h"
 
+namespace vo {
+
 namespace {
 
 using ParserMaker = std::unique_ptr<CsvParser> (*)(const std::string& accountId);
@@ -41,3 +43,5 @@ std::vector<std::unique_ptr<CsvParser>> MakeKnownParsers(const std::string& acco
   for (ParserMaker make : kParserMakers) parsers.push_back(make(accountId));
   return parsers;
 }
+
+}  // namespace vo

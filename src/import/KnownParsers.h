@@ -7,6 +7,10 @@
 
 #include "import/CsvParser.h"
 
+namespace vo {
+
 // One parser of each format, each holding the account identifier, in the
 // order in which they are offered a header line (the first that accepts it wins).
 std::vector<std::unique_ptr<CsvParser>> MakeKnownParsers(const std::string& accountId);
+
+}  // namespace vo

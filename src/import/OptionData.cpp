@@ -1,11 +1,14 @@
 #include "import/OptionData.h"
 
+#include <cctype>
 #include <sstream>
 #include <string_view>
 #include <vector>
 
 #include "import/OptionDates.h"
 #include "logging/RunLog.h"
+
+namespace vo {
 
 namespace {
 
@@ -112,3 +115,76 @@ std::string OptionSymbol(const std::string& underlying, const std::string& expir
          (securityType == kSecurityTypeCall ? "C" : "P") + PaddedLeft(whole, 5) +
          PaddedRight(fraction, 3);
 }
+
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+  return text;
+}
+
+bool AllDigits(std::string_view text) {
+  for (char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+  }
+  return !text.empty();
+}
+
+int TwoDigits(std::string_view text, size_t at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); }
+
+// A strike as written: digits with at most one point between digits.
+bool IsStrike(std::string_view text) {
+  size_t point = text.find('.');
+  if (point == std::string_view::npos) return AllDigits(text);
+  return AllDigits(text.substr(0, point)) && AllDigits(text.substr(point + 1));
+}
+
+}  // namespace
+
+std::string PlainStrike(std::string strike) {
+  if (strike.find('.') == std::string::npos) return strike;
+  while (strike.back() == '0') strike.pop_back();
+  if (strike.back() == '.') strike.pop_back();
+  return strike;
+}
+
+bool ReadOccSymbol(std::string_view text, OptionData& option) {
+  text = Trimmed(text);
+  if (text.starts_with('-')) text.remove_prefix(1);
+  // The last C or P after six digits and before a strike divides the symbol.
+  for (size_t kind = text.size(); kind-- > 6;) {
+    if (text[kind] != 'C' && text[kind] != 'P') continue;
+    std::string_view strikeText = text.substr(kind + 1);
+    std::string_view date = text.substr(kind - 6, 6);
+    std::string_view root = Trimmed(text.substr(0, kind - 6));
+    if (!IsStrike(strikeText) || !AllDigits(date) || root.empty()) continue;
+    bool rootOk = true;
+    for (char c : root) rootOk = rootOk && (std::isalnum(static_cast<unsigned char>(c)) || c == '.');
+    int month = TwoDigits(date, 2), day = TwoDigits(date, 4);
+    if (!rootOk || month < 1 || month > 12 || day < 1 || day > 31) return false;
+
+    std::string strike(strikeText);
+    if (strike.size() == 8 && strike.find('.') == std::string::npos) {
+      // Thousandths: 00400000 is 400, 00022500 is 22.5.
+      strike = std::to_string(std::stoi(strike.substr(0, 5))) + "." + strike.substr(5);
+    }
+    option.securityType = text[kind] == 'C' ? kSecurityTypeCall : kSecurityTypePut;
+    option.underlying = std::string(root);
+    option.expiration = OptionExpirationDate(TwoDigits(date, 0), month, day);
+    option.strike = PlainStrike(strike);
+    option.symbol = OptionSymbol(option.underlying, option.expiration, option.securityType, option.strike);
+    return true;
+  }
+  return false;
+}
+
+int32_t OptionKindOfWord(std::string_view word) {
+  std::string upper;
+  for (char c : Trimmed(word)) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (upper == "C" || upper == "CALL" || upper == "CALLS") return kSecurityTypeCall;
+  if (upper == "P" || upper == "PUT" || upper == "PUTS") return kSecurityTypePut;
+  return kSecurityTypeStock;
+}
+
+}  // namespace vo

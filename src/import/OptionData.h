@@ -6,11 +6,16 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "db/EnumValues.h"
 #include "import/ParseSecurityType.h"
 
+namespace vo {
+
 struct OptionData {
+  // A stock with nothing read yet; the readers below fill it.
+  OptionData() = default;
   // Extracts from the symbol when it names a call or a put in the given
   // wording (blank-bounded: " Call", " Put"; anywhere: "Call", "Put", "CALL",
   // "PUT") and then rebuilds the symbol as an option symbol; otherwise from
@@ -31,3 +36,20 @@ struct OptionData {
 // Parts longer than their width are kept whole.
 std::string OptionSymbol(const std::string& underlying, const std::string& expiration,
                          int32_t securityType, const std::string& strike);
+
+// Reads an OCC-style option symbol: the underlying, the expiration as YYMMDD,
+// C or P, and the strike, either as eight digits in thousandths
+// ("SPY   221118C00400000") or as written ("-SPY221118C400", a leading "-"
+// and blanks allowed). False, and `option` unchanged, when the text is none.
+// On success the option is a call or a put with its underlying, expiration,
+// strike (no trailing zeros) and the symbol built by OptionSymbol.
+bool ReadOccSymbol(std::string_view text, OptionData& option);
+
+// A strike without trailing zeros after its point: "150.00" is 150, "22.50" is 22.5.
+std::string PlainStrike(std::string strike);
+
+// kSecurityTypeCall for "C", "CALL" or "CALLS", kSecurityTypePut for "P",
+// "PUT" or "PUTS" (any case, blanks around ignored); kSecurityTypeStock otherwise.
+int32_t OptionKindOfWord(std::string_view word);
+
+}  // namespace vo

@@ -5,6 +5,8 @@
 #include "import/FieldText.h"
 #include "values/DecimalText.h"
 
+namespace vo {
+
 namespace {
 
 const std::map<std::string, int32_t>& MonthNames() {
@@ -60,3 +62,5 @@ std::string ExpirationFromParts(const std::string& yearText, const std::string& 
   int32_t day = dayText.empty() ? 0 : ToInt(dayText);
   return OptionExpirationDate(year, month, day);
 }
+
+}  // namespace vo

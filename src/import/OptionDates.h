@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace vo {
+
 // 1 to 12 for "JAN"/"Jan" to "DEC"/"Dec" (exactly these 24 names); 0 otherwise.
 int32_t MonthNumber(const std::string& name);
 
@@ -21,3 +23,5 @@ std::string OptionExpirationDate(int32_t year, int32_t month, int32_t day);
 // conversion error of ToInt leaves the caller; an unknown month gives month 0.
 std::string ExpirationFromParts(const std::string& yearText, const std::string& monthName,
                                 const std::string& dayText);
+
+}  // namespace vo

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+namespace vo {
+
 namespace {
 
 // A row's stored index: fields outside the slots may have any int index.
@@ -96,3 +98,5 @@ void PackedRows::Release() {
   blocks_.Release();
   std::vector<TextBlocks::Position>().swap(rows_);
 }
+
+}  // namespace vo

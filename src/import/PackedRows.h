@@ -13,6 +13,8 @@
 #include "db/FieldList.h"
 #include "import/TextBlocks.h"
 
+namespace vo {
+
 class PackedRows {
  public:
   // Stores a copy of the row; returns its number (0, 1, 2... in order).
@@ -31,3 +33,5 @@ class PackedRows {
   TextBlocks blocks_;
   std::vector<TextBlocks::Position> rows_;
 };
+
+}  // namespace vo

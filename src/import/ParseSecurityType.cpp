@@ -7,6 +7,8 @@
 #include "import/FieldText.h"
 #include "logging/RunLog.h"
 
+namespace vo {
+
 namespace {
 
 using WordList = std::array<std::string_view, 3>;
@@ -37,3 +39,5 @@ int32_t ParseSecurityType(const std::string& text, OptionWords words) {
   RunLog::Instance("", "")->Error("ParseSecurityType - Unknown Option Type" + text);
   return kSecurityTypeUndefined;
 }
+
+}  // namespace vo

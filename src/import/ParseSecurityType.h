@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace vo {
+
 enum class OptionWords {
   kBlankBounded,  // " Put ", " PUT ", " PUTS "; " Call ", " CALL ", " CALLS "
   kAnywhere,      // "Put", "PUT", "PUTS"; "Call", "CALL", "CALLS"
@@ -15,3 +17,5 @@ enum class OptionWords {
 // number; otherwise put or call by the words; otherwise undefined, with the
 // Error line "ParseSecurityType - Unknown Option Type" + text in the run log.
 int32_t ParseSecurityType(const std::string& text, OptionWords words);
+
+}  // namespace vo

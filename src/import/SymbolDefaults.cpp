@@ -5,6 +5,8 @@
 #include "import/OptionData.h"
 #include "values/DecimalText.h"
 
+namespace vo {
+
 using namespace SymColumn;
 
 void SymbolDefaults(int32_t securityType, SymbolFields& fields) {
@@ -49,3 +51,5 @@ void SymbolFromOptionData(const OptionData& option, SymbolFields& fields) {
     fields[kSymStrike] = option.strike;
   }
 }
+
+}  // namespace vo

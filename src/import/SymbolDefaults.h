@@ -6,6 +6,8 @@
 
 #include "db/SymbolFields.h"
 
+namespace vo {
+
 struct OptionData;
 
 // Sets multiplier, conversion rate, second currency, type, lot size and the
@@ -18,3 +20,5 @@ void SymbolDefaults(int32_t securityType, SymbolFields& fields);
 // symbol, its description, and for a call or a put its underlying,
 // expiration and strike.
 void SymbolFromOptionData(const OptionData& option, SymbolFields& fields);
+
+}  // namespace vo

@@ -1,5 +1,7 @@
 #include "import/SymbolMap.h"
 
+namespace vo {
+
 bool SymbolMap::emplace(const std::string& name, const SymbolFields& fields) {
   if (index_.contains(name)) return false;
   index_.emplace(name, rows_.Append(name, fields));
@@ -19,3 +21,5 @@ void SymbolMap::ForEach(const Visit& visit) const {
     visit(rows_.Key(row), fields);
   }
 }
+
+}  // namespace vo

@@ -12,6 +12,8 @@
 #include "db/SymbolFields.h"
 #include "import/PackedRows.h"
 
+namespace vo {
+
 class SymbolMap {
  public:
   using Visit = std::function<void(std::string_view name, const SymbolFields& fields)>;
@@ -30,3 +32,5 @@ class SymbolMap {
   PackedRows rows_;
   std::unordered_map<std::string, uint32_t> index_;  // name -> row
 };
+
+}  // namespace vo

@@ -7,6 +7,8 @@
 #include <new>
 #include <stdexcept>
 
+namespace vo {
+
 namespace {
 
 constexpr size_t kBlockSize = size_t{4} << 20;  // two huge pages
@@ -87,3 +89,5 @@ void TextBlocks::Release() {
   left_ = 0;
   used_ = 0;
 }
+
+}  // namespace vo

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+namespace vo {
+
 class TextBlocks {
  public:
   // Where an entry starts.
@@ -68,3 +70,5 @@ class TextBlocks {
   size_t left_ = 0;       // bytes left in the last block
   size_t used_ = 0;       // bytes used in the last block
 };
+
+}  // namespace vo

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string_view>
 
+namespace vo {
+
 namespace {
 
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
@@ -162,3 +164,5 @@ void TextInput::Close() {
   content_ = Sha256();
   contentBytes_ = 0;
 }
+
+}  // namespace vo

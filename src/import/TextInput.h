@@ -16,6 +16,8 @@
 #include "import/WorkerThread.h"
 #include "values/Sha256.h"
 
+namespace vo {
+
 class TextInput {
  public:
   static constexpr size_t kChunkBytes = 1 << 20;
@@ -74,3 +76,5 @@ class TextInput {
   // Updates content_ with each chunk read; made by Open, dropped by Close.
   std::unique_ptr<WorkerThread> hasher_;
 };
+
+}  // namespace vo

@@ -4,6 +4,8 @@
 
 #include "values/DecimalText.h"
 
+namespace vo {
+
 namespace {
 
 constexpr std::array<int, 4> kSidePosition = {1, 2, 1, 2};
@@ -59,3 +61,5 @@ std::string SideActionText(int securityType, unsigned side) {
 }
 std::string TransPosText(int action) { return ToText(TransPosOf(action)); }
 std::string TransTypeText(int action) { return ToText(TransTypeOf(action)); }
+
+}  // namespace vo

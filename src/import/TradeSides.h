@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace vo {
+
 // Side codes derived from a broker's words.
 constexpr unsigned kSideBuy = 0;
 constexpr unsigned kSideSell = 1;
@@ -28,3 +30,5 @@ std::string SideTypeText(unsigned side);
 std::string SideActionText(int securityType, unsigned side);
 std::string TransPosText(int action);
 std::string TransTypeText(int action);
+
+}  // namespace vo

@@ -9,6 +9,8 @@
 
 #include "import/WorkerThread.h"
 
+namespace vo {
+
 namespace {
 
 // Rows unpacked by one task of the second thread: enough to make the
@@ -95,3 +97,5 @@ const std::vector<uint32_t>& TransactionMap::Order() const {
   }
   return order_;
 }
+
+}  // namespace vo

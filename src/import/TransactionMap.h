@@ -12,6 +12,8 @@
 #include "db/TransactionFields.h"
 #include "import/PackedRows.h"
 
+namespace vo {
+
 class TransactionMap {
  public:
   using Visit = std::function<void(std::string_view key, const TransactionFields& fields)>;
@@ -41,3 +43,5 @@ class TransactionMap {
   mutable std::vector<uint32_t> order_;
   mutable bool ordered_ = true;
 };
+
+}  // namespace vo

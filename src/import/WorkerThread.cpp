@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace vo {
+
 WorkerThread::WorkerThread(bool threaded, size_t depth) : depth_(depth < 1 ? 1 : depth) {
   if (threaded) thread_ = std::thread([this] { Run(); });
 }
@@ -65,3 +67,5 @@ void WorkerThread::Run() {
     changed_.notify_all();
   }
 }
+
+}  // namespace vo

@@ -19,6 +19,8 @@
 #include <mutex>
 #include <thread>
 
+namespace vo {
+
 class WorkerThread {
  public:
   explicit WorkerThread(bool threaded, size_t depth = 4);
@@ -42,3 +44,5 @@ class WorkerThread {
   std::exception_ptr error_;
   std::thread thread_;  // last, so that it starts once the rest is ready
 };
+
+}  // namespace vo

@@ -7,6 +7,8 @@
 
 #include "platform/DebugOutput.h"
 
+namespace vo {
+
 namespace {
 
 constexpr char kPauseVariable[] = "VO_IMPORT_WRITE_PAUSE_MS";
@@ -39,3 +41,5 @@ void PauseBeforeUndoCommit() {
   DebugOutput("Undo paused before its commit");
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
+
+}  // namespace vo

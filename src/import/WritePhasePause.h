@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+namespace vo {
+
 // Called after each successful transaction insert. When the pause is on and `written`
 // is half of `total` (at least one), writes "Import write phase paused after
 // N of M transactions" to the debug output and sleeps for the given time.
@@ -15,3 +17,5 @@ void PauseInWritePhase(size_t written, size_t total);
 // environment variable VO_UNDO_PAUSE_MS holds a positive number: writes
 // "Undo paused before its commit" to the debug output and sleeps.
 void PauseBeforeUndoCommit();
+
+}  // namespace vo

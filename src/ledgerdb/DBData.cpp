@@ -1,5 +1,7 @@
 #include "ledgerdb/DBData.h"
 
+namespace vo {
+
 DBData::DBData(const std::string& schemaName) : schema_(schemaName) {}
 
 bool DBData::SetField(const std::string& name, const std::string& value) {
@@ -15,3 +17,5 @@ std::string DBData::GetField(const std::string& name) const {
   auto it = fields_.find(name);
   return it == fields_.end() ? std::string() : it->second;
 }
+
+}  // namespace vo

@@ -6,6 +6,8 @@
 #include <map>
 #include <string>
 
+namespace vo {
+
 class DBData {
  public:
   using FieldMap = std::map<std::string, std::string>;
@@ -32,3 +34,5 @@ class DBData {
   std::string schema_;
   FieldMap fields_;
 };
+
+}  // namespace vo

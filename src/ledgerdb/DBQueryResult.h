@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace vo {
+
 class DBQueryResult {
  public:
   using Row = std::vector<std::string>;
@@ -34,3 +36,5 @@ class DBQueryResult {
   std::vector<Row> rows_;
   bool autoDelete_ = false;
 };
+
+}  // namespace vo

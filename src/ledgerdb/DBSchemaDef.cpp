@@ -1,10 +1,12 @@
 #include "ledgerdb/DBSchemaDef.h"
 
+namespace vo {
+
 namespace {
 
 using K = ColumnKind;
 
-const std::vector<ColumnDef> kTransColumns = {
+constexpr ColumnDef kTransColumns[] = {
     {"trans_id", K::kId},
     {"trans_action", K::kEnum, "TransAction"},
     {"trans_pos", K::kEnum},
@@ -39,7 +41,7 @@ const std::vector<ColumnDef> kTransColumns = {
 
 // sym_table and inactive_sym_table share this layout, so that rows move
 // between them with SELECT *.
-const std::vector<ColumnDef> kSymColumns = {
+constexpr ColumnDef kSymColumns[] = {
     {"sym_name", K::kText, nullptr, true},
     {"sym_research", K::kText},
     {"sym_cusid", K::kText},
@@ -70,21 +72,21 @@ const std::vector<ColumnDef> kSymColumns = {
     {"sym_last_update", K::kText},
 };
 
-const std::vector<ColumnDef> kGroupColumns = {
+constexpr ColumnDef kGroupColumns[] = {
     {"grp_id", K::kId},          {"grp_type", K::kEnum},       {"grp_qty", K::kText},
     {"grp_st_gl", K::kText},     {"grp_lt_gl", K::kText},      {"grp_vlt_gl", K::kText},
     {"trans_id_open", K::kText}, {"trans_id_close", K::kText}, {"grp_open_qty", K::kText},
     {"grp_locked", K::kEnum},
 };
 
-const std::vector<ColumnDef> kEventColumns = {
+constexpr ColumnDef kEventColumns[] = {
     {"event_id", K::kId},      {"trans_id", K::kText},  {"event_type", K::kEnum},
     {"event_date", K::kDate},  {"event_qty", K::kText}, {"gen_trans_id", K::kText},
 };
 
 // The record of import runs: one row per import, and which rows each wrote.
 // A transaction is written by one run, so its id keys its link.
-const std::vector<ColumnDef> kImportRunColumns = {
+constexpr ColumnDef kImportRunColumns[] = {
     {"run_id", K::kId},         {"acct_id", K::kText},      {"file_path", K::kText},
     {"file_size", K::kText},    {"file_sha256", K::kText},  {"format", K::kText},
     {"run_start", K::kDate},    {"run_end", K::kDate},      {"trans_stored", K::kText},
@@ -92,55 +94,67 @@ const std::vector<ColumnDef> kImportRunColumns = {
     {"run_result", K::kText},   {"undone", K::kDate},
 };
 
+template <std::size_t N>
+std::vector<ColumnDef> List(const ColumnDef (&columns)[N]) {
+  return {columns, columns + N};
+}
+
 std::vector<DBSchemaDef> BuildTables() {
   std::vector<DBSchemaDef> tables;
-  tables.reserve(12);
-  // No secondary index on trans_table: every index slows the import's
-  // inserts, and its joins by symbol get an automatic index from SQLite. The
-  // trade-date index that duplicate detection needs is made on first use
-  // (see kTransTradeDateIndex).
-  tables.emplace_back("trans_table", "trans_schema", kTransColumns);
-  tables.emplace_back("sym_table", "sym_schema", kSymColumns);
-  tables.emplace_back("inactive_sym_table", "inactive_sym_schema", kSymColumns);
-  tables.emplace_back("grp_table", "grp_schema", kGroupColumns);
-  tables.emplace_back("event_table", "event_schema", kEventColumns);
+  tables.reserve(13);
+  // One secondary index on trans_table, by account and trade date: it serves
+  // the duplicate lookup of an import (the account's rows of the file's trade
+  // dates) and every per-account read, so that their cost follows the
+  // account's rows, not the ledger's. Every further index would slow the
+  // import's inserts; the joins by symbol get an automatic index from SQLite.
+  tables.emplace_back("trans_table", "trans_schema", List(kTransColumns),
+                      std::vector<DBSchemaDef::Index>{{"acct_id", "trans_dttrade"}});
+  tables.emplace_back("sym_table", "sym_schema", List(kSymColumns));
+  tables.emplace_back("inactive_sym_table", "inactive_sym_schema", List(kSymColumns));
+  tables.emplace_back("grp_table", "grp_schema", List(kGroupColumns));
+  tables.emplace_back("event_table", "event_schema", List(kEventColumns));
   tables.emplace_back("position_table", "position_schema",
                       std::vector<ColumnDef>{{"pos_id", K::kId}, {"acct_id", K::kText},
                                              {"sym_name", K::kText}, {"pos_qty", K::kText}},
-                      std::vector<std::string>{"sym_name"});
+                      std::vector<DBSchemaDef::Index>{{"sym_name"}});
   tables.emplace_back("corp_event_table", "corp_event_schema",
                       std::vector<ColumnDef>{{"corp_event_id", K::kId},
                                              {"corp_event_type", K::kEnum},
                                              {"sym_name", K::kText},
                                              {"corp_event_date", K::kDate}},
-                      std::vector<std::string>{"sym_name"});
+                      std::vector<DBSchemaDef::Index>{{"sym_name"}});
   tables.emplace_back("port_table", "port_schema",
                       std::vector<ColumnDef>{{"port_id", K::kId}, {"port_name", K::kText},
                                              {"sym_name", K::kText}},
-                      std::vector<std::string>{"sym_name"});
+                      std::vector<DBSchemaDef::Index>{{"sym_name"}});
   tables.emplace_back(kTransDupTable, "trans_dup_schema",
                       std::vector<ColumnDef>{{"trans_id", K::kId}});
-  tables.emplace_back(kImportRunTable, "import_run_schema", kImportRunColumns,
-                      std::vector<std::string>{"file_sha256"});
-  // Written once per stored transaction, so kept to its primary key: an undo
-  // reads it whole, which is rare and fast.
+  tables.emplace_back(kImportRunTable, "import_run_schema", List(kImportRunColumns),
+                      std::vector<DBSchemaDef::Index>{{"file_sha256"}});
+  // Written once per stored transaction, in the order of both keys, so its
+  // run index only ever grows at its end: an undo finds a run's rows without
+  // reading every run's.
   tables.emplace_back(kImportRunTransTable, "import_run_trans_schema",
-                      std::vector<ColumnDef>{{"trans_id", K::kId}, {"run_id", K::kText}});
+                      std::vector<ColumnDef>{{"trans_id", K::kId}, {"run_id", K::kText}},
+                      std::vector<DBSchemaDef::Index>{{"run_id"}});
   tables.emplace_back(kImportRunSymTable, "import_run_sym_schema",
                       std::vector<ColumnDef>{{"link_id", K::kId}, {"run_id", K::kText},
                                              {"sym_name", K::kText}},
-                      std::vector<std::string>{"run_id"});
+                      std::vector<DBSchemaDef::Index>{{"run_id"}});
+  tables.emplace_back(kImportClaimTable, "import_claim_schema",
+                      std::vector<ColumnDef>{{"claim_key", K::kText, nullptr, true},
+                                             {"run_id", K::kText}});
   return tables;
 }
 
 }  // namespace
 
 DBSchemaDef::DBSchemaDef(std::string tableName, std::string schemaName,
-                         std::vector<ColumnDef> columns, std::vector<std::string> indexedColumns)
+                         std::vector<ColumnDef> columns, std::vector<Index> indexes)
     : tableName_(std::move(tableName)),
       schemaName_(std::move(schemaName)),
       columns_(std::move(columns)),
-      indexedColumns_(std::move(indexedColumns)) {
+      indexes_(std::move(indexes)) {
   for (const ColumnDef& column : columns_) byName_.emplace(column.name, &column);
 }
 
@@ -164,7 +178,7 @@ const char* DBSchemaDef::DeclaredType(ColumnKind kind) {
 
 std::vector<std::string> DBSchemaDef::CreateStatements() const {
   std::vector<std::string> statements{CreateTableStatement(false)};
-  for (const std::string& column : indexedColumns_) statements.push_back(CreateIndexStatement(column));
+  for (const Index& index : indexes_) statements.push_back(CreateIndexStatement(index));
   return statements;
 }
 
@@ -180,14 +194,30 @@ std::string DBSchemaDef::CreateTableStatement(bool temporary) const {
   return table + ")";
 }
 
-std::string DBSchemaDef::CreateIndexStatement(const std::string& column) const {
-  return "CREATE INDEX IF NOT EXISTS " + IndexName(column) + " ON " + tableName_ + " (" + column +
-         ")";
+bool DBSchemaDef::IsIndexed(std::string_view column) const {
+  for (const Index& index : indexes_) {
+    for (const std::string& part : index) {
+      if (part == column) return true;
+    }
+  }
+  return false;
+}
+
+std::string DBSchemaDef::IndexName(const Index& index) const {
+  std::string name = tableName_;
+  for (const std::string& column : index) name += "_" + column;
+  return name;
+}
+
+std::string DBSchemaDef::CreateIndexStatement(const Index& index) const {
+  std::string columns;
+  for (const std::string& column : index) columns += (columns.empty() ? "" : ", ") + column;
+  return "CREATE INDEX IF NOT EXISTS " + IndexName(index) + " ON " + tableName_ + " (" + columns + ")";
 }
 
 std::vector<std::string> DBSchemaDef::ObjectNames() const {
   std::vector<std::string> names{tableName_};
-  for (const std::string& column : indexedColumns_) names.push_back(IndexName(column));
+  for (const Index& index : indexes_) names.push_back(IndexName(index));
   return names;
 }
 
@@ -209,3 +239,5 @@ const DBSchemaDef* DBSchemaDef::ForSchema(std::string_view schemaName) {
   }
   return nullptr;
 }
+
+}  // namespace vo

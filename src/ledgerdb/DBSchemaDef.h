@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace vo {
+
 // How a column keeps its values.
 enum class ColumnKind {
   kId,      // INTEGER PRIMARY KEY; "NULL" or empty lets the database choose
@@ -29,8 +31,11 @@ struct ColumnDef {
 
 class DBSchemaDef {
  public:
+  // An index, by its columns in key order.
+  using Index = std::vector<std::string>;
+
   DBSchemaDef(std::string tableName, std::string schemaName, std::vector<ColumnDef> columns,
-              std::vector<std::string> indexedColumns = {});
+              std::vector<Index> indexes = {});
   // Not copyable: the name index points into the column list.
   DBSchemaDef(const DBSchemaDef&) = delete;
   DBSchemaDef& operator=(const DBSchemaDef&) = delete;
@@ -39,8 +44,12 @@ class DBSchemaDef {
   const std::string& tableName() const { return tableName_; }
   const std::string& schemaName() const { return schemaName_; }
   const std::vector<ColumnDef>& columns() const { return columns_; }
-  // The columns that get an index of their own.
-  const std::vector<std::string>& indexedColumns() const { return indexedColumns_; }
+  // The indexes made with the table.
+  const std::vector<Index>& indexes() const { return indexes_; }
+  // Whether the column is part of one of them.
+  bool IsIndexed(std::string_view column) const;
+  // The name the index is made under.
+  std::string IndexName(const Index& index) const;
 
   // The column of that name; null when the table has none.
   const ColumnDef* Find(std::string_view column) const;
@@ -54,9 +63,8 @@ class DBSchemaDef {
   // The CREATE TABLE of those; a temporary one lives in the connection's own
   // schema and leaves the file alone.
   std::string CreateTableStatement(bool temporary) const;
-  // CREATE INDEX for one column, safe to run when the index exists: for an
-  // index made on first use rather than with the schema.
-  std::string CreateIndexStatement(const std::string& column) const;
+  // CREATE INDEX for one of the indexes, safe to run when it exists.
+  std::string CreateIndexStatement(const Index& index) const;
   // The names of the table and of the indexes those statements make.
   std::vector<std::string> ObjectNames() const;
 
@@ -67,12 +75,10 @@ class DBSchemaDef {
   static const DBSchemaDef* ForSchema(std::string_view schemaName);
 
  private:
-  std::string IndexName(const std::string& column) const { return tableName_ + "_" + column; }
-
   std::string tableName_;
   std::string schemaName_;
   std::vector<ColumnDef> columns_;
-  std::vector<std::string> indexedColumns_;
+  std::vector<Index> indexes_;
   std::unordered_map<std::string_view, const ColumnDef*> byName_;
 };
 
@@ -85,6 +91,11 @@ inline constexpr char kTransDupTable[] = "trans_dup_table";
 inline constexpr char kImportRunTable[] = "import_run";
 inline constexpr char kImportRunTransTable[] = "import_run_trans";
 inline constexpr char kImportRunSymTable[] = "import_run_sym";
-// The column of trans_table indexed on the first import that skips
-// duplicates: every other import is spared its cost.
-inline constexpr char kTransTradeDateIndex[] = "trans_dttrade";
+// One row per account, rewritten by every import into it (see
+// ImportRunDAO::Claim).
+inline constexpr char kImportClaimTable[] = "import_claim";
+// An index that earlier versions made on first use and nothing reads any more:
+// dropped when a file is opened to write, so that imports stop paying for it.
+inline constexpr char kRetiredTradeDateIndex[] = "trans_table_trans_dttrade";
+
+}  // namespace vo

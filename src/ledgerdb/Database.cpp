@@ -11,6 +11,8 @@
 #include "ledgerdb/MariaDbTarget.h"
 #include "ledgerdb/SqliteBackend.h"
 
+namespace vo {
+
 namespace {
 
 constexpr char kDefaultFile[] = "vo_db.sqlite3";
@@ -39,6 +41,8 @@ class Database::Impl {
   int openLevels = 0;
   // Why the open transaction can no longer commit; empty while it can.
   std::string transactionFailure;
+  DbFailure transactionFailureKind = DbFailure::kTransaction;
+  DbFailure lastFailure = DbFailure::kStatement;
 
   bool Fail(std::string message) {
     error = std::move(message);
@@ -50,9 +54,12 @@ class Database::Impl {
   bool Check(bool ok) {
     if (ok) return true;
     error = backend->LastError();
+    lastFailure = backend->LastFailure();
     if (openLevels > 0 && transactionFailure.empty() &&
-        (!backend->LastFailureWasStatementOnly() || !backend->TransactionOpen())) {
+        (lastFailure != DbFailure::kStatement || !backend->TransactionOpen())) {
       transactionFailure = error;
+      transactionFailureKind =
+          lastFailure == DbFailure::kStatement ? DbFailure::kTransaction : lastFailure;
     }
     return false;
   }
@@ -64,6 +71,7 @@ class Database::Impl {
     if (openLevels == 0) return true;
     if (transactionFailure.empty() && !backend->TransactionOpen()) {
       transactionFailure = "the database ended the transaction";
+      transactionFailureKind = DbFailure::kTransaction;
     }
     if (transactionFailure.empty()) return true;
     return Fail("the transaction was ended by an earlier error: " + transactionFailure);
@@ -180,12 +188,17 @@ bool Database::insert(const DBData& data, const std::string& table, bool) {
   return def && impl_->Check(impl_->backend->Insert(data, *def));
 }
 
-bool Database::insert(std::span<const ColumnValue> fields,
-                      const std::string& table) {
+bool Database::insert(std::span<const ColumnValue> fields, const std::string& table,
+                      InsertedIds* ids) {
   if (!impl_->Ready()) return false;
   const DBSchemaDef* def = DBSchemaDef::ForTable(table);
   if (!def) return impl_->Fail("unknown table " + table);
-  return impl_->Check(impl_->backend->Insert(fields, *def));
+  return impl_->Check(impl_->backend->Insert(fields, *def, ids));
+}
+
+bool Database::SendHeldRows() {
+  if (!impl_->Ready()) return false;
+  return impl_->Check(impl_->backend->SendHeldRows());
 }
 
 bool Database::modify(const DBData& data, const std::string& table, const std::string& condition) {
@@ -202,7 +215,8 @@ bool Database::modify(const DBData& data, const std::string& table, const std::s
 }
 
 bool Database::GetLastID(unsigned long& id) {
-  if (!impl_->backend) return impl_->Fail("not connected");
+  // A row held back gets its id when it is sent.
+  if (!impl_->Ready() || !impl_->Check(impl_->backend->SendHeldRows())) return false;
   return impl_->backend->LastInsertId(id) || impl_->Fail("no row inserted yet");
 }
 
@@ -233,8 +247,21 @@ bool Database::TransactionFailed(std::string& reason) const {
   return !reason.empty();
 }
 
+DbFailure Database::TransactionFailure() const { return impl_->transactionFailureKind; }
+
+DbFailure Database::LastFailure() const { return impl_->lastFailure; }
+
+bool Database::Reconnect() {
+  if (!impl_->backend) return impl_->Fail("not connected");
+  if (impl_->openLevels > 0) return impl_->Fail("a transaction is still open");
+  if (impl_->backend->Reconnect()) return true;
+  return impl_->Fail(impl_->backend->LastError());
+}
+
 void Database::SetBusyTimeout(int milliseconds) {
   if (impl_->backend) impl_->backend->SetBusyTimeout(milliseconds);
 }
 
 std::string Database::LastError() const { return impl_->error; }
+
+}  // namespace vo

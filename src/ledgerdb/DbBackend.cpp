@@ -3,6 +3,8 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/SqlLiteral.h"
 
+namespace vo {
+
 bool DbBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
                             const std::string& keyColumn, const std::string& key) {
   return Update(data, table, keyColumn + " = " + SqlLiteral(key));
@@ -21,3 +23,5 @@ bool DbBackend::ExecuteWith(const std::string& statement, std::span<const std::s
   DBQueryResult ignored;
   return Execute(text, false, ignored);
 }
+
+}  // namespace vo

@@ -1,6 +1,6 @@
 // The storage engine behind Database: one connection to one database, with
-// the stored forms of DBSchemaDef applied on every write and read. SQLite is
-// the one engine today; a server engine would implement the same operations.
+// the stored forms of DBSchemaDef applied on every write and read: an SQLite
+// file (SqliteBackend) or a MariaDB server (MariaDbBackend).
 #pragma once
 
 #include <span>
@@ -8,8 +8,11 @@
 #include <string_view>
 #include <utility>
 
-#include "ledgerdb/Database.h"  // ColumnValue
+#include "ledgerdb/Database.h"  // ColumnValue, InsertedIds
+#include "ledgerdb/DbFailure.h"
 #include "ledgerdb/DbRowReceiver.h"
+
+namespace vo {
 
 class DBData;
 class DBQueryResult;
@@ -41,9 +44,13 @@ class DbBackend {
   virtual bool Stream(const std::string& statement, std::span<const std::string> parameters,
                       CellForm form, DbRowReceiver& receiver) = 0;
   virtual bool Insert(const DBData& data, const DBSchemaDef& table) = 0;
-  // The same insert with the fields given by column position (see Database::insert).
-  virtual bool Insert(std::span<const ColumnValue> fields,
-                      const DBSchemaDef& table) = 0;
+  // The same insert with the fields given by column position (see
+  // Database::insert). An engine may hold the row back and send it with
+  // others; `ids`, when given, receives the id the row gets once it is known.
+  virtual bool Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table,
+                      InsertedIds* ids) = 0;
+  // Sends every row held back; true when there is none.
+  virtual bool SendHeldRows() { return true; }
   virtual bool Update(const DBData& data, const DBSchemaDef& table,
                       const std::string& condition) = 0;
   // The same update of the rows whose `keyColumn` equals `key` (see
@@ -52,7 +59,8 @@ class DbBackend {
   // is what makes many such updates in a row cheap.
   virtual bool UpdateByKey(const DBData& data, const DBSchemaDef& table,
                            const std::string& keyColumn, const std::string& key);
-  // The id of the row stored by the last successful Insert; false when none.
+  // The id of the row stored by the last successful Insert; false when none
+  // (or when that row is still held back).
   virtual bool LastInsertId(unsigned long& id) const = 0;
 
   // Nestable: the outermost level is a database transaction, inner levels
@@ -62,16 +70,20 @@ class DbBackend {
   virtual bool Rollback() = 0;
   virtual int TransactionDepth() const = 0;
   // Whether the engine still holds the transaction that Begin opened. After a
-  // full disk, an I/O error or a lost connection an engine may end it by
-  // itself; a statement run after that would run, and commit, on its own.
+  // full disk, an I/O error, a server's error or a lost connection an engine
+  // may have ended it by itself; nothing more may be sent for it.
   virtual bool TransactionOpen() const = 0;
-  // Whether the last failure concerned only its own statement (a value, a
-  // constraint, the statement's text) and left the connection and any open
-  // transaction fit for the next statement. Anything else (a full disk, an
-  // I/O error, a lost connection) ends the work the transaction was for.
-  virtual bool LastFailureWasStatementOnly() const = 0;
+  // What the last failure did to the work around it (see DbFailure).
+  virtual DbFailure LastFailure() const = 0;
+  // Opens the connection again where it was opened, after one was lost with
+  // a commit in flight, once the server has finished with the lost one, so
+  // that what is read next is final. False when the engine has no such loss
+  // (a file) or the database cannot be reached.
+  virtual bool Reconnect() { return false; }
 
   // How long a write waits for another connection's lock before failing.
   virtual void SetBusyTimeout(int milliseconds) = 0;
   virtual std::string LastError() const = 0;
 };
+
+}  // namespace vo

@@ -9,6 +9,8 @@
 
 #include "ledgerdb/DbRowReceiver.h"
 
+namespace vo {
+
 class DbRowFunction : public DbRowReceiver {
  public:
   using Function = std::function<void(const std::vector<std::string>& cells)>;
@@ -24,3 +26,5 @@ class DbRowFunction : public DbRowReceiver {
  private:
   Function function_;
 };
+
+}  // namespace vo

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace vo {
+
 // How the cells of a streamed select read. Every cell is text; NULL is empty.
 enum class CellForm {
   kFriendly,  // trans_action and sym_type as their names, amounts as decimals
@@ -21,3 +23,5 @@ class DbRowReceiver {
   // False stops the read (Stream then returns true).
   virtual bool Row(const std::vector<std::string>& cells) = 0;
 };
+
+}  // namespace vo

@@ -2,6 +2,8 @@
 
 #include "ledgerdb/Database.h"
 
+namespace vo {
+
 DbTransaction::DbTransaction(Database* db) : db_(db ? db : Database::Instance()) {
   active_ = db_->BeginTransaction();
 }
@@ -19,3 +21,10 @@ bool DbTransaction::Commit() {
 bool DbTransaction::failed(std::string& reason) const {
   return active_ && db_->TransactionFailed(reason);
 }
+
+DbFailure DbTransaction::failure() const {
+  std::string reason;
+  return db_->TransactionFailed(reason) ? db_->TransactionFailure() : db_->LastFailure();
+}
+
+}  // namespace vo

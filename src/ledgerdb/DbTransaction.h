@@ -5,6 +5,10 @@
 
 #include <string>
 
+#include "ledgerdb/DbFailure.h"
+
+namespace vo {
+
 class Database;
 
 class DbTransaction {
@@ -23,6 +27,11 @@ class DbTransaction {
   // Database::TransactionFailed): the work it was for must stop.
   bool failed(std::string& reason) const;
 
+  // What ended it, once failed() or after a failed Commit(): a conflict asks
+  // for the work to be done again from its start, on a new transaction; a
+  // commit whose answer was lost leaves the outcome to be found out.
+  DbFailure failure() const;
+
   // True when the writes are committed; false leaves them to the destructor's
   // rollback.
   bool Commit();
@@ -31,3 +40,5 @@ class DbTransaction {
   Database* db_;
   bool active_ = false;
 };
+
+}  // namespace vo

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+namespace vo {
+
 namespace {
 
 // The registry: every enumeration under its name, owned until Destruct.
@@ -51,3 +53,5 @@ const HEnum* HEnum::GetEnum(const std::string& name) {
 }
 
 void HEnum::Destruct() { Registry().clear(); }
+
+}  // namespace vo

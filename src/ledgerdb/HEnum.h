@@ -7,6 +7,8 @@
 #include <map>
 #include <string>
 
+namespace vo {
+
 class HEnum {
  public:
   // Returned by GetByFriendlyString for a text that no member has.
@@ -47,3 +49,5 @@ class HEnum {
   std::map<int32_t, std::string> byValue_;
   std::map<std::string, int32_t> byFriendly_;
 };
+
+}  // namespace vo

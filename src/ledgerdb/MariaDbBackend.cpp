@@ -5,20 +5,25 @@
 #include <mysqld_error.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <set>
+#include <thread>
 
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/HEnum.h"
 #include "ledgerdb/SqlDialect.h"
+#include "ledgerdb/SqlLiteral.h"
 #include "ledgerdb/StoredForms.h"
+#include "platform/DebugOutput.h"
 #include "platform/TimeZone.h"
+
+namespace vo {
 
 namespace {
 
-constexpr int kDefaultBusyTimeoutMs = 10000;
 constexpr unsigned int kConnectTimeoutSeconds = 10;
 constexpr char kNullText[] = "NULL";
 // Rows per multi-row insert: large enough that the round trips vanish from an
@@ -35,14 +40,17 @@ constexpr char kRowOrderColumn[] = "vo_row";
 constexpr char kTableOptions[] =
     " ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 COLLATE=utf8mb4_nopad_bin";
 
-// Connector/C's process-wide state, released when the process ends so that
-// leak checkers see only what is really lost.
-void UseLibrary() {
+// Connector/C's process-wide state, started with the first connection and
+// ended (so that leak checkers see only what is really lost) when the process
+// ends and no connection holds it any more: a connection still open at exit,
+// closed when the library unloads, is closed before the client library ends.
+std::shared_ptr<void> UseLibrary() {
   struct Library {
     Library() { mysql_library_init(0, nullptr, nullptr); }
     ~Library() { mysql_library_end(); }
   };
-  static Library library;
+  static const std::shared_ptr<Library> library = std::make_shared<Library>();
+  return library;
 }
 
 const char* SqlType(const ColumnDef& column, bool indexed) {
@@ -61,9 +69,38 @@ const char* SqlType(const ColumnDef& column, bool indexed) {
   return "TEXT";
 }
 
+// The key part of an index: a text column an earlier version declared
+// LONGTEXT (not indexed then) is keyed by its first 255 characters, which
+// equality lookups recheck against the whole value.
+std::string KeyColumns(const DBSchemaDef& table, const DBSchemaDef::Index& index) {
+  std::string columns;
+  for (const std::string& name : index) {
+    const ColumnDef* column = table.Find(name);
+    const bool prefix = column && column->kind == ColumnKind::kText && !column->unique;
+    columns += (columns.empty() ? "" : ", ") + name + (prefix ? "(255)" : "");
+  }
+  return columns;
+}
+
 bool IsConnectionLost(unsigned int code) {
   return code == CR_SERVER_GONE_ERROR || code == CR_SERVER_LOST || code == CR_CONNECTION_ERROR ||
          code == CR_CONN_HOST_ERROR || code == ER_CONNECTION_KILLED;
+}
+
+// Errors after which the work succeeds when it is simply done again: a
+// deadlock (the server has rolled the transaction back), a cluster node that
+// lost to another node's writes at certification, during commit, or is not
+// ready for work, and a key that another writer stored first (a symbol added
+// on another node of a cluster), which the work done again sees.
+bool AsksForRetry(unsigned int code) {
+  return code == ER_LOCK_DEADLOCK || code == ER_ERROR_DURING_COMMIT ||
+         code == ER_UNKNOWN_COM_ERROR || code == ER_DUP_ENTRY;
+}
+
+// The id column of a table: the first, when it is one; null otherwise.
+const ColumnDef* IdColumnOf(const DBSchemaDef& table) {
+  const ColumnDef& first = table.columns().front();
+  return first.kind == ColumnKind::kId ? &first : nullptr;
 }
 
 // How the cells of one result column are turned into text.
@@ -121,16 +158,6 @@ std::string SessionTimeZone() {
   return text;
 }
 
-// A literal as SQL writes it (the session takes backslashes literally).
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'') quoted += c;
-    quoted += c;
-  }
-  return quoted + "'";
-}
-
 }  // namespace
 
 void MariaDbBackend::CloseConnection::operator()(MYSQL* connection) const {
@@ -150,38 +177,62 @@ MariaDbBackend::~MariaDbBackend() {
 
 bool MariaDbBackend::Fail(std::string message) {
   error_ = std::move(message);
-  statementOnly_ = true;
+  failure_ = DbFailure::kStatement;
+  return false;
+}
+
+// Inside a transaction any error of the server ends it: some errors make the
+// server roll the whole transaction back (a deadlock) and others only the
+// statement, and the session cannot be trusted to say which; nothing more is
+// sent for the transaction but its rollback, so no statement meant for it can
+// run, and commit, without it.
+bool MariaDbBackend::FailFromServer(unsigned int code, const std::string& message,
+                                    const std::string& context) {
+  const bool inTransaction = levels_.Depth() > 0;
+  if (IsConnectionLost(code)) {
+    error_ = context + ": the MariaDB server " + target_.Describe() + " went away (" + message + "); " +
+             (committing_     ? "the commit may or may not have taken place"
+              : inTransaction ? "the open transaction was lost"
+                              : "nothing was written");
+    failure_ = committing_ ? DbFailure::kCommitUnknown : DbFailure::kTransaction;
+    Disconnect();
+    return false;
+  }
+  error_ = context + ": " + message;
+  failure_ = AsksForRetry(code) ? DbFailure::kConflict
+             : inTransaction    ? DbFailure::kTransaction
+                                : DbFailure::kStatement;
+  if (inTransaction) ended_ = true;
   return false;
 }
 
 bool MariaDbBackend::FailFromDb(const std::string& context) {
   if (!db_) return Fail(context + ": not connected");
-  unsigned int code = mysql_errno(db_.get());
-  std::string message = mysql_error(db_.get());
-  // The server undoes a failed statement and keeps the transaction, except
-  // after a deadlock (it rolls the whole transaction back), a full disk or
-  // table, a write error, or a lost connection.
-  bool statementOnly = code < CR_MIN_ERROR && code != ER_LOCK_DEADLOCK &&
-                       code != ER_RECORD_FILE_FULL && code != ER_DISK_FULL &&
-                       code != ER_ERROR_ON_WRITE && code != ER_GET_ERRNO && !IsConnectionLost(code);
-  if (IsConnectionLost(code)) {
-    Fail(context + ": the MariaDB server " + target_.Describe() + " went away (" + message +
-                "); " + (levels_.Depth() > 0 ? "the open transaction was lost" : "nothing was written"));
-  } else {
-    Fail(context + ": " + message);
-  }
-  statementOnly_ = statementOnly;
-  return false;
-}
-
-bool MariaDbBackend::TransactionOpen() const {
-  return db_ && levels_.Depth() > 0 && (db_->server_status & SERVER_STATUS_IN_TRANS) != 0;
+  return FailFromServer(mysql_errno(db_.get()), mysql_error(db_.get()), context);
 }
 
 bool MariaDbBackend::FailFromStatement(MYSQL_STMT* statement, const std::string& context) {
-  unsigned int code = mysql_stmt_errno(statement);
-  if (IsConnectionLost(code)) return FailFromDb(context);
-  return Fail(context + ": " + mysql_stmt_error(statement));
+  return FailFromServer(mysql_stmt_errno(statement), mysql_stmt_error(statement), context);
+}
+
+bool MariaDbBackend::TransactionOpen() const { return db_ && levels_.Depth() > 0 && !ended_; }
+
+bool MariaDbBackend::Finish(bool ok) {
+  if (levels_.Depth() > 0 || !db_) return ok;
+  if (ok) return mysql_commit(db_.get()) == 0 || FailFromDb("COMMIT");
+  const std::string error = error_;
+  const DbFailure failure = failure_;
+  mysql_rollback(db_.get());
+  error_ = error;
+  failure_ = failure;
+  return false;
+}
+
+void MariaDbBackend::Disconnect() {
+  DropPending();
+  // Its statements are left to the next connect: a caller may hold one. The
+  // client library has made them unusable.
+  db_.reset();
 }
 
 bool MariaDbBackend::Exec(const std::string& sql) {
@@ -217,7 +268,7 @@ bool MariaDbBackend::OpenFor(const std::string& location, bool toRead, bool& cre
   if (!Connect(location)) return false;
   if (CreateSchema(toRead, created) && CheckSchema()) return true;
   error_ = target_.Describe() + ": " + error_;
-  db_.reset();
+  Disconnect();
   return false;
 }
 
@@ -233,14 +284,24 @@ bool MariaDbBackend::Connect(const std::string& location) {
     }
   }
 
-  UseLibrary();
+  library_ = UseLibrary();
+  location_ = location;
+  // Statements prepared on an earlier connection.
+  inserts_.clear();
+  batchInserts_.clear();
+  reused_.clear();
   db_.reset(mysql_init(nullptr));
   if (!db_) return Fail("cannot start a MariaDB connection: out of memory");
   my_bool off = 0;
   my_bool on = 1;
-  unsigned int timeout = kConnectTimeoutSeconds;
+  // A server that stops answering (stalled, or a cluster node cut off from
+  // the others) fails the statement, or the commit, that waits for it.
+  unsigned int connectTimeout = std::min(kConnectTimeoutSeconds, target_.timeoutSeconds);
+  unsigned int timeout = target_.timeoutSeconds;
   mysql_optionsv(db_.get(), MYSQL_OPT_RECONNECT, &off);
-  mysql_optionsv(db_.get(), MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+  mysql_optionsv(db_.get(), MYSQL_OPT_CONNECT_TIMEOUT, &connectTimeout);
+  mysql_optionsv(db_.get(), MYSQL_OPT_READ_TIMEOUT, &timeout);
+  mysql_optionsv(db_.get(), MYSQL_OPT_WRITE_TIMEOUT, &timeout);
   mysql_optionsv(db_.get(), MYSQL_SET_CHARSET_NAME, "utf8mb4");
   mysql_optionsv(db_.get(), MYSQL_OPT_LOCAL_INFILE, &off);
   if (!target_.tlsCa.empty()) {
@@ -277,35 +338,60 @@ bool MariaDbBackend::Connect(const std::string& location) {
   bulk_ = mariadb_get_infov(db_.get(), MARIADB_CONNECTION_EXTENDED_SERVER_CAPABILITIES,
                             &capabilities) == 0 &&
           (capabilities & (MARIADB_CLIENT_STMT_BULK_OPERATIONS >> 32)) != 0;
+  connectionId_ = mysql_thread_id(db_.get());
 
   // Text literals as standard SQL (and SQLite) read them: a backslash is
-  // just a character.
+  // just a character. Nothing commits unless this backend says so.
   bool ready = Exec("SET NAMES utf8mb4 COLLATE utf8mb4_nopad_bin") &&
                Exec("SET SESSION sql_mode = CONCAT(@@sql_mode, ',NO_BACKSLASH_ESCAPES')") &&
                Exec("SET SESSION time_zone = '" + SessionTimeZone() + "'") &&
                Exec("SET SESSION TRANSACTION ISOLATION LEVEL REPEATABLE READ") &&
-               (SetBusyTimeout(kDefaultBusyTimeoutMs), true);
+               Exec("SET SESSION autocommit = 0") &&
+               (SetBusyTimeout(static_cast<int>(target_.lockWaitSeconds) * 1000), true);
+  // On a node of a Galera cluster a read waits until the node has applied
+  // what the cluster committed before it, so that a host reads its own writes
+  // (and an import's checks see another node's import) whichever node it asks.
+  DBQueryResult cluster;
+  if (ready && Execute("SELECT @@wsrep_on", false, cluster) && cluster.size() == 1 &&
+      cluster.begin()->front() == "1") {
+    ready = Exec("SET SESSION wsrep_sync_wait = 1");
+  }
   if (!ready) {
     error_ = target_.Describe() + ": " + error_;
-    db_.reset();
+    Disconnect();
   }
   return ready;
 }
 
-std::string MariaDbBackend::CreateStatement(const DBSchemaDef& table) {
-  const std::vector<std::string>& indexed = table.indexedColumns();
-  auto isIndexed = [&](const char* name) {
-    for (const std::string& column : indexed) {
-      if (column == name) return true;
+bool MariaDbBackend::Reconnect() {
+  const unsigned long lost = connectionId_;
+  Disconnect();
+  if (!Connect(location_)) return false;
+  // The server may not have noticed yet that the lost connection is gone, and
+  // may still be committing for it: it is ended, and its end awaited, so that
+  // what is read next is final.
+  Exec("KILL CONNECTION " + std::to_string(lost));
+  const std::string present =
+      "SELECT count(*) FROM information_schema.processlist WHERE id = " + std::to_string(lost);
+  for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(target_.timeoutSeconds);;) {
+    DBQueryResult rows;
+    if (!Execute(present, false, rows)) return false;
+    if (rows.size() == 1 && rows.begin()->front() == "0") return true;
+    if (std::chrono::steady_clock::now() > end) {
+      return Fail("the lost connection " + std::to_string(lost) + " is still at work on " +
+                  target_.Describe());
     }
-    return false;
-  };
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+}
+
+std::string MariaDbBackend::CreateStatement(const DBSchemaDef& table) {
   std::string sql = "CREATE TABLE IF NOT EXISTS " + table.tableName() + " (";
   std::string key;
   std::string extra;
   for (size_t i = 0; i < table.columns().size(); ++i) {
     const ColumnDef& column = table.columns()[i];
-    sql += (i ? ", " : "") + std::string(column.name) + " " + SqlType(column, isIndexed(column.name));
+    sql += (i ? ", " : "") + std::string(column.name) + " " + SqlType(column, table.IsIndexed(column.name));
     if (column.kind == ColumnKind::kId && key.empty()) key = column.name;
     if (column.unique) extra += std::string(", UNIQUE KEY (") + column.name + ")";
   }
@@ -314,8 +400,8 @@ std::string MariaDbBackend::CreateStatement(const DBSchemaDef& table) {
     sql += std::string(", ") + kRowOrderColumn + " BIGINT NOT NULL AUTO_INCREMENT INVISIBLE";
   }
   sql += ", PRIMARY KEY (" + key + ")" + extra;
-  for (const std::string& column : indexed) {
-    sql += ", KEY " + table.tableName() + "_" + column + " (" + column + ")";
+  for (const DBSchemaDef::Index& index : table.indexes()) {
+    sql += ", KEY " + table.IndexName(index) + " (" + KeyColumns(table, index) + ")";
   }
   // A deleted transaction takes its duplicate flag and its link to the import
   // run that wrote it with it (so that a reused id is never taken for that
@@ -361,6 +447,22 @@ bool MariaDbBackend::CreateSchema(bool readOnly, bool& created) {
   for (const DBSchemaDef& table : DBSchemaDef::All()) {
     complete = complete && present.contains(table.tableName());
   }
+  std::set<std::string> indexes;
+  if (complete) {
+    DBQueryResult indexNames;
+    if (!Execute("SELECT DISTINCT index_name FROM information_schema.statistics "
+                 "WHERE table_schema = DATABASE()",
+                 false, indexNames)) {
+      return false;
+    }
+    for (const DBQueryResult::Row& row : indexNames) indexes.insert(row[0]);
+    complete = !indexes.contains(kRetiredTradeDateIndex);
+    for (const DBSchemaDef& table : DBSchemaDef::All()) {
+      for (const DBSchemaDef::Index& index : table.indexes()) {
+        complete = complete && indexes.contains(table.IndexName(index));
+      }
+    }
+  }
   if (complete) return true;
   if (readOnly) {
     return Fail(present.empty() ? "database '" + target_.database + "' is empty, not a VO database yet"
@@ -370,14 +472,32 @@ bool MariaDbBackend::CreateSchema(bool readOnly, bool& created) {
   // The mark goes first: a connection that dies half-way leaves a database
   // that the next connect completes rather than refuses. Every statement is
   // safe to run again, and when two clients create at once.
+  // Only what is missing is made: CREATE may be revoked once the tables exist.
   created = !present.contains("trans_table");
-  bool ok = Exec(std::string("CREATE TABLE IF NOT EXISTS ") + kMarkerTable +
-                 " (application VARCHAR(32) NOT NULL PRIMARY KEY, schema_version INT NOT NULL)" +
-                 kTableOptions) &&
-            Exec(std::string("INSERT IGNORE INTO ") + kMarkerTable + " VALUES (" +
-                 Quoted(kApplication) + ", " + std::to_string(kSchemaVersion) + ")");
-  for (const DBSchemaDef& table : DBSchemaDef::All()) ok = ok && Exec(CreateStatement(table));
-  return ok;
+  bool ok = (present.contains(kMarkerTable) ||
+             Exec(std::string("CREATE TABLE IF NOT EXISTS ") + kMarkerTable +
+                  " (application VARCHAR(32) NOT NULL PRIMARY KEY, schema_version INT NOT NULL)" +
+                  kTableOptions)) &&
+            Exec(std::string("INSERT IGNORE INTO ") + kMarkerTable + " VALUES (" + SqlLiteral(kApplication) +
+                 ", " + std::to_string(kSchemaVersion) + ")");
+  for (const DBSchemaDef& table : DBSchemaDef::All()) {
+    ok = ok && (present.contains(table.tableName()) || Exec(CreateStatement(table)));
+    // A table made by an earlier version gets the indexes it lacks. Without
+    // the privilege to make them (INDEX may be revoked once the tables exist)
+    // everything still works, more slowly, and the next connection tries again.
+    for (const DBSchemaDef::Index& index : table.indexes()) {
+      if (!ok || !present.contains(table.tableName()) || indexes.contains(table.IndexName(index))) continue;
+      if (!Exec("CREATE INDEX IF NOT EXISTS " + table.IndexName(index) + " ON " + table.tableName() + " (" +
+                KeyColumns(table, index) + ")")) {
+        DebugOutput("VO database '" + target_.database + "': " + error_);
+      }
+    }
+  }
+  if (ok && indexes.contains(kRetiredTradeDateIndex) &&
+      !Exec(std::string("DROP INDEX IF EXISTS ") + kRetiredTradeDateIndex + " ON trans_table")) {
+    DebugOutput("VO database '" + target_.database + "': " + error_);
+  }
+  return Finish(ok);
 }
 
 // Tables made by something else under our names must not be written as if
@@ -406,14 +526,13 @@ bool MariaDbBackend::Execute(const std::string& statement, bool friendlyEnums,
                              DBQueryResult& result) {
   if (!db_) return Fail("not connected");
   if (!Flush()) return false;
-  nextIds_.clear();  // the statement may write rows of any table
   std::string sql = SqlDialect::ForServer(statement);
-  if (mysql_real_query(db_.get(), sql.data(), sql.size()) != 0) return FailFromDb(statement);
+  if (mysql_real_query(db_.get(), sql.data(), sql.size()) != 0) return Finish(FailFromDb(statement));
   MYSQL_RES* raw = mysql_store_result(db_.get());
   if (!raw) {
-    if (mysql_field_count(db_.get()) != 0) return FailFromDb(statement);
+    if (mysql_field_count(db_.get()) != 0) return Finish(FailFromDb(statement));
     result.Assign({}, {});
-    return true;
+    return Finish(true);
   }
   std::unique_ptr<MYSQL_RES, decltype(&mysql_free_result)> rows(raw, mysql_free_result);
 
@@ -436,13 +555,18 @@ bool MariaDbBackend::Execute(const std::string& statement, bool friendlyEnums,
     }
   }
   result.Assign(std::move(names), std::move(out));
-  return true;
+  return Finish(true);
 }
 
 bool MariaDbBackend::Stream(const std::string& statement, std::span<const std::string> parameters,
                             CellForm form, DbRowReceiver& receiver) {
   if (!db_) return Fail("not connected");
   if (!Flush()) return false;
+  return Finish(StreamRows(statement, parameters, form, receiver));
+}
+
+bool MariaDbBackend::StreamRows(const std::string& statement, std::span<const std::string> parameters,
+                                CellForm form, DbRowReceiver& receiver) {
   Statement prepared;
   if (!Prepare(SqlDialect::ForServer(statement), prepared)) return false;
   MYSQL_STMT* stmt = prepared.get();
@@ -579,6 +703,7 @@ bool MariaDbBackend::BindAndExecute(MYSQL_STMT* statement, std::span<const Cell>
 bool MariaDbBackend::Insert(const DBData& data, const DBSchemaDef& table) {
   if (!db_) return Fail("not connected");
   if (!Flush()) return false;
+  lastInsertId_ = -1;
   std::vector<std::string> names;
   std::vector<Cell> cells(data.size());
   size_t i = 0;
@@ -597,9 +722,7 @@ bool MariaDbBackend::Insert(const DBData& data, const DBSchemaDef& table) {
       return false;
     }
   }
-  nextIds_.erase(&table);  // the server chooses this row's id
-  lastIdKnown_ = Run(statement.get(), cells);
-  return lastIdKnown_;
+  return Finish(Run(statement.get(), cells));
 }
 
 MYSQL_STMT* MariaDbBackend::BatchInsertFor(const PendingRows& pending, size_t rows) {
@@ -614,6 +737,7 @@ MYSQL_STMT* MariaDbBackend::BatchInsertFor(const PendingRows& pending, size_t ro
   std::string sql = "INSERT INTO " + pending.table->tableName() + " (" + ColumnList(names) +
                     ") VALUES ";
   for (size_t r = 0; r < rows; ++r) sql += (r ? ", " : "") + row;
+  if (const ColumnDef* id = IdColumnOf(*pending.table)) sql += std::string(" RETURNING ") + id->name;
   if (!Prepare(sql, cached)) {
     batchInserts_.erase(key);
     return nullptr;
@@ -631,10 +755,14 @@ bool MariaDbBackend::TakeBatches(std::vector<Batch>& batches) {
   bool ok = true;
   for (PendingRows& pending : pending_) {
     if (!ok || pending.rows == 0) continue;
-    const bool asArray = bulk_ && pending.rows > 1;
+    // Rows whose ids matter go in one multi-row statement that answers with
+    // them, in the rows' order, consecutive on a single server. An array of
+    // parameter sets is faster, but the server gives its rows ids with gaps.
+    const bool returnsIds = IdColumnOf(*pending.table) != nullptr;
+    const bool asArray = bulk_ && pending.rows > 1 && !returnsIds;
     MYSQL_STMT* statement = BatchInsertFor(pending, asArray ? 1 : pending.rows);
     ok = statement != nullptr;
-    if (ok) batches.push_back({statement, std::move(pending), asArray});
+    if (ok) batches.push_back({statement, std::move(pending), asArray, returnsIds});
   }
   DropPending();
   return ok;
@@ -642,25 +770,38 @@ bool MariaDbBackend::TakeBatches(std::vector<Batch>& batches) {
 
 bool MariaDbBackend::Flush() {
   if (pending_.empty()) return true;
-  // Inside a transaction the ids were handed out already; outside, the one
-  // row sent takes the id the server gives it.
-  long long handedOut = lastInsertId_;
   std::vector<Batch> batches;
   bool ok = TakeBatches(batches);
   for (const Batch& batch : batches) {
-    if (!ok) break;
-    if (!Send(batch)) ok = FailFromStatement(batch.statement, "write");
+    ok = ok && (Send(batch) || FailFromStatement(batch.statement, "write")) && TakeIds(batch);
   }
-  if (ok && !batches.empty()) {
-    lastInsertId_ = static_cast<long long>(mysql_stmt_insert_id(batches.back().statement));
-  }
-  if (levels_.Depth() > 0) lastInsertId_ = handedOut;
   return ok;
 }
 
 bool MariaDbBackend::Send(const Batch& batch) {
   return batch.asArray ? SendArray(batch.statement, batch.rows)
                        : BindAndExecute(batch.statement, batch.rows.cells);
+}
+
+bool MariaDbBackend::TakeIds(const Batch& batch) {
+  if (!batch.returnsIds) return true;
+  MYSQL_STMT* statement = batch.statement;
+  long long id = 0;
+  MYSQL_BIND bind{};
+  bind.buffer_type = MYSQL_TYPE_LONGLONG;
+  bind.buffer = &id;
+  if (mysql_stmt_bind_result(statement, &bind) != 0 || mysql_stmt_store_result(statement) != 0) {
+    return FailFromStatement(statement, "read the ids of " + batch.rows.table->tableName());
+  }
+  const PendingRows& rows = batch.rows;
+  size_t row = 0;
+  for (; row < rows.rows && mysql_stmt_fetch(statement) == 0; ++row) {
+    if (rows.ids[row]) rows.ids[row]->push_back(static_cast<uint64_t>(id));
+    if (row == rows.lastInserted) lastInsertId_ = id;
+  }
+  mysql_stmt_free_result(statement);
+  return row == rows.rows || Fail("the server answered " + std::to_string(row) + " ids for " +
+                                  std::to_string(rows.rows) + " rows of " + rows.table->tableName());
 }
 
 // The rows go as one array of parameter sets for the one-row insert: the
@@ -708,26 +849,8 @@ void MariaDbBackend::DropPending() {
   pendingRows_ = 0;
 }
 
-bool MariaDbBackend::NextId(const DBSchemaDef& table, size_t idPosition, long long& id) {
-  auto known = nextIds_.find(&table);
-  if (known != nextIds_.end()) {
-    id = known->second;
-    return true;
-  }
-  if (!Flush()) return false;
-  std::string column = table.columns()[idPosition].name;
-  std::string sql = "SELECT COALESCE(MAX(" + column + "), 0) + 1 FROM " + table.tableName();
-  if (mysql_real_query(db_.get(), sql.data(), sql.size()) != 0) return FailFromDb(sql);
-  MYSQL_RES* result = mysql_store_result(db_.get());
-  if (!result) return FailFromDb(sql);
-  MYSQL_ROW row = mysql_fetch_row(result);
-  id = row && row[0] ? std::atoll(row[0]) : 1;
-  mysql_free_result(result);
-  nextIds_[&table] = id;
-  return true;
-}
-
-bool MariaDbBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table) {
+bool MariaDbBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table,
+                            InsertedIds* ids) {
   if (!db_) return Fail("not connected");
   const std::vector<ColumnDef>& columns = table.columns();
   uint64_t set = 0;
@@ -739,51 +862,11 @@ bool MariaDbBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaD
     if (i > 0 && fields[i - 1].first >= position) return Fail("fields out of column order");
     set |= uint64_t{1} << position;
   }
-  std::vector<std::pair<int, Cell>> row(fields.size());
+  std::vector<Cell> row(fields.size());
   for (size_t i = 0; i < fields.size(); ++i) {
-    row[i].first = fields[i].first;
-    if (!ToCell(columns[static_cast<size_t>(fields[i].first)], fields[i].second, table,
-                row[i].second)) {
+    if (!ToCell(columns[static_cast<size_t>(fields[i].first)], fields[i].second, table, row[i])) {
       return false;
     }
-  }
-
-  // Inside a transaction rows are buffered, so the id each one takes is
-  // handed out here: the caller may link other rows to it at once.
-  size_t idPosition = columns.size();
-  for (size_t c = 0; c < columns.size() && c < 64; ++c) {
-    if (columns[c].kind == ColumnKind::kId) {
-      idPosition = c;
-      break;
-    }
-  }
-  lastIdKnown_ = false;
-  if (levels_.Depth() > 0 && idPosition < columns.size()) {
-    auto given = std::find_if(row.begin(), row.end(),
-                              [&](const auto& cell) { return cell.first == static_cast<int>(idPosition); });
-    long long id = 0;
-    if (given != row.end() && given->second.kind == Cell::kInteger) {
-      id = given->second.integer;
-      long long next = 0;
-      if (!NextId(table, idPosition, next)) return false;
-      nextIds_[&table] = std::max(next, id + 1);
-    } else {
-      if (!NextId(table, idPosition, id)) return false;
-      nextIds_[&table] = id + 1;
-      Cell cell;
-      cell.kind = Cell::kInteger;
-      cell.integer = id;
-      if (given != row.end()) {
-        given->second = cell;
-      } else {
-        row.emplace_back(static_cast<int>(idPosition), cell);
-        std::sort(row.begin(), row.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        set |= uint64_t{1} << idPosition;
-      }
-    }
-    lastInsertId_ = id;
-    lastIdKnown_ = true;
   }
 
   // A table's rows reach it in the order they were given (its ids and the
@@ -800,20 +883,19 @@ bool MariaDbBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaD
     PendingRows rows;
     rows.table = &table;
     rows.columnSet = set;
-    for (const auto& [position, cell] : row) rows.positions.push_back(position);
+    for (const auto& [position, value] : fields) rows.positions.push_back(position);
     pending_.push_back(std::move(rows));
     pending = pending_.end() - 1;
   }
-  for (auto& [position, cell] : row) pending->cells.push_back(std::move(cell));
-  ++pending->rows;
+  for (Cell& cell : row) pending->cells.push_back(std::move(cell));
+  pending->ids.push_back(ids);
+  for (PendingRows& rows : pending_) rows.lastInserted = PendingRows::kNone;
+  pending->lastInserted = pending->rows++;
   ++pendingRows_;
+  lastInsertId_ = -1;  // known once the row is sent
   // Outside a transaction every row is written at once, so that it is durable
   // when the call returns.
-  if (levels_.Depth() == 0) {
-    bool ok = Flush();
-    lastIdKnown_ = ok;
-    return ok;
-  }
+  if (levels_.Depth() == 0) return Finish(Flush());
   if (pending->rows >= kBatchRows || pendingRows_ >= 4 * kBatchRows) return Flush();
   return true;
 }
@@ -840,7 +922,7 @@ bool MariaDbBackend::Update(const DBData& data, const DBSchemaDef& table,
   long long lastId = lastInsertId_;
   bool ok = Prepare(SqlDialect::ForServer(sql), statement) && Run(statement.get(), cells);
   lastInsertId_ = lastId;  // an update stores no new row
-  return ok;
+  return Finish(ok);
 }
 
 MYSQL_STMT* MariaDbBackend::Reused(const std::string& sql) {
@@ -855,9 +937,8 @@ MYSQL_STMT* MariaDbBackend::Reused(const std::string& sql) {
 bool MariaDbBackend::ExecuteWith(const std::string& statement, std::span<const std::string> values) {
   if (!db_) return Fail("not connected");
   if (!Flush()) return false;
-  nextIds_.clear();  // the statement may write rows of any table
   MYSQL_STMT* prepared = Reused(SqlDialect::ForServer(statement));
-  if (!prepared) return false;
+  if (!prepared) return Finish(false);
   std::vector<Cell> cells(values.size());
   for (size_t i = 0; i < values.size(); ++i) {
     cells[i].kind = Cell::kText;
@@ -866,7 +947,7 @@ bool MariaDbBackend::ExecuteWith(const std::string& statement, std::span<const s
   long long lastId = lastInsertId_;
   bool ok = Run(prepared, cells);
   lastInsertId_ = lastId;
-  return ok;
+  return Finish(ok);
 }
 
 bool MariaDbBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
@@ -890,15 +971,15 @@ bool MariaDbBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
   cells[i].kind = Cell::kText;
   cells[i].text = key;
   MYSQL_STMT* prepared = Reused(sql);
-  if (!prepared) return false;
+  if (!prepared) return Finish(false);
   long long lastId = lastInsertId_;
   bool ok = Run(prepared, cells);
   lastInsertId_ = lastId;
-  return ok;
+  return Finish(ok);
 }
 
 bool MariaDbBackend::LastInsertId(unsigned long& id) const {
-  if (lastInsertId_ <= 0 || !lastIdKnown_) return false;
+  if (lastInsertId_ <= 0) return false;
   id = static_cast<unsigned long>(lastInsertId_);
   return true;
 }
@@ -906,28 +987,40 @@ bool MariaDbBackend::LastInsertId(unsigned long& id) const {
 bool MariaDbBackend::Begin() {
   if (!db_) return Fail("not connected");
   if (!Flush()) return false;
-  if (levels_.Depth() == 0) nextIds_.clear();
   // One writer at a time, as with an SQLite file: the outermost level takes
-  // the row lock of our marker, so a second writer waits (up to the busy
-  // timeout) for the first one's commit and then reads what it stored.
+  // the row lock of our marker, so a second writer on this server waits (up
+  // to the lock wait) for the first one's commit and then reads what it
+  // stored. Writers on other nodes of a cluster are not held back by it: the
+  // rows they both write decide, at commit, which one is done again.
   return levels_.Begin([this] {
-    return Exec("START TRANSACTION") &&
-           (Exec(std::string("SELECT application FROM ") + kMarkerTable + " FOR UPDATE") ||
-            (Exec("ROLLBACK"), false));
+    ended_ = false;
+    if (!Exec("START TRANSACTION")) return false;
+    if (Exec(std::string("SELECT application FROM ") + kMarkerTable + " FOR UPDATE")) return true;
+    if (db_) mysql_rollback(db_.get());
+    return false;
   });
 }
 
 bool MariaDbBackend::Commit() {
   if (!db_ || levels_.Depth() == 0) return Fail("no transaction to commit");
-  return Flush() && levels_.Commit();
+  if (ended_) return Fail("the transaction was ended by an error");
+  if (!Flush()) return false;
+  committing_ = levels_.Depth() == 1;
+  const bool ok = levels_.Commit();
+  committing_ = false;
+  return ok;
 }
 
 bool MariaDbBackend::Rollback() {
-  if (!db_ || levels_.Depth() == 0) return Fail("no transaction to roll back");
-  // Buffered rows were all written after the innermost level began.
+  if (levels_.Depth() == 0) return Fail("no transaction to roll back");
+  // Held rows were all written after the innermost level began.
   DropPending();
-  nextIds_.clear();
-  // The server may have ended the transaction already (a deadlock rolls it
-  // back whole).
-  return levels_.Rollback((db_->server_status & SERVER_STATUS_IN_TRANS) != 0);
+  if (db_ && !ended_) return levels_.Rollback(true);
+  // After an error the whole transaction goes, whatever the server kept of
+  // it; with the connection gone the server has rolled it back itself.
+  if (db_) mysql_rollback(db_.get());
+  ended_ = false;
+  return levels_.Rollback(false);
 }
+
+}  // namespace vo

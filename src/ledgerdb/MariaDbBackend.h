@@ -1,10 +1,15 @@
-// DbBackend over a MariaDB (or MySQL-compatible) server through Connector/C:
-// one connection per process, no silent reconnect (a transaction never
-// continues on a new connection), the schema created on first connect in
-// InnoDB tables with binary utf8mb4 text (compared as SQLite compares it),
-// the MySQL-dialect statements sent as written. Writes use prepared
-// statements; the positional inserts of an import are buffered and sent as
-// multi-row inserts, flushed before anything else touches the connection.
+// DbBackend over a MariaDB (or MySQL-compatible) server, or a node of a
+// Galera cluster, through Connector/C: one connection per process, no silent
+// reconnect (a transaction never continues on a new connection), the schema
+// created on first connect in InnoDB tables with binary utf8mb4 text
+// (compared as SQLite compares it), the MySQL-dialect statements sent as
+// written. Writes use prepared statements; the positional inserts of an
+// import are held back and sent many rows to a statement, before anything
+// else touches the connection, and the ids the server gives them are read
+// back from it. The session never commits on its own (autocommit off): a
+// statement outside a transaction is committed by this backend once it ran,
+// and after any error of the server inside a transaction nothing more is sent
+// for that transaction but its rollback.
 #pragma once
 
 #include <cstdint>
@@ -21,9 +26,12 @@
 #include "ledgerdb/MariaDbTarget.h"
 #include "ledgerdb/TransactionLevels.h"
 
-struct ColumnDef;
 struct st_mysql;
 struct st_mysql_stmt;
+
+namespace vo {
+
+struct ColumnDef;
 
 class MariaDbBackend : public DbBackend {
  public:
@@ -39,7 +47,9 @@ class MariaDbBackend : public DbBackend {
   bool Stream(const std::string& statement, std::span<const std::string> parameters, CellForm form,
               DbRowReceiver& receiver) override;
   bool Insert(const DBData& data, const DBSchemaDef& table) override;
-  bool Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table) override;
+  bool Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table,
+              InsertedIds* ids) override;
+  bool SendHeldRows() override { return Flush(); }
   bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
   bool ExecuteWith(const std::string& statement, std::span<const std::string> values) override;
   bool UpdateByKey(const DBData& data, const DBSchemaDef& table, const std::string& keyColumn,
@@ -51,7 +61,8 @@ class MariaDbBackend : public DbBackend {
   bool Rollback() override;
   int TransactionDepth() const override { return levels_.Depth(); }
   bool TransactionOpen() const override;
-  bool LastFailureWasStatementOnly() const override { return statementOnly_; }
+  DbFailure LastFailure() const override { return failure_; }
+  bool Reconnect() override;
 
   void SetBusyTimeout(int milliseconds) override;
   std::string LastError() const override { return error_; }
@@ -81,12 +92,23 @@ class MariaDbBackend : public DbBackend {
     uint64_t columnSet = 0;
     std::vector<int> positions;
     std::vector<Cell> cells;  // row after row
+    std::vector<InsertedIds*> ids;  // where each row's id goes; may be null
     size_t rows = 0;
+    size_t lastInserted = kNone;  // the row of the latest Insert, when it is here
+    static constexpr size_t kNone = static_cast<size_t>(-1);
   };
 
+  // A failure of this side (nothing was sent): the statement only.
   bool Fail(std::string message);
+  // A failure the server (or the connection) reported: see DbFailure.
+  bool FailFromServer(unsigned int code, const std::string& message, const std::string& context);
   bool FailFromDb(const std::string& context);
   bool FailFromStatement(st_mysql_stmt* statement, const std::string& context);
+  // Outside a transaction, ends the statement's own: commits what it did, or
+  // rolls it back when it failed. Returns `ok`, false when the commit fails.
+  bool Finish(bool ok);
+  // Forgets the connection and the statements prepared on it.
+  void Disconnect();
   bool Exec(const std::string& sql);
   bool Prepare(const std::string& sql, Statement& statement);
   bool OpenFor(const std::string& location, bool toRead, bool& created);
@@ -98,6 +120,9 @@ class MariaDbBackend : public DbBackend {
   bool ToCell(const ColumnDef& column, std::string_view value, const DBSchemaDef& table,
               Cell& cell);
   bool Run(st_mysql_stmt* statement, std::span<const Cell> cells);
+  // Stream without ending the statement's own transaction.
+  bool StreamRows(const std::string& statement, std::span<const std::string> parameters,
+                  CellForm form, DbRowReceiver& receiver);
   // Binds and runs; the caller reports a failure.
   static bool BindAndExecute(st_mysql_stmt* statement, std::span<const Cell> cells);
   // The reused statement inserting `rows` rows of the pending column set.
@@ -109,35 +134,45 @@ class MariaDbBackend : public DbBackend {
     st_mysql_stmt* statement = nullptr;
     PendingRows rows;
     bool asArray = false;  // one row's statement run for each row
+    bool returnsIds = false;  // the statement answers with the rows' ids
   };
   // Moves the buffered rows into batches, the tables that others refer to
   // first, preparing what statements they need.
   bool TakeBatches(std::vector<Batch>& batches);
-  static bool Send(const Batch& batch);
+  bool Send(const Batch& batch);
+  // Reads the ids a batch's statement answered with and hands them out.
+  bool TakeIds(const Batch& batch);
   // Sends the rows of one column set in one round trip as an array of values.
   static bool SendArray(st_mysql_stmt* statement, const PendingRows& pending);
   // Sends every buffered row and waits for them all.
   bool Flush();
   void DropPending();
-  // The id the next row of `table` takes, as the server would choose it
-  // (one more than the largest); false when it cannot be read.
-  bool NextId(const DBSchemaDef& table, size_t idPosition, long long& id);
 
-  Connection db_;  // declared first: closed after every statement below
+  // Connector/C's process-wide state, held while the connection is open:
+  // declared before it, so released after it is closed.
+  std::shared_ptr<void> library_;
+  Connection db_;  // closed after every statement below
   MariaDbTarget target_;
+  std::string location_;
+  // The server's id of this connection: after a commit's answer was lost,
+  // the lost connection is ended by it before the outcome is read.
+  unsigned long connectionId_ = 0;
   std::map<std::pair<const DBSchemaDef*, std::vector<std::string>>, Statement> inserts_;
   std::map<std::tuple<const DBSchemaDef*, uint64_t, size_t>, Statement> batchInserts_;
   std::map<std::string, Statement> reused_;
   std::vector<PendingRows> pending_;
   size_t pendingRows_ = 0;
-  // Ids handed out inside the open transaction, by table: our writer lock
-  // keeps other VO writers out until it ends.
-  std::map<const DBSchemaDef*, long long> nextIds_;
-  bool lastIdKnown_ = false;
   // The server takes arrays of parameter sets (MariaDB does; others may not).
   bool bulk_ = false;
   std::string error_;
-  long long lastInsertId_ = -1;
+  long long lastInsertId_ = -1;  // -1: none, or not sent yet
   TransactionLevels levels_{[this](const std::string& sql) { return Exec(sql); }};
-  bool statementOnly_ = true;
+  DbFailure failure_ = DbFailure::kStatement;
+  // The open transaction met an error: only its rollback may be sent.
+  bool ended_ = false;
+  // The outermost COMMIT is on its way: losing the connection now leaves its
+  // outcome unknown.
+  bool committing_ = false;
 };
+
+}  // namespace vo

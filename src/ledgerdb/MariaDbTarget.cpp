@@ -1,5 +1,7 @@
 #include "ledgerdb/MariaDbTarget.h"
 
+namespace vo {
+
 namespace {
 
 constexpr std::string_view kScheme = "mariadb://";
@@ -25,6 +27,19 @@ bool Decode(std::string_view text, std::string& out) {
     out += static_cast<char>(high * 16 + low);
     i += 2;
   }
+  return true;
+}
+
+// A number of seconds from 1 to a day.
+bool Seconds(const std::string& text, unsigned int& seconds) {
+  constexpr unsigned long kDay = 86400;
+  unsigned long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || value > kDay) return false;
+    value = value * 10 + static_cast<unsigned long>(c - '0');
+  }
+  if (value == 0 || value > kDay) return false;
+  seconds = static_cast<unsigned int>(value);
   return true;
 }
 
@@ -107,6 +122,9 @@ std::optional<MariaDbTarget> MariaDbTarget::Parse(std::string_view url, std::str
       target.tlsCert = text;
     } else if (key == "tls-key") {
       target.tlsKey = text;
+    } else if (key == "timeout" || key == "lock-wait") {
+      unsigned int& seconds = key == "timeout" ? target.timeoutSeconds : target.lockWaitSeconds;
+      if (!Seconds(text, seconds)) return fail(std::string(key) + " is a whole number of seconds, 1 to 86400");
     } else {
       return fail("unknown option '" + std::string(key) + "'");
     }
@@ -123,3 +141,5 @@ std::string MariaDbTarget::Describe() const {
   if (!socket.empty()) text += "?socket=" + socket;
   return text;
 }
+
+}  // namespace vo

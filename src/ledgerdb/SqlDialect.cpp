@@ -7,6 +7,8 @@
 
 #include "ledgerdb/DBSchemaDef.h"
 
+namespace vo {
+
 namespace {
 
 enum class TokenKind { kWord, kNumber, kString, kQuotedName, kSymbol };
@@ -341,3 +343,5 @@ std::string SqlDialect::ForServer(const std::string& statement) {
   }
   return sql;
 }
+
+}  // namespace vo

@@ -11,6 +11,8 @@
 
 #include <string>
 
+namespace vo {
+
 class SqlDialect {
  public:
   // The statement in SQLite's dialect, with the duplicate flag mapped as below.
@@ -19,3 +21,5 @@ class SqlDialect {
   // flag mapped, and an empty IN list () spelt as an empty subquery.
   static std::string ForServer(const std::string& statement);
 };
+
+}  // namespace vo

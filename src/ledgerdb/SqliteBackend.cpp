@@ -19,6 +19,8 @@
 #include "ledgerdb/StoredForms.h"
 #include "platform/TimeZone.h"
 
+namespace vo {
+
 namespace {
 
 constexpr int kDefaultBusyTimeoutMs = 10000;
@@ -165,13 +167,13 @@ SqliteBackend::~SqliteBackend() {
 
 bool SqliteBackend::Fail(std::string message) {
   error_ = std::move(message);
-  statementOnly_ = true;
+  failure_ = DbFailure::kStatement;
   return false;
 }
 
 bool SqliteBackend::FailWithCode(int code, std::string message) {
   error_ = std::move(message);
-  statementOnly_ = IsStatementOnly(code);
+  failure_ = IsStatementOnly(code) ? DbFailure::kStatement : DbFailure::kTransaction;
   return false;
 }
 
@@ -332,7 +334,7 @@ bool SqliteBackend::SchemaComplete(bool& complete) {
   int64_t owner = 0;
   if (!ReadNumber("application_id", owner)) return false;
   complete = owner == StoreCheck::kApplicationId && present.contains(kDupCleanupTrigger) &&
-             present.contains(kRunLinkCleanupTrigger);
+             present.contains(kRunLinkCleanupTrigger) && !present.contains(kRetiredTradeDateIndex);
   for (const DBSchemaDef& table : DBSchemaDef::All()) {
     for (const std::string& name : table.ObjectNames()) complete = complete && present.contains(name);
   }
@@ -363,6 +365,7 @@ bool SqliteBackend::CreateSchema(bool& created) {
   for (const DBSchemaDef& table : DBSchemaDef::All()) {
     for (const std::string& sql : table.CreateStatements()) ok = ok && Exec(sql);
   }
+  ok = ok && Exec(std::string("DROP INDEX IF EXISTS ") + kRetiredTradeDateIndex);
   // A deleted transaction takes its duplicate flag with it.
   ok = ok && Exec(std::string("CREATE TRIGGER IF NOT EXISTS ") + kDupCleanupTrigger +
                   " AFTER DELETE ON trans_table BEGIN DELETE FROM " + kTransDupTable +
@@ -583,8 +586,8 @@ sqlite3_stmt* SqliteBackend::InsertFor(std::span<const ColumnValue> fields,
   return cached.get();
 }
 
-bool SqliteBackend::Insert(std::span<const ColumnValue> fields,
-                           const DBSchemaDef& table) {
+bool SqliteBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table,
+                           InsertedIds* ids) {
   if (!db_) return Fail("not connected");
   for (size_t i = 1; i < fields.size(); ++i) {
     if (fields[i - 1].first >= fields[i].first) return Fail("fields out of column order");
@@ -601,6 +604,7 @@ bool SqliteBackend::Insert(std::span<const ColumnValue> fields,
   }
   if (!StepToDone(statement)) return false;
   lastInsertId_ = sqlite3_last_insert_rowid(db_.get());
+  if (ids) ids->push_back(static_cast<uint64_t>(lastInsertId_));
   return true;
 }
 
@@ -711,3 +715,5 @@ bool SqliteBackend::Rollback() {
   // SQLite may have rolled the whole transaction back already after an error.
   return levels_.Rollback(!sqlite3_get_autocommit(db_.get()));
 }
+
+}  // namespace vo

@@ -19,9 +19,12 @@
 #include "ledgerdb/StoreCheck.h"
 #include "ledgerdb/TransactionLevels.h"
 
-struct ColumnDef;
 struct sqlite3;
 struct sqlite3_stmt;
+
+namespace vo {
+
+struct ColumnDef;
 
 class SqliteBackend : public DbBackend {
  public:
@@ -34,8 +37,8 @@ class SqliteBackend : public DbBackend {
   bool Stream(const std::string& statement, std::span<const std::string> parameters, CellForm form,
               DbRowReceiver& receiver) override;
   bool Insert(const DBData& data, const DBSchemaDef& table) override;
-  bool Insert(std::span<const ColumnValue> fields,
-              const DBSchemaDef& table) override;
+  bool Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table,
+              InsertedIds* ids) override;
   bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
   bool ExecuteWith(const std::string& statement, std::span<const std::string> values) override;
   bool UpdateByKey(const DBData& data, const DBSchemaDef& table, const std::string& keyColumn,
@@ -47,7 +50,7 @@ class SqliteBackend : public DbBackend {
   bool Rollback() override;
   int TransactionDepth() const override { return levels_.Depth(); }
   bool TransactionOpen() const override;
-  bool LastFailureWasStatementOnly() const override { return statementOnly_; }
+  DbFailure LastFailure() const override { return failure_; }
 
   void SetBusyTimeout(int milliseconds) override;
   std::string LastError() const override { return error_; }
@@ -71,7 +74,8 @@ class SqliteBackend : public DbBackend {
 
   bool Fail(std::string message);
   bool FailFromDb(const std::string& context);
-  // Records the reason and whether the result code concerns only the statement.
+  // Records the reason and what the result code ended (the statement only, or
+  // the transaction).
   bool FailWithCode(int code, std::string message);
   bool Exec(const std::string& sql);
   bool Prepare(const std::string& sql, Statement& statement);
@@ -111,5 +115,7 @@ class SqliteBackend : public DbBackend {
   std::string error_;
   long long lastInsertId_ = -1;
   TransactionLevels levels_{[this](const std::string& sql) { return Exec(sql); }};
-  bool statementOnly_ = true;
+  DbFailure failure_ = DbFailure::kStatement;
 };
+
+}  // namespace vo

@@ -5,6 +5,8 @@
 
 #include "ledgerdb/DBSchemaDef.h"
 
+namespace vo {
+
 namespace {
 
 // Tables that every database we ever made holds; an unmarked database with
@@ -70,3 +72,5 @@ std::string StoreCheck::Difference(const Found& found, const DeclaredType& decla
   }
   return "";
 }
+
+}  // namespace vo

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace vo {
+
 enum class ColumnKind;
 
 class StoreCheck {
@@ -47,3 +49,5 @@ class StoreCheck {
   // the only kind that is made ours by creating the schema in it.
   static bool IsEmpty(const Found& found) { return found.owner == 0 && found.tables.empty(); }
 };
+
+}  // namespace vo

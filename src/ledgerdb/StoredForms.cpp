@@ -3,6 +3,8 @@
 #include <charconv>
 #include <limits>
 
+namespace vo {
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -318,3 +320,5 @@ std::string FormatMillionths(int64_t millionths) {
   }
   return std::string(text, end);
 }
+
+}  // namespace vo

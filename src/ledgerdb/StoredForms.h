@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace vo {
+
 enum class StoredForm { kValue, kNull, kInvalid };
 
 // Reads M/D/Y, Y-M-D (or M-D-YYYY) with an optional h:m[:s] time and AM/PM,
@@ -29,3 +31,5 @@ StoredForm ParseWholeNumber(std::string_view text, int64_t& value);
 // Millionths as a plain decimal amount: no exponent, no trailing zeros
 // ("1500", "-12.5", "0").
 std::string FormatMillionths(int64_t millionths);
+
+}  // namespace vo

@@ -1,5 +1,7 @@
 #include "ledgerdb/TransactionLevels.h"
 
+namespace vo {
+
 bool TransactionLevels::Begin(const std::function<bool()>& beginOutermost) {
   bool ok = depth_ == 0 ? beginOutermost() : run_("SAVEPOINT vo_level_" + std::to_string(depth_));
   if (ok) ++depth_;
@@ -25,3 +27,5 @@ bool TransactionLevels::Rollback(bool engineStillOpen) {
   if (ok) --depth_;
   return ok;
 }
+
+}  // namespace vo

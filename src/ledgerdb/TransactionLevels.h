@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+namespace vo {
+
 class TransactionLevels {
  public:
   // Runs one statement on the backend's connection; false (with the error
@@ -31,3 +33,5 @@ class TransactionLevels {
   Run run_;
   int depth_ = 0;
 };
+
+}  // namespace vo

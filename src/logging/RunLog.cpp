@@ -8,6 +8,8 @@
 #include <cstring>
 #include <ctime>
 
+namespace vo {
+
 namespace {
 
 std::unique_ptr<RunLog>& CurrentLog() {
@@ -98,3 +100,5 @@ void RunLog::EndLine() {
   std::fputc('\n', file_.get());
   std::fflush(file_.get());
 }
+
+}  // namespace vo

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+namespace vo {
+
 class RunLog {
  public:
   // The process's log, created with these arguments when none exists (the file
@@ -49,3 +51,5 @@ class RunLog {
   uint32_t lineCounter_ = 0;
   std::string component_;
 };
+
+}  // namespace vo

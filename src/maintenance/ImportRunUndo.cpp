@@ -19,14 +19,16 @@
 #include "ledgerdb/SqlLiteral.h"
 #include "ledgerdb/DbTransaction.h"
 
+namespace vo {
+
 namespace {
 
 constexpr char kImported[] = "imported";
 
-// "a, b, c" of texts already safe as SQL (ids) or quoted.
+// "a, b, c" of names (quoted) or ids (whole numbers as written).
 std::string List(const std::vector<std::string>& items, bool quote) {
   std::string list;
-  for (const std::string& item : items) list += (list.empty() ? "" : ", ") + (quote ? SqlLiteral(item) : item);
+  for (const std::string& item : items) list += (list.empty() ? "" : ", ") + (quote ? SqlLiteral(item) : SqlValue(item));
   return list;
 }
 
@@ -171,3 +173,5 @@ bool ImportRunUndo::UnusedSymbols(const std::string& runId, Names& symbols) {
   symbols.assign(unused.begin(), unused.end());
   return true;
 }
+
+}  // namespace vo

@@ -9,6 +9,8 @@
 
 #include "voservices/ImportRuns.h"
 
+namespace vo {
+
 class DBQueryResult;
 class Database;
 
@@ -33,3 +35,5 @@ class ImportRunUndo {
 
   Database* db_;
 };
+
+}  // namespace vo

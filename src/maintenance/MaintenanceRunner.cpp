@@ -4,6 +4,8 @@
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/Database.h"
 
+namespace vo {
+
 namespace {
 
 // grp_table columns by GroupRecord index, in the order they are set.
@@ -50,3 +52,5 @@ bool MaintenanceRunner::InsertEvent(const std::string& transId, int eventType,
   data.SetField("gen_trans_id", "NULL");
   return db_->insert(data, "event_table", false);
 }
+
+}  // namespace vo

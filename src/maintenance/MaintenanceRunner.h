@@ -10,6 +10,8 @@
 
 #include "db/TransRecord.h"
 
+namespace vo {
+
 class Database;
 class GroupRecord;
 
@@ -56,3 +58,5 @@ class MaintenanceRunner {
 
   Database* db_;
 };
+
+}  // namespace vo

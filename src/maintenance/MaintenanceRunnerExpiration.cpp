@@ -1,6 +1,7 @@
 // Option expiration:
-//  1. leave out keys that are not plain whole numbers; nothing left: false;
-//  2. select the listed transactions whose symbol has expired;
+//  1. an empty map: false;
+//  2. select the listed transactions whose symbol has expired (the select
+//     lists only keys that are plain whole numbers);
 //  3. per row: build the expiration transaction and store it, then its
 //     gain/loss group and its expire event.
 // The run's rows are written in one database transaction, so an interrupted
@@ -20,6 +21,8 @@
 #include "maintenance/PlainNumbers.h"
 #include "values/DateTime.h"
 #include "values/NumberText.h"
+
+namespace vo {
 
 namespace {
 
@@ -111,14 +114,13 @@ void MaintenanceRunner::RecordExpirationGroup(const TransRecord& open, const std
 }
 
 bool MaintenanceRunner::ExpireOptionsCore(const std::map<std::string, std::string>& idToQuantity) {
-  const std::map<std::string, std::string> listed = WithPlainWholeNumberKeys(idToQuantity);
-  if (listed.empty()) return false;
+  if (idToQuantity.empty()) return false;
 
   DbTransaction writes(db_);  // no write of the run may happen outside it
   if (!writes.active()) return false;
   HTransDAO transactions;
   DBQueryResult rows;
-  transactions.SelectExpired(listed, rows);  // a failed select leaves no rows
+  transactions.SelectExpired(idToQuantity, rows);  // a failed select leaves no rows
 
   bool recorded = false;
   for (const Row& row : rows) {
@@ -127,8 +129,8 @@ bool MaintenanceRunner::ExpireOptionsCore(const std::map<std::string, std::strin
     int securityType = TextToInt(row[kSecurityTypeCell]);
     TransRecord open(row);
 
-    auto quantity = listed.find(open.GetField(kTransId));
-    if (quantity == listed.end() || !IsPositiveDecimal(quantity->second)) continue;
+    auto quantity = idToQuantity.find(open.GetField(kTransId));
+    if (quantity == idToQuantity.end() || !IsPositiveDecimal(quantity->second)) continue;
     if (TextToDouble(open.GetField(kTransQty)) <= 0) continue;
 
     std::optional<TransRecord> close =
@@ -139,3 +141,5 @@ bool MaintenanceRunner::ExpireOptionsCore(const std::map<std::string, std::strin
   }
   return writes.Commit() && recorded;
 }
+
+}  // namespace vo

@@ -11,8 +11,9 @@
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DbTransaction.h"
-#include "maintenance/PlainNumbers.h"
 #include "values/DateTime.h"
+
+namespace vo {
 
 namespace {
 
@@ -57,14 +58,13 @@ bool MaintenanceRunner::IsSmartTimePair(const Row& anchor, const Row& cur) {
 }
 
 bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids) {
-  const std::vector<std::string> listed = PlainWholeNumbers(ids);
-  if (listed.empty()) return false;
+  if (ids.empty()) return false;
 
   DbTransaction writes(db_);  // every move of the run lands, or none
   if (!writes.active()) return false;
   HTransDAO transactions;
   DBQueryResult rows;
-  if (!transactions.SelectForSmartTime(rows, listed) || rows.empty()) return false;
+  if (!transactions.SelectForSmartTime(rows, ids) || rows.empty()) return false;
 
   bool updated = false;
   const Row* anchor = &rows[0];
@@ -86,3 +86,5 @@ bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids) 
   }
   return writes.Commit() && updated;
 }
+
+}  // namespace vo

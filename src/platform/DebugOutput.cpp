@@ -3,6 +3,8 @@
 #include <iostream>
 #include <utility>
 
+namespace vo {
+
 namespace {
 
 DebugSink& CurrentSink() {
@@ -22,3 +24,5 @@ void DebugOutput(const std::string& text) {
 }
 
 DebugSink SetDebugSink(DebugSink sink) { return std::exchange(CurrentSink(), std::move(sink)); }
+
+}  // namespace vo

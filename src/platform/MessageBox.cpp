@@ -3,6 +3,8 @@
 #include <iostream>
 #include <utility>
 
+namespace vo {
+
 namespace {
 
 MessageSink& CurrentSink() {
@@ -22,3 +24,5 @@ void ShowMessage(const std::string& text, const std::string& caption, unsigned s
 }
 
 MessageSink SetMessageSink(MessageSink sink) { return std::exchange(CurrentSink(), std::move(sink)); }
+
+}  // namespace vo

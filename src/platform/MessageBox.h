@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+namespace vo {
+
 constexpr unsigned kMbIconExclamation = 0x30;
 constexpr unsigned kMbIconInformation = 0x40;
 
@@ -15,3 +17,5 @@ using MessageSink = std::function<void(const std::string& text, const std::strin
 void ShowMessage(const std::string& text, const std::string& caption, unsigned style);
 // Installs a sink (an empty one restores the default); returns the previous one.
 MessageSink SetMessageSink(MessageSink sink);
+
+}  // namespace vo

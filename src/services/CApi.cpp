@@ -16,8 +16,11 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
 #include "voservices/ImportOptions.h"
+#include "voservices/Layouts.h"
 #include "voservices/OpenDatabase.h"
 #include "voservices/VoServices.h"
+
+using namespace vo;
 
 static_assert(VO_VERSION_MAJOR == VO_PROJECT_VERSION_MAJOR &&
                   VO_VERSION_MINOR == VO_PROJECT_VERSION_MINOR &&
@@ -87,6 +90,15 @@ bool ReadTexts(const char* const* texts, size_t count, std::vector<std::string>&
 // not a stray value from memory left uninitialised).
 bool SizeIsSet(size_t size) { return size >= sizeof(size_t) && size <= (1u << 16); }
 
+// A layout's problems, "LINE: reason" a line.
+std::string LayoutProblems(const VoServices::LayoutInfo& layout) {
+  std::string text;
+  for (const VoServices::LayoutProblem& problem : layout.problems) {
+    text += (text.empty() ? "" : "\n") + std::to_string(problem.line) + ": " + problem.reason;
+  }
+  return text;
+}
+
 struct ProgressTarget {
   vo_import_progress_function function;
   void* userData;
@@ -123,6 +135,23 @@ class MessageTargetScope {
   MessageTargetScope(const MessageTargetScope&) = delete;
   MessageTargetScope& operator=(const MessageTargetScope&) = delete;
 };
+
+// The caller's options, as far as its struct_size reaches, over the defaults;
+// false when struct_size is not set.
+bool CopyOptions(const vo_import_options* options, vo_import_options& given) {
+  vo_import_options_init(&given);
+  if (options == nullptr) return true;
+  if (!SizeIsSet(options->struct_size)) return false;
+  std::memcpy(&given, options, std::min(options->struct_size, sizeof given));
+  return true;
+}
+
+// The layouts of the caller's options.
+void TakeLayouts(const vo_import_options& given, VoServices::ImportOptions& options) {
+  if (given.layout_file != nullptr) options.layoutFile = given.layout_file;
+  if (given.user_layouts != 0) options.moreLayoutFiles = VoServices::UserLayoutFiles();
+  if (given.broker_account != nullptr) options.brokerAccount = given.broker_account;
+}
 
 }  // namespace
 
@@ -218,6 +247,33 @@ vo_status vo_can_import_file(const char* file_path, int* can_import) {
   });
 }
 
+vo_status vo_can_import_file_with_options(const char* file_path, const vo_import_options* options,
+                                          int* can_import) {
+  return Guard([&] {
+    if (file_path == nullptr || can_import == nullptr) {
+      return Fail(VO_INVALID_ARGUMENT, "a file path and somewhere to put the answer are needed");
+    }
+    vo_import_options given;
+    if (!CopyOptions(options, given)) return Fail(VO_INVALID_ARGUMENT, "struct_size is not set");
+    VoServices::ImportOptions importOptions;
+    TakeLayouts(given, importOptions);
+    if (!importOptions.layoutFile.empty()) {
+      VoServices::LayoutInfo layout = VoServices::CheckLayoutFile(importOptions.layoutFile);
+      if (!layout.problems.empty()) return Fail(VO_FAILED, LayoutProblems(layout));
+    }
+    *can_import = VoServices::CanImportFileWithOptions(file_path, importOptions) ? 1 : 0;
+    return VO_OK;
+  });
+}
+
+vo_status vo_check_layout_file(const char* path) {
+  return Guard([&] {
+    if (path == nullptr) return Fail(VO_INVALID_ARGUMENT, "no layout file named");
+    VoServices::LayoutInfo layout = VoServices::CheckLayoutFile(path);
+    return layout.problems.empty() ? VO_OK : Fail(VO_FAILED, LayoutProblems(layout));
+  });
+}
+
 void vo_import_options_init(vo_import_options* options) {
   if (options == nullptr) return;
   *options = vo_import_options{};
@@ -240,20 +296,16 @@ vo_status vo_import_file(vo_database* database, const char* file_path, const cha
     if (file_path == nullptr || account_id == nullptr || account_name == nullptr) {
       return Fail(VO_INVALID_ARGUMENT, "an import needs a file path, an account id and a name");
     }
-    if ((options != nullptr && !SizeIsSet(options->struct_size)) ||
-        (result != nullptr && !SizeIsSet(result->struct_size))) {
-      return Fail(VO_INVALID_ARGUMENT, "struct_size is not set");
-    }
     vo_import_options given;
-    vo_import_options_init(&given);
-    if (options != nullptr) {
-      std::memcpy(&given, options, std::min(options->struct_size, sizeof given));
+    if (!CopyOptions(options, given) || (result != nullptr && !SizeIsSet(result->struct_size))) {
+      return Fail(VO_INVALID_ARGUMENT, "struct_size is not set");
     }
     ProgressTarget progress{given.progress, given.progress_user_data};
     VoServices::ImportOptions importOptions;
     importOptions.once = given.once != 0;
     importOptions.skipDuplicates = given.skip_duplicates != 0;
     importOptions.dryRun = given.dry_run != 0;
+    TakeLayouts(given, importOptions);
     if (given.progress != nullptr) {
       importOptions.progress = ForwardProgress;
       importOptions.progressUserData = &progress;

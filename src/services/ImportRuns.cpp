@@ -7,6 +7,8 @@
 #include "ledgerdb/Database.h"
 #include "maintenance/ImportRunUndo.h"
 
+using namespace vo;
+
 namespace {
 
 bool Connect(std::string& error) {

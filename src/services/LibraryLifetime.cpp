@@ -4,6 +4,8 @@
 #include "ledgerdb/Database.h"
 #include "ledgerdb/HEnum.h"
 
+namespace vo {
+
 namespace {
 
 class LibraryLifetime {
@@ -23,3 +25,5 @@ class LibraryLifetime {
 const LibraryLifetime kLifetime;
 
 }  // namespace
+
+}  // namespace vo

@@ -3,6 +3,8 @@
 
 #include "ledgerdb/Database.h"
 
+using namespace vo;
+
 namespace VoServices {
 
 bool OpenDatabase(const std::string& location, std::string& error) {

@@ -10,6 +10,8 @@
 #include "logging/RunLog.h"
 #include "symbols/SymbolUpdate.h"
 
+using namespace vo;
+
 namespace {
 
 constexpr char kComponent[] = "FileImporter";

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+namespace vo {
+
 class JsonListSplitter {
  public:
   // For each name asked for, in that order: its objects' texts, or nullopt
@@ -128,3 +130,5 @@ class JsonListSplitter {
   const char* at_;
   const char* end_;
 };
+
+}  // namespace vo

@@ -2,9 +2,13 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <string_view>
 #include <memory>
 #include <utility>
+
+namespace vo {
 
 namespace {
 
@@ -47,13 +51,18 @@ bool NormaliseUrl(const std::string& url, std::string& normalised) {
   return true;
 }
 
+// The text as a positive whole number, else `fallback`.
+long long PositiveNumber(const std::string& text, long long fallback) {
+  if (text.empty()) return fallback;
+  char* end = nullptr;
+  long long number = std::strtoll(text.c_str(), &end, 10);
+  return *end == '\0' && number > 0 ? number : fallback;
+}
+
 // A positive whole number of seconds from the environment, else `fallback`.
 long SecondsFromEnvironment(const char* variable, long fallback) {
   const char* text = std::getenv(variable);
-  if (!text || !*text) return fallback;
-  char* end = nullptr;
-  long seconds = std::strtol(text, &end, 10);
-  return *end == '\0' && seconds > 0 ? seconds : fallback;
+  return text ? static_cast<long>(PositiveNumber(text, fallback)) : fallback;
 }
 
 size_t AppendResponse(char* data, size_t size, size_t count, void* sink) {
@@ -157,9 +166,34 @@ bool SecurityMasterClient::ReadResponse(std::string& text) {
   return true;
 }
 
+size_t SecurityMasterClient::TakeBatchSize(std::string& url) {
+  constexpr std::string_view kOption = "vo_batch=";
+  const size_t query = std::min(url.find('?'), url.size());
+  const size_t fragment = std::min(url.find('#', query), url.size());
+  std::string kept;
+  long long asked = 0;
+  for (size_t at = query + 1; at < fragment;) {
+    const size_t end = std::min(url.find('&', at), fragment);
+    const std::string_view parameter(url.data() + at, end - at);
+    if (parameter.starts_with(kOption)) {
+      asked = PositiveNumber(std::string(parameter.substr(kOption.size())), 0);
+    } else if (!parameter.empty()) {
+      kept += (kept.empty() ? "" : "&") + std::string(parameter);
+    }
+    at = end + 1;
+  }
+  if (query < url.size()) url = url.substr(0, query) + (kept.empty() ? "" : "?" + kept) + url.substr(fragment);
+  if (asked == 0) {
+    const char* variable = std::getenv("VO_SECMASTER_BATCH");
+    asked = variable ? PositiveNumber(variable, 0) : 0;
+  }
+  return static_cast<size_t>(asked);
+}
+
 bool SecurityMasterClient::Post(const std::string& body) {
   CURL* curl = curl_.get();
   response_.clear();
+  lastStatus_ = 0;
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
 
@@ -178,6 +212,7 @@ bool SecurityMasterClient::Post(const std::string& body) {
     response_.clear();
     return false;
   }
+  lastStatus_ = status;
   if (status >= 400) {
     lastError_ = "HTTP status " + std::to_string(status);
     response_.clear();
@@ -186,3 +221,5 @@ bool SecurityMasterClient::Post(const std::string& body) {
   lastError_.clear();
   return true;
 }
+
+}  // namespace vo

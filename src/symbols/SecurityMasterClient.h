@@ -4,11 +4,14 @@
 // verified, and every transfer is bounded in time.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <string>
 
 struct curl_slist;
+
+namespace vo {
 
 class SecurityMasterClient {
  public:
@@ -47,6 +50,14 @@ class SecurityMasterClient {
 
   // Why the last transfer failed ("" after a success), for diagnostics.
   const std::string& lastError() const { return lastError_; }
+  // The HTTP status of the last answer; 0 when none came.
+  long lastStatus() const { return lastStatus_; }
+
+  // The symbols per request asked for: by the URL's query parameter
+  // vo_batch=N (taken out of the URL, so that the server never sees it), else
+  // by VO_SECMASTER_BATCH; 0 (one request) when neither gives a positive
+  // whole number.
+  static size_t TakeBatchSize(std::string& url);
 
  private:
   struct CurlDeleter {
@@ -64,6 +75,9 @@ class SecurityMasterClient {
   std::unique_ptr<curl_slist, HeaderListDeleter> headers_;
   std::string response_;
   std::string lastError_;
+  long lastStatus_ = 0;
   bool connected_ = false;
   std::mutex lock_;
 };
+
+}  // namespace vo

@@ -13,12 +13,14 @@
 #include <vector>
 
 #include "db/EnumLookup.h"
+#include "db/TableColumns.h"
 #include "ledgerdb/HEnum.h"
 #include "platform/DebugOutput.h"
 #include "symbols/JsonListSplitter.h"
-#include "symbols/SymbolColumns.h"
 
-using namespace symbol_columns;
+namespace vo {
+
+using namespace SymColumn;
 
 namespace {
 
@@ -94,6 +96,21 @@ bool HasControlCharacter(const std::string& name) {
 bool SecurityMasterData::Parse(const std::string& text) {
   std::optional<bool> read = ParseByElement(text);
   return read ? *read : ParseWhole(text);
+}
+
+bool SecurityMasterData::ParseMore(const std::string& text) {
+  SecurityMasterData answer;
+  const bool parsed = answer.Parse(text);
+  canonical_.merge(answer.canonical_);  // keeps the records already here
+  while (!answer.renames_.empty()) {
+    auto rename = answer.renames_.extract(answer.renames_.begin());
+    if (rename.mapped().Get(kSymSource) == kSecurityMasterSource) {  // from a global list
+      renames_.insert_or_assign(std::move(rename.key()), std::move(rename.mapped()));
+    } else {
+      renames_.insert(std::move(rename));
+    }
+  }
+  return parsed;
 }
 
 std::optional<bool> SecurityMasterData::ParseByElement(const std::string& text) {
@@ -236,3 +253,5 @@ std::string SecurityMasterData::ValueText(const Json::Value& value) {
       return "";
   }
 }
+
+}  // namespace vo

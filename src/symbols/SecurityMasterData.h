@@ -12,6 +12,8 @@
 #include "db/PackedFields.h"
 #include "db/SymbolFields.h"
 
+namespace vo {
+
 class SecurityMasterData {
  public:
   // Packed: a hundred thousand records as field lists would take a kilobyte each.
@@ -21,6 +23,12 @@ class SecurityMasterData {
   // text is not a JSON object, has no "GlobalSecurityRecords" array, or an
   // element of that array is malformed; the records read are kept either way.
   bool Parse(const std::string& text);
+  // Reads one more answer to the same update (to a later batch of its
+  // request) into the records, as if its lists followed those read so far in
+  // one answer: a canonical symbol keeps its first record, a broker symbol its
+  // first rename, and a global list's rename replaces any earlier one. The
+  // answer is read as Parse reads it, and its result is the result.
+  bool ParseMore(const std::string& text);
 
   // Keyed by canonical symbol: every column the answer gives, with sym_source
   // set to the security master.
@@ -53,3 +61,5 @@ class SecurityMasterData {
   Records canonical_;
   Records renames_;
 };
+
+}  // namespace vo

@@ -5,13 +5,16 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "db/EnumLookup.h"
-#include "symbols/SymbolColumns.h"
+#include "db/TableColumns.h"
 
-using namespace symbol_columns;
+namespace vo {
+
+using namespace SymColumn;
 
 namespace {
 
@@ -27,14 +30,19 @@ constexpr char kDefaultBrokerSource[] = "XYZBroker";
 constexpr int kFirstCheckedType = 0;
 constexpr int kLastCheckedType = 10;
 
-// Each array's text starts with its member name and opening bracket; the
-// document's opening brace goes with the first.
+// The document around the arrays' objects.
 constexpr char kBrokerStart[] = "{\"broker_security_details\":[";
-constexpr char kGlobalStart[] = "\"global_security_records\":[";
+constexpr char kGlobalStart[] = "],\"global_security_records\":[";
+constexpr char kEnd[] = "]}\n";
+
+void AppendObject(std::string& text, std::string_view object) {
+  if (text.back() != '[') text += ',';
+  text += object;
+}
 
 }  // namespace
 
-SecurityMasterRequest::SecurityMasterRequest() : brokerDetails_(kBrokerStart), globalRecords_(kGlobalStart) {}
+SecurityMasterRequest::SecurityMasterRequest() = default;
 
 bool SecurityMasterRequest::AddSymbolRow(const std::vector<std::string>& names,
                                          const std::vector<std::string>& row) {
@@ -60,17 +68,16 @@ bool SecurityMasterRequest::AddSymbolRow(const std::vector<std::string>& names,
   // given twice keeps its last value.
   std::stable_sort(members.begin(), members.end(),
                    [](const auto& a, const auto& b) { return *a.first < *b.first; });
-  std::string& array = global ? globalRecords_ : brokerDetails_;
-  if (array.back() != '[') array += ',';
-  array += '{';
+  std::string object = "{";
   for (size_t i = 0; i < members.size(); ++i) {
     if (i + 1 < members.size() && *members[i + 1].first == *members[i].first) continue;
-    if (array.back() != '{') array += ',';
-    array += Quoted(*members[i].first);
-    array += ':';
-    array += Quoted(members[i].second);
+    if (object.back() != '{') object += ',';
+    object += Quoted(*members[i].first);
+    object += ':';
+    object += Quoted(members[i].second);
   }
-  array += '}';
+  object += '}';
+  (global ? globalRecords_ : brokerDetails_).Append(object);
   ++count_;
   return true;
 }
@@ -85,18 +92,42 @@ bool SecurityMasterRequest::Row(const std::vector<std::string>& cells) {
 
 unsigned SecurityMasterRequest::Count() const { return count_; }
 
-std::string SecurityMasterRequest::Text() const {
-  return brokerDetails_ + "]," + globalRecords_ + "]}\n";
+std::string SecurityMasterRequest::TakeText() {
+  std::string text = kBrokerStart;
+  std::string object;
+  while (brokerDetails_.Next(object)) AppendObject(text, object);
+  text += kGlobalStart;
+  while (globalRecords_.Next(object)) AppendObject(text, object);
+  text += kEnd;
+  return text;
 }
 
-std::string SecurityMasterRequest::TakeText() {
-  // Finished in the larger array's memory rather than copied beside it.
-  std::string text = std::move(brokerDetails_);
-  text += "],";
-  text += globalRecords_;
-  text += "]}\n";
-  brokerDetails_ = kBrokerStart;
-  globalRecords_ = kGlobalStart;
+size_t SecurityMasterRequest::TakeObjects(size_t count, std::vector<Object>& objects) {
+  size_t taken = 0;
+  Object object;
+  for (; taken < count; ++taken) {
+    if (brokerDetails_.Next(object.text)) {
+      object.global = false;
+    } else if (globalRecords_.Next(object.text)) {
+      object.global = true;
+    } else {
+      break;
+    }
+    objects.push_back(std::move(object));
+  }
+  return taken;
+}
+
+std::string SecurityMasterRequest::Document(std::span<const Object> objects) {
+  std::string text = kBrokerStart;
+  for (const Object& object : objects) {
+    if (!object.global) AppendObject(text, object.text);
+  }
+  text += kGlobalStart;
+  for (const Object& object : objects) {
+    if (object.global) AppendObject(text, object.text);
+  }
+  text += kEnd;
   return text;
 }
 
@@ -136,3 +167,5 @@ bool SecurityMasterRequest::IsSpecialSymbol(const std::string& symbol) {
   }
   return false;
 }
+
+}  // namespace vo

@@ -1,17 +1,22 @@
 // The request document of the symbol update: the symbols of the VO database
 // that the security master can check, as two JSON arrays. Rows the server
 // cannot check (no transactions, special symbols, unsupported types) are left out.
-// Each array is kept as its compact JSON text, written object by object as
-// rows are added: a tree of JSON values for a hundred thousand symbols would
-// take hundreds of megabytes and be copied again to be written. As a receiver
+// Each row is kept as the compact JSON text of its object, written as rows are
+// added (a tree of JSON values for a hundred thousand symbols would take
+// hundreds of megabytes), in a spool that moves to a temporary file once it is
+// large. The document goes out whole, or in batches of objects. As a receiver
 // of the streamed symbol select it takes the rows as they are read, so that
 // they are never held all at once.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
 #include "ledgerdb/DbRowReceiver.h"
+#include "symbols/TextSpool.h"
+
+namespace vo {
 
 class SecurityMasterRequest : public DbRowReceiver {
  public:
@@ -33,11 +38,26 @@ class SecurityMasterRequest : public DbRowReceiver {
   // The number of rows added to both arrays together.
   unsigned Count() const;
 
+  // False when a row could not be kept (its spool file could not be
+  // written): the request is then incomplete and must not be sent.
+  bool ok() const { return brokerDetails_.ok() && globalRecords_.ok(); }
+
   // The request document as compact JSON, as Json::FastWriter writes it
-  // (members in name order, one line feed at the end).
-  std::string Text() const;
-  // The same text, taken out: the arrays are left empty (Count stays).
+  // (members in name order, one line feed at the end), taken out: the arrays
+  // are left empty (Count stays).
   std::string TakeText();
+
+  // One object of the document, in the array `global` says.
+  struct Object {
+    bool global = false;
+    std::string text;
+  };
+  // Takes up to `count` further objects, every broker detail before the
+  // first global record, as the whole document lists them; appends them to
+  // `objects` and returns how many.
+  size_t TakeObjects(size_t count, std::vector<Object>& objects);
+  // The document of those objects alone, written as TakeText writes the whole.
+  static std::string Document(std::span<const Object> objects);
 
   // Whether a row whose column `column` holds `value` may be sent at all.
   static bool IsRequestable(int column, const std::string& value);
@@ -49,11 +69,12 @@ class SecurityMasterRequest : public DbRowReceiver {
   // A text as a JSON string, quoted and escaped exactly as the JSON writer does.
   std::string Quoted(const std::string& text) const;
 
-  // Each array's text up to its last object: its opening (see the .cpp), then
-  // the objects, comma-separated.
-  std::string brokerDetails_;
-  std::string globalRecords_;
+  // Each array's objects, one a line.
+  vo::TextSpool brokerDetails_;
+  vo::TextSpool globalRecords_;
   unsigned count_ = 0;
   std::vector<std::string> columnNames_;
   size_t rowsReceived_ = 0;
 };
+
+}  // namespace vo

@@ -7,6 +7,8 @@
 #include "symbols/SecurityMasterRequest.h"
 #include "symbols/SymbolUpdater.h"
 
+namespace vo {
+
 namespace {
 
 // The caption of the library's own message boxes (those not about the update's steps).
@@ -41,3 +43,5 @@ bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress) {
   SymbolUpdater updater(std::move(url), progress);
   return updater.Run(std::move(request), symbols);
 }
+
+}  // namespace vo

@@ -5,6 +5,8 @@
 
 #include "voservices/VoServices.h"
 
+namespace vo {
+
 class HSymboDAO;
 class SecurityMasterRequest;
 
@@ -14,3 +16,5 @@ class SecurityMasterRequest;
 bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, SecurityMasterRequest& request);
 
 bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress);
+
+}  // namespace vo

@@ -4,16 +4,18 @@
 #include <utility>
 
 #include "db/HSymboDAO.h"
+#include "db/TableColumns.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbTransaction.h"
 #include "platform/MessageBox.h"
 #include "symbols/SecurityMasterRequest.h"
-#include "symbols/SymbolColumns.h"
 #include "symbols/SymbolUpdate.h"
 #include "symbols/SymbolUpdater.h"
 
-using namespace symbol_columns;
+namespace vo {
+
+using namespace SymColumn;
 
 namespace {
 
@@ -85,3 +87,5 @@ bool PreviewSymbolUpdate(std::string url, VoServices::ProgressCallback progress,
   changes.insert(changes.end(), totals.begin(), totals.end());
   return updated;
 }
+
+}  // namespace vo

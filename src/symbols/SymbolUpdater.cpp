@@ -1,31 +1,37 @@
 // The run, step by step:
 //   1. put every checkable symbol row into the request;
 //   2. connect to the security master (with its test exchange);
-//   3. exchange the request and read the answer;
+//   3. exchange the request (whole, or in batches) and read each answer;
 //   4. parse the answer into canonical records and renames;
 //   5. write symbols, inactive symbols and renames to the database;
 //   6. recalculate the totals of the transactions of updated symbols.
 #include "symbols/SymbolUpdater.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <iterator>
 #include <utility>
+#include <vector>
 
 #include "db/HSymboDAO.h"
+#include "db/TableColumns.h"
 #include "import/TradeSides.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DbRowFunction.h"
 #include "ledgerdb/DbTransaction.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
-#include "symbols/SymbolColumns.h"
 #include "values/NumberText.h"
 
-using namespace symbol_columns;
+namespace vo {
+
+using namespace SymColumn;
 
 namespace {
 
 constexpr char kCaption[] = "Orbel Symbol Update";
+constexpr long kHttpPayloadTooLarge = 413;
 
 // Cells of a HTransDAO::SelectForRecalc row.
 enum RecalcCell {
@@ -79,12 +85,12 @@ double NumberAt(const PackedFields& record, int column) {
 }  // namespace
 
 SymbolUpdater::SymbolUpdater(std::string url, VoServices::ProgressCallback progress)
-    : url_(std::move(url)), progress_(progress) {}
+    : url_(std::move(url)), progress_(progress) {
+  batchSymbols_ = SecurityMasterClient::TakeBatchSize(url_);
+}
 
 bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
   if (request.Count() == 0) return Fail("Symbols do not require updating.");
-  const unsigned count = request.Count();
-  std::string body = request.TakeText();
 
   const std::string connecting = "Connecting to Zudazuzo Diroza server.";
   Report(connecting);
@@ -95,23 +101,7 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
     return Fail("Error " + connecting);
   }
 
-  const std::string requesting = "Requesting update for " + std::to_string(count) + " symbols.";
-  Report(requesting);
-  if (!client_->Exchange(body)) {
-    DebugOutput("Security master at " + url_ + ": " + client_->lastError());
-    return Fail("Error " + requesting);
-  }
-  std::string().swap(body);
-
-  Report("Reading Zudazuzo Diroza data.");
-  std::string answer;
-  client_->ReadResponse(answer);
-
-  const std::string parsing = "Parsing Zudazuzo Diroza data.";
-  Report(parsing);
-  bool parsed = data_.Parse(answer);
-  std::string().swap(answer);  // the records hold what is needed from here on
-  if (!parsed) return Fail("Error " + parsing);
+  if (!ExchangeAll(request)) return false;
   if (data_.CanonicalRecords().empty()) return Fail("Zudazuzo Diroza found all symbols to be current.");
 
   const std::string updating = "Updating your VO database with new data.";
@@ -225,6 +215,55 @@ int SymbolUpdater::UpdateTransTotal(const std::vector<std::string>& row) {
   return 2;
 }
 
+bool SymbolUpdater::ExchangeAll(SecurityMasterRequest& request) {
+  const std::string requesting = "Requesting update for " + std::to_string(request.Count()) + " symbols.";
+  const std::string parsing = "Parsing Zudazuzo Diroza data.";
+  Report(requesting);
+  if (!request.ok()) {
+    DebugOutput("The symbols to send could not be kept in a temporary file");
+    return Fail("Error " + requesting);
+  }
+  auto failed = [&](Exchanged result) {
+    return Fail("Error " + (result == Exchanged::kUnreadable ? parsing : requesting));
+  };
+  if (batchSymbols_ == 0) {
+    const Exchanged result = ExchangeOne(request.TakeText(), true);
+    return result == Exchanged::kRead || failed(result);
+  }
+
+  std::vector<SecurityMasterRequest::Object> pending;
+  size_t size = batchSymbols_;
+  bool first = true;
+  while (true) {
+    if (pending.size() < size) request.TakeObjects(size - pending.size(), pending);
+    if (pending.empty()) return true;
+    const size_t taken = std::min(size, pending.size());
+    const Exchanged result = ExchangeOne(SecurityMasterRequest::Document({pending.data(), taken}), first);
+    if (result == Exchanged::kRefusedAsTooLarge && taken > 1) {
+      size = taken / 2;
+      continue;
+    }
+    if (result != Exchanged::kRead) return failed(result);
+    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(taken));
+    first = false;
+  }
+}
+
+SymbolUpdater::Exchanged SymbolUpdater::ExchangeOne(std::string body, bool first) {
+  const bool sent = client_->Exchange(body);
+  std::string().swap(body);  // the answer may be as large
+  if (!sent) {
+    DebugOutput("Security master at " + url_ + ": " + client_->lastError());
+    return client_->lastStatus() == kHttpPayloadTooLarge ? Exchanged::kRefusedAsTooLarge : Exchanged::kFailed;
+  }
+  if (first) Report("Reading Zudazuzo Diroza data.");
+  std::string answer;
+  client_->ReadResponse(answer);
+  if (first) Report("Parsing Zudazuzo Diroza data.");
+  const bool parsed = first ? data_.Parse(answer) : data_.ParseMore(answer);
+  return parsed ? Exchanged::kRead : Exchanged::kUnreadable;
+}
+
 void SymbolUpdater::Report(const std::string& step) const {
   if (progress_) progress_(step + "..", 0);
 }
@@ -233,3 +272,5 @@ bool SymbolUpdater::Fail(const std::string& message) const {
   ShowMessage(message, kCaption, kMbIconExclamation);
   return false;
 }
+
+}  // namespace vo

@@ -17,18 +17,31 @@
 #include "symbols/SecurityMasterRequest.h"
 #include "voservices/VoServices.h"
 
+namespace vo {
+
 class HSymboDAO;
 
 class SymbolUpdater {
  public:
-  // `progress` may be null.
+  // `progress` may be null. The request goes out as one document unless the
+  // URL's vo_batch=N or else the environment's VO_SECMASTER_BATCH asks for
+  // batches of N symbols (see Run).
   SymbolUpdater(std::string url, VoServices::ProgressCallback progress);
 
   // Runs the update on a request holding the rows of
   // HSymboDAO::StreamSymbolsWithTransCount, writing through `symbols`. False,
   // after a message box, when a step fails or there is nothing to update;
   // steps already done stay done.
+  // In batches, every broker detail goes before the first global record, as in
+  // the one document, and each answer is read into the records as soon as it
+  // comes, as if its lists followed the earlier answers' in one answer: the
+  // records, the database writes and the messages are those of one request.
+  // A batch the server refuses as too large (HTTP 413) is sent again in
+  // halves, and later batches keep the smaller size.
   bool Run(SecurityMasterRequest request, HSymboDAO& symbols);
+
+  // Symbols per request; 0 for one request.
+  size_t batchSymbols() const { return batchSymbols_; }
 
   // Rewrites trans_total of every transaction of a canonical symbol whose
   // amount changed. 0 when every change was written; 2 when a locked
@@ -59,8 +72,15 @@ class SymbolUpdater {
  private:
   void Report(const std::string& step) const;
   bool Fail(const std::string& message) const;
+  // Sends the request and reads every answer into data_, reporting the steps
+  // of one exchange once. The message box of a failing step is shown here.
+  bool ExchangeAll(SecurityMasterRequest& request);
+  // Sends one document and reads its answer (the first one: `first`).
+  enum class Exchanged { kRead, kRefusedAsTooLarge, kFailed, kUnreadable };
+  Exchanged ExchangeOne(std::string body, bool first);
 
   std::string url_;
+  size_t batchSymbols_ = 0;
   VoServices::ProgressCallback progress_;
   std::unique_ptr<SecurityMasterClient> client_;
   SecurityMasterData data_;
@@ -68,3 +88,5 @@ class SymbolUpdater {
   std::vector<long> unchangedIds_;
   TotalWatcher watchTotals_;
 };
+
+}  // namespace vo

@@ -10,6 +10,8 @@
 
 #include "platform/TimeZone.h"
 
+namespace vo {
+
 namespace {
 
 // Days in 400 Gregorian years: shifting a valid date by this many days shifts
@@ -335,3 +337,5 @@ int DateTime::HeldTerm(const std::string& openText, const std::string& closeText
   if (daysPart >= 0x10001) return 2;
   return 1;
 }
+
+}  // namespace vo

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+namespace vo {
+
 class DateTime {
  public:
   DateTime() = default;
@@ -52,3 +54,5 @@ class DateTime {
   uint8_t minute_ = 0;
   uint8_t second_ = 0;
 };
+
+}  // namespace vo

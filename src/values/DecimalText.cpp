@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+namespace vo {
+
 std::string ToText(int value) { return std::to_string(value); }
 std::string ToText(unsigned value) { return std::to_string(value); }
 std::string ToText(long value) { return std::to_string(value); }
@@ -15,3 +17,5 @@ std::string ToText(double value) {
   auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
   return std::string(text, written.ptr);
 }
+
+}  // namespace vo

@@ -5,8 +5,12 @@
 
 #include <string>
 
+namespace vo {
+
 std::string ToText(int value);
 std::string ToText(unsigned value);
 std::string ToText(long value);
 std::string ToText(unsigned long value);
 std::string ToText(double value);
+
+}  // namespace vo

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace vo {
+
 namespace {
 
 constexpr int kMaxDecimals = 6;
@@ -98,3 +100,5 @@ std::string FormatNumber(double x, bool thousandsSeparators, int decimals, bool 
   if (!decimalsText.empty()) text += "." + decimalsText;
   return text;
 }
+
+}  // namespace vo

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace vo {
+
 namespace {
 
 constexpr std::array<uint32_t, 64> kRound = {
@@ -78,3 +80,5 @@ void Sha256::Compress(const uint8_t* block) {
   state_[0] += a, state_[1] += b, state_[2] += c, state_[3] += d;
   state_[4] += e, state_[5] += f, state_[6] += g, state_[7] += h;
 }
+
+}  // namespace vo

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace vo {
+
 class Sha256 {
  public:
   Sha256();
@@ -23,3 +25,5 @@ class Sha256 {
   size_t buffered_ = 0;
   uint64_t length_ = 0;  // bytes fed
 };
+
+}  // namespace vo

@@ -33,7 +33,9 @@ PROGRESS_FUNCTION = ctypes.CFUNCTYPE(None, ctypes.POINTER(Progress), ctypes.c_vo
 class ImportOptions(ctypes.Structure):
     _fields_ = [("struct_size", ctypes.c_size_t), ("progress", PROGRESS_FUNCTION),
                 ("progress_user_data", ctypes.c_void_p), ("once", ctypes.c_int),
-                ("skip_duplicates", ctypes.c_int), ("dry_run", ctypes.c_int)]
+                ("skip_duplicates", ctypes.c_int), ("dry_run", ctypes.c_int),
+                ("layout_file", c_text), ("user_layouts", ctypes.c_int),
+                ("broker_account", c_text)]
 
 
 class ImportResult(ctypes.Structure):
@@ -56,6 +58,9 @@ def load():
         "vo_insert": (ctypes.c_int, [handle, c_text, ctypes.c_size_t, c_texts, c_texts,
                                      ctypes.POINTER(ctypes.c_uint64)]),
         "vo_can_import_file": (ctypes.c_int, [c_text, ctypes.POINTER(ctypes.c_int)]),
+        "vo_can_import_file_with_options": (ctypes.c_int, [c_text, ctypes.POINTER(ImportOptions),
+                                                           ctypes.POINTER(ctypes.c_int)]),
+        "vo_check_layout_file": (ctypes.c_int, [c_text]),
         "vo_import_options_init": (None, [ctypes.POINTER(ImportOptions)]),
         "vo_import_result_init": (None, [ctypes.POINTER(ImportResult)]),
         "vo_import_file": (ctypes.c_int, [handle, c_text, c_text, c_text, c_text,
@@ -167,6 +172,40 @@ class CApiTest(unittest.TestCase):
                                         b"12", b"Main", None, None)
         self.assertEqual(status, VO_FAILED)
         self.assertTrue(self.vo.vo_last_error())
+
+    def test_a_layout_file_reads_a_file_of_two_broker_accounts(self):
+        def write(name, text):
+            path = os.path.join(self.folder.name, name)
+            with open(path, "w") as out:
+                out.write(text)
+            return path.encode()
+        bad = write("bad.toml", 'name = "x"\ncolums = 1\n')
+        self.assertEqual(self.vo.vo_check_layout_file(bad), VO_FAILED)
+        self.assertIn(b"2: unknown key 'colums'", self.vo.vo_last_error())
+        layout = write("acme.toml", 'name = "Acme"\n[columns]\ndate = "Day"\naction = "What"\n'
+                       'symbol = "Ticker"\naccount = "Acct"\n[[actions]]\ntext = "bought"\n'
+                       'side = "buy"\n')
+        self.assertEqual(self.vo.vo_check_layout_file(layout), VO_OK, self.vo.vo_last_error())
+        activity = write("acme.csv", "Day,What,Ticker,Acct\n1/2/2024,Bought,ABC,A-1\n"
+                         "1/3/2024,Bought,XYZ,B-2\n")
+        options = ImportOptions()
+        self.vo.vo_import_options_init(ctypes.byref(options))
+        answer = ctypes.c_int(-1)
+        for layout_file, known in ((None, 0), (layout, 1)):
+            options.layout_file = layout_file
+            self.assertEqual(self.vo.vo_can_import_file_with_options(activity, ctypes.byref(options),
+                                                                     ctypes.byref(answer)), VO_OK)
+            self.assertEqual(answer.value, known)
+        log_folder = (self.folder.name + "/").encode()
+        status = self.vo.vo_import_file(self.db, activity, log_folder, b"12", b"Main",
+                                        ctypes.byref(options), None)
+        self.assertEqual(status, VO_FAILED)
+        self.assertIn(b"2 broker accounts: A-1, B-2", self.vo.vo_last_error())
+        options.broker_account = b"B-2"
+        status = self.vo.vo_import_file(self.db, activity, log_folder, b"12", b"Main",
+                                        ctypes.byref(options), None)
+        self.assertEqual(status, VO_OK, self.vo.vo_last_error())
+        self.assertEqual(self.query("SELECT sym_name FROM trans_table"), [("XYZ",)])
 
     def test_conversion_error_is_a_status_with_its_text(self):
         bad = os.path.join(self.folder.name, "bad.csv")

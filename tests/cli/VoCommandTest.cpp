@@ -22,6 +22,8 @@
 #include "ledgerdb/Database.h"
 #include "support/TempDir.h"
 
+using namespace vo;
+
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
@@ -109,10 +111,11 @@ class VoCommandTest : public ::testing::Test {
         << output_;
   }
 
-  // Runs vo on the test's database; its exit status, the output in output_.
-  int Vo(std::vector<std::string> args) {
+  // Runs vo on the test's database, with the `env` entries ("NAME=value")
+  // set; its exit status, the output in output_.
+  int Vo(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
     args.insert(args.begin(), {"--db", db_});
-    VoProcess vo(args, dir_.path() + "/out.txt");
+    VoProcess vo(args, dir_.path() + "/out.txt", env);
     int status = vo.Wait(std::chrono::seconds(60));
     output_ = vo.output();
     return status;
@@ -304,6 +307,49 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
     EXPECT_EQ(Vo(c.args), c.status) << output_;
     EXPECT_NE(output_.find(c.reason), std::string::npos) << output_;
     EXPECT_FALSE(std::filesystem::exists(db_)) << c.args[0];
+  }
+}
+
+// Layouts as a user meets them: listed from the user's folder, checked with
+// their lines, and a file of two broker accounts identified, refused with a
+// hint, then imported for one account.
+TEST_F(VoCommandTest, LayoutsAreListedCheckedAndUsed) {
+  TempDir layouts;
+  const std::string good = layouts.Write("acme.toml",
+                                         "name = \"Acme\"\n[columns]\ndate = \"Day\"\naction = \"What\"\n"
+                                         "symbol = \"Ticker\"\naccount = \"Acct\"\n"
+                                         "[[actions]]\ntext = \"bought\"\nside = \"buy\"\n");
+  const std::string bad = layouts.Write("bad.toml", "name = \"x\"\ncolums = 1\n");
+  const std::string file = dir_.Write("acme.csv", "Day,What,Ticker,Acct\n1/2/2024,Bought,ABC,A-1\n"
+                                                  "1/3/2024,Bought,XYZ,B-2\n");
+  const std::vector<std::string> mine = {"VO_LAYOUTS=" + layouts.path()};
+  const std::vector<std::string> none = {"VO_LAYOUTS=" + dir_.path() + "no-layouts"};
+  const std::vector<std::string> account = {"--account-id", "9", "--account-name", "c", "--log-dir",
+                                            dir_.path()};
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> env;
+    int status;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {{"layouts"}, mine, 0,
+       "acme\tAcme\t" + good + "\nbad\trefused: line 2: unknown key 'colums' in a layout\t" + bad},
+      {{"layouts", "check", good, bad}, none, 1,
+       good + ": ok: Acme (layout acme)\n" + bad + ":2: unknown key 'colums' in a layout\n"},
+      {{"identify", file}, mine, 0, file + "\tAcme (layout acme)\taccounts: A-1, B-2\n"},
+      {{"identify", file}, none, 1, file + "\tunknown\n"},
+      {{"can-import", "--layout", good, file}, none, 0, ""},
+      {{"identify", "--layout", bad, file}, none, 1, "The layout " + bad + " cannot be used: line 2:"},
+      {{"import", file, "--layout", good, account[0], account[1], account[2], account[3]}, none, 1,
+       "choose the one to import. Import one with --broker-account A-1, ..."},
+      {{"import", file, "--broker-account", "B-2", account[0], account[1], account[2], account[3],
+        account[4], account[5]},
+       mine, 0, "imported Acme (layout acme): 1 transactions stored"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Vo(c.args, c.env), c.status) << output_;
+    EXPECT_NE(output_.find(c.shown), std::string::npos) << c.args[0] << ":\n" << output_;
   }
 }
 

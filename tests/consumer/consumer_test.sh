@@ -19,7 +19,7 @@ soname=$(readelf -d "$library" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
 [[ $soname == libvoservices.so.0 ]] || { echo "SONAME is '$soname'" >&2; exit 1; }
 # Only VoServices:: functions, the C API and the version node.
 unexpected=$(nm -D --defined-only "$library" | c++filt |
-  grep -v -E ' (VoServices::[A-Za-z]+\(|vo_[a-z_]+@@VOSERVICES_0$|VOSERVICES_0$)' || true)
+  grep -v -E ' (VoServices::[A-Za-z]+(\[abi:cxx11\])?\(|vo_[a-z_]+@@VOSERVICES_0$|VOSERVICES_0$)' || true)
 [[ -z $unexpected ]] || { echo "exported beyond the interface:" >&2; echo "$unexpected" >&2; exit 1; }
 [[ ! -e $prefix/include/ledgerdb && -f $prefix/include/voservices/voservices.h ]] ||
   { echo "installed headers are not the public ones" >&2; exit 1; }

@@ -10,17 +10,18 @@
 
 #include "ledgerdb/Database.h"
 #include "platform/DebugOutput.h"
+#include "support/Backends.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"
 
-class DbFixture : public ::testing::Test {
+class DbFixture : public BackendTest {
  protected:
   DbFixture() {
-    previousSink_ = SetDebugSink([this](const std::string& text) { debug_.push_back(text); });
+    previousSink_ = vo::SetDebugSink([this](const std::string& text) { debug_.push_back(text); });
   }
-  ~DbFixture() override { SetDebugSink(previousSink_); }
+  ~DbFixture() override { vo::SetDebugSink(previousSink_); }
 
-  Database* db() { return Database::Instance(); }
+  vo::Database* db() { return vo::Database::Instance(); }
 
   void Insert(const std::string& schema, const std::string& table,
               const std::map<std::string, std::string>& fields) {
@@ -31,5 +32,5 @@ class DbFixture : public ::testing::Test {
   std::vector<std::string> debug_;
 
  private:
-  DebugSink previousSink_;
+  vo::DebugSink previousSink_;
 };

@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+using namespace vo;
+
 namespace {
 
 using Reference = std::map<int, std::string>;

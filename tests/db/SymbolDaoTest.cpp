@@ -3,6 +3,8 @@
 #include "db/DbFixture.h"
 #include "ledgerdb/DbRowFunction.h"
 
+using namespace vo;
+
 namespace {
 
 class SymbolDaoTest : public DbFixture {
@@ -16,8 +18,9 @@ class SymbolDaoTest : public DbFixture {
 
   HSymboDAO dao_;
 };
+INSTANTIATE_TEST_SUITE_P(, SymbolDaoTest, BothBackends(), BackendName);
 
-TEST_F(SymbolDaoTest, NameListsResearchSymbolsAndColumnNames) {
+TEST_P(SymbolDaoTest, NameListsResearchSymbolsAndColumnNames) {
   EXPECT_EQ(HSymboDAO::InList({"B", "A"}), " IN ('A', 'B')");
   EXPECT_EQ(HSymboDAO::InList({"O'NEIL"}), " IN ('O''NEIL')");
   EXPECT_EQ(HSymboDAO::ResearchSymbolFor("BRK.B", 0), "BRKB");
@@ -30,7 +33,7 @@ TEST_F(SymbolDaoTest, NameListsResearchSymbolsAndColumnNames) {
   EXPECT_EQ(debug_, std::vector<std::string>{"Invalid column index passed in HSymboDAO::GetColumnName()"});
 }
 
-TEST_F(SymbolDaoTest, SymbolsAreListedWithTheirTransactionCounts) {
+TEST_P(SymbolDaoTest, SymbolsAreListedWithTheirTransactionCounts) {
   AddSymbol("IBM");
   AddSymbol("MSFT");
   EXPECT_FALSE(dao_.InsertSymbol({{0, "IBM"}}));  // names are unique
@@ -50,9 +53,12 @@ TEST_F(SymbolDaoTest, SymbolsAreListedWithTheirTransactionCounts) {
   ASSERT_TRUE(dao_.SelectSymbolsWithTransCount(result, "8"));
   ASSERT_EQ(result.size(), 1u);
   EXPECT_EQ(result[0][28], "1");
+  // An account is a value, never a condition.
+  ASSERT_TRUE(dao_.SelectSymbolsWithTransCount(result, "8 OR 1=1"));
+  EXPECT_EQ(result.size(), 0u);
 
   // The update's streamed rows, counted another way, are the same rows.
-  for (const std::string account : {"", "7", "9"}) {
+  for (const std::string account : {"", "7", "9", "8 OR 1=1"}) {
     ASSERT_TRUE(dao_.SelectSymbolsWithTransCount(result, account));
     std::string streamed;
     DbRowFunction add([&](const std::vector<std::string>& cells) {
@@ -64,7 +70,7 @@ TEST_F(SymbolDaoTest, SymbolsAreListedWithTheirTransactionCounts) {
   }
 }
 
-TEST_F(SymbolDaoTest, SaveSymbolModifiesByNameOrInsertsWithResearchSymbol) {
+TEST_P(SymbolDaoTest, SaveSymbolModifiesByNameOrInsertsWithResearchSymbol) {
   AddSymbol("O'NEIL");
   AddSymbol("IBM");
   ASSERT_TRUE(dao_.SaveSymbol("O'NEIL", {{3, "1"}, {12, "renamed"}}));
@@ -76,7 +82,7 @@ TEST_F(SymbolDaoTest, SaveSymbolModifiesByNameOrInsertsWithResearchSymbol) {
             "O'NEIL||1|renamed\nIBM||0|IBM Inc\nAB/C|ABC.X|1|\nSPX|KEEP|3|\n");
 }
 
-TEST_F(SymbolDaoTest, CopyAndDeleteTouchOnlyUnmatchedListedSymbols) {
+TEST_P(SymbolDaoTest, CopyAndDeleteTouchOnlyUnmatchedListedSymbols) {
   AddSymbol("A");
   AddSymbol("B");
   AddSymbol("C", "CC");
@@ -100,7 +106,7 @@ TEST_F(SymbolDaoTest, CopyAndDeleteTouchOnlyUnmatchedListedSymbols) {
   EXPECT_FALSE(dao_.GetSymbolMap("no_table", map));
 }
 
-TEST_F(SymbolDaoTest, RenameReachesEveryTableAndNeverBlanksANameAfterAFailure) {
+TEST_P(SymbolDaoTest, RenameReachesEveryTableAndNeverBlanksANameAfterAFailure) {
   AddSymbol("OLD");
   AddSymbol("ORPHAN");
   ASSERT_TRUE(dao_.CopyUnmatchedToInactive(""));

@@ -2,6 +2,8 @@
 
 #include "db/DbFixture.h"
 
+using namespace vo;
+
 namespace {
 
 class TransDaoTest : public DbFixture {
@@ -19,8 +21,9 @@ class TransDaoTest : public DbFixture {
 
   HTransDAO dao_;
 };
+INSTANTIATE_TEST_SUITE_P(, TransDaoTest, BothBackends(), BackendName);
 
-TEST_F(TransDaoTest, ColumnNamesByIndex) {
+TEST_P(TransDaoTest, ColumnNamesByIndex) {
   EXPECT_EQ(HTransDAO::GetTransTableName(9), "trans_dtjrnl");
   EXPECT_TRUE(debug_.empty());
   EXPECT_EQ(HTransDAO::GetTransTableName(30), "");
@@ -33,7 +36,7 @@ TEST_F(TransDaoTest, ColumnNamesByIndex) {
 
 // The smart-time select is shown by the maintenance tests; the update's
 // settlement and note rules are not reachable from there.
-TEST_F(TransDaoTest, TradeTimeUpdateMovesSettlementAndKeepsAnEmptyNote) {
+TEST_P(TransDaoTest, TradeTimeUpdateMovesSettlementAndKeepsAnEmptyNote) {
   AddTrans("IBM", "0", "1", "1/16/2009 10:00:00");
   AddTrans("IBM", "2", "1", "1/16/2009 10:00:00");
 
@@ -57,7 +60,7 @@ TEST_F(TransDaoTest, TradeTimeUpdateMovesSettlementAndKeepsAnEmptyNote) {
             "2009-01-16 09:59:59\n");
 }
 
-TEST_F(TransDaoTest, RecalcSelectSkipsNullTypesAndDuplicatesAndTotalsRoundTrip) {
+TEST_P(TransDaoTest, RecalcSelectSkipsNullTypesAndDuplicatesAndTotalsRoundTrip) {
   AddTrans("IBM", "0", "1", "1/16/2009");
   AddTrans("AAPL", "0", "0", "1/16/2009");  // TransTypeNull
   AddTrans("AAPL", "0", "1", "1/16/2009");
@@ -69,6 +72,8 @@ TEST_F(TransDaoTest, RecalcSelectSkipsNullTypesAndDuplicatesAndTotalsRoundTrip) 
 
   ASSERT_TRUE(dao_.UpdateWhere("trans_total = 310000000", "trans_id = 1"));
   EXPECT_FALSE(dao_.UpdateWhere("trans_total = ", "trans_id = 1"));
+  // The keyed total update takes numbers only, never a condition.
+  EXPECT_FALSE(dao_.UpdateTotal("1 OR 1=1", "5"));
   ASSERT_TRUE(dao_.SelectForRecalc(result));
   EXPECT_EQ(result[0][13], "310");
 

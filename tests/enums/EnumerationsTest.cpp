@@ -11,6 +11,8 @@
 #include "db/EnumLookup.h"
 #include "ledgerdb/HEnum.h"
 
+using namespace vo;
+
 namespace {
 
 const HEnum& Registered(const std::string& name) {

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <string>
 
+using namespace vo;
+
 namespace {
 
 // All three indexes rendered one per line, so a failure shows the whole object.

@@ -10,14 +10,17 @@
 #include <fstream>
 #include <string>
 
+#include "support/Backends.h"
 #include "support/StoredState.h"
 #include "support/ImportRun.h"
 #include "support/TempDatabase.h"
 #include "voservices/VoServices.h"
 
+using namespace vo;
+
 namespace {
 
-class BadInputTest : public testing::Test {
+class BadInputTest : public BackendTest {
  protected:
   // Runs ImportFile and CanImportFile on `file`: both results, then the
   // Fatal and the Error lines of the import's log.
@@ -31,6 +34,7 @@ class BadInputTest : public testing::Test {
   TempDir files_;
   TempDatabase db_;
 };
+INSTANTIATE_TEST_SUITE_P(, BadInputTest, BothBackends(), BackendName);
 
 // The process's peak resident memory so far, in KiB.
 long HighWaterKiB() {
@@ -57,7 +61,7 @@ int CheckGrowthMiB(const std::string& file) {
 
 // A file without line breaks is read past in the search for a header, never
 // held: memory stays flat whatever its size, plain or UTF-16.
-TEST_F(BadInputTest, FilesWithoutLineBreaksTakeLittleMemory) {
+TEST_P(BadInputTest, FilesWithoutLineBreaksTakeLittleMemory) {
   // The bounds leave room for allocator noise under a loaded machine; a file
   // read whole into one line grows the peak by about four times its 64 MB.
 #ifdef __SANITIZE_ADDRESS__
@@ -68,7 +72,7 @@ TEST_F(BadInputTest, FilesWithoutLineBreaksTakeLittleMemory) {
   EXPECT_LT(CheckGrowthMiB(files_.Write("endless16.csv", "\xFF\xFE" + endless)), 64);
 }
 
-TEST_F(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
+TEST_P(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
   std::string binary;
   for (int i = 0; i < 70000; ++i) binary += static_cast<char>((i * 7919) % 256);
   std::string folder = files_.path() + "folder";
@@ -97,7 +101,7 @@ TEST_F(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
 
 // Text saved as UTF-16 ("Unicode text" from a spreadsheet) imports as its
 // UTF-8 form would.
-TEST_F(BadInputTest, Utf16TextImportsLikeUtf8) {
+TEST_P(BadInputTest, Utf16TextImportsLikeUtf8) {
   std::string utf16 = "\xFF\xFE";
   for (char c : kNativeHeader + "\n03/02/2009 10:00:00,03/05/2009 00:00:00,Buy,10,ABC,ABC INC,2.50,1,"
                                 "0,0,0,0,0,26,Main,X1,,1\n") {
@@ -109,7 +113,7 @@ TEST_F(BadInputTest, Utf16TextImportsLikeUtf8) {
 
 // Damaged lines under a good header: the import runs, refuses what it cannot
 // store, and stores nothing half-read.
-TEST_F(BadInputTest, DamagedLinesAreRefusedAndLogged) {
+TEST_P(BadInputTest, DamagedLinesAreRefusedAndLogged) {
   const std::string trade = "03/02/2009 10:00:00,03/05/2009 00:00:00,Buy,10,";
 
   // A line is read up to a NUL: the fields before it are kept, the record is
@@ -148,7 +152,7 @@ TEST_F(BadInputTest, DamagedLinesAreRefusedAndLogged) {
 
 // Quantities that are not numbers are stored as they stand, each with a
 // Warning naming its transaction (a later symbol update would take them for 0).
-TEST_F(BadInputTest, QuantitiesThatAreNoNumbersAreWarnedOf) {
+TEST_P(BadInputTest, QuantitiesThatAreNoNumbersAreWarnedOf) {
   std::string text = kNativeHeader + "\n";
   for (const char* quantity : {"abc", "NaN", "inf", "10"}) {
     text += std::string("03/02/2009 10:00:00,03/05/2009 00:00:00,Buy,") + quantity + ",ABC,ABC INC,2.50,1,0,0,0,0,0,26,Main,X" +

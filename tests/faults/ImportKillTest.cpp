@@ -12,12 +12,18 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "support/Backends.h"
 #include "support/StoredState.h"
+#include "ServerProxy.h"
 #include "VoProcess.h"
 #include "support/ImportRun.h"
 #include "support/TempDatabase.h"
 #include "support/TempDir.h"
+
+using namespace vo;
 
 namespace {
 
@@ -25,6 +31,16 @@ using std::chrono::seconds;
 
 constexpr int kLargeFileTrades = 20000;
 constexpr char kPausedLine[] = "Import write phase paused after 10000 of 20000 transactions";
+
+// The environment of a vo run that fails when its server connection is closed
+// after the client library has ended.
+std::vector<std::string> ExitOrderCheck() {
+#ifdef VO_CLIENT_ORDER_CHECK
+  return {"LD_PRELOAD=" VO_CLIENT_ORDER_CHECK};
+#else
+  return {};
+#endif
+}
 
 // A native file of buys spread over 500 symbols none of the samples use.
 std::string LargeNativeFile() {
@@ -37,20 +53,18 @@ std::string LargeNativeFile() {
   return text;
 }
 
-class ImportKillTest : public testing::Test {
+class ImportKillTest : public BackendTest {
  protected:
   void SetUp() override {
-    if (TempDatabase::OnServer()) {
+    if (GetParam() == Backend::kMariaDb) {
       // The same runs against a fresh database on the test server.
-      TempDatabase probe;  // skips, or fails in CI, without a server
-      if (!probe.connected()) return;
       server_ = std::make_unique<mariadb_test::ScratchDatabase>();
       ASSERT_TRUE(server_->ok()) << server_->error();
       db_ = server_->url();
     }
     large_ = dir_.Write("large.csv", LargeNativeFile());
     // A committed import first, so that "as before" is not just "empty".
-    ASSERT_EQ(Import(VO_SAMPLES_DIR "/native.csv", "Main").Wait(seconds(30)), 0);
+    ASSERT_EQ(Import(VO_SAMPLES_DIR "/native.csv", "Main", ExitOrderCheck()).Wait(seconds(30)), 0);
   }
 
   VoProcess Import(const std::string& file, const std::string& account,
@@ -75,8 +89,16 @@ class ImportKillTest : public testing::Test {
   std::string db_ = dir_.path() + "vo.sqlite3";
   std::string large_;
 };
+INSTANTIATE_TEST_SUITE_P(, ImportKillTest, BothBackends(), BackendName);
 
-TEST_F(ImportKillTest, KillInTheWritePhaseLeavesTheDatabaseAsItWas) {
+// The runs that need an SQLite file on a file system of their own, and those
+// that need a server.
+class ImportKillFileTest : public ImportKillTest {};
+INSTANTIATE_TEST_SUITE_P(, ImportKillFileTest, testing::Values(Backend::kSqlite), BackendName);
+class ImportKillServerTest : public ImportKillTest {};
+INSTANTIATE_TEST_SUITE_P(, ImportKillServerTest, testing::Values(Backend::kMariaDb), BackendName);
+
+TEST_P(ImportKillTest, KillInTheWritePhaseLeavesTheDatabaseAsItWas) {
   std::string before = StoredState(db_).Everything();
   long tradesBefore = StoredTrades();
   {
@@ -96,8 +118,19 @@ TEST_F(ImportKillTest, KillInTheWritePhaseLeavesTheDatabaseAsItWas) {
 }
 
 // The second writer waits for the first one's transaction; both land whole.
-TEST_F(ImportKillTest, TwoImportsAtOnceBothLandWhole) {
+// With --once the file lands once, and the other import, which had found no
+// earlier run before it waited, is refused, naming the run that stored it.
+TEST_P(ImportKillTest, TwoImportsAtOnceBothLandWhole) {
   long before = StoredTrades();
+  VoProcess firstOnce = Import(large_, "FirstOnce", {}, "--once");
+  VoProcess secondOnce = Import(large_, "SecondOnce", {}, "--once");
+  const int statuses[] = {firstOnce.Wait(seconds(60)), secondOnce.Wait(seconds(60))};
+  EXPECT_EQ(statuses[0] + statuses[1], 1) << firstOnce.output() << secondOnce.output();
+  const std::string refused = statuses[0] == 1 ? firstOnce.output() : secondOnce.output();
+  const std::string run = StoredState(db_).Rows("SELECT max(run_id) FROM import_run WHERE run_result = 'imported'");
+  EXPECT_NE(refused.find("already imported by run " + run.substr(0, run.size() - 1)), std::string::npos) << refused;
+  EXPECT_EQ(StoredTrades(), before + kLargeFileTrades);
+
   VoProcess first = Import(large_, "First");
   VoProcess second = Import(large_, "Second");
   EXPECT_EQ(first.Wait(seconds(60)), 0) << first.output();
@@ -105,17 +138,108 @@ TEST_F(ImportKillTest, TwoImportsAtOnceBothLandWhole) {
 
   StoredState after(db_);
   EXPECT_EQ(after.IntegrityCheck(), "ok\n");
-  EXPECT_EQ(StoredTrades(), before + 2 * kLargeFileTrades);
+  EXPECT_EQ(StoredTrades(), before + 3 * kLargeFileTrades);
   // Each run's symbols are inserted once, whichever run came first.
   EXPECT_EQ(after.Rows("SELECT count(*), count(DISTINCT sym_name) FROM sym_table WHERE sym_name LIKE 'GEN%'"),
             "500|500\n");
 }
 
+// Another connection on the server holds what the import needs. A row lock it
+// keeps past the import's lock wait fails the import with the server's reason;
+// a deadlock, which the server ends by rolling the import's transaction back,
+// makes the import write again from the start. Neither leaves a row behind
+// that no imported run owns.
+TEST_P(ImportKillServerTest, ServerErrorsInTheWritePhaseLeaveNoRowBehind) {
+  StoredState state(db_);
+  mariadb_test::Connection other(db_);
+  auto owned = [&] {
+    return state.Rows("SELECT count(*) - (SELECT count(*) FROM trans_table t JOIN import_run_trans l ON "
+                      "l.trans_id = t.trans_id JOIN import_run r ON r.run_id = l.run_id WHERE "
+                      "r.run_result = 'imported') FROM trans_table");
+  };
+  const std::string before = state.Everything();
+  const long tradesBefore = StoredTrades();
+  ASSERT_EQ(owned(), "0\n");
+
+  const std::string appending = "SELECT trans_id FROM trans_table WHERE trans_id > 1000000000 FOR UPDATE";
+  ASSERT_TRUE(other.Run("START TRANSACTION"));
+  ASSERT_TRUE(other.Run(appending));
+  VoProcess waited(ImportArgs(db_ + "&lock-wait=2", large_, "Waited"), dir_.path() + "waited.out");
+  EXPECT_EQ(waited.Wait(seconds(60)), 1) << waited.output();
+  EXPECT_NE(waited.output().find("Lock wait timeout exceeded"), std::string::npos) << waited.output();
+  ASSERT_TRUE(other.Run("ROLLBACK"));
+  EXPECT_EQ(state.Everything(), before);
+  // The failed run is recorded with nothing counted as stored.
+  EXPECT_EQ(state.Rows("SELECT trans_stored, sym_added FROM import_run WHERE run_result LIKE 'failed%'"), "0|0\n");
+
+  // The import waits for the other connection to append its transactions,
+  // and that connection has written more than the import, so that the server
+  // picks the import's transaction to roll back once the other connection
+  // waits for the import's writer lock.
+  ASSERT_TRUE(other.Run("START TRANSACTION"));
+  ASSERT_TRUE(other.Run("INSERT INTO trans_table (acct_id) SELECT 'other' FROM seq_1_to_5000"));
+  ASSERT_TRUE(other.Run(appending));
+  VoProcess retried = Import(large_, "Retried");
+  mariadb_test::Connection watcher(db_);
+  for (auto end = VoProcess::Clock::now() + seconds(30);
+       watcher.Rows("SELECT count(*) FROM information_schema.processlist WHERE info LIKE 'INSERT INTO trans_table%' "
+                    "AND time_ms > 300") != "1\n";
+       std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+    ASSERT_LT(VoProcess::Clock::now(), end) << retried.output();
+  }
+  EXPECT_TRUE(other.Run("SELECT application FROM vo_database FOR UPDATE"));
+  ASSERT_TRUE(other.Run("ROLLBACK"));
+  EXPECT_EQ(retried.Wait(seconds(60)), 0) << retried.output();
+  EXPECT_NE(retried.output().find("2 attempts"), std::string::npos) << retried.output();
+  EXPECT_EQ(StoredTrades(), tradesBefore + kLargeFileTrades);
+  EXPECT_EQ(owned(), "0\n");
+}
+
+// The connection to the server breaks in the write phase (through a proxy
+// that stalls or cuts it at a chosen query). A stalled server ends the import
+// at the timeout, with the reason and nothing stored. A commit whose answer is
+// lost is looked up on a new connection and reported stored or not stored, or
+// of unknown outcome, naming the run, when the server cannot be asked.
+TEST_P(ImportKillServerTest, LostConnectionsSayWhatWasStored) {
+  using Fault = ServerProxy::Fault;
+  const size_t socketAt = db_.find("socket=") + 7;
+  const std::string proxySocket = dir_.path() + "proxy.sock";
+  const std::string proxied = db_.substr(0, socketAt) + proxySocket + "&timeout=2";
+  const struct {
+    const char* account;
+    const char* trigger;
+    Fault fault;
+    int status;
+    const char* says;
+    long stored;
+  } cases[] = {
+      {"Stalled", "INSERT INTO trans_table", Fault::kStall, 1, "went away", 0},
+      {"Unanswered", "COMMIT", Fault::kStall, 1, "outcome unknown; look for run ", 0},
+      {"Dropped", "COMMIT", Fault::kDrop, 1, " was not stored, nothing of this file was stored", 0},
+      {"Answered", "COMMIT", Fault::kDropAnswer, 0, " was found stored", kLargeFileTrades},
+  };
+  StoredState state(db_);
+  for (const auto& c : cases) {
+    const long before = StoredTrades();
+    ServerProxy proxy(db_.substr(socketAt), proxySocket, c.trigger, c.fault);
+    ASSERT_EQ(proxy.error(), "");
+    VoProcess run(ImportArgs(proxied, large_, c.account), dir_.path() + c.account + ".out");
+    EXPECT_EQ(run.Wait(seconds(60)), c.status) << c.account << run.output();
+    EXPECT_TRUE(proxy.broken()) << c.account;
+    proxy.Release();
+    // What vo said, and its log (named on its first line).
+    const std::string said = run.output() + ReadFile(run.output().substr(0, run.output().find('\n')));
+    EXPECT_NE(said.find(c.says), std::string::npos) << c.account << said;
+    EXPECT_EQ(StoredTrades(), before + c.stored) << c.account;
+  }
+  EXPECT_EQ(state.Rows("SELECT count(*) FROM trans_table t LEFT JOIN import_run_trans l ON l.trans_id = "
+                       "t.trans_id WHERE l.trans_id IS NULL"),
+            "0\n");
+}
+
 // The undo of a run runs in one transaction: killed before its commit it is
-// not done at all, and it can be run again. --once refuses a file imported before.
-TEST_F(ImportKillTest, KillDuringAnUndoLeavesItNotDone) {
-  VoProcess refused = Import(VO_SAMPLES_DIR "/native.csv", "Once", {}, "--once");
-  EXPECT_EQ(refused.Wait(seconds(30)), 1) << refused.output();
+// not done at all, and it can be run again.
+TEST_P(ImportKillTest, KillDuringAnUndoLeavesItNotDone) {
   StoredState state(db_);
   auto everything = [&] {
     return state.Everything() + state.Rows("SELECT * FROM import_run ORDER BY run_id") +
@@ -193,8 +317,7 @@ class ScratchDisk {
 // writes, half way through, or at the commit (all pages held until then).
 // Whenever it happens, the import fails with the database's reason, exit 1,
 // and the database is exactly as it was.
-TEST_F(ImportKillTest, FullDiskLeavesTheDatabaseAsItWas) {
-  if (TempDatabase::OnServer()) GTEST_SKIP() << "an SQLite file on a small file system";
+TEST_P(ImportKillFileTest, FullDiskLeavesTheDatabaseAsItWas) {
   // How much one import of the large file adds to the database.
   const std::string measured = dir_.path() + "measured.sqlite3";
   std::filesystem::copy_file(db_, measured);
@@ -241,8 +364,7 @@ TEST_F(ImportKillTest, FullDiskLeavesTheDatabaseAsItWas) {
 
 // A database that cannot be written fails the import at its start, saying
 // why; an in-memory database, which would keep nothing, is refused.
-TEST_F(ImportKillTest, UnwritableDatabaseFailsAtTheStart) {
-  if (TempDatabase::OnServer()) GTEST_SKIP() << "an SQLite file on a read-only file system";
+TEST_P(ImportKillFileTest, UnwritableDatabaseFailsAtTheStart) {
   ScratchDisk disk(dir_.path() + "disk");
   const std::string db = disk.path() + "vo.sqlite3";
   std::filesystem::copy_file(db_, db);
@@ -272,7 +394,7 @@ std::string LogStampIn(int ahead) {
 // The run log lands inside the log folder whatever the account name, never
 // replaces a file or follows a link at its name, and vo says so on stderr,
 // with the import's own exit status, when no log could be written.
-TEST_F(ImportKillTest, RunLogStaysInItsFolderAndHarmsNoFile) {
+TEST_P(ImportKillTest, RunLogStaysInItsFolderAndHarmsNoFile) {
   const std::string logs = dir_.path() + "logs/";
   std::filesystem::create_directory(logs);
   std::string outside = dir_.Write("precious.txt", "precious");

@@ -13,8 +13,11 @@
 #include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
 #include "platform/MessageBox.h"
+#include "support/Backends.h"
 #include "support/TempDatabase.h"
 #include "voservices/VoServices.h"
+
+using namespace vo;
 
 namespace {
 
@@ -29,7 +32,7 @@ constexpr char kAllCurrent[] = "Orbel Symbol Update: Zudazuzo Diroza found all s
 // A canonical record for OLD's new name, for answers that are almost right.
 const std::string kRecord = R"({"security": {"vo_symbol": "NEW", "security_type": "Stock", "id": "7"}})";
 
-class SecurityMasterFaultTest : public testing::Test {
+class SecurityMasterFaultTest : public BackendTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(db_.connected());
@@ -65,8 +68,9 @@ class SecurityMasterFaultTest : public testing::Test {
   std::vector<std::string> messages_;
   MessageSink previousSink_;
 };
+INSTANTIATE_TEST_SUITE_P(, SecurityMasterFaultTest, BothBackends(), BackendName);
 
-TEST_F(SecurityMasterFaultTest, TransportFaultsEndTheirStepAndWriteNothing) {
+TEST_P(SecurityMasterFaultTest, TransportFaultsEndTheirStepAndWriteNothing) {
   struct Case {
     const char* name;
     Answer atConnect;
@@ -95,7 +99,7 @@ TEST_F(SecurityMasterFaultTest, TransportFaultsEndTheirStepAndWriteNothing) {
 
 // Answers of the wrong shape are parse errors; a name with a control
 // character is skipped. Either way nothing is stored.
-TEST_F(SecurityMasterFaultTest, AnswersOfTheWrongShapeOrWithControlCharactersWriteNothing) {
+TEST_P(SecurityMasterFaultTest, AnswersOfTheWrongShapeOrWithControlCharactersWriteNothing) {
   std::vector<std::pair<std::string, const char*>> answers = {
       {R"({"GlobalSecurityRecords": [)", kParseError},                        // cut short, yet complete as HTTP
       {R"([{"GlobalSecurityRecords": []}])", kParseError},                    // root not an object

@@ -4,6 +4,8 @@
 #include "import/CsvParser.h"
 #include "support/ImportRun.h"
 
+using namespace vo;
+
 namespace {
 
 // A three-column format whose middle column is a number; Decode keeps the

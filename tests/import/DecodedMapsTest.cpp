@@ -8,6 +8,8 @@
 #include "import/SymbolMap.h"
 #include "import/TransactionMap.h"
 
+using namespace vo;
+
 namespace {
 
 // Keys that share long starts, differ only past 24 bytes or in length, repeat,

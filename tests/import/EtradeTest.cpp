@@ -1,9 +1,12 @@
 // The two Etrade exports imported end to end into a fresh database.
 #include <gtest/gtest.h>
 
+#include "support/Backends.h"
 #include "support/ImportRun.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"
+
+using namespace vo;
 
 namespace {
 
@@ -17,11 +20,14 @@ const char kSymSelect[] =
     "SELECT sym_name, sym_research, sym_type, sym_under, sym_exp_date, sym_strike, sym_cont_size, "
     "sym_cusid, sym_desc FROM sym_table ORDER BY sym_name";
 
+class EtradeTest : public BackendTest {};
+INSTANTIATE_TEST_SUITE_P(, EtradeTest, BothBackends(), BackendName);
+
 // Preamble, a quoted preamble line, discarded records (fund, dividend, a
 // trade word in lower case) and a short line. Options come from the symbol
 // text; sells keep their quantity's magnitude, prices stay as written, and
 // the two records with the same description are both kept.
-TEST(EtradeTest, HistoryImportsTradesAndDiscardsTheRest) {
+TEST_P(EtradeTest, HistoryImportsTradesAndDiscardsTheRest) {
   TempDatabase database;
   ImportRun run = RunImport(kData + "history.csv");
   EXPECT_TRUE(run.imported) << run.log;
@@ -53,7 +59,7 @@ TEST(EtradeTest, HistoryImportsTradesAndDiscardsTheRest) {
 // Every record adds its security (with its CUSIP), a discarded journal
 // included; an expiration is kept only when money moved, and then carries
 // action, position and type 0. Values stay as written.
-TEST(EtradeTest, TaxYearKeepsSymbolsOfDiscardedRecords) {
+TEST_P(EtradeTest, TaxYearKeepsSymbolsOfDiscardedRecords) {
   TempDatabase database;
   ImportRun run = RunImport(kData + "taxyear.csv");
   EXPECT_TRUE(run.imported) << run.log;

@@ -6,9 +6,12 @@
 #include "db/TableColumns.h"
 #include "import/formats/FidelitySymbol.h"
 #include "import/formats/FidelityTradeV2.h"
+#include "support/Backends.h"
 #include "support/Decoded.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"
+
+using namespace vo;
 
 namespace {
 
@@ -22,12 +25,15 @@ const char kSymSelect[] =
     "SELECT sym_name, sym_type, sym_under, sym_exp_date, sym_strike, sym_cont_size, cur_name, "
     "sym_desc FROM sym_table ORDER BY sym_name";
 
+class FidelityTest : public BackendTest {};
+INSTANTIATE_TEST_SUITE_P(, FidelityTest, BothBackends(), BackendName);
+
 // A short line is refused and a line without the account name is taken;
 // sells keep their quantity's magnitude and option symbols lose their
 // leading "-". Only "CLOSED" marks a closing buy, so the closing buy of the
 // call is stored as an opening one; the call traded in November expires in
 // January of the next year. The reinvestment is no trade but adds its symbol.
-TEST(FidelityTest, Version1ImportsBuysAndSells) {
+TEST_P(FidelityTest, Version1ImportsBuysAndSells) {
   TempDatabase database;
   ImportRun run = RunImport(kData + "v1.csv");
   EXPECT_TRUE(run.imported) << run.log;
@@ -54,7 +60,7 @@ TEST(FidelityTest, Version1ImportsBuysAndSells) {
 // Cash activity moves to "$CASH$", a dividend keeps its stock's symbol, both
 // with quantity and price 0; an unknown action is logged twice; a line
 // without settlement date is taken; the totals count discarded records too.
-TEST(FidelityTest, Version2ImportsEveryKnownActivity) {
+TEST_P(FidelityTest, Version2ImportsEveryKnownActivity) {
   TempDatabase database;
   ImportRun run = RunImport(kData + "v2.csv");
   EXPECT_TRUE(run.imported) << run.log;
@@ -83,7 +89,7 @@ TEST(FidelityTest, Version2ImportsEveryKnownActivity) {
 // The activity is the first table entry, in key order, whose words all occur
 // in the Action; trades then take their action from the Action's words and
 // the Security Type.
-TEST(FidelityTest, Version2ActionsFromActivityAndTradeWords) {
+TEST_P(FidelityTest, Version2ActionsFromActivityAndTradeWords) {
   struct Case {
     const char* action;
     const char* securityType;
@@ -135,7 +141,7 @@ TEST(FidelityTest, Version2ActionsFromActivityAndTradeWords) {
 // The expiration month is the last month name of the description and the
 // strike the word after the first; the year is the trade's, or the next
 // one when the trade's month is past the expiration month.
-TEST(FidelityTest, OptionExpirationFromDescriptionAndTradeDate) {
+TEST_P(FidelityTest, OptionExpirationFromDescriptionAndTradeDate) {
   struct Case {
     const char* tradeDate;
     const char* description;

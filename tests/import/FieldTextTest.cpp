@@ -7,6 +7,8 @@
 #include "import/FieldText.h"
 #include "support/ImportRun.h"
 
+using namespace vo;
+
 namespace {
 
 std::string Joined(const std::vector<std::string>& columns) {

@@ -4,9 +4,12 @@
 #include "import/CsvParser.h"
 #include "import/FileImporter.h"
 #include "ledgerdb/Database.h"
+#include "support/Backends.h"
 #include "support/ImportRun.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"
+
+using namespace vo;
 
 namespace {
 
@@ -37,13 +40,14 @@ const char kStoredSymbols[] =
     "SELECT sym_name, sym_type, sym_exp_date, sym_strike, sym_under, sym_cont_size, sym_desc "
     "FROM sym_table ORDER BY sym_name";
 
-class FileImporterTest : public testing::Test {
+class FileImporterTest : public BackendTest {
  protected:
   TempDir dir_;
   TempDatabase db_;
 };
+INSTANTIATE_TEST_SUITE_P(, FileImporterTest, BothBackends(), BackendName);
 
-TEST_F(FileImporterTest, FindsTheHeaderAmongTheFirstLines) {
+TEST_P(FileImporterTest, FindsTheHeaderAmongTheFirstLines) {
   std::string foreign24;
   for (int i = 0; i < 24; ++i) foreign24 += "Account: 12345\n";
   std::string commision = kNativeHeader;
@@ -70,7 +74,7 @@ TEST_F(FileImporterTest, FindsTheHeaderAmongTheFirstLines) {
 }
 
 // A conversion error in a later import leaves the stored sample as it was.
-TEST_F(FileImporterTest, ImportsTheNativeSampleAndAFailedImportKeepsIt) {
+TEST_P(FileImporterTest, ImportsTheNativeSampleAndAFailedImportKeepsIt) {
   ImportRun run = RunImport(VO_SAMPLES_DIR "/native.csv", "1", "Main");
   ASSERT_TRUE(run.imported) << run.log;
   EXPECT_EQ(run.Lines("Info").substr(run.Lines("Info").find("Header:")),
@@ -131,7 +135,7 @@ TEST_F(FileImporterTest, ImportsTheNativeSampleAndAFailedImportKeepsIt) {
   EXPECT_EQ(Rows(kStoredSymbols) + Rows(kStoredTransactions), stored);
 }
 
-TEST_F(FileImporterTest, CountsPhysicalLinesWritesInKeyByteOrderAndLogsFailedInserts) {
+TEST_P(FileImporterTest, CountsPhysicalLinesWritesInKeyByteOrderAndLogsFailedInserts) {
   std::string content = "Keyed export\n\nSymbol,Type,Amount\n";
   for (int i = 0; i < 12; ++i) content += "S" + std::to_string(i % 3) + ",0,1\n";  // lines 4 to 15
   content += "\nnot three columns\n\"only,two\"\n";                                // lines 16 to 18
@@ -158,7 +162,7 @@ TEST_F(FileImporterTest, CountsPhysicalLinesWritesInKeyByteOrderAndLogsFailedIns
   EXPECT_EQ(Rows("SELECT trans_qty FROM trans_table ORDER BY trans_id"), once + once);
 }
 
-TEST_F(FileImporterTest, UnreachableDatabaseFailsBeforeTheFileIsRead) {
+TEST_P(FileImporterTest, UnreachableDatabaseFailsBeforeTheFileIsRead) {
   Database::Destruct();
   setenv("VO_DB", (dir_.path() + "no/such/folder/vo.sqlite3").c_str(), 1);
   LogCapture log;
@@ -170,7 +174,7 @@ TEST_F(FileImporterTest, UnreachableDatabaseFailsBeforeTheFileIsRead) {
   EXPECT_EQ(log.Lines("Info"), "");
 }
 
-TEST_F(FileImporterTest, HeaderOnlyFileSucceedsWithZeroCounts) {
+TEST_P(FileImporterTest, HeaderOnlyFileSucceedsWithZeroCounts) {
   ImportRun run = RunImport(dir_.Write("empty.csv", kNativeHeader + "\n"), "1", "Main");
   ASSERT_TRUE(run.imported) << run.log;
   std::string info = run.Lines("Info");
@@ -184,7 +188,7 @@ TEST_F(FileImporterTest, HeaderOnlyFileSucceedsWithZeroCounts) {
 // Two threads (the default) and one give the same result, log and rows, for a
 // file of many read chunks and row batches with refused rows in it, and for a
 // large file that ends in a conversion error.
-TEST_F(FileImporterTest, OneThreadAndTwoStoreAndLogTheSame) {
+TEST_P(FileImporterTest, OneThreadAndTwoStoreAndLogTheSame) {
   std::string good = kNativeHeader + "\n";
   for (int i = 0; i < 30000; ++i) {
     // An unreadable trade date every 997 lines: refused by the table, logged.

@@ -8,6 +8,8 @@
 #include "import/SymbolDefaults.h"
 #include "support/ImportRun.h"
 
+using namespace vo;
+
 namespace {
 
 std::string Render(const OptionData& data) {
@@ -87,6 +89,32 @@ TEST(OptionDataTest, FromSymbolOrDescription) {
   }
   // Symbols are built with a two-digit year and day and an eight-digit strike in thousandths.
   EXPECT_EQ(OptionSymbol("X", "12/5/2010 23:59:59", kSecurityTypePut, "7.125"), "X101205P00007125");
+}
+
+// OCC-style symbols, padded or as a broker writes them, give the same option;
+// texts that only look alike are no option.
+TEST(OptionDataTest, OccSymbols) {
+  struct Case {
+    const char* text;
+    const char* rendered;  // "" when the text is no option symbol
+  };
+  const Case kCases[] = {
+      {"SPY   221118C00400000", "1|SPY221118C00400000|SPY|11/18/2022 23:59:59|400"},
+      {" -SPY221118C400", "1|SPY221118C00400000|SPY|11/18/2022 23:59:59|400"},
+      {"-QQQ221118P260.50", "2|QQQ221118P00260500|QQQ|11/18/2022 23:59:59|260.5"},
+      {"BRKB250117C00022500", "1|BRKB250117C00022500|BRKB|1/17/2025 23:59:59|22.5"},
+      {"AAPL", ""},
+      {"912828ZP8", ""},
+      {"SPY221318C400", ""},
+      {"221118C400", ""},
+  };
+  for (const Case& c : kCases) {
+    OptionData data;
+    EXPECT_EQ(ReadOccSymbol(c.text, data) ? Render(data) : "", c.rendered) << c.text;
+  }
+  EXPECT_EQ(OptionKindOfWord(" calls "), kSecurityTypeCall);
+  EXPECT_EQ(OptionKindOfWord("p"), kSecurityTypePut);
+  EXPECT_EQ(OptionKindOfWord("STOCK"), kSecurityTypeStock);
 }
 
 TEST(OptionDataTest, ShortTextsAreLoggedAndAMissingYearThrows) {

@@ -3,10 +3,13 @@
 #include "db/TableColumns.h"
 #include "import/formats/PensonTaxWorksheet.h"
 #include "import/formats/PensonTransaction.h"
+#include "support/Backends.h"
 #include "support/Decoded.h"
 #include "support/ImportRun.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"
+
+using namespace vo;
 
 namespace {
 
@@ -79,7 +82,10 @@ TEST(PensonTaxWorksheetTest, OptionSymbolsGiveExpirationAndStrike) {
   }
 }
 
-TEST(PensonImportTest, LongLayoutExport) {
+class PensonImportTest : public BackendTest {};
+INSTANTIATE_TEST_SUITE_P(, PensonImportTest, BothBackends(), BackendName);
+
+TEST_P(PensonImportTest, LongLayoutExport) {
   TempDatabase database;
   ImportRun imported = RunImport(VO_TEST_DATA_DIR "/penson/export-b.csv");
   EXPECT_TRUE(imported.imported) << imported.log;
@@ -108,7 +114,7 @@ TEST(PensonImportTest, LongLayoutExport) {
             "Record 0004 Discarding record - Unknown symbol/CUSIP.\n");
 }
 
-TEST(PensonImportTest, TaxWorksheetLotsBecomeTwoTrades) {
+TEST_P(PensonImportTest, TaxWorksheetLotsBecomeTwoTrades) {
   TempDatabase database;
   ImportRun imported = RunImport(VO_TEST_DATA_DIR "/penson/taxworksheet.csv");
   EXPECT_TRUE(imported.imported) << imported.log;

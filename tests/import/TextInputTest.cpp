@@ -5,6 +5,8 @@
 #include "import/TextInput.h"
 #include "support/TempDir.h"
 
+using namespace vo;
+
 namespace {
 
 // The file's lines as TextInput reads them, each followed by "|" ("+|" when

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "db/TableColumns.h"
+#include "support/Backends.h"
 #include "support/Decoded.h"
 #include "support/Rows.h"
 #include "support/TempDatabase.h"
+
+using namespace vo;
 
 namespace {
 
@@ -33,9 +36,12 @@ TEST(TradeMonsterTest, StrikeIsReadOnlyOnAcceptedActivities) {
             "ToDouble(\"\")");
 }
 
+class TradeMonsterImportTest : public BackendTest {};
+INSTANTIATE_TEST_SUITE_P(, TradeMonsterImportTest, BothBackends(), BackendName);
+
 // Every activity type's rule, one line each; kept activities are stored in
 // the byte order of their keys ("Rec #10" before "Rec #2").
-TEST(TradeMonsterImportTest, ActivitiesAfterAccountLines) {
+TEST_P(TradeMonsterImportTest, ActivitiesAfterAccountLines) {
   TempDatabase database;
   ImportRun imported = RunImport(VO_TEST_DATA_DIR "/trademonster/activity.csv");
   EXPECT_TRUE(imported.imported) << imported.log;

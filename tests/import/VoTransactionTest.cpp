@@ -4,6 +4,8 @@
 #include "import/formats/VoTransaction.h"
 #include "support/Decoded.h"
 
+using namespace vo;
+
 namespace {
 
 // Entries with a value as index=value, then the number of entries.

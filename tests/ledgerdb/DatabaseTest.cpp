@@ -8,13 +8,16 @@
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DbTransaction.h"
+#include "support/Backends.h"
 #include "support/Rows.h"
 #include "support/StoredState.h"
 #include "support/TempDatabase.h"
 
+using namespace vo;
+
 namespace {
 
-class DatabaseTest : public ::testing::Test {
+class DatabaseTest : public BackendTest {
  protected:
   Database* db() { return Database::Instance(); }
 
@@ -24,8 +27,15 @@ class DatabaseTest : public ::testing::Test {
 
   TempDatabase temp_;
 };
+INSTANTIATE_TEST_SUITE_P(, DatabaseTest, BothBackends(), BackendName);
 
-TEST_F(DatabaseTest, ValuesAreStoredInTheirFormsAndReadBackAsText) {
+// What only a server database, or only an SQLite file, has.
+class DatabaseServerTest : public DatabaseTest {};
+INSTANTIATE_TEST_SUITE_P(, DatabaseServerTest, testing::Values(Backend::kMariaDb), BackendName);
+class DatabaseFileTest : public DatabaseTest {};
+INSTANTIATE_TEST_SUITE_P(, DatabaseFileTest, testing::Values(Backend::kSqlite), BackendName);
+
+TEST_P(DatabaseTest, ValuesAreStoredInTheirFormsAndReadBackAsText) {
   ASSERT_TRUE(InsertTrans({{"trans_id", "NULL"},
                            {"trans_action", "2"},
                            {"trans_dttrade", "1/16/09 9:30:00"},
@@ -43,7 +53,7 @@ TEST_F(DatabaseTest, ValuesAreStoredInTheirFormsAndReadBackAsText) {
             "1250.5|$25.00|||IBM\n");
 }
 
-TEST_F(DatabaseTest, ValuesThatCannotTakeTheirStoredFormFailTheWrite) {
+TEST_P(DatabaseTest, ValuesThatCannotTakeTheirStoredFormFailTheWrite) {
   const std::pair<const char*, const char*> kBad[] = {
       {"trans_dttrade", "someday"}, {"trans_dtsettle", "2/30/2009"}, {"trans_total", "12abc"},
       {"trans_total", "N/A"},       {"trans_action", "Buy"},         {"no_such_column", "1"},
@@ -67,7 +77,7 @@ TEST_F(DatabaseTest, ValuesThatCannotTakeTheirStoredFormFailTheWrite) {
   EXPECT_EQ(Rows("SELECT trans_total FROM trans_table"), "6\n");
 }
 
-TEST_F(DatabaseTest, EnumerationCellsFollowTheQueryFlagsAndStatementsRunOneAtATime) {
+TEST_P(DatabaseTest, EnumerationCellsFollowTheQueryFlagsAndStatementsRunOneAtATime) {
   ASSERT_TRUE(InsertTrans({{"trans_action", "2"}, {"trans_pos", "2"}, {"sym_name", "IBM"}}));
   ASSERT_TRUE(InsertTrans({{"trans_action", "999"}, {"trans_pos", "1"}, {"sym_name", "IBM"}}));
   DBData symbol("sym_schema");
@@ -94,7 +104,7 @@ TEST_F(DatabaseTest, EnumerationCellsFollowTheQueryFlagsAndStatementsRunOneAtATi
   EXPECT_EQ(Rows("SELECT count(*) FROM trans_table"), "2\n");
 }
 
-TEST_F(DatabaseTest, TransactionsCommitRollBackAndNest) {
+TEST_P(DatabaseTest, TransactionsCommitRollBackAndNest) {
   {
     DbTransaction transaction;
     ASSERT_TRUE(transaction.active());
@@ -116,7 +126,7 @@ TEST_F(DatabaseTest, TransactionsCommitRollBackAndNest) {
   EXPECT_FALSE(db()->RollbackTransaction());
 }
 
-TEST_F(DatabaseTest, SecondWriterWaitsThenFailsCleanly) {
+TEST_P(DatabaseTest, SecondWriterWaitsThenFailsCleanly) {
   if (TempDatabase::OnServer()) {
     // On a server writers lock rows: another client's uncommitted update of a
     // row makes ours wait for the timeout and fail, and leaves no transaction open.
@@ -156,7 +166,7 @@ TEST_F(DatabaseTest, SecondWriterWaitsThenFailsCleanly) {
   EXPECT_TRUE(transaction.Commit());
 }
 
-TEST_F(DatabaseTest, NowIsLocalStandardTimeInTheStoredForm) {
+TEST_P(DatabaseTest, NowIsLocalStandardTimeInTheStoredForm) {
   auto localText = [] {
     std::time_t now = std::time(nullptr) - timezone;  // seconds west of UTC, no daylight saving
     std::tm parts{};
@@ -173,8 +183,7 @@ TEST_F(DatabaseTest, NowIsLocalStandardTimeInTheStoredForm) {
   EXPECT_LE(now, after);
 }
 
-TEST_F(DatabaseTest, OpensTheNamedServerDatabaseAndExplainsWhyNot) {
-  if (!TempDatabase::OnServer()) GTEST_SKIP() << "a MariaDB server database";
+TEST_P(DatabaseServerTest, OpensTheNamedServerDatabaseAndExplainsWhyNot) {
   ASSERT_TRUE(temp_.connected()) << db()->LastError();
   EXPECT_EQ(Rows("SELECT table_name, engine, table_collation FROM information_schema.tables "
                  "WHERE table_schema = DATABASE() AND table_name IN ('trans_table', 'vo_database') "
@@ -221,13 +230,12 @@ TEST_F(DatabaseTest, OpensTheNamedServerDatabaseAndExplainsWhyNot) {
   EXPECT_EQ(db()->LastError().find("wrong"), std::string::npos);  // the password is never shown
 }
 
-TEST_F(DatabaseTest, OpensTheNamedFileAndRefusesForeignOnes) {
-  if (TempDatabase::OnServer()) GTEST_SKIP() << "an SQLite file";
+TEST_P(DatabaseFileTest, OpensTheNamedFileAndRefusesForeignOnes) {
   ASSERT_TRUE(temp_.connected()) << db()->LastError();
   EXPECT_EQ(Rows("SELECT name FROM pragma_table_info('trans_table') WHERE cid IN (0, 13, 29)"),
             "trans_id\ntrans_total\ntrans_change_date\n");
   EXPECT_EQ(Rows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
-            "corp_event_table\nevent_table\ngrp_table\nimport_run\nimport_run_sym\n"
+            "corp_event_table\nevent_table\ngrp_table\nimport_claim\nimport_run\nimport_run_sym\n"
             "import_run_trans\ninactive_sym_table\nport_table\nposition_table\nsym_table\n"
             "trans_dup_table\ntrans_table\n");
 

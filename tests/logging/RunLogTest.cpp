@@ -8,6 +8,8 @@
 
 #include "support/TempDir.h"
 
+using namespace vo;
+
 namespace {
 
 std::vector<std::string> Lines(const std::string& text) {

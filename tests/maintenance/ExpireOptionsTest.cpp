@@ -4,8 +4,11 @@
 #include <string>
 
 #include "maintenance/MaintenanceTestSupport.h"
+#include "support/Backends.h"
 #include "support/TempDatabase.h"
 #include "voservices/VoServices.h"
+
+using namespace vo;
 
 namespace {
 
@@ -66,7 +69,10 @@ struct ExpiryCase {
   const char* veryLongTerm;
 };
 
-TEST(ExpireOptionsTest, WritesClosingTransactionGroupAndEvent) {
+class ExpireOptionsTest : public BackendTest {};
+INSTANTIATE_TEST_SUITE_P(, ExpireOptionsTest, BothBackends(), BackendName);
+
+TEST_P(ExpireOptionsTest, WritesClosingTransactionGroupAndEvent) {
   const ExpiryCase cases[] = {
       {"bought call held three months", {5, 1, 1, 92, "10", "1500"}, "10", 17, "-1500", "0", "0"},
       {"part of a bought call", {5, 1, 1, 92, "10", "1500"}, "4", 17, "-600", "0", "0"},
@@ -100,7 +106,7 @@ TEST(ExpireOptionsTest, WritesClosingTransactionGroupAndEvent) {
 }
 
 // Nothing is written for what cannot be expired sensibly; the rest still is.
-TEST(ExpireOptionsTest, SkipsWhatCannotExpireAndStoresTheRest) {
+TEST_P(ExpireOptionsTest, SkipsWhatCannotExpireAndStoresTheRest) {
   TempDatabase database;
   ASSERT_TRUE(database.connected());
   const Opening call{5, 1, 1, 92, "10", "1500"};

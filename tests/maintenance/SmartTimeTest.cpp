@@ -4,8 +4,11 @@
 #include <vector>
 
 #include "maintenance/MaintenanceTestSupport.h"
+#include "support/Backends.h"
 #include "support/TempDatabase.h"
 #include "voservices/VoServices.h"
+
+using namespace vo;
 
 namespace {
 
@@ -63,7 +66,10 @@ struct SmartTimeCase {
   std::vector<Trade> trades;
 };
 
-TEST(SmartTimeTest, MovesBuysBeforeTheSaleOfTheirDay) {
+class SmartTimeTest : public BackendTest {};
+INSTANTIATE_TEST_SUITE_P(, SmartTimeTest, BothBackends(), BackendName);
+
+TEST_P(SmartTimeTest, MovesBuysBeforeTheSaleOfTheirDay) {
   const SmartTimeCase cases[] = {
       {"buy in the second of the sale", {{kSell, "10:00:00"}, {kBuy, "10:00:00", "09:59:59"}}},
       {"sell, buy, buy",
@@ -101,7 +107,7 @@ TEST(SmartTimeTest, MovesBuysBeforeTheSaleOfTheirDay) {
 
 // Only the listed transactions take part; ids that are not plain numbers are
 // left out of the select, so they cannot widen it.
-TEST(SmartTimeTest, OnlyListedPlainIdsTakePart) {
+TEST_P(SmartTimeTest, OnlyListedPlainIdsTakePart) {
   TempDatabase database;
   ASSERT_TRUE(database.connected());
   const DateTime base = DayFromToday(-3);

@@ -1,5 +1,6 @@
 // The record of import runs through the library: re-imports caught, duplicate
 // rows skipped per occurrence, runs undone or refused.
+#include "support/Backends.h"
 #include "voservices/ImportRuns.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 #include "support/TempDatabase.h"
 #include "voservices/ImportOptions.h"
 #include "voservices/VoServices.h"
+
+using namespace vo;
 
 namespace {
 
@@ -39,7 +42,7 @@ std::vector<std::string> SampleLines() {
   return lines;
 }
 
-class ImportRunsTest : public testing::Test {
+class ImportRunsTest : public BackendTest {
  protected:
   ImportOutcome Import(const std::string& file, const std::string& account = "1",
                        ImportOptions options = {}) {
@@ -71,12 +74,13 @@ class ImportRunsTest : public testing::Test {
 
   TempDatabase database_;
 };
+INSTANTIATE_TEST_SUITE_P(, ImportRunsTest, BothBackends(), BackendName);
 
 void RecordProgress(const VoServices::ImportProgress& progress, void* seen) {
   static_cast<std::vector<VoServices::ImportProgress>*>(seen)->push_back(progress);
 }
 
-TEST_F(ImportRunsTest, ASecondImportOfTheSameFileIsWarnedAndRefusedWithOnce) {
+TEST_P(ImportRunsTest, ASecondImportOfTheSameFileIsWarnedAndRefusedWithOnce) {
   std::vector<VoServices::ImportProgress> seen;
   ImportOptions withProgress;
   withProgress.progress = RecordProgress;
@@ -100,8 +104,8 @@ TEST_F(ImportRunsTest, ASecondImportOfTheSameFileIsWarnedAndRefusedWithOnce) {
   EXPECT_TRUE(again.imported);
   EXPECT_EQ(again.previousRunId, first.runId);
   EXPECT_EQ(LogLines(ReadFile(again.logPath), "Warning"),
-            "This file was already imported for account 1 by run " + std::to_string(first.runId) +
-                " on " + Runs()[0].started + ".\n");
+            "This file was already imported by run " + std::to_string(first.runId) + " for account 1 on " +
+                Runs()[0].started + ".\n");
 
   ImportOptions once;
   once.once = true;
@@ -110,7 +114,8 @@ TEST_F(ImportRunsTest, ASecondImportOfTheSameFileIsWarnedAndRefusedWithOnce) {
   ImportOutcome refused = Import(kSample, "1", once);
   EXPECT_FALSE(refused.imported);
   EXPECT_EQ(refused.previousRunId, again.runId);
-  EXPECT_NE(refused.failure.find("already imported"), std::string::npos) << refused.failure;
+  EXPECT_NE(refused.failure.find("already imported by run " + std::to_string(again.runId)), std::string::npos)
+      << refused.failure;
   EXPECT_EQ(StoredState(database_.file()).Everything() +
                 StoredState(database_.file()).Rows("SELECT count(*) FROM import_run"),
             before);
@@ -129,15 +134,17 @@ TEST_F(ImportRunsTest, ASecondImportOfTheSameFileIsWarnedAndRefusedWithOnce) {
 }
 
 // The second export holds the last half of the first and rows of its own.
-TEST_F(ImportRunsTest, OverlappingExportsWithSkipDuplicatesStoreTheUnion) {
+TEST_P(ImportRunsTest, OverlappingExportsWithSkipDuplicatesStoreTheUnion) {
   ASSERT_TRUE(Import(SampleSlice("early.csv", 1, 12)).imported);
-  // The lookup's index is made by the first import that skips duplicates.
-  const std::string index =
+  // The lookup reads through the index the table is made with; no import
+  // changes the schema (on a cluster that would abort the imports beside it).
+  const std::string indexes =
       TempDatabase::OnServer()
-          ? "SELECT count(DISTINCT index_name) FROM information_schema.statistics "
-            "WHERE table_schema = DATABASE() AND index_name = 'trans_table_trans_dttrade'"
-          : "SELECT count(*) FROM sqlite_master WHERE name = 'trans_table_trans_dttrade'";
-  EXPECT_EQ(StoredState(database_.file()).Rows(index), "0\n");
+          ? "SELECT DISTINCT index_name FROM information_schema.statistics WHERE table_schema = DATABASE() "
+            "AND table_name = 'trans_table' AND index_name <> 'PRIMARY' ORDER BY 1"
+          : "SELECT name FROM sqlite_master WHERE tbl_name = 'trans_table' AND type = 'index' ORDER BY 1";
+  const std::string made = StoredState(database_.file()).Rows(indexes);
+  EXPECT_EQ(made, "trans_table_acct_id_trans_dttrade\n");
   ImportOutcome late = Import(SampleSlice("late.csv", 7, 19), "1", SkipDuplicates());
   ASSERT_TRUE(late.imported) << late.failure;
   EXPECT_EQ(late.duplicatesSkipped, 6u);
@@ -145,14 +152,14 @@ TEST_F(ImportRunsTest, OverlappingExportsWithSkipDuplicatesStoreTheUnion) {
   EXPECT_EQ(LogLines(ReadFile(late.logPath), "Info", "duplicate"),
             "6 duplicate transactions skipped.\n");
   EXPECT_EQ(Runs()[1].duplicatesSkipped, 6u);
-  EXPECT_EQ(StoredState(database_.file()).Rows(index), "1\n");
+  EXPECT_EQ(StoredState(database_.file()).Rows(indexes), made);
 
   ASSERT_TRUE(Import(kSample, "2").imported);
   EXPECT_EQ(Content("1"), Content("2"));
 }
 
 // Two equal fills in one file: both kept when none is stored, one skipped per stored one.
-TEST_F(ImportRunsTest, EqualFillsAreSkippedOnlyAsOftenAsTheyAreStored) {
+TEST_P(ImportRunsTest, EqualFillsAreSkippedOnlyAsOftenAsTheyAreStored) {
   std::vector<std::string> lines = SampleLines();
   std::string fills = database_.dir().Write("fills.csv", lines[0] + "\n" + lines[1] + "\n" + lines[1] + "\n" + lines[2] + "\n");
   struct Case {
@@ -168,7 +175,7 @@ TEST_F(ImportRunsTest, EqualFillsAreSkippedOnlyAsOftenAsTheyAreStored) {
   }
 }
 
-TEST_F(ImportRunsTest, UndoLeavesEveryTableAsBeforeTheRun) {
+TEST_P(ImportRunsTest, UndoLeavesEveryTableAsBeforeTheRun) {
   ASSERT_TRUE(Import(SampleSlice("early.csv", 1, 10)).imported);
   StoredState state(database_.file());
   auto everything = [&] {
@@ -196,7 +203,7 @@ TEST_F(ImportRunsTest, UndoLeavesEveryTableAsBeforeTheRun) {
   EXPECT_EQ(Import(SampleSlice("late.csv", 8, 19)).previousRunId, 0u);
 }
 
-TEST_F(ImportRunsTest, UndoIsRefusedWhenAnExpirationRefersToTheRunsRows) {
+TEST_P(ImportRunsTest, UndoIsRefusedWhenAnExpirationRefersToTheRunsRows) {
   // T1007: a bought IBM call that expired long ago.
   ImportOutcome run = Import(SampleSlice("calls.csv", 7, 7));
   ASSERT_TRUE(run.imported);

@@ -1,3 +1,4 @@
+#include "support/Backends.h"
 #include "voservices/VoServices.h"
 #include "voservices/ImportOptions.h"
 
@@ -9,6 +10,8 @@
 #include "support/ImportRun.h"
 #include "support/TempDatabase.h"
 #include "support/TempDir.h"
+
+using namespace vo;
 
 namespace {
 
@@ -24,8 +27,11 @@ std::vector<std::filesystem::path> FilesIn(const std::string& dir) {
   return files;
 }
 
+class ServicesTest : public BackendTest {};
+INSTANTIATE_TEST_SUITE_P(, ServicesTest, BothBackends(), BackendName);
+
 // The log folder is a plain prefix of the log's name, not a folder of its own.
-TEST(ServicesTest, ImportFileWritesAccountLinesAndVerdictToNamedLog) {
+TEST_P(ServicesTest, ImportFileWritesAccountLinesAndVerdictToNamedLog) {
   TempDatabase database;
   TempDir dir;
   std::string input = dir.Write("some.csv", "nothing we know\n");
@@ -52,7 +58,7 @@ TEST(ServicesTest, ImportFileWritesAccountLinesAndVerdictToNamedLog) {
 
 // The options path reports instead of throwing: a file it cannot open, and
 // the conversion error ImportFile throws.
-TEST(ServicesTest, ImportWithOptionsReportsFailures) {
+TEST_P(ServicesTest, ImportWithOptionsReportsFailures) {
   TempDatabase database;
   TempDir dir;
   VoServices::ImportOutcome outcome =

@@ -23,6 +23,6 @@ struct Decoded {
 
   LogCapture log;
   Parser parser{"7"};
-  SymbolMap symbols;
-  TransactionMap transactions;
+  vo::SymbolMap symbols;
+  vo::TransactionMap transactions;
 };

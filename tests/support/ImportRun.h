@@ -79,10 +79,10 @@ inline ImportRun RunImport(const std::string& file, const std::string& accountId
 class LogCapture {
  public:
   LogCapture() : path_(dir_.path() + "run.log") {
-    RunLog::Destroy();
-    RunLog::Instance(path_, "FileImporter");
+    vo::RunLog::Destroy();
+    vo::RunLog::Instance(path_, "FileImporter");
   }
-  ~LogCapture() { RunLog::Destroy(); }
+  ~LogCapture() { vo::RunLog::Destroy(); }
 
   std::string Text() const { return ReadFile(path_); }
   std::string Lines(const std::string& level, const std::string& filter = "") const {

@@ -1,6 +1,6 @@
 // The MariaDB test server named by VO_TEST_MARIADB (started by
 // tools/mariadb-test-server.sh), used when a test runs on the server backend
-// (VO_TEST_BACKEND=mariadb): a raw connection for creating and dropping the
+// (support/Backends.h): a raw connection for creating and dropping the
 // fresh database each test gets, and for reading what is stored beside the
 // library's own connection.
 #pragma once
@@ -16,12 +16,6 @@
 #include "ledgerdb/MariaDbTarget.h"
 
 namespace mariadb_test {
-
-// True when this test run is for the server backend.
-inline bool Selected() {
-  const char* backend = std::getenv("VO_TEST_BACKEND");
-  return backend && std::string(backend) == "mariadb";
-}
 
 // The server's URL; empty when none was given.
 inline std::string ServerUrl() {
@@ -42,7 +36,7 @@ class Connection {
  public:
   explicit Connection(const std::string& url, bool withDatabase = true) {
     std::string error;
-    std::optional<MariaDbTarget> target = MariaDbTarget::Parse(url, error);
+    std::optional<vo::MariaDbTarget> target = vo::MariaDbTarget::Parse(url, error);
     if (!target) {
       error_ = error;
       return;
@@ -101,7 +95,7 @@ class ScratchDatabase {
     static int counter = 0;
     std::string base = ServerUrl();
     std::string error;
-    std::optional<MariaDbTarget> target = MariaDbTarget::Parse(base, error);
+    std::optional<vo::MariaDbTarget> target = vo::MariaDbTarget::Parse(base, error);
     if (!target) {
       error_ = "VO_TEST_MARIADB: " + error;
       return;

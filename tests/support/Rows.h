@@ -10,9 +10,9 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
 
-inline std::string Render(const DBQueryResult& result) {
+inline std::string Render(const vo::DBQueryResult& result) {
   std::string text;
-  for (const DBQueryResult::Row& row : result) {
+  for (const vo::DBQueryResult::Row& row : result) {
     for (size_t i = 0; i < row.size(); ++i) text += (i ? "|" : "") + row[i];
     text += "\n";
   }
@@ -22,10 +22,10 @@ inline std::string Render(const DBQueryResult& result) {
 // The rows of a select; enumerations as friendly strings when `friendly`,
 // else as decimal values. "FAILED: " and the error when the select fails.
 inline std::string Rows(const std::string& select, bool friendly = false) {
-  Database* db = Database::Instance();
+  vo::Database* db = vo::Database::Instance();
   unsigned long id = 0;
   if (!db->Query(id, select, friendly, friendly, false)) return "FAILED: " + db->LastError();
-  DBQueryResult result;
+  vo::DBQueryResult result;
   db->GetQueryResult(id, result);
   db->DeleteQuery(id);
   return Render(result);
@@ -34,17 +34,17 @@ inline std::string Rows(const std::string& select, bool friendly = false) {
 // Runs a statement that returns no rows; false when it fails.
 inline bool Execute(const std::string& sql) {
   unsigned long id = 0;
-  bool ok = Database::Instance()->Query(id, sql);
-  if (ok) Database::Instance()->DeleteQuery(id);
+  bool ok = vo::Database::Instance()->Query(id, sql);
+  if (ok) vo::Database::Instance()->DeleteQuery(id);
   return ok;
 }
 
 // Stores one row by column name; its new id as text, "" when the insert failed.
 inline std::string StoreRow(const std::string& schema, const std::string& table,
                             const std::map<std::string, std::string>& fields) {
-  DBData data(schema);
+  vo::DBData data(schema);
   for (const auto& [name, value] : fields) data.SetField(name, value);
-  Database* db = Database::Instance();
+  vo::Database* db = vo::Database::Instance();
   unsigned long id = 0;
   if (!db->insert(data, table, false) || !db->GetLastID(id)) return "";
   return std::to_string(id);

@@ -17,7 +17,7 @@
 class StoredState {
  public:
   explicit StoredState(const std::string& location) {
-    if (MariaDbTarget::IsUrl(location)) {
+    if (vo::MariaDbTarget::IsUrl(location)) {
       server_ = std::make_unique<mariadb_test::Connection>(location);
       return;
     }
@@ -63,7 +63,7 @@ class StoredState {
   // "ok\n" when the engine finds the stored data sound.
   std::string IntegrityCheck() {
     if (!server_) return Rows("PRAGMA integrity_check");
-    for (const DBSchemaDef& table : DBSchemaDef::All()) {
+    for (const vo::DBSchemaDef& table : vo::DBSchemaDef::All()) {
       std::string check = Rows("CHECK TABLE " + table.tableName());
       if (!check.ends_with("|OK\n")) return check;
     }
@@ -75,8 +75,8 @@ class StoredState {
   // keeps the write order of a table without one.
   std::string WriteOrder(const std::string& table) {
     if (!server_) return "rowid";
-    const DBSchemaDef* def = DBSchemaDef::ForTable(table);
-    if (def && def->columns().front().kind == ColumnKind::kId) return def->columns().front().name;
+    const vo::DBSchemaDef* def = vo::DBSchemaDef::ForTable(table);
+    if (def && def->columns().front().kind == vo::ColumnKind::kId) return def->columns().front().name;
     return "vo_row";
   }
 

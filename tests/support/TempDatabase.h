@@ -1,8 +1,8 @@
 // A fresh, connected database for one test, then the process-wide connection
 // reopened on it; closed (and on a server, dropped) at the end. By default an
-// SQLite file in a temporary folder. With VO_TEST_BACKEND=mariadb, a database
-// of its own on the test server named by VO_TEST_MARIADB: without a server
-// the test fails (outside CI the test main skips such runs before they start).
+// SQLite file in a temporary folder; in a test on the mariadb backend
+// (support/Backends.h), a database of its own on the test server named by
+// VO_TEST_MARIADB.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,25 +12,26 @@
 #include <string>
 
 #include "ledgerdb/Database.h"
+#include "support/Backends.h"
 #include "support/MariaDbServer.h"
 #include "support/TempDir.h"
 
 class TempDatabase {
  public:
   TempDatabase() : file_(dir_.path() + "vo_db.sqlite3") {
-    Database::Destruct();
+    vo::Database::Destruct();
     if (OnServer() && !UseServer()) return;
     setenv("VO_DB", file_.c_str(), 1);
     bool created = false;
-    connected_ = Database::Instance()->init("vo_db", "", "root", nullptr, 0, created);
+    connected_ = vo::Database::Instance()->init("vo_db", "", "root", nullptr, 0, created);
   }
   ~TempDatabase() {
-    Database::Destruct();
+    vo::Database::Destruct();
     unsetenv("VO_DB");
   }
 
   // True when the tests of this run use the server backend.
-  static bool OnServer() { return mariadb_test::Selected(); }
+  static bool OnServer() { return CurrentBackend() == Backend::kMariaDb; }
   // The column that orders a table without an id of its own by write order.
   static const char* RowOrder() { return OnServer() ? "vo_row" : "rowid"; }
 
@@ -38,14 +39,11 @@ class TempDatabase {
   // Where the database is: the file, or the server database's URL.
   const std::string& file() const { return file_; }
   const TempDir& dir() const { return dir_; }
-  Database* db() const { return Database::Instance(); }
+  vo::Database* db() const { return vo::Database::Instance(); }
 
  private:
   bool UseServer() {
-    if (mariadb_test::ServerUrl().empty()) {
-      ADD_FAILURE() << "VO_TEST_MARIADB is not set: CI must start the MariaDB test server";
-      return false;
-    }
+    if (mariadb_test::ServerUrl().empty()) return false;  // the test is skipped or failed already
     scratch_ = std::make_unique<mariadb_test::ScratchDatabase>();
     if (!scratch_->ok()) {
       ADD_FAILURE() << scratch_->error();

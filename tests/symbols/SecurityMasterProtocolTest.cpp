@@ -9,6 +9,9 @@
 #include "symbols/SecurityMasterClient.h"
 #include "symbols/SecurityMasterData.h"
 #include "symbols/SecurityMasterRequest.h"
+#include "symbols/TextSpool.h"
+
+using namespace vo;
 
 namespace {
 
@@ -66,9 +69,45 @@ TEST(SecurityMasterRequestTest, GlobalRowsCarryOnlyTheirRecordAndSkipTheChecks) 
   // Checked security master row: no transactions, yet sent.
   ASSERT_TRUE(request.AddSymbolRow(ColumnNames(), SymbolRow({{0, "AAPL"}, {3, "Stock"}, {22, "Zudazuzo Diroza"},
                                                              {25, "AAPL"}, {26, "42"}, {27, "t1"}, {28, "0"}})));
-  EXPECT_EQ(request.Text(),
+  EXPECT_EQ(request.TakeText(),
             "{\"broker_security_details\":[],\"global_security_records\":"
             "[{\"sm_record_id\":\"42\",\"sym_last_update\":\"t1\",\"sym_vo_sym\":\"AAPL\"}]}\n");
+}
+
+// Batches take every broker detail before the first global record, as the
+// whole document lists them, and together write that document.
+TEST(SecurityMasterRequestTest, BatchesFollowTheWholeDocument) {
+  SecurityMasterRequest whole, batched;
+  for (SecurityMasterRequest* request : {&whole, &batched}) {
+    for (const char* symbol : {"G1", "B1", "G2", "B2"}) {
+      const bool global = symbol[0] == 'G';
+      ASSERT_TRUE(request->AddSymbolRow(
+          ColumnNames(), SymbolRow({{0, symbol}, {3, "Stock"}, {22, global ? "Zudazuzo Diroza" : ""},
+                                    {25, global ? symbol : ""}, {28, "1"}})));
+    }
+  }
+  std::vector<SecurityMasterRequest::Object> objects;
+  EXPECT_EQ(batched.TakeObjects(3, objects), 3u);
+  EXPECT_EQ(batched.TakeObjects(3, objects), 1u);
+  EXPECT_EQ(batched.TakeObjects(3, objects), 0u);
+  std::string kinds;
+  for (const auto& object : objects) kinds += object.global ? 'G' : 'B';
+  EXPECT_EQ(kinds, "BBGG");
+  EXPECT_EQ(SecurityMasterRequest::Document(objects), whole.TakeText());
+}
+
+// Past its memory limit a spool keeps its lines in a file, and gives them back in order.
+TEST(TextSpoolTest, LinesPastTheMemoryLimitComeBackInOrder) {
+  vo::TextSpool spool(100);
+  std::string written;
+  for (int i = 0; i < 1000; ++i) {
+    ASSERT_TRUE(spool.Append("line " + std::to_string(i)));
+    written += "line " + std::to_string(i) + "\n";
+  }
+  std::string read, line;
+  while (spool.Next(line)) read += line + "\n";
+  EXPECT_EQ(read, written);
+  EXPECT_EQ(spool.lines(), 1000u);
 }
 
 TEST(SecurityMasterDataTest, ReadsCanonicalRecordsAndRenames) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 #include "SecurityCatalog.h"
@@ -9,10 +11,14 @@
 #include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
 #include "platform/MessageBox.h"
+#include "support/Backends.h"
 #include "support/Rows.h"
+#include "support/StoredState.h"
 #include "support/TempDatabase.h"
 #include "symbols/SymbolUpdatePreview.h"
 #include "voservices/VoServices.h"
+
+using namespace vo;
 
 namespace {
 
@@ -27,7 +33,7 @@ constexpr int kBuyCallToOpen = 5;
 constexpr int kSellCallToClose = 6;
 constexpr int kBuy = 0;
 
-class SymbolUpdateTest : public ::testing::Test {
+class SymbolUpdateTest : public BackendTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(db_.connected());
@@ -41,12 +47,14 @@ class SymbolUpdateTest : public ::testing::Test {
   void TearDown() override { SetMessageSink(previousSink_); }
 
   // Starts a server answering from the catalog; returns its URL.
-  std::string Serve() {
-    server_ = std::make_unique<SecurityMasterServer>([this](const std::string& body) {
-      std::lock_guard<std::mutex> guard(bodiesLock_);
-      bodies_.push_back(body);
-      return catalog_.Respond(body);
-    });
+  std::string Serve(size_t maxRequestBytes = SecurityMasterServer::kDefaultMaxRequestBytes) {
+    server_ = std::make_unique<SecurityMasterServer>(
+        [this](const std::string& body) {
+          std::lock_guard<std::mutex> guard(bodiesLock_);
+          bodies_.push_back(body);
+          return catalog_.Respond(body);
+        },
+        maxRequestBytes);
     int port = server_->Bind("127.0.0.1", 0);
     EXPECT_TRUE(port > 0 && server_->Start());
     return "http://127.0.0.1:" + std::to_string(port) + "/securities";
@@ -89,8 +97,9 @@ class SymbolUpdateTest : public ::testing::Test {
   std::vector<std::string> messages_;
   MessageSink previousSink_;
 };
+INSTANTIATE_TEST_SUITE_P(, SymbolUpdateTest, BothBackends(), BackendName);
 
-TEST_F(SymbolUpdateTest, RenamesUpdatesAndRecalculates) {
+TEST_P(SymbolUpdateTest, RenamesUpdatesAndRecalculates) {
   AddSymbolTable();
   ASSERT_TRUE(VoServices::UpdateSymbols(Serve(), RecordProgress));
 
@@ -135,7 +144,52 @@ TEST_F(SymbolUpdateTest, RenamesUpdatesAndRecalculates) {
             "NEW\nNEW\nNEW\n");
 }
 
-TEST_F(SymbolUpdateTest, DryRunListsTheChangesAndWritesNothing) {
+// On the sample files and reference data: batches of one symbol, of seven,
+// and batches a server refuses as too large until they are halved store what
+// one request stores, with the same messages.
+TEST_P(SymbolUpdateTest, BatchesStoreWhatOneRequestStores) {
+  std::string error;
+  ASSERT_TRUE(catalog_.LoadFile(VO_SAMPLES_DIR "/secmaster.json", error)) << error;
+  std::vector<std::filesystem::path> samples;
+  for (const auto& entry : std::filesystem::directory_iterator(VO_SAMPLES_DIR)) {
+    if (entry.path().extension() == ".csv") samples.push_back(entry.path());
+  }
+  std::sort(samples.begin(), samples.end());
+  unsetenv("VO_SECMASTER_BATCH");
+  struct Case {
+    const char* urlOption;
+    size_t maxRequestBytes;
+  } cases[] = {{"", SecurityMasterServer::kDefaultMaxRequestBytes},
+               {"?vo_batch=1", SecurityMasterServer::kDefaultMaxRequestBytes},
+               {"?vo_batch=7", SecurityMasterServer::kDefaultMaxRequestBytes},
+               {"?vo_batch=10000", 2000}};
+  std::string oneRequest;
+  for (const Case& c : cases) {
+    TempDatabase fresh;
+    ASSERT_TRUE(fresh.connected());
+    for (size_t i = 0; i < samples.size(); ++i) {
+      ASSERT_TRUE(VoServices::ImportFile(samples[i], fresh.dir().path(), std::to_string(i + 1), "sample", nullptr));
+    }
+    messages_.clear();
+    progress.clear();
+    bodies_.clear();
+    const bool updated = VoServices::UpdateSymbols(Serve(c.maxRequestBytes) + c.urlOption, RecordProgress);
+    std::string outcome = std::string(updated ? "updated\n" : "failed\n");
+    for (const std::string& line : messages_) outcome += line + "\n";
+    for (const std::string& line : progress) outcome += line + "\n";
+    outcome += StoredState(fresh.file()).Everything();
+    if (oneRequest.empty()) {
+      EXPECT_TRUE(updated);
+      EXPECT_EQ(bodies_.size(), 2u);  // the connection test, then the request
+      oneRequest = outcome;
+    } else {
+      EXPECT_GT(bodies_.size(), 3u) << c.urlOption;
+      EXPECT_EQ(outcome, oneRequest) << c.urlOption;
+    }
+  }
+}
+
+TEST_P(SymbolUpdateTest, DryRunListsTheChangesAndWritesNothing) {
   AddSymbolTable();
   const std::string tables = Rows("SELECT * FROM sym_table ORDER BY sym_name") +
                              Rows("SELECT * FROM trans_table ORDER BY trans_id");
@@ -155,7 +209,7 @@ TEST_F(SymbolUpdateTest, DryRunListsTheChangesAndWritesNothing) {
   EXPECT_EQ(ReadFile(db_.file()), stored);
 }
 
-TEST_F(SymbolUpdateTest, LockedTransactionIsLeftAloneAfterTheOthersAreWritten) {
+TEST_P(SymbolUpdateTest, LockedTransactionIsLeftAloneAfterTheOthersAreWritten) {
   AddSymbolTable();
   AddTrade("OLD", kBuyCallToOpen, "1", "2", "0", "7");
   EXPECT_FALSE(VoServices::UpdateSymbols(Serve(), RecordProgress));
@@ -164,7 +218,7 @@ TEST_F(SymbolUpdateTest, LockedTransactionIsLeftAloneAfterTheOthersAreWritten) {
             "1|NEW|310\n2|NEW|290\n3|AAPL|1005\n4|ZZZ|0\n5|$CASH$|0\n6|NEW|0\n");
 }
 
-TEST_F(SymbolUpdateTest, NothingToSendNeverReachesTheServer) {
+TEST_P(SymbolUpdateTest, NothingToSendNeverReachesTheServer) {
   std::string url = Serve();
   EXPECT_FALSE(VoServices::UpdateSymbols(url, nullptr));
   AddSymbol({{0, "$CASH$"}, {3, "0"}});
@@ -179,7 +233,7 @@ TEST_F(SymbolUpdateTest, NothingToSendNeverReachesTheServer) {
 
 // A recalculated total too large for a stored amount is never written: that
 // row keeps its total, the run says it failed, and the other rows are updated.
-TEST_F(SymbolUpdateTest, TotalTooLargeToStoreKeepsItsRow) {
+TEST_P(SymbolUpdateTest, TotalTooLargeToStoreKeepsItsRow) {
   AddSymbolTable();
   AddTrade("AAPL", kBuy, "1000000000", "100000", "0");
   EXPECT_FALSE(VoServices::UpdateSymbols(Serve(), RecordProgress));

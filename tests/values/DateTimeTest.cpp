@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <ctime>
 
+using namespace vo;
+
 namespace {
 
 void VerifyParse(const std::string& text, const std::string& display) {

@@ -9,6 +9,8 @@
 
 #include "values/DecimalText.h"
 
+using namespace vo;
+
 namespace {
 
 TEST(NumberTextTest, TextReadsWithoutDecorations) {

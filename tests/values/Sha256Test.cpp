@@ -6,6 +6,8 @@
 
 #include <string>
 
+using namespace vo;
+
 namespace {
 
 std::string Digest(const std::string& bytes, size_t piece) {

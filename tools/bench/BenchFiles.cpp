@@ -295,12 +295,13 @@ const BenchFormat* FindBenchFormat(const std::string& name) {
   return nullptr;
 }
 
-bool WriteBenchFile(const BenchFormat& format, size_t lines, const std::filesystem::path& file) {
+bool WriteBenchFile(const BenchFormat& format, size_t lines, const std::filesystem::path& file,
+                    size_t firstLine) {
   std::ofstream out(file, std::ios::binary);
   if (!out) return false;
   out << format.preamble << format.header << "\r\n";
   std::string text;
-  for (size_t line = 0; line < lines; ++line) {
+  for (size_t line = firstLine; line < firstLine + lines; ++line) {
     Expand(format.patterns[line % format.patterns.size()], ValuesFor(line), text);
     text += "\r\n";
     out << text;

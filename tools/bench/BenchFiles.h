@@ -22,6 +22,9 @@ const std::vector<BenchFormat>& BenchFormats();
 // The format with that name; null when there is none.
 const BenchFormat* FindBenchFormat(const std::string& name);
 
-// Writes the preamble, the header and `lines` data lines; false when the file
-// cannot be written.
-bool WriteBenchFile(const BenchFormat& format, size_t lines, const std::filesystem::path& file);
+// Writes the preamble, the header and `lines` data lines, the first being
+// line `firstLine` of the endless sequence the format's patterns make (so
+// files of distinct stretches hold no equal rows); false when the file cannot
+// be written.
+bool WriteBenchFile(const BenchFormat& format, size_t lines, const std::filesystem::path& file,
+                    size_t firstLine = 0);

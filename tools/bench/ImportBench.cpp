@@ -40,6 +40,8 @@
 #include "voservices/ImportOptions.h"
 #include "voservices/VoServices.h"
 
+using namespace vo;
+
 namespace fs = std::filesystem;
 
 namespace {

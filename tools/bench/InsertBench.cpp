@@ -13,6 +13,8 @@
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbTransaction.h"
 
+using namespace vo;
+
 namespace {
 
 // A transaction shaped like a broker import's: dates, an amount, prices.

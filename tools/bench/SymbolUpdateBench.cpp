@@ -7,8 +7,8 @@
 // update in a child process. Prints seconds, CPU seconds and peak RSS of the
 // child, the time of each step (from the progress messages) and the server's
 // own peak RSS.
-//   vo-bench-symbols [--symbols N ...] [--secmaster PATH]
-//   defaults: 1000, 10000 and 100000 symbols.
+//   vo-bench-symbols [--symbols N ...] [--secmaster PATH] [--batch N]
+//   defaults: 1000, 10000 and 100000 symbols; batches of 10000 symbols.
 #include <json/value.h>
 #include <json/writer.h>
 #include <signal.h>
@@ -23,6 +23,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -145,11 +146,15 @@ const char* TypeText(int type) {
   }
 }
 
-// Every symbol known; every second one (in name order) renamed to NAME.V.
+// Every symbol known; every second one (in name order) renamed to NAME.V. The
+// securities are written one by one, each listing its broker symbol, so that
+// neither this program nor the server holds the file as one tree of JSON values.
 bool WriteReference(const std::vector<std::pair<std::string, int>>& symbols, const fs::path& file) {
-  Json::Value root(Json::objectValue);
-  Json::Value& securities = root["securities"] = Json::Value(Json::arrayValue);
-  Json::Value& aliases = root["broker_symbols"] = Json::Value(Json::objectValue);
+  std::ofstream out(file, std::ios::binary);
+  out << "{\"securities\":[";
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  std::unique_ptr<Json::StreamWriter> writer(builder.newStreamWriter());
   for (size_t i = 0; i < symbols.size(); ++i) {
     const auto& [name, type] = symbols[i];
     std::string canonical = i % 2 == 0 ? name : name + ".V";
@@ -165,13 +170,11 @@ bool WriteReference(const std::vector<std::pair<std::string, int>>& symbols, con
     security["currency"] = "USD";
     security["id"] = std::to_string(5000000 + i);
     security["updated_at"] = "2024-02-01";
-    securities.append(std::move(security));
-    if (canonical != name) aliases[name] = canonical;
+    if (canonical != name) security["broker_symbols"].append(name);
+    if (i > 0) out << ',';
+    writer->write(security, &out);
   }
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  std::ofstream out(file, std::ios::binary);
-  out << Json::writeString(builder, root);
+  out << "]}";
   return static_cast<bool>(out);
 }
 
@@ -242,6 +245,9 @@ int main(int argc, char** argv) {
   std::string importFile, updateUrl, runDir;
   app.add_option("--symbols", sizes, "symbol counts (default: 1000 10000 100000)");
   app.add_option("--secmaster", secmaster, "the vo-secmaster binary");
+  size_t batch = 10000;
+  app.add_option("--batch", batch, "symbols per request, as VO_SECMASTER_BATCH (0: one request)")
+      ->capture_default_str();
   std::string keep;
   app.add_option("--keep", keep, "build the databases and reference files in this folder and keep them");
   app.add_option("--import-one", importFile)->group("");
@@ -251,6 +257,11 @@ int main(int argc, char** argv) {
   if (!importFile.empty()) return ImportChild(importFile, runDir);
   if (!updateUrl.empty()) return UpdateChild(updateUrl, runDir);
   if (sizes.empty()) sizes = {1000, 10000, 100000};
+  if (batch > 0) {
+    setenv("VO_SECMASTER_BATCH", std::to_string(batch).c_str(), 1);
+  } else {
+    unsetenv("VO_SECMASTER_BATCH");
+  }
   if (secmaster.empty()) {
     secmaster = (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "secmaster" / "vo-secmaster").string();
   }

@@ -5,12 +5,13 @@
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "symbols/JsonListSplitter.h"
+
+using namespace vo;
 
 namespace {
 
@@ -49,56 +50,108 @@ std::string TextOf(const Json::Value& object, const char* member) {
 }  // namespace
 
 bool SecurityCatalog::Load(const std::string& json, std::string& error) {
+  std::map<std::string, Security> securities;
+  std::map<std::string, std::string> brokerSymbols;
+  securities_.swap(securities);
+  brokerSymbols_.swap(brokerSymbols);
+  std::optional<bool> loaded = LoadByElement(json, error);
+  if (!loaded) loaded = LoadWhole(json, error);
+  if (!*loaded) {
+    // The catalog as it was.
+    securities_.swap(securities);
+    brokerSymbols_.swap(brokerSymbols);
+  }
+  return *loaded;
+}
+
+std::optional<bool> SecurityCatalog::LoadByElement(const std::string& json, std::string& error) {
+  std::optional<JsonListSplitter::Lists> lists = JsonListSplitter::Split(json, {"securities"});
+  if (!lists || !(*lists)[0]) return std::nullopt;
+  Json::CharReaderBuilder builder;
+  Json::CharReaderBuilder::strictMode(&builder.settings_);
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  for (std::string_view text : *(*lists)[0]) {
+    Json::Value security;
+    if (!reader->parse(text.data(), text.data() + text.size(), &security, nullptr)) return std::nullopt;
+    if (!AddSecurity(std::move(security), error)) return false;
+  }
+  return true;
+}
+
+bool SecurityCatalog::LoadWhole(const std::string& json, std::string& error) {
   Json::Value root;
   if (!ParseJson(json, root, error)) return false;
   if (!root.isObject() || !root["securities"].isArray()) {
     error = "the reference data must be an object with a \"securities\" array";
     return false;
   }
-
-  std::map<std::string, Security> securities;
-  for (const Json::Value& security : root["securities"]) {
-    std::string symbol = security.isObject() ? TextOf(security, "vo_symbol") : "";
-    if (symbol.empty()) {
-      error = "every security needs a \"vo_symbol\" text";
-      return false;
-    }
-    Security entry{Compact(security), Compact(security["id"]), TextOf(security, "updated_at")};
-    if (!securities.emplace(symbol, std::move(entry)).second) {
-      error = "security " + symbol + " is listed twice";
-      return false;
-    }
+  for (Json::Value& security : root["securities"]) {
+    if (!AddSecurity(std::move(security), error)) return false;
   }
-
-  std::map<std::string, std::string> brokerSymbols;
   const Json::Value& aliases = root["broker_symbols"];
   if (!aliases.isNull() && !aliases.isObject()) {
     error = "\"broker_symbols\" must map broker symbols to canonical symbols";
     return false;
   }
   for (const std::string& brokerSymbol : aliases.getMemberNames()) {
-    const Json::Value& target = aliases[brokerSymbol];
-    if (!target.isString() || !securities.contains(target.asString())) {
-      error = "broker symbol " + brokerSymbol + " does not name a listed security";
+    if (!AddBrokerSymbol(brokerSymbol, aliases[brokerSymbol], error)) return false;
+  }
+  return true;
+}
+
+bool SecurityCatalog::AddSecurity(Json::Value security, std::string& error) {
+  std::string symbol = security.isObject() ? TextOf(security, "vo_symbol") : "";
+  if (symbol.empty()) {
+    error = "every security needs a \"vo_symbol\" text";
+    return false;
+  }
+  // Its broker symbols are the catalog's to know, not part of its answers.
+  Json::Value aliases;
+  security.removeMember("broker_symbols", &aliases);
+  if (!aliases.isNull() && !aliases.isArray()) {
+    error = "the \"broker_symbols\" of security " + symbol + " must be a list of texts";
+    return false;
+  }
+  const Json::Value& stored = security;
+  if (!securities_.emplace(symbol, Security{Compact(stored), Compact(stored["id"]), TextOf(stored, "updated_at")})
+           .second) {
+    error = "security " + symbol + " is listed twice";
+    return false;
+  }
+  for (const Json::Value& alias : aliases) {
+    if (!alias.isString()) {
+      error = "the \"broker_symbols\" of security " + symbol + " must be a list of texts";
       return false;
     }
-    brokerSymbols.emplace(brokerSymbol, target.asString());
+    brokerSymbols_.emplace(alias.asString(), symbol);
   }
+  return true;
+}
 
-  securities_ = std::move(securities);
-  brokerSymbols_ = std::move(brokerSymbols);
+bool SecurityCatalog::AddBrokerSymbol(const std::string& brokerSymbol, const Json::Value& target,
+                                      std::string& error) {
+  if (!target.isString() || !securities_.contains(target.asString())) {
+    error = "broker symbol " + brokerSymbol + " does not name a listed security";
+    return false;
+  }
+  brokerSymbols_.emplace(brokerSymbol, target.asString());
   return true;
 }
 
 bool SecurityCatalog::LoadFile(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) {
     error = "cannot open " + path;
     return false;
   }
-  std::stringstream text;
-  text << in.rdbuf();
-  if (!Load(text.str(), error)) {
+  // Read straight into one text: a reference file may be hundreds of megabytes.
+  std::string text(static_cast<size_t>(in.tellg()), '\0');
+  in.seekg(0);
+  if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+    error = "cannot read " + path;
+    return false;
+  }
+  if (!Load(text, error)) {
     error = path + ": " + error;
     return false;
   }

@@ -1,9 +1,14 @@
 // The reference data of a security master: canonical securities by symbol and
 // the broker symbols that stand for them. Answers the symbol update's request
 // documents. The reference file is a JSON object:
-//   {"securities": [{"vo_symbol": "NEW", "security_type": "Stock", "id": "7", ...}],
+//   {"securities": [{"vo_symbol": "NEW", "security_type": "Stock", "id": "7", ...,
+//                    "broker_symbols": ["OLD2"]}],
 //    "broker_symbols": {"OLD": "NEW"}}
-// where each security carries the members of the answer's security objects.
+// where each security carries the members of the answer's security objects and
+// may list the broker symbols that stand for it; the top-level map says the
+// same for any security. A file without that map is read security by
+// security, so that a million securities never stand in memory as one tree of
+// JSON values; one with it is read whole.
 // Each security is kept as its compact JSON text, written once when loaded:
 // an answer is put together from these texts, so that answering a hundred
 // thousand symbols neither copies nor writes a tree of JSON values.
@@ -72,6 +77,16 @@ class SecurityCatalog {
   HttpAnswer RespondWhole(const std::string& request) const;
   void AddBrokerDetail(Answer& answer, const Json::Value& detail) const;
   void AddGlobalRecord(Answer& answer, const Json::Value& record) const;
+
+  // Reads the securities from their own texts; nullopt when the document is
+  // not of that plain shape, else whether they were usable.
+  std::optional<bool> LoadByElement(const std::string& json, std::string& error);
+  // Reads the document as one tree.
+  bool LoadWhole(const std::string& json, std::string& error);
+  // Adds one security of the reference file, with the broker symbols it lists.
+  bool AddSecurity(Json::Value security, std::string& error);
+  // Adds a broker symbol for a listed security.
+  bool AddBrokerSymbol(const std::string& brokerSymbol, const Json::Value& target, std::string& error);
 
   // The security a broker symbol or canonical symbol stands for; null when unknown.
   const Security* Resolve(const std::string& symbol) const;

@@ -5,16 +5,10 @@
 #include <chrono>
 #include <utility>
 
-namespace {
-
-// Requests larger than this are refused before they are read.
-constexpr size_t kMaxRequestBytes = 64u << 20;
-
-}  // namespace
-
-SecurityMasterServer::SecurityMasterServer(Responder responder)
+SecurityMasterServer::SecurityMasterServer(Responder responder, size_t maxRequestBytes)
     : responder_(std::move(responder)), server_(std::make_unique<httplib::Server>()) {
-  server_->set_payload_max_length(kMaxRequestBytes);
+  // Refused before the body is read.
+  server_->set_payload_max_length(maxRequestBytes);
   server_->Post(".*", [this](const httplib::Request& request, httplib::Response& response) {
     HttpAnswer answer = responder_(request.body);
     response.status = answer.status;

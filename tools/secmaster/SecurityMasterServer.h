@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,7 +20,10 @@ class SecurityMasterServer {
  public:
   using Responder = std::function<HttpAnswer(const std::string& body)>;
 
-  explicit SecurityMasterServer(Responder responder);
+  // Requests larger than this are refused with 413, as real servers refuse them.
+  static constexpr size_t kDefaultMaxRequestBytes = 16u << 20;
+
+  explicit SecurityMasterServer(Responder responder, size_t maxRequestBytes = kDefaultMaxRequestBytes);
   // Stops serving and waits for the serving thread.
   ~SecurityMasterServer();
   SecurityMasterServer(const SecurityMasterServer&) = delete;

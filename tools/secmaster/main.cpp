@@ -16,6 +16,11 @@ int main(int argc, char** argv) {
   app.add_option("--data", dataFile, "JSON reference file of canonical securities")->required();
   app.add_option("--port", port, "TCP port; 0 picks a free one and prints it")->check(CLI::Range(0, 65535));
   app.add_option("--host", host, "address to listen on")->capture_default_str();
+  size_t maxRequestBytes = SecurityMasterServer::kDefaultMaxRequestBytes;
+  app.add_option("--max-request", maxRequestBytes,
+                 "largest request body accepted (bytes, or with KB/MB); larger ones get HTTP 413")
+      ->transform(CLI::AsSizeValue(false))
+      ->capture_default_str();
   CLI11_PARSE(app, argc, argv);
 
   SecurityCatalog catalog;
@@ -32,7 +37,8 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  SecurityMasterServer server([&catalog](const std::string& body) { return catalog.Respond(body); });
+  SecurityMasterServer server([&catalog](const std::string& body) { return catalog.Respond(body); },
+                             maxRequestBytes);
   int bound = server.Bind(host, port);
   if (bound < 0 || !server.Start()) {
     std::cerr << "vo-secmaster: cannot listen on " << host << ":" << port << std::endl;

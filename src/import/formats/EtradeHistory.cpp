@@ -1,13 +1,14 @@
 #include "import/formats/EtradeHistory.h"
 
-#include <map>
-
 #include "db/TableColumns.h"
+#include "import/KeyedTable.h"
 #include "import/OptionData.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"
 #include "logging/RunLog.h"
 #include "values/DecimalText.h"
+
+namespace vo {
 
 namespace {
 
@@ -29,16 +30,17 @@ enum Column : size_t {
 };
 
 // The trade words of TransactionType (the whole column, case-sensitive).
-const std::map<std::string, unsigned> kTradeSides = {
+constexpr Keyed<unsigned> kTradeSides[] = {
     {"Bought", kSideBuy},
-    {"Sold", kSideSell},
-    {"Sold Short", kSideSellShort},
+    {"Bought To Close", kSideBuyToCover},
     {"Bought To Cover", kSideBuyToCover},
     {"Bought To Open", kSideBuy},
+    {"Sold", kSideSell},
+    {"Sold Short", kSideSellShort},
     {"Sold To Close", kSideSell},
     {"Sold To Open", kSideSellShort},
-    {"Bought To Close", kSideBuyToCover},
 };
+static_assert(KeysAscending(kTradeSides));
 
 bool IsTradedSecurity(const std::string& securityType) {
   return securityType == "EQ" || securityType == "OPTN";
@@ -54,8 +56,8 @@ EtradeHistory::EtradeHistory(const std::string& accountId)
 bool EtradeHistory::Decode(SymbolMap& symbols, TransactionMap& transactions) {
   for (size_t i = 0; SelectRecord(i); ++i) {
     const int32_t record = static_cast<int32_t>(i);
-    auto side = kTradeSides.find(Column(kTransactionType));
-    if (!IsTradedSecurity(Column(kSecurityType)) || side == kTradeSides.end()) {
+    const unsigned* side = FindKey(kTradeSides, Column(kTransactionType));
+    if (!IsTradedSecurity(Column(kSecurityType)) || side == nullptr) {
       log_->Error("Discarding record - " + Column(kSecurityType) + " " + Column(kTransactionType),
                   record);
       continue;
@@ -73,9 +75,9 @@ bool EtradeHistory::Decode(SymbolMap& symbols, TransactionMap& transactions) {
         {kAcctId, accountId_},
         {kTransDtTrade, Column(kTransactionDate)},
         {kTransDtSettle, Column(kTransactionDate)},
-        {kTransType, SideTypeText(side->second)},
-        {kTransPos, SidePositionText(side->second)},
-        {kTransAction, SideActionText(option.securityType, side->second)},
+        {kTransType, SideTypeText(*side)},
+        {kTransPos, SidePositionText(*side)},
+        {kTransAction, SideActionText(option.securityType, *side)},
         {kTransQty, Column(kQuantity)},
         {kSymName, option.symbol},
         {kTransUnitPrice, Column(kPrice)},
@@ -85,3 +87,5 @@ bool EtradeHistory::Decode(SymbolMap& symbols, TransactionMap& transactions) {
   }
   return true;
 }
+
+}  // namespace vo

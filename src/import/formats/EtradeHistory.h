@@ -7,6 +7,8 @@
 
 #include "import/CsvParser.h"
 
+namespace vo {
+
 class EtradeHistory : public CsvParser {
  public:
   explicit EtradeHistory(const std::string& accountId);
@@ -18,3 +20,5 @@ class EtradeHistory : public CsvParser {
  private:
   std::string accountId_;
 };
+
+}  // namespace vo

@@ -1,14 +1,15 @@
 #include "import/formats/EtradeTaxYear.h"
 
-#include <map>
-
 #include "db/TableColumns.h"
 #include "import/FieldText.h"
+#include "import/KeyedTable.h"
 #include "import/OptionData.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"
 #include "logging/RunLog.h"
 #include "values/DecimalText.h"
+
+namespace vo {
 
 namespace {
 
@@ -36,19 +37,20 @@ constexpr unsigned kSideAssign = 6;
 constexpr unsigned kSideExpire = 7;
 
 // The Order Type words (the whole column, case-sensitive).
-const std::map<std::string, unsigned> kOrderSides = {
+constexpr Keyed<unsigned> kOrderSides[] = {
+    {"Assign", kSideAssign},
     {"Buy", kSideBuy},
+    {"Buy Open", kSideBuy},
+    {"Buy To Close", kSideBuyToCover},
+    {"Buy To Cover", kSideBuyToCover},
+    {"Exercise", kSideExercise},
+    {"Expire", kSideExpire},
     {"Sell", kSideSell},
     {"Sell Short", kSideSellShort},
-    {"Buy To Cover", kSideBuyToCover},
-    {"Buy Open", kSideBuy},
     {"Sell To Close", kSideSell},
     {"Sell To Open", kSideSellShort},
-    {"Buy To Close", kSideBuyToCover},
-    {"Exercise", kSideExercise},
-    {"Assign", kSideAssign},
-    {"Expire", kSideExpire},
 };
+static_assert(KeysAscending(kOrderSides));
 
 }  // namespace
 
@@ -66,15 +68,15 @@ bool EtradeTaxYear::Decode(SymbolMap& symbols, TransactionMap& transactions) {
     }
 
     // An exercise, assignment or expiration is kept only when money moved.
-    auto found = kOrderSides.find(Column(kOrderType));
-    bool kept = found != kOrderSides.end() &&
-                (found->second <= kSideBuyToCover || ToDouble(Column(kNetAmount)) != 0);
+    const unsigned* found = FindKey(kOrderSides, Column(kOrderType));
+    bool kept = found != nullptr &&
+                (*found <= kSideBuyToCover || ToDouble(Column(kNetAmount)) != 0);
     if (!kept) {
       log_->Error("Discarding record - OrderType = " + Column(kOrderType), static_cast<int32_t>(i));
       continue;
     }
 
-    const unsigned side = found->second;
+    const unsigned side = *found;
     using namespace TransColumn;
     transactions.insert_or_assign(ToText(i) + " " + Column(kTransactionDescription), {
         {kAcctId, accountId_},
@@ -92,3 +94,5 @@ bool EtradeTaxYear::Decode(SymbolMap& symbols, TransactionMap& transactions) {
   }
   return true;
 }
+
+}  // namespace vo

@@ -8,6 +8,8 @@
 
 #include "import/CsvParser.h"
 
+namespace vo {
+
 class EtradeTaxYear : public CsvParser {
  public:
   explicit EtradeTaxYear(const std::string& accountId);
@@ -21,3 +23,5 @@ class EtradeTaxYear : public CsvParser {
  private:
   std::string accountId_;
 };
+
+}  // namespace vo

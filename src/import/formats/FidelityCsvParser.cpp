@@ -5,6 +5,8 @@
 #include "import/FieldText.h"
 #include "logging/RunLog.h"
 
+namespace vo {
+
 FidelityCsvParser::FidelityCsvParser(const std::string& formatName, const std::string& header,
                                      std::string columnCountError)
     : CsvParser(formatName, header, ','), columnCountError_(std::move(columnCountError)) {}
@@ -25,3 +27,5 @@ bool FidelityCsvParser::Parse(const std::string& line) {
   AddRecord();
   return true;
 }
+
+}  // namespace vo

@@ -7,6 +7,8 @@
 
 #include "import/CsvParser.h"
 
+namespace vo {
+
 class FidelityCsvParser : public CsvParser {
  public:
   bool MatchesHeader(const std::string& line) override;
@@ -20,3 +22,5 @@ class FidelityCsvParser : public CsvParser {
  private:
   std::string columnCountError_;
 };
+
+}  // namespace vo

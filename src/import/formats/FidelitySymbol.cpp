@@ -10,6 +10,8 @@
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
 
+namespace vo {
+
 namespace {
 
 std::vector<std::string> Words(const std::string& text) {
@@ -59,3 +61,5 @@ SymbolFields FidelitySymbol(int32_t securityType, const std::string& symbol,
   fields[kSymStrike] = strike;
   return fields;
 }
+
+}  // namespace vo

@@ -9,6 +9,8 @@
 
 #include "db/SymbolFields.h"
 
+namespace vo {
+
 // The defaults for the security type, the symbol as name and research symbol,
 // the description and the currency "USD". For a call or a put also:
 // - the expiration: third Friday of the month of the last month name in the
@@ -20,3 +22,5 @@
 // of ToInt.
 SymbolFields FidelitySymbol(int32_t securityType, const std::string& symbol,
                             const std::string& description, const std::string& tradeDate);
+
+}  // namespace vo

@@ -8,6 +8,8 @@
 #include "logging/RunLog.h"
 #include "values/DecimalText.h"
 
+namespace vo {
+
 namespace {
 
 const char kFormatName[] = "Fidelity Data Version 1 (1 Transaction/line)";
@@ -96,3 +98,5 @@ bool FidelityTradeV1::Decode(SymbolMap& symbols, TransactionMap& transactions) {
   }
   return true;
 }
+
+}  // namespace vo

@@ -7,6 +7,8 @@
 
 #include "import/formats/FidelityCsvParser.h"
 
+namespace vo {
+
 class FidelityTradeV1 : public FidelityCsvParser {
  public:
   explicit FidelityTradeV1(const std::string& accountId);
@@ -20,3 +22,5 @@ class FidelityTradeV1 : public FidelityCsvParser {
  private:
   std::string accountId_;
 };
+
+}  // namespace vo

@@ -1,16 +1,18 @@
 #include "import/formats/FidelityTradeV2.h"
 
 #include <array>
-#include <map>
 #include <string_view>
 
 #include "db/EnumValues.h"
 #include "db/TableColumns.h"
 #include "import/formats/FidelitySymbol.h"
 #include "import/FieldText.h"
+#include "import/KeyedTable.h"
 #include "import/TradeSides.h"
 #include "logging/RunLog.h"
 #include "values/DecimalText.h"
+
+namespace vo {
 
 namespace {
 
@@ -51,7 +53,7 @@ struct Activity {
 // Searched in ascending key order, and the first key all of whose words
 // occur in the Action wins: "YOU SOLD EX-DIV ..." is taken by "YOU SOLD", so
 // the longer keys below that begin with a shorter one are never reached.
-const std::map<std::string, Activity> kActivities = {
+constexpr Keyed<Activity> kActivities[] = {
     {"ADJ CARD PURCHASE", {Completion::kCash, kTransActionCash}},
     {"ADJUST DIRECT DEPOSITDEBIT", {Completion::kCash, kTransActionCash}},
     {"ADJUSTMENT QUAL DIV", {Completion::kZeroes, kTransActionIncomeDiv}},
@@ -65,8 +67,8 @@ const std::map<std::string, Activity> kActivities = {
     {"MERGER MER FROM", {Completion::kNone, kTransActionJournalIn}},
     {"MERGER MER PAYOUT", {Completion::kNone, kTransActionJournalOut}},
     {"MONEYLINE RECEIVED", {Completion::kCash, kTransActionCash}},
-    {"NAME CHANGED N/C TO", {Completion::kNone, kTransActionJournalOut}},
     {"NAME CHANGED N/C FROM", {Completion::kNone, kTransActionJournalIn}},
+    {"NAME CHANGED N/C TO", {Completion::kNone, kTransActionJournalOut}},
     {"PURCHASE INTO", {Completion::kNone, kTransActionBuy}},
     {"REDEMPTION FROM", {Completion::kNone, kTransActionSale}},
     {"TRANSFERRED TO", {Completion::kCash, kTransActionInvExpense}},
@@ -76,6 +78,7 @@ const std::map<std::string, Activity> kActivities = {
     {"YOU SOLD ASSIGNED", {Completion::kNone, kTransActionSale}},
     {"YOU SOLD EX-DIV", {Completion::kNone, kTransActionSale}},
 };
+static_assert(KeysAscending(kActivities));
 
 bool Contains(std::string_view text, std::string_view word) {
   return text.find(word) != std::string_view::npos;
@@ -214,3 +217,5 @@ bool FidelityTradeV2::Decode(SymbolMap& symbols, TransactionMap& transactions) {
   log_->Info("Total Put Transactions in Source File= " + ToText(putRecords_), -1);
   return true;
 }
+
+}  // namespace vo

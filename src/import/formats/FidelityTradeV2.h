@@ -9,6 +9,8 @@
 
 #include "import/formats/FidelityCsvParser.h"
 
+namespace vo {
+
 class FidelityTradeV2 : public FidelityCsvParser {
  public:
   explicit FidelityTradeV2(const std::string& accountId);
@@ -25,3 +27,5 @@ class FidelityTradeV2 : public FidelityCsvParser {
   uint32_t callRecords_ = 0;
   uint32_t putRecords_ = 0;
 };
+
+}  // namespace vo

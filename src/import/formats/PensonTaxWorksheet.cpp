@@ -12,10 +12,12 @@
 #include "values/DateTime.h"
 #include "values/DecimalText.h"
 
+namespace vo {
+
 namespace {
 
-const std::string kFormatName = "Penson ThinkOrSwim Tax Worksheet (2 Transaction/line)";
-const std::string kHeader =
+constexpr char kFormatName[] = "Penson ThinkOrSwim Tax Worksheet (2 Transaction/line)";
+constexpr char kHeader[] =
     "Quantity,Symbol,Date Acquired,Date Sold,Sales Price,Cost Basis,Gain or (loss),"
     "Security Type,Status";
 
@@ -173,3 +175,5 @@ bool PensonTaxWorksheet::Decode(SymbolMap& symbols, TransactionMap& transactions
   }
   return true;
 }
+
+}  // namespace vo

@@ -8,6 +8,8 @@
 
 #include "import/CsvParser.h"
 
+namespace vo {
+
 class PensonTaxWorksheet : public CsvParser {
  public:
   explicit PensonTaxWorksheet(const std::string& accountId);
@@ -28,3 +30,5 @@ class PensonTaxWorksheet : public CsvParser {
   std::string accountId_;
   TransactionFields row_;  // the trade being decoded
 };
+
+}  // namespace vo

@@ -2,26 +2,28 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <sstream>
 
 #include "db/EnumValues.h"
 #include "db/TableColumns.h"
 #include "import/FieldText.h"
+#include "import/KeyedTable.h"
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"
 #include "logging/RunLog.h"
 #include "values/DecimalText.h"
 
+namespace vo {
+
 namespace {
 
-const std::string kFormatName = "Penson ExportData (1 Transaction/line)";
-const std::string kShortHeader =
+constexpr char kFormatName[] = "Penson ExportData (1 Transaction/line)";
+constexpr char kShortHeader[] =
     "AccountTypeDescription,TradeDate,SettlementDate,ExecutionTime,TradeNumber,CUSIPSymbol,ISIN,"
     "ShortDescription,BuySellCode,Quantity,Price,PrincipalAmount,CommissionGrossCalculated,"
     "OtherCommission,NetAmount,CurrencyCode,Trailer,EntryDate";
-const std::string kLongHeader =
+constexpr char kLongHeader[] =
     "AccountNumber,AccountTypeDescription,OfficeCode,RegisteredRepCode,TradeDate,ExecutionTime,"
     "SettlementDate,OriginalTradeNumber,TradeNumber,BuySellCode,Symbol,CUSIP,Quantity,Price,"
     "PrincipalAmount,CommissionGrossCalculated,OtherCommission,NetAmount,ExecutingBrokerBack,"
@@ -59,12 +61,17 @@ constexpr size_t kDerived = SIZE_MAX;
 constexpr std::array<size_t, kRecordColumns> kFromLongLayout = {
     1, 4, 6, 5, 8, kDerived, kDerived, kDerived, 9, 12, 13, 14, 15, 16, 17, 21, 22, 19, 11,
 };
-const std::string kSymbolSeparator = " - ";
+constexpr std::string_view kSymbolSeparator = " - ";
 
-const std::map<std::string, unsigned> kBuySellCodes = {
-    {"B", kSideBuy},    {"BTO", kSideBuy},       {"S", kSideSell},
-    {"STC", kSideSell}, {"STO", kSideSellShort}, {"BTC", kSideBuyToCover},
+constexpr Keyed<unsigned> kBuySellCodes[] = {
+    {"B", kSideBuy},
+    {"BTC", kSideBuyToCover},
+    {"BTO", kSideBuy},
+    {"S", kSideSell},
+    {"STC", kSideSell},
+    {"STO", kSideSellShort},
 };
+static_assert(KeysAscending(kBuySellCodes));
 // A side none of the side tables hold: position, type and action come out 0.
 constexpr unsigned kUnknownSide = 4;
 
@@ -75,8 +82,8 @@ constexpr double kOptionRatio = 2.0;
 constexpr int32_t kUnknownExpirationYear = 3000;
 
 unsigned SideOf(const std::string& buySellCode) {
-  auto found = kBuySellCodes.find(buySellCode);
-  return found == kBuySellCodes.end() ? kUnknownSide : found->second;
+  const unsigned* found = FindKey(kBuySellCodes, buySellCode);
+  return found == nullptr ? kUnknownSide : *found;
 }
 
 bool Contains(const std::string& text, const char* word) {
@@ -232,3 +239,5 @@ bool PensonTransaction::Decode(SymbolMap& symbols, TransactionMap& transactions)
   }
   return true;
 }
+
+}  // namespace vo

@@ -9,6 +9,8 @@
 
 #include "import/CsvParser.h"
 
+namespace vo {
+
 class PensonTransaction : public CsvParser {
  public:
   explicit PensonTransaction(const std::string& accountId);
@@ -35,3 +37,5 @@ class PensonTransaction : public CsvParser {
   std::string accountId_;
   std::vector<std::string> line_;  // a long-layout line while it is rearranged
 };
+
+}  // namespace vo

@@ -1,21 +1,23 @@
 #include "import/formats/TradeMonsterData.h"
 
 #include <algorithm>
-#include <map>
 
 #include "db/EnumValues.h"
 #include "db/TableColumns.h"
 #include "import/FieldText.h"
+#include "import/KeyedTable.h"
 #include "import/OptionDates.h"
 #include "import/SymbolDefaults.h"
 #include "import/TradeSides.h"
 #include "logging/RunLog.h"
 #include "values/DecimalText.h"
 
+namespace vo {
+
 namespace {
 
-const std::string kFormatName = "TradeMonster Data (1 Transaction/line)";
-const std::string kHeader =
+constexpr char kFormatName[] = "TradeMonster Data (1 Transaction/line)";
+constexpr char kHeader[] =
     "TransactionID, Date, Time,Type,Description,Strike,Type,Side,Quantity,Symbol,Price per unit,"
     "Underlier Symbol,Fee,Commission,Amount,Security Type, Expiration Date,Security Description,"
     "Open or Close,Deliverables,Market Statistics, Trade Journal notes";
@@ -57,16 +59,22 @@ enum Activity {
   kReversal = 11,
 };
 
-const std::map<std::string, Activity> kActivities = {
-    {"Trade", kTrade},       {"Assignment", kAssignment},
-    {"Exercise", kExercise}, {"Delivery", kDelivery},
-    {"Dividend", kDividend}, {"Interest", kInterest},
-    {"Transfer", kTransfer}, {"Stock Dividend", kStockDividend},
-    {"Receipt", kReceipt},   {"Reversal", kReversal},
+constexpr Keyed<Activity> kActivities[] = {
+    {"Assignment", kAssignment},
+    {"Delivery", kDelivery},
+    {"Dividend", kDividend},
+    {"Exercise", kExercise},
+    {"Interest", kInterest},
+    {"Receipt", kReceipt},
+    {"Reversal", kReversal},
+    {"Stock Dividend", kStockDividend},
+    {"Trade", kTrade},
+    {"Transfer", kTransfer},
 };
+static_assert(KeysAscending(kActivities));
 
-const std::string kCashSymbol = "$CASH$";
-const std::string kNotApplicable = "N/A";
+constexpr char kCashSymbol[] = "$CASH$";
+constexpr char kNotApplicable[] = "N/A";
 constexpr unsigned kNoSide = 4;
 
 bool Contains(const std::string& text, const char* word) {
@@ -213,8 +221,8 @@ bool TradeMonsterData::Decode(SymbolMap& symbols, TransactionMap& transactions) 
   for (int32_t i = 0; SelectRecord(static_cast<size_t>(i)); ++i) {
     int32_t kind = Kind();
     int32_t action = kTransActionIgnore;
-    auto found = kActivities.find(Column(kActivityType));
-    Activity activity = found == kActivities.end() ? kUnknownActivity : found->second;
+    const Activity* found = FindKey(kActivities, Column(kActivityType));
+    Activity activity = found == nullptr ? kUnknownActivity : *found;
     bool discarded = false;
     auto toCash = [&](int32_t cashAction) {
       columns_[kSymbol] = kCashSymbol;
@@ -293,3 +301,5 @@ bool TradeMonsterData::Decode(SymbolMap& symbols, TransactionMap& transactions) 
   log_->Info("Total Calls in Source file= " + ToText(calls), -1);
   return true;
 }
+
+}  // namespace vo

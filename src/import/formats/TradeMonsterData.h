@@ -10,6 +10,8 @@
 
 #include "import/CsvParser.h"
 
+namespace vo {
+
 class TradeMonsterData : public CsvParser {
  public:
   explicit TradeMonsterData(const std::string& accountId);
@@ -37,3 +39,5 @@ class TradeMonsterData : public CsvParser {
   std::vector<std::string> headerColumns_;
   std::vector<std::string> lineColumns_;  // a line being matched to the header
 };
+
+}  // namespace vo

@@ -13,6 +13,8 @@
 #include "import/TradeSides.h"
 #include "values/DecimalText.h"
 
+namespace vo {
+
 namespace {
 
 constexpr char kFormatName[] = "VO Transaction (1 Transaction/line)";
@@ -169,3 +171,5 @@ void VoTransaction::DecodeTransaction(int32_t action, TransactionMap& transactio
   fields[kTransFx] = Column(kFx);
   transactions.insert_or_assign(ToText(static_cast<unsigned long>(recordIndex_)), fields);
 }
+
+}  // namespace vo

@@ -10,6 +10,8 @@
 
 #include "import/CsvParser.h"
 
+namespace vo {
+
 class VoTransaction : public CsvParser {
  public:
   explicit VoTransaction(const std::string& accountId);
@@ -33,3 +35,5 @@ class VoTransaction : public CsvParser {
   std::vector<std::string> headerColumns_;
   TransactionFields row_;  // the transaction being decoded
 };
+
+}  // namespace vo
