@@ -190,6 +190,18 @@ size_t SecurityMasterClient::TakeBatchSize(std::string& url) {
   return static_cast<size_t>(asked);
 }
 
+std::string SecurityMasterClient::ShownUrl(const std::string& url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string::npos) return url;
+  const size_t host = scheme + 3;
+  const size_t authorityEnd = std::min(url.find_first_of("/?#", host), url.size());
+  const size_t at = url.rfind('@', authorityEnd);
+  if (at == std::string::npos || at < host) return url;
+  const size_t colon = url.find(':', host);
+  if (colon >= at) return url;
+  return url.substr(0, colon + 1) + "***" + url.substr(at);
+}
+
 bool SecurityMasterClient::Post(const std::string& body) {
   CURL* curl = curl_.get();
   response_.clear();

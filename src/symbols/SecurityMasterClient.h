@@ -59,6 +59,10 @@ class SecurityMasterClient {
   // whole number.
   static size_t TakeBatchSize(std::string& url);
 
+  // The URL as messages show it: a password in it becomes "***", so that a
+  // log or a terminal never holds the server's credentials.
+  static std::string ShownUrl(const std::string& url);
+
  private:
   struct CurlDeleter {
     void operator()(void* handle) const;

@@ -96,7 +96,7 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
   Report(connecting);
   client_ = std::make_unique<SecurityMasterClient>(url_);
   if (!client_->connected()) {
-    DebugOutput("Security master at " + url_ + ": " + client_->lastError());
+    DebugOutput("Security master at " + SecurityMasterClient::ShownUrl(url_) + ": " + client_->lastError());
     client_.reset();
     return Fail("Error " + connecting);
   }
@@ -253,7 +253,7 @@ SymbolUpdater::Exchanged SymbolUpdater::ExchangeOne(std::string body, bool first
   const bool sent = client_->Exchange(body);
   std::string().swap(body);  // the answer may be as large
   if (!sent) {
-    DebugOutput("Security master at " + url_ + ": " + client_->lastError());
+    DebugOutput("Security master at " + SecurityMasterClient::ShownUrl(url_) + ": " + client_->lastError());
     return client_->lastStatus() == kHttpPayloadTooLarge ? Exchanged::kRefusedAsTooLarge : Exchanged::kFailed;
   }
   if (first) Report("Reading Zudazuzo Diroza data.");
