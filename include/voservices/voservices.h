@@ -44,8 +44,9 @@ typedef enum vo_status {
   VO_INVALID_ARGUMENT = 3,
   /* The database could not be opened or a statement could not run. */
   VO_DATABASE_ERROR = 4,
-  /* Called in a state that does not allow it: a second open handle, or a
-   * handle that is not the open one. */
+  /* Called in a state that does not allow it: a second open handle, a
+   * handle that is not the open one, or a call on the database while another
+   * one runs (from inside its callback, or from another thread). */
   VO_INVALID_STATE = 5,
   /* An unexpected failure inside the library (out of memory and the like). */
   VO_INTERNAL_ERROR = 6
@@ -72,8 +73,11 @@ typedef struct vo_database vo_database;
  * vo_database_close. */
 VOSERVICES_API vo_status vo_database_open(const char* location, vo_database** database);
 
-/* Closes the connection and frees the handle. Null is allowed and does
- * nothing. No query result or text obtained through the handle outlives it. */
+/* Closes the connection and frees the handle. Null, a handle closed
+ * already, or one that is not the open one is left alone. Called while
+ * another call on the database runs (from its callback, or another thread),
+ * it closes nothing and vo_last_error says why. No query result or text
+ * obtained through the handle outlives it. */
 VOSERVICES_API void vo_database_close(vo_database* database);
 
 /* Called once per row of a select: the row's cells and the column names, both

@@ -4,6 +4,7 @@
 #include "voservices/voservices.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <exception>
 #include <map>
@@ -67,8 +68,36 @@ vo_status Guard(Body&& body) noexcept {
   }
 }
 
-vo_status CheckHandle(const vo_database* database) {
+// One call on the database at a time: a call made from inside a callback of
+// a running one, or from another thread while one runs, would use the
+// connection (or a handle being closed) under it. Such a call is refused
+// instead; the claim is held for the length of the call.
+class DatabaseCall {
+ public:
+  DatabaseCall() : claimed_(!Running().exchange(true)) {}
+  ~DatabaseCall() {
+    if (claimed_) Running().store(false);
+  }
+  DatabaseCall(const DatabaseCall&) = delete;
+  DatabaseCall& operator=(const DatabaseCall&) = delete;
+
+  bool claimed() const { return claimed_; }
+
+ private:
+  static std::atomic<bool>& Running() {
+    static std::atomic<bool> running{false};
+    return running;
+  }
+
+  bool claimed_;
+};
+
+constexpr const char* kCallRunning =
+    "another call on the database is running (this one came from its callback or another thread)";
+
+vo_status CheckHandle(const vo_database* database, const DatabaseCall& call) {
   if (database == nullptr) return Fail(VO_INVALID_ARGUMENT, "no database handle");
+  if (!call.claimed()) return Fail(VO_INVALID_STATE, kCallRunning);
   if (database != OpenHandle()) {
     return Fail(VO_INVALID_STATE, "the database handle is not the open one");
   }
@@ -165,6 +194,8 @@ vo_status vo_database_open(const char* location, vo_database** database) {
   return Guard([&] {
     if (database == nullptr) return Fail(VO_INVALID_ARGUMENT, "nowhere to put the handle");
     *database = nullptr;
+    DatabaseCall call;
+    if (!call.claimed()) return Fail(VO_INVALID_STATE, kCallRunning);
     if (OpenHandle() != nullptr) return Fail(VO_INVALID_STATE, "a database is already open");
     auto handle = std::make_unique<vo_database>();
     std::string error;
@@ -177,17 +208,24 @@ vo_status vo_database_open(const char* location, vo_database** database) {
 }
 
 void vo_database_close(vo_database* database) {
-  std::unique_ptr<vo_database> owned(database);
-  if (owned != nullptr && owned.get() == OpenHandle()) {
-    VoServices::CloseDatabase();
-    OpenHandle() = nullptr;
+  DatabaseCall call;
+  if (!call.claimed()) {
+    Fail(VO_INVALID_STATE, kCallRunning);
+    return;
   }
+  // Only the open handle is ours to free: a handle closed already (or never
+  // handed out) is left alone rather than freed twice.
+  if (database == nullptr || database != OpenHandle()) return;
+  std::unique_ptr<vo_database> owned(database);
+  VoServices::CloseDatabase();
+  OpenHandle() = nullptr;
 }
 
 vo_status vo_query(vo_database* database, const char* statement, unsigned flags,
                    vo_row_function on_row, void* user_data) {
   return Guard([&] {
-    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    DatabaseCall call;
+    if (vo_status status = CheckHandle(database, call); status != VO_OK) return status;
     if (statement == nullptr) return Fail(VO_INVALID_ARGUMENT, "no statement");
     Database* db = Database::Instance();
     unsigned long queryId = 0;
@@ -217,7 +255,8 @@ vo_status vo_query(vo_database* database, const char* statement, unsigned flags,
 vo_status vo_insert(vo_database* database, const char* table, size_t count,
                     const char* const* columns, const char* const* values, uint64_t* row_id) {
   return Guard([&] {
-    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    DatabaseCall call;
+    if (vo_status status = CheckHandle(database, call); status != VO_OK) return status;
     std::vector<std::string> names;
     std::vector<std::string> texts;
     if (table == nullptr || count == 0 || !ReadTexts(columns, count, names) ||
@@ -292,7 +331,8 @@ vo_status vo_import_file(vo_database* database, const char* file_path, const cha
                          const char* account_id, const char* account_name,
                          const vo_import_options* options, vo_import_result* result) {
   return Guard([&] {
-    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    DatabaseCall call;
+    if (vo_status status = CheckHandle(database, call); status != VO_OK) return status;
     if (file_path == nullptr || account_id == nullptr || account_name == nullptr) {
       return Fail(VO_INVALID_ARGUMENT, "an import needs a file path, an account id and a name");
     }
@@ -339,7 +379,8 @@ vo_status vo_import_file(vo_database* database, const char* file_path, const cha
 vo_status vo_update_symbols(vo_database* database, const char* url,
                             vo_message_function on_message, void* user_data) {
   return Guard([&] {
-    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    DatabaseCall call;
+    if (vo_status status = CheckHandle(database, call); status != VO_OK) return status;
     if (url == nullptr) return Fail(VO_INVALID_ARGUMENT, "no security master URL");
     MessageTarget target{on_message, user_data};
     MessageTargetScope scope(on_message != nullptr ? &target : nullptr);
@@ -353,7 +394,8 @@ vo_status vo_update_symbols(vo_database* database, const char* url,
 vo_status vo_apply_smart_time(vo_database* database, const char* const* transaction_ids,
                               size_t count) {
   return Guard([&] {
-    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    DatabaseCall call;
+    if (vo_status status = CheckHandle(database, call); status != VO_OK) return status;
     std::vector<std::string> ids;
     if (!ReadTexts(transaction_ids, count, ids)) {
       return Fail(VO_INVALID_ARGUMENT, "a transaction id is missing");
@@ -368,7 +410,8 @@ vo_status vo_apply_smart_time(vo_database* database, const char* const* transact
 vo_status vo_expire_options(vo_database* database, const char* const* transaction_ids,
                             const char* const* quantities, size_t count) {
   return Guard([&] {
-    if (vo_status status = CheckHandle(database); status != VO_OK) return status;
+    DatabaseCall call;
+    if (vo_status status = CheckHandle(database, call); status != VO_OK) return status;
     std::vector<std::string> ids;
     std::vector<std::string> amounts;
     if (!ReadTexts(transaction_ids, count, ids) || !ReadTexts(quantities, count, amounts)) {

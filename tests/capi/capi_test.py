@@ -121,6 +121,29 @@ class CApiTest(unittest.TestCase):
         self.assertIn(b"already open", self.vo.vo_last_error())
         self.assertFalse(second.value)
 
+    def test_calls_from_a_callback_and_a_second_close_are_refused(self):
+        seen = []
+
+        def on_row(_, columns, values, names):
+            seen.append(self.vo.vo_query(self.db, b"SELECT 1", 0, ROW_FUNCTION(on_row), None))
+            self.vo.vo_database_close(self.db)
+            seen.append(self.vo.vo_last_error())
+            return 0
+
+        self.assertEqual(self.vo.vo_query(self.db, b"SELECT count(*) FROM trans_table", 0,
+                                          ROW_FUNCTION(on_row), None), VO_OK)
+        self.assertEqual(seen[0], VO_INVALID_STATE)
+        self.assertIn(b"another call on the database is running", seen[1])
+        self.assertEqual(self.query("SELECT count(*) FROM trans_table"), [("0",)])
+
+        closed = ctypes.c_void_p(self.db.value)
+        self.vo.vo_database_close(self.db)
+        self.vo.vo_database_close(closed)
+        self.assertEqual(self.vo.vo_query(closed, b"SELECT 1", 0, ROW_FUNCTION(on_row), None),
+                         VO_INVALID_STATE)
+        path = os.path.join(self.folder.name, "ledger.sqlite3").encode()
+        self.assertEqual(self.vo.vo_database_open(path, ctypes.byref(self.db)), VO_OK)
+
     def test_checks_and_imports_a_sample_with_progress(self):
         answer = ctypes.c_int(-1)
         self.assertEqual(self.vo.vo_can_import_file(self.sample("native.csv"),
