@@ -1,12 +1,22 @@
 #include "cli/Command.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "ledgerdb/Database.h"
+#include "ledgerdb/MariaDbTarget.h"
 
 using namespace vo;
 
+bool DatabaseExists() {
+  const std::string location = Database::Location();
+  if (MariaDbTarget::IsUrl(location) || std::filesystem::exists(location)) return true;
+  std::cerr << "vo: cannot open the database: " << location << ": no such file" << std::endl;
+  return false;
+}
+
 bool OpenDatabase() {
+  if (!DatabaseExists()) return false;
   bool created = false;
   if (Database::Instance()->init("vo_db", "", "root", nullptr, 0, created)) return true;
   std::cerr << "vo: cannot open the database: " << Database::Instance()->LastError() << std::endl;

@@ -20,8 +20,13 @@ struct Command {
   std::function<int()> run;
 };
 
+// Whether the database is a server or a file that exists; when not, says so
+// on stderr. Commands that change stored rows refuse a missing file rather
+// than make an empty ledger to work on.
+bool DatabaseExists();
 // The application keeps its connection open; the maintenance services and
-// the reads rely on that. False (with the reason on stderr) when it fails.
+// the reads rely on that. False (with the reason on stderr) when it fails or
+// the database file does not exist.
 bool OpenDatabase();
 // The same for a command that only reads: nothing is created or altered.
 bool OpenDatabaseToRead();

@@ -8,6 +8,7 @@
 namespace {
 
 int RunUndo(uint64_t runId) {
+  if (!DatabaseExists()) return kExitFalse;
   VoServices::UndoOutcome outcome = VoServices::UndoImportRun(runId);
   if (!outcome.undone) {
     std::cerr << "vo: cannot undo run " << runId << ": " << outcome.failure << std::endl;

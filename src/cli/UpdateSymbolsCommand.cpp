@@ -1,7 +1,6 @@
 // vo update-symbols: the symbol table refreshed from a security master server.
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -9,7 +8,6 @@
 
 #include "cli/Command.h"
 #include "ledgerdb/Database.h"
-#include "ledgerdb/MariaDbTarget.h"
 #include "symbols/SymbolUpdatePreview.h"
 #include "voservices/VoServices.h"
 
@@ -44,11 +42,7 @@ void AskForBatches(size_t batch) {
 // The update tried and rolled back: its changes on stdout, nothing written,
 // and no database made where there is none.
 int RunDryRun(const std::string& url) {
-  const std::string location = Database::Location();
-  if (!MariaDbTarget::IsUrl(location) && !std::filesystem::exists(location)) {
-    std::cerr << "vo: cannot open the database: " << location << ": no such file" << std::endl;
-    return kExitFalse;
-  }
+  if (!DatabaseExists()) return kExitFalse;
   std::vector<std::string> changes;
   const bool updated = PreviewSymbolUpdate(url, PrintProgress, changes);
   for (const std::string& change : changes) std::cout << change << '\n';
@@ -70,6 +64,7 @@ Command AddUpdateSymbolsCommand(CLI::App& app) {
   return {update, [args] {
             AskForBatches(args->batch);
             if (args->dryRun) return RunDryRun(args->url);
+            if (!DatabaseExists()) return kExitFalse;
             return ExitFor(VoServices::UpdateSymbols(args->url, PrintProgress));
           }};
 }

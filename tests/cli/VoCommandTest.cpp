@@ -294,8 +294,9 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
   db_ = junk;
   EXPECT_EQ(Vo(import(VO_TEST_DATA_DIR "/etrade/history.csv")), 1);
   EXPECT_NE(output_.find("cannot use the database"), std::string::npos) << output_;
-  // The reading commands and the dry runs never make a missing database (an
-  // import's dry run then counts every row as new).
+  // The reading commands, the dry runs and the commands that change stored
+  // rows never make a missing database (an import's dry run then counts every
+  // row as new).
   db_ = dir_.path() + "/none.sqlite3";
   std::vector<std::string> dryRun = import(VO_TEST_DATA_DIR "/etrade/history.csv");
   dryRun.push_back("--dry-run");
@@ -303,6 +304,10 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
                         Case{{"show"}, 1, "cannot open the database"},
                         Case{{"update-symbols", "http://127.0.0.1:1/", "--dry-run"}, 1,
                              "cannot open the database"},
+                        Case{{"update-symbols", "http://127.0.0.1:1/"}, 1, "no such file"},
+                        Case{{"undo", "1"}, 1, "no such file"},
+                        Case{{"smart-time", "1"}, 1, "no such file"},
+                        Case{{"expire-options", "1=1"}, 1, "no such file"},
                         Case{dryRun, 0, ": 5 transactions and 3 symbols would be stored"}}) {
     EXPECT_EQ(Vo(c.args), c.status) << output_;
     EXPECT_NE(output_.find(c.reason), std::string::npos) << output_;
