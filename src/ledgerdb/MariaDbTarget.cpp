@@ -113,8 +113,9 @@ std::optional<MariaDbTarget> MariaDbTarget::Parse(std::string_view url, std::str
     if (key == "socket") {
       target.socket = text;
     } else if (key == "tls") {
-      if (text != "on" && text != "off") return fail("tls is on or off");
-      target.tls = text == "on";
+      if (text != "on" && text != "off" && text != "insecure") return fail("tls is on, insecure or off");
+      target.tls = text != "off";
+      target.tlsVerify = text != "insecure";
     } else if (key == "tls-ca") {
       target.tlsCa = text;
       target.tls = true;

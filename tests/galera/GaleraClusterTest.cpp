@@ -28,24 +28,8 @@ using std::chrono::seconds;
 constexpr char kScript[] = VO_SOURCE_DIR "/tools/mariadb-galera-test.sh";
 constexpr int kNodes = 3;
 
-std::string Shell(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-    pclose(pipe);
-  }
-  return output;
-}
-
-// The value of `export NAME='value'` in the script's output.
-std::string Exported(const std::string& output, const std::string& name) {
-  const std::string start = "export " + name + "='";
-  size_t from = output.find(start);
-  if (from == std::string::npos) return "";
-  from += start.size();
-  return output.substr(from, output.find('\'', from) - from);
-}
+using mariadb_test::Exported;
+using mariadb_test::Shell;
 
 // The cluster of the group, its nodes' URLs (database "vo_test") in order.
 class Cluster : public testing::Environment {

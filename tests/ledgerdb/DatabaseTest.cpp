@@ -230,6 +230,38 @@ TEST_P(DatabaseServerTest, OpensTheNamedServerDatabaseAndExplainsWhyNot) {
   EXPECT_EQ(db()->LastError().find("wrong"), std::string::npos);  // the password is never shown
 }
 
+// TLS as the URL asks for it, against a server whose certificate a CA of its
+// own signed and one that offers no TLS: required TLS is encrypted and, unless
+// insecure, verified, or the connection is refused.
+TEST_P(DatabaseServerTest, RequiredTlsIsEncryptedAndVerifiedOrRefused) {
+  mariadb_test::TcpServer signedServer("tls");
+  mariadb_test::TcpServer plainServer("plain");
+  ASSERT_FALSE(signedServer.url().empty()) << signedServer.output();
+  ASSERT_FALSE(plainServer.url().empty()) << plainServer.output();
+  // "encrypted" or "plain" as the session sees it, or why it was refused.
+  auto open = [&](const std::string& url) -> std::string {
+    Database::Destruct();
+    setenv("VO_DB", url.c_str(), 1);
+    bool created = false;
+    if (!db()->init("vo_db", "", "root", nullptr, 0, created)) return "refused: " + db()->LastError();
+    const std::string cipher = Rows("SHOW SESSION STATUS LIKE 'Ssl_cipher'");
+    return cipher == "Ssl_cipher|\n" ? "plain" : cipher.starts_with("Ssl_cipher|") ? "encrypted" : cipher;
+  };
+  const std::string ca = "?tls-ca=" + signedServer.ca();
+  const std::pair<std::string, std::string> cases[] = {
+      {signedServer.url() + ca, "encrypted"},
+      {signedServer.url() + "?tls=on", "certificate"},  // no system CA signed it
+      {signedServer.url() + "?tls=insecure", "encrypted"},
+      {plainServer.url(), "plain"},
+      {plainServer.url() + "?tls=on", "refused"},
+      {plainServer.url() + "?tls=insecure", "the server does not offer it"},
+  };
+  for (const auto& [url, expected] : cases) {
+    const std::string got = open(url);
+    EXPECT_NE(got.find(expected), std::string::npos) << url << ": " << got;
+  }
+}
+
 TEST_P(DatabaseFileTest, OpensTheNamedFileAndRefusesForeignOnes) {
   ASSERT_TRUE(temp_.connected()) << db()->LastError();
   EXPECT_EQ(Rows("SELECT name FROM pragma_table_info('trans_table') WHERE cid IN (0, 13, 29)"),

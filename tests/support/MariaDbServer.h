@@ -7,6 +7,7 @@
 
 #include <mysql.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -123,6 +124,51 @@ class ScratchDatabase {
  private:
   std::string name_;
   std::string error_;
+};
+
+// A command's standard output.
+inline std::string Shell(const std::string& command) {
+  std::string output;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+    pclose(pipe);
+  }
+  return output;
+}
+
+// The value of `export NAME='value'` in a script's output; "" when missing.
+inline std::string Exported(const std::string& output, const std::string& name) {
+  const std::string start = "export " + name + "='";
+  size_t from = output.find(start);
+  if (from == std::string::npos) return "";
+  from += start.size();
+  return output.substr(from, output.find('\'', from) - from);
+}
+
+// A server of its own on a loopback port (tools/mariadb-test-server.sh
+// start-tcp): with a certificate signed by a CA of its own ("tls") or with no
+// TLS at all ("plain"). Stopped when it goes.
+class TcpServer {
+ public:
+  explicit TcpServer(const std::string& mode)
+      : output_(Shell(std::string("bash ") + VO_SOURCE_DIR + "/tools/mariadb-test-server.sh start-tcp " + mode +
+                      " 2>&1")),
+        dir_(Exported(output_, "VO_TEST_MARIADB_DIR")) {}
+  ~TcpServer() {
+    if (!dir_.empty()) Shell(std::string("bash ") + VO_SOURCE_DIR + "/tools/mariadb-test-server.sh stop " + dir_);
+  }
+  TcpServer(const TcpServer&) = delete;
+  TcpServer& operator=(const TcpServer&) = delete;
+
+  // The database's URL, with user and password; "" when the server did not start.
+  std::string url() const { return Exported(output_, "VO_TEST_TCP_URL"); }
+  std::string ca() const { return Exported(output_, "VO_TEST_TCP_CA"); }
+  const std::string& output() const { return output_; }
+
+ private:
+  std::string output_;
+  std::string dir_;
 };
 
 }  // namespace mariadb_test
