@@ -61,6 +61,10 @@ struct ImportOptions {
   // whose rows to import. Without it such a file is refused, naming its
   // accounts; a file of one account imports either way.
   std::string brokerAccount;
+  // The name the run record keeps for the file, when the path read is not
+  // the user's own (a temporary copy of standard input, for instance).
+  // Empty: the file's absolute path.
+  std::string recordedName;
 };
 
 // What one import did. The counts are those of its run log.

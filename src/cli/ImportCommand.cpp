@@ -201,6 +201,7 @@ int RunImport(ImportArgs args) {
   }
 
   VoServices::ImportOptions options = args.options;
+  if (args.file == "-") options.recordedName = "-";  // the copy is gone after the import
   UseUserLayouts(options);
   std::optional<ProgressBar> bar;
   if (!args.quiet && isatty(STDERR_FILENO) && IsLarge(path)) {

@@ -112,7 +112,7 @@ bool FileImporter::Import(const std::string& filePath) {
   // The record outlives the working folder the path may be relative to.
   std::error_code unknown;
   std::filesystem::path absolute = std::filesystem::absolute(filePath, unknown);
-  run_.filePath = unknown ? filePath : absolute.string();
+  run_.filePath = !options_.recordedName.empty() ? options_.recordedName : unknown ? filePath : absolute.string();
   run_.logPath = log_->path();
   run_.started = DateTime::Now().ToDisplayText();
   reportedBytes_ = 0;

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -155,6 +156,27 @@ TEST_F(VoCommandTest, EveryFormatReadsBackAsTheStoredRows) {
   // The table: a header, a rule, then one line a row.
   ASSERT_EQ(Vo({"show"}), 0);
   EXPECT_EQ(std::count(output_.begin(), output_.end(), '\n'), static_cast<long>(stored.size() + 1));
+}
+
+// The runs as recorded: a path with a tab and a line break stays one cell in
+// every format, and standard input is recorded as "-", not as the temporary
+// copy that was read.
+TEST_F(VoCommandTest, RunsKeepEveryPathWhole) {
+  const std::string odd = dir_.path() + "/a\tb\nc.csv";
+  std::filesystem::copy_file(VO_TEST_DATA_DIR "/fidelity/v2.csv", odd);
+  ASSERT_EQ(Vo({"import", odd, "--account-id", "9", "--account-name", "c", "--log-dir", dir_.path()}), 0) << output_;
+  const std::string piped = std::string(VO_BINARY_DIR "/src/cli/vo --db ") + db_ +
+                            " import - --account-id 9 --account-name d --log-dir " + dir_.path() +
+                            " < " VO_SOURCE_DIR "/samples/native.csv > /dev/null 2>&1";
+  ASSERT_EQ(std::system(piped.c_str()), 0);
+
+  ASSERT_EQ(Vo({"runs", "--account", "9"}), 0);
+  const Rows runs = ReadTsv(output_);
+  ASSERT_EQ(runs.size(), 3u) << output_;
+  EXPECT_EQ(runs[1].back(), odd);
+  EXPECT_EQ(runs[2].back(), "-");
+  ASSERT_EQ(Vo({"runs", "--account", "9", "--format", "json"}), 0);
+  EXPECT_EQ(ReadJson(output_, runs[0]), runs);
 }
 
 TEST_F(VoCommandTest, FiltersSelectTheRowsAndColumnsTheyName) {
