@@ -5,10 +5,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 StdinCopy::~StdinCopy() {
-  if (!path_.empty()) unlink(path_.c_str());
+  if (fd_ >= 0) close(fd_);
 }
 
 bool StdinCopy::Copy(std::string& error) {
@@ -21,7 +22,11 @@ bool StdinCopy::Copy(std::string& error) {
     error = "cannot make a temporary file for standard input: " + std::string(std::strerror(errno));
     return false;
   }
-  path_ = name.data();
+  // The copy has no name from the start: it is read through this process's
+  // descriptor, and nothing is left behind however the process ends.
+  unlink(name.data());
+  fd_ = fd;
+  path_ = "/proc/self/fd/" + std::to_string(fd);
   std::vector<char> block(1 << 16);
   bool copied = true;
   for (;;) {
@@ -44,10 +49,6 @@ bool StdinCopy::Copy(std::string& error) {
       done += put;
     }
     if (!copied) break;
-  }
-  if (close(fd) != 0 && copied) {
-    error = "cannot copy standard input: " + std::string(std::strerror(errno));
-    copied = false;
   }
   return copied;
 }

@@ -1,6 +1,7 @@
 // Standard input copied to a temporary file, so that an import can read it as
 // it reads any file (the format is found on its first lines, and its size is
-// known for the progress). The file is removed when the copy goes.
+// known for the progress). The file is unnamed: it is read through this
+// process's descriptor and is gone when the copy goes or the process ends.
 #pragma once
 
 #include <string>
@@ -19,4 +20,5 @@ class StdinCopy {
 
  private:
   std::string path_;
+  int fd_ = -1;
 };
