@@ -65,6 +65,10 @@ struct ImportOptions {
   // the user's own (a temporary copy of standard input, for instance).
   // Empty: the file's absolute path.
   std::string recordedName;
+  // A line of only separators, blanks and quotes (",,,,", as a spreadsheet
+  // saves an empty row) is skipped as an empty line is. ImportFile, which
+  // keeps each format's own reading, hands such a line to the format.
+  bool separatorLinesAreEmpty = true;
 };
 
 // What one import did. The counts are those of its run log.

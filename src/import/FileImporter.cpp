@@ -87,6 +87,9 @@ void UnquoteWholeLine(std::string& line) {
   }
 }
 
+// Whether a line holds nothing but separators, blanks and quotes.
+bool IsSeparatorLine(const std::string& line) { return line.find_first_not_of(",\t \"") == std::string::npos; }
+
 std::string ProblemText(const LayoutProblem& problem) {
   return (problem.line ? "line " + ToText(problem.line) + ": " : std::string()) + problem.reason;
 }
@@ -298,6 +301,8 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
       log_->Warning("Line " + ToText(lineCounter_) + " holds a NUL byte: only the text before it was read");
       line.resize(nul);
     }
+    // (A layout has its own rules for lines without content.)
+    if (options_.separatorLinesAreEmpty && !layout_ && IsSeparatorLine(line)) continue;
     outcome_.conversionLine = lineCounter_;  // where a conversion error would come from
     const LayoutParser::LineUse use =
         layout_ ? layout_->TakeLine(line, lineCounter_)

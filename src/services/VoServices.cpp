@@ -103,7 +103,9 @@ bool ImportFile(const std::string& filePath, const std::string& logFolder,
                 const std::string& accountId, const std::string& accountName,
                 ProgressCallback /*progress*/) {
   ImportOutcome outcome;
-  RunImport(filePath, logFolder, accountId, accountName, ImportOptions{}, outcome);
+  ImportOptions options;
+  options.separatorLinesAreEmpty = false;
+  RunImport(filePath, logFolder, accountId, accountName, options, outcome);
   return outcome.imported;
 }
 

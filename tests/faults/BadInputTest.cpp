@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "voservices/ImportOptions.h"
 #include "support/Backends.h"
 #include "support/StoredState.h"
 #include "support/ImportRun.h"
@@ -148,6 +149,16 @@ TEST_P(BadInputTest, DamagedLinesAreRefusedAndLogged) {
             "imported, recognised\nerrors:\n");
   EXPECT_EQ(StoredState(db_.file()).Rows("SELECT sym_name, length(sym_desc) FROM sym_table WHERE sym_name = 'ABC'"),
             "ABC|" + std::to_string(description.size()) + "\n");
+
+  // Lines of only separators, blanks or quotes (a spreadsheet's empty rows)
+  // are empty lines on the options path that vo and the C API take.
+  const std::string separators = files_.Write(
+      "separators.csv", kNativeHeader + "\n" + trade + "DEF,DEF INC,2.50,1,0,0,0,0,0,26,Main,X2,,1\n,,,,,,\n \t \n\"\",\"\"\n");
+  const VoServices::ImportOutcome outcome = VoServices::ImportFileWithOptions(separators, files_.path(), "2", "Two", {});
+  EXPECT_TRUE(outcome.imported) << outcome.failure;
+  EXPECT_EQ(outcome.linesRefused, 0u);
+  EXPECT_EQ(StoredState(db_.file()).Rows("SELECT sym_name, trans_action FROM trans_table WHERE acct_id = '2'"),
+            "DEF|0\n");
 }
 
 // Quantities that are not numbers are stored as they stand, each with a
