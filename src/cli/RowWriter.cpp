@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "values/Utf8Text.h"
+
 namespace {
 
 constexpr size_t kFlushBytes = 1 << 16;
@@ -64,6 +66,18 @@ void AppendJsonString(std::string& out, std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80) {
+      // JSON is UTF-8: a byte that starts no UTF-8 sequence becomes U+FFFD.
+      const size_t length = vo::Utf8Text::SequenceAt(text, i);
+      if (length > 0) {
+        i += length - 1;
+        continue;
+      }
+      out.append(text.substr(plain, i - plain));
+      out += "\xEF\xBF\xBD";
+      plain = i + 1;
+      continue;
+    }
     if (c != '"' && c != '\\' && byte >= 0x20) continue;
     out.append(text.substr(plain, i - plain));
     if (byte < 0x20) {

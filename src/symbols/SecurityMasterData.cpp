@@ -17,6 +17,7 @@
 #include "ledgerdb/HEnum.h"
 #include "platform/DebugOutput.h"
 #include "symbols/JsonListSplitter.h"
+#include "values/Utf8Text.h"
 
 namespace vo {
 
@@ -83,9 +84,11 @@ std::string Lower(std::string text) {
 }
 
 // A name with a control character is no symbol name: a NUL in it would cut it
-// short wherever it is read as C text, and every later update naming it fails.
-bool HasControlCharacter(const std::string& name) {
-  return std::any_of(name.begin(), name.end(), [](char c) {
+// short wherever it is read as C text, and every later update naming it
+// fails. Nor is one that is not UTF-8, which no JSON or CSV reader of the
+// ledger could take.
+bool IsNoName(const std::string& name) {
+  return !Utf8Text::IsValid(name) || std::any_of(name.begin(), name.end(), [](char c) {
     unsigned char byte = static_cast<unsigned char>(c);
     return byte < 0x20 || byte == 0x7f;
   });
@@ -187,8 +190,8 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
 
   std::string key = ValueText(security["vo_symbol"]);
   if (key.empty()) return false;
-  if (HasControlCharacter(key)) {
-    DebugOutput("Security master record skipped: its vo_symbol holds a control character");
+  if (IsNoName(key)) {
+    DebugOutput("Security master record skipped: its vo_symbol holds a control character or is not UTF-8");
     return true;
   }
   if (!canonical_.contains(key)) {
@@ -210,8 +213,9 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
   }
   const std::string& brokerSymbol = rename[kSymName];
   if (brokerSymbol.empty()) return false;
-  if (HasControlCharacter(brokerSymbol)) {
-    DebugOutput("Security master record skipped: its broker symbol holds a control character");
+  if (IsNoName(brokerSymbol)) {
+    DebugOutput("Security master record of " + key +
+                " skipped: its broker symbol holds a control character or is not UTF-8");
     return true;
   }
   if (!renames_.contains(brokerSymbol)) renames_.emplace(brokerSymbol, PackedFields(rename));

@@ -22,6 +22,7 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
 #include "support/TempDir.h"
+#include "values/Utf8Text.h"
 
 using namespace vo;
 
@@ -158,10 +159,21 @@ TEST_F(VoCommandTest, EveryFormatReadsBackAsTheStoredRows) {
   EXPECT_EQ(std::count(output_.begin(), output_.end(), '\n'), static_cast<long>(stored.size() + 1));
 }
 
-// The runs as recorded: a path with a tab and a line break stays one cell in
-// every format, and standard input is recorded as "-", not as the temporary
-// copy that was read.
-TEST_F(VoCommandTest, RunsKeepEveryPathWhole) {
+// Cells as they are read back: a path with a tab and a line break stays one
+// cell in every format, standard input is recorded as "-" (not as the
+// temporary copy that was read), and JSON stays UTF-8 when a file stored
+// Latin-1 text.
+TEST_F(VoCommandTest, EveryCellStaysWholeAndJsonStaysUtf8) {
+  const std::string latin1 = dir_.Write(
+      "latin1.csv", "Date Transacted,Date Settled,Action,Quantity,Symbol,Description,Price,Commission,Sec. Fee,"
+                    "Misc. Fee,Fed. Tax,Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX\n"
+                    "01/14/2008 09:31:07,01/17/2008 00:00:00,Buy,100,SGE,SOCI\xC9T\xC9 G\xC9N\xC9RALE,10,0,0,0,0,0,0,"
+                    "1000,Main,T1,,1\n");
+  ASSERT_EQ(Vo({"import", latin1, "--account-id", "10", "--account-name", "e", "--log-dir", dir_.path()}), 0);
+  ASSERT_EQ(Vo({"show", "--table", "sym_table", "--format", "json"}), 0);
+  EXPECT_TRUE(Utf8Text::IsValid(output_)) << output_;
+  EXPECT_NE(output_.find("SOCI\xEF\xBF\xBDT\xEF\xBF\xBD G"), std::string::npos) << output_;
+
   const std::string odd = dir_.path() + "/a\tb\nc.csv";
   std::filesystem::copy_file(VO_TEST_DATA_DIR "/fidelity/v2.csv", odd);
   ASSERT_EQ(Vo({"import", odd, "--account-id", "9", "--account-name", "c", "--log-dir", dir_.path()}), 0) << output_;

@@ -98,7 +98,8 @@ TEST_P(SecurityMasterFaultTest, TransportFaultsEndTheirStepAndWriteNothing) {
 }
 
 // Answers of the wrong shape are parse errors; a name with a control
-// character is skipped. Either way nothing is stored.
+// character, or bytes that are not UTF-8, is skipped. Either way nothing is
+// stored.
 TEST_P(SecurityMasterFaultTest, AnswersOfTheWrongShapeOrWithControlCharactersWriteNothing) {
   std::vector<std::pair<std::string, const char*>> answers = {
       {R"({"GlobalSecurityRecords": [)", kParseError},                        // cut short, yet complete as HTTP
@@ -113,7 +114,7 @@ TEST_P(SecurityMasterFaultTest, AnswersOfTheWrongShapeOrWithControlCharactersWri
       // Nesting deeper than the JSON reader allows.
       {std::string(5000, '[') + std::string(5000, ']'), kParseError},
   };
-  for (const char* name : {"NE\\u0000W", "NE\\nW", "NE\\u007fW"}) {
+  for (const char* name : {"NE\\u0000W", "NE\\nW", "NE\\u007fW", "G\xC0\xAF" "E", "\xED\xA0\x80"}) {
     answers.emplace_back(std::string(R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": ")") + name +
                              R"(", "security_type": "Stock", "id": "7"}}]})",
                          kAllCurrent);

@@ -6,8 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "values/DecimalText.h"
+#include "values/Utf8Text.h"
 
 using namespace vo;
 
@@ -88,6 +91,22 @@ TEST(NumberTextTest, DoubleTextIsTheDefaultStreamText) {
   }
   EXPECT_EQ(ToText(std::numeric_limits<double>::infinity()), "inf");
   EXPECT_EQ(ToText(std::numeric_limits<double>::quiet_NaN()), "nan");
+}
+
+TEST(Utf8TextTest, OnlyWellFormedSequencesAreText) {
+  const std::pair<std::string, bool> texts[] = {
+      {"", true},
+      {"ASCII only", true},
+      {"Soci\xC3\xA9t\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\x88", true},  // 2, 3 and 4 bytes
+      {"\xF4\x8F\xBF\xBF", true},                                     // U+10FFFF
+      {"G\xC0\xAF" "E", false},                                       // overlong "/"
+      {"Soci\xE9t\xE9", false},                                       // Latin-1
+      {"\xED\xA0\x80", false},                                        // a surrogate
+      {"\xF4\x90\x80\x80", false},                                    // past U+10FFFF
+      {"\xE2\x82", false},                                            // cut short
+      {"\x80", false},                                                // a stray continuation
+  };
+  for (const auto& [text, valid] : texts) EXPECT_EQ(vo::Utf8Text::IsValid(text), valid) << text;
 }
 
 }  // namespace

@@ -1,0 +1,21 @@
+// UTF-8 as the ledger keeps text: every name and description stored, and
+// every document vo writes, is valid UTF-8. Text from outside (a server's
+// answer, a file) is checked with these before it is trusted.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace vo {
+
+class Utf8Text {
+ public:
+  // The length of the well-formed UTF-8 sequence that starts at `at` (1 to
+  // 4), or 0 when the bytes there are none: a stray continuation byte, an
+  // overlong form, a surrogate, a code point past U+10FFFF, or a cut sequence.
+  static size_t SequenceAt(std::string_view text, size_t at);
+
+  static bool IsValid(std::string_view text);
+};
+
+}  // namespace vo
