@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/Command.h"
 #include "cli/ImportRunOptions.h"
@@ -98,16 +100,25 @@ class DryRunRows {
   std::vector<std::string> shown_;
 };
 
-// The first non-empty line of the file, cut for showing.
+// The first non-empty line of the file, cut for showing. Only the file's
+// first bytes are read: a file without line breaks is one line as long as
+// the file.
 std::string FirstLine(const std::string& path) {
+  constexpr size_t kHeadBytes = 64 * 1024;
   std::ifstream in(path, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::string head(kHeadBytes, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(in.gcount()));
+  std::string_view line;
+  for (size_t start = 0; start < head.size();) {
+    const size_t end = std::min(head.find('\n', start), head.size());
+    line = std::string_view(head).substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (!line.empty()) break;
+    start = end + 1;
   }
-  if (line.size() > kShownLineChars) line = line.substr(0, kShownLineChars) + "...";
-  return line;
+  if (line.size() > kShownLineChars) return std::string(line.substr(0, kShownLineChars)) + "...";
+  return std::string(line);
 }
 
 std::string OpenFailure(const std::string& path, const std::string& shown) {
