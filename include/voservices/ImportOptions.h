@@ -116,6 +116,6 @@ VOSERVICES_API ImportOutcome ImportFileWithOptions(const std::string& filePath, 
 // The name of the format the file is recognised as (what ImportFile would
 // import it as); empty when it cannot be opened or no known header is among
 // its first lines. Reads the file only; writes no log.
-std::string IdentifyFileFormat(const std::string& filePath);
+VOSERVICES_API std::string IdentifyFileFormat(const std::string& filePath);
 
 }  // namespace VoServices

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "voservices/Messages.h"
 
 namespace {
 
@@ -78,6 +79,12 @@ int main(int argc, char** argv) {
     return code == 0 ? 0 : kExitUsage;
   }
   if (!db.empty()) setenv("VO_DB", db.c_str(), 1);
+  // The library prints nothing itself: vo shows its message boxes and its
+  // debug output on standard error.
+  VoServices::SetMessageHandler([](const std::string& text, const std::string& caption) {
+    std::cerr << caption << ": " << text << std::endl;
+  });
+  VoServices::SetDebugHandler([](const std::string& text) { std::cerr << text << std::endl; });
 
   for (const Command& command : commands) {
     if (*command.subcommand) return command.run();

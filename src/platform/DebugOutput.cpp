@@ -1,6 +1,5 @@
 #include "platform/DebugOutput.h"
 
-#include <iostream>
 #include <utility>
 
 namespace vo {
@@ -16,11 +15,7 @@ DebugSink& CurrentSink() {
 
 void DebugOutput(const std::string& text) {
   DebugSink& sink = CurrentSink();
-  if (sink) {
-    sink(text);
-    return;
-  }
-  std::cerr << text << std::endl;
+  if (sink) sink(text);
 }
 
 DebugSink SetDebugSink(DebugSink sink) { return std::exchange(CurrentSink(), std::move(sink)); }

@@ -1,6 +1,5 @@
 #include "platform/MessageBox.h"
 
-#include <iostream>
 #include <utility>
 
 namespace vo {
@@ -16,11 +15,7 @@ MessageSink& CurrentSink() {
 
 void ShowMessage(const std::string& text, const std::string& caption, unsigned style) {
   MessageSink& sink = CurrentSink();
-  if (sink) {
-    sink(text, caption, style);
-    return;
-  }
-  std::cerr << caption << ": " << text << std::endl;
+  if (sink) sink(text, caption, style);
 }
 
 MessageSink SetMessageSink(MessageSink sink) { return std::exchange(CurrentSink(), std::move(sink)); }

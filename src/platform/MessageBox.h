@@ -1,6 +1,7 @@
 // Stand-in for the platform's message boxes: a message with a caption and a
-// style goes to a replaceable process-wide sink. The default sink writes
-// "caption: text" to standard error; tests install a recorder.
+// style goes to a replaceable process-wide sink. Without one the message is
+// dropped (the library never prints); hosts install theirs through
+// VoServices::SetMessageHandler, tests a recorder.
 #pragma once
 
 #include <functional>
@@ -15,7 +16,7 @@ using MessageSink = std::function<void(const std::string& text, const std::strin
                                        unsigned style)>;
 
 void ShowMessage(const std::string& text, const std::string& caption, unsigned style);
-// Installs a sink (an empty one restores the default); returns the previous one.
+// Installs a sink (an empty one drops messages again); returns the previous one.
 MessageSink SetMessageSink(MessageSink sink);
 
 }  // namespace vo

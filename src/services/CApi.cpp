@@ -16,6 +16,7 @@
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
+#include "platform/DebugOutput.h"
 #include "voservices/ImportOptions.h"
 #include "voservices/Layouts.h"
 #include "voservices/OpenDatabase.h"
@@ -163,6 +164,27 @@ class MessageTargetScope {
   ~MessageTargetScope() { CurrentMessageTarget() = nullptr; }
   MessageTargetScope(const MessageTargetScope&) = delete;
   MessageTargetScope& operator=(const MessageTargetScope&) = delete;
+};
+
+// The debug output of a call, kept while it runs (and passed on to the sink
+// set before it); the sink set before is back when the capture goes.
+class DebugCapture {
+ public:
+  DebugCapture() : previous_(SetDebugSink(nullptr)) {
+    SetDebugSink([this](const std::string& text) {
+      text_ += (text_.empty() ? "" : "; ") + text;
+      if (previous_) previous_(text);
+    });
+  }
+  ~DebugCapture() { SetDebugSink(std::move(previous_)); }
+  DebugCapture(const DebugCapture&) = delete;
+  DebugCapture& operator=(const DebugCapture&) = delete;
+
+  const std::string& text() const { return text_; }
+
+ private:
+  DebugSink previous_;
+  std::string text_;
 };
 
 // The caller's options, as far as its struct_size reaches, over the defaults;
@@ -384,8 +406,12 @@ vo_status vo_update_symbols(vo_database* database, const char* url,
     if (url == nullptr) return Fail(VO_INVALID_ARGUMENT, "no security master URL");
     MessageTarget target{on_message, user_data};
     MessageTargetScope scope(on_message != nullptr ? &target : nullptr);
+    // A C host sees no debug output: why the update failed ("Couldn't
+    // connect to server") becomes the error text. Any handler already set
+    // hears it too.
+    DebugCapture why;
     if (!VoServices::UpdateSymbols(url, on_message != nullptr ? ForwardMessage : nullptr)) {
-      return Fail(VO_FAILED, "the symbol update did not complete");
+      return Fail(VO_FAILED, "the symbol update did not complete" + (why.text().empty() ? "" : ": " + why.text()));
     }
     return VO_OK;
   });

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  if (!VoServices::CanImportFile(argv[2])) return 1;
+  if (!VoServices::CanImportFile(argv[2]) || VoServices::IdentifyFileFormat(argv[2]).empty()) return 1;
   VoServices::ImportOutcome outcome =
       VoServices::ImportFileWithOptions(argv[2], argv[3], "1", "Main", {});
   if (!outcome.imported) {
