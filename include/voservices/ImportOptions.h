@@ -81,7 +81,7 @@ struct ImportOutcome {
   uint64_t transactionsRefused = 0;  // decoded but not inserted
   uint64_t symbolsAdded = 0;
   std::string logPath;           // the run log written; empty when none was
-  std::string logError;          // why no run log could be written; empty when one was
+  std::string logError;          // why no run log, or not all of it, could be written; empty when it was
   std::string failure;           // why the import failed; empty when it did not
   std::string conversionError;   // the conversion error ImportFile would throw
   // The line of the file being parsed when the conversion error came; 0 when

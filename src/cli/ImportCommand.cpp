@@ -237,7 +237,9 @@ int RunImport(ImportArgs args) {
   } else if (!outcome.logPath.empty()) {
     std::cout << outcome.logPath << std::endl;
   }
-  if (!outcome.logError.empty()) std::cerr << "vo: no run log was written: " << outcome.logError << std::endl;
+  if (!outcome.logError.empty()) {
+    std::cerr << "vo: " << (outcome.logPath.empty() ? "no run log was written: " : "") << outcome.logError << std::endl;
+  }
   ReportImportRun(args.options, outcome, std::cerr);
   if (!outcome.imported) {
     std::cerr << "vo: import failed: " << FailureReason(path, shown, outcome);

@@ -92,13 +92,19 @@ void RunLog::Write(const std::string& level, const std::string& message, int32_t
   if (!file_) return;
   line += '\n';
   std::fwrite(line.data(), 1, line.size(), file_.get());
-  std::fflush(file_.get());
+  Flush();
 }
 
 void RunLog::EndLine() {
   if (!file_) return;
   std::fputc('\n', file_.get());
-  std::fflush(file_.get());
+  Flush();
+}
+
+void RunLog::Flush() {
+  if (std::fflush(file_.get()) == 0 && !std::ferror(file_.get())) return;
+  if (writeError_.empty()) writeError_ = "the run log " + path_ + " lacks lines: " + std::strerror(errno);
+  std::clearerr(file_.get());
 }
 
 }  // namespace vo

@@ -33,6 +33,9 @@ class RunLog {
   const std::string& path() const { return path_; }
   // Why no file could be made for a non-empty path; empty otherwise.
   const std::string& openError() const { return openError_; }
+  // Why the file lacks lines (the first write that failed: a full disk);
+  // empty while every line was written.
+  const std::string& writeError() const { return writeError_; }
 
  private:
   struct CloseFile {
@@ -44,9 +47,12 @@ class RunLog {
   // its extension when that name is taken: never an existing file, never
   // through a link planted at the name.
   void Create(const std::string& path);
+  // Hands what was written to the file; notes the first failure.
+  void Flush();
 
   std::unique_ptr<std::FILE, CloseFile> file_;
   std::string openError_;
+  std::string writeError_;
   std::string path_;
   uint32_t lineCounter_ = 0;
   std::string component_;

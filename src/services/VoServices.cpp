@@ -93,6 +93,7 @@ void RunImport(const std::string& filePath, const std::string& logFolder,
   outcome.logPath = std::move(logPath);
   outcome.logError = std::move(logError);
   log->Info(imported ? "File Import SUCCESSFUL" : "File Import FAILED");
+  if (outcome.logError.empty()) outcome.logError = log->writeError();
 }
 
 }  // namespace

@@ -360,6 +360,16 @@ TEST_P(ImportKillFileTest, FullDiskLeavesTheDatabaseAsItWas) {
     EXPECT_EQ(after.IntegrityCheck(), "ok\n") << c.name;
     EXPECT_EQ(after.Everything(), before) << c.name;
   }
+
+  // The log folder is full, the database not: the import is stored, and vo
+  // says the run log lacks lines instead of leaving an empty log unmentioned.
+  if (disk.mounted()) {
+    disk.LeaveFree(0);
+    VoProcess run(ImportArgs(db_, large_, "FullLog", disk.path()), dir_.path() + "fulllog.out");
+    EXPECT_EQ(run.Wait(seconds(60)), 0) << run.output();
+    EXPECT_NE(run.output().find("lacks lines: No space left on device"), std::string::npos) << run.output();
+    disk.Release();
+  }
 }
 
 // A database that cannot be written fails the import at its start, saying
