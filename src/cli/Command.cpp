@@ -28,3 +28,10 @@ bool OpenDatabaseToRead() {
   std::cerr << "vo: cannot open the database: " << Database::Instance()->LastError() << std::endl;
   return false;
 }
+
+int MaintenanceResult(bool changed, const std::string& command) {
+  if (changed) return 0;
+  const std::string reason = Database::Instance()->LastError();
+  std::cerr << "vo: " << command << " changed nothing" << (reason.empty() ? "" : ": " + reason) << std::endl;
+  return kExitFalse;
+}

@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <functional>
+#include <string>
 
 // Exit statuses: 0 when the library function returned true.
 constexpr int kExitFalse = 1;            // the function returned false
@@ -30,6 +31,9 @@ bool DatabaseExists();
 bool OpenDatabase();
 // The same for a command that only reads: nothing is created or altered.
 bool OpenDatabaseToRead();
+// The exit status of a maintenance service's result; when it changed nothing,
+// says so on stderr with the database's reason, if it gave one.
+int MaintenanceResult(bool changed, const std::string& command);
 
 Command AddImportCommand(CLI::App& app);
 Command AddCanImportCommand(CLI::App& app);

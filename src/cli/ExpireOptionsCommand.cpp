@@ -21,7 +21,7 @@ int RunExpireOptions(const std::vector<std::string>& pairs) {
     idToQuantity[pair.substr(0, equals)] = pair.substr(equals + 1);
   }
   if (!OpenDatabase()) return kExitFalse;
-  return ExitFor(VoServices::ExpireOptions(idToQuantity, nullptr));
+  return MaintenanceResult(VoServices::ExpireOptions(idToQuantity, nullptr), "expire-options");
 }
 
 }  // namespace

@@ -12,6 +12,6 @@ Command AddSmartTimeCommand(CLI::App& app) {
   smartTime->add_option("ID", *ids, "Transaction ids")->required();
   return {smartTime, [ids] {
             if (!OpenDatabase()) return kExitFalse;
-            return ExitFor(VoServices::ApplySmartTime(*ids, nullptr));
+            return MaintenanceResult(VoServices::ApplySmartTime(*ids, nullptr), "smart-time");
           }};
 }

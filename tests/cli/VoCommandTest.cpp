@@ -319,6 +319,8 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
       {{"show", "--from", "15/01/2009"}, 2, "expected a date as YYYY-MM-DD"},
       {{"show", "--table", "sym_table", "--account", "7"}, 2, "--account does not apply to sym_table"},
       {{"identify", junk}, 1, junk + "\tunknown"},
+      {{"smart-time", "99999"}, 1, "vo: smart-time changed nothing"},
+      {{"expire-options", "99999=1"}, 1, "vo: expire-options changed nothing"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Vo(c.args), c.status) << output_;
