@@ -13,7 +13,7 @@ root=$(pwd)
 build=build-fuzz
 seconds=${FUZZ_SECONDS:-60}
 timeout=${FUZZ_TIMEOUT:-10}
-targets=(field_text date_time sql_dialect security_master import)
+targets=(field_text date_time sql_dialect security_master import c_api)
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
