@@ -71,6 +71,21 @@ struct ImportOptions {
   bool separatorLinesAreEmpty = true;
 };
 
+// Why an import failed, for code to branch on; the failure text says it for
+// people. Hosts never need to read the text to tell these apart.
+enum class ImportFailure : uint8_t {
+  kNone,               // it did not fail
+  kFileUnreadable,     // the file could not be opened or read
+  kUnknownFormat,      // no format or layout knows its header
+  kLayoutUnusable,     // the layout file named in the options has problems
+  kBrokerAccount,      // a file of several broker accounts, and none (or no such one) chosen
+  kDatabaseUnusable,   // the database could not be opened, read or checked
+  kAlreadyImported,    // refused with `once`: the account already has this content
+  kConversionError,    // a number could not be converted; nothing was stored
+  kWriteFailed,        // the writes or their commit failed; nothing was stored
+  kCommitUnknown,      // the connection was lost during the commit; see commitUnknown
+};
+
 // What one import did. The counts are those of its run log.
 struct ImportOutcome {
   bool imported = false;         // what ImportFile returns for the same run
@@ -83,6 +98,7 @@ struct ImportOutcome {
   std::string logPath;           // the run log written; empty when none was
   std::string logError;          // why no run log, or not all of it, could be written; empty when it was
   std::string failure;           // why the import failed; empty when it did not
+  ImportFailure failureKind = ImportFailure::kNone;
   std::string conversionError;   // the conversion error ImportFile would throw
   // The line of the file being parsed when the conversion error came; 0 when
   // it came while the parsed records were decoded.

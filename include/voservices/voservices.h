@@ -49,7 +49,13 @@ typedef enum vo_status {
    * one runs (from inside its callback, or from another thread). */
   VO_INVALID_STATE = 5,
   /* An unexpected failure inside the library (out of memory and the like). */
-  VO_INTERNAL_ERROR = 6
+  VO_INTERNAL_ERROR = 6,
+  /* An import's file could not be opened or read. */
+  VO_FILE_UNREADABLE = 7,
+  /* No format or layout knows an import's file. */
+  VO_UNKNOWN_FORMAT = 8,
+  /* An import refused with `once`: the account already has this content. */
+  VO_ALREADY_IMPORTED = 9
 } vo_status;
 
 /* The library's version as "major.minor.patch". Static storage; never fails. */
@@ -194,10 +200,13 @@ VOSERVICES_API void vo_import_result_init(vo_import_result* result);
  * log_folder + account_name + "-" + local time stamp + ".log" (log_folder is
  * used as given: end it with '/'; "" is the current directory; a log that
  * cannot be created is skipped, not an error). options and result may be null.
- * VO_OK: imported. VO_FAILED: no known format, or the import gave up (the
- * reason in vo_last_error and in the log). VO_CONVERSION_ERROR: a number could
- * not be converted and nothing was stored. The result is filled in every case
- * the import ran. */
+ * VO_OK: imported. VO_FILE_UNREADABLE: the file could not be opened.
+ * VO_UNKNOWN_FORMAT: no known format or layout. VO_DATABASE_ERROR: the
+ * database could not be used. VO_ALREADY_IMPORTED: refused with `once`.
+ * VO_CONVERSION_ERROR: a number could not be converted and nothing was stored.
+ * VO_FAILED: the import gave up for another reason (its layout, its broker
+ * accounts, its writes). The reason is in vo_last_error and in the log; the
+ * result is filled in every case the import ran. */
 VOSERVICES_API vo_status vo_import_file(vo_database* database, const char* file_path,
                                         const char* log_folder, const char* account_id,
                                         const char* account_name,

@@ -140,18 +140,17 @@ std::string FailureReason(const std::string& path, const std::string& shown,
                             : "while decoding " + shown;
     return "conversion error " + where + ": " + outcome.conversionError;
   }
-  const std::string& failure = outcome.failure;
-  if (failure.starts_with("Failed in FileImporter - Unable to open")) return OpenFailure(path, shown);
-  if (outcome.format.empty() && failure.starts_with("Unable to match a parser")) {
-    return "unknown format: no known header in the first lines of " + shown + "; first line: " +
-           FirstLine(path);
+  switch (outcome.failureKind) {
+    case VoServices::ImportFailure::kFileUnreadable:
+      return OpenFailure(path, shown);
+    case VoServices::ImportFailure::kUnknownFormat:
+      return "unknown format: no known header in the first lines of " + shown + "; first line: " + FirstLine(path);
+    case VoServices::ImportFailure::kDatabaseUnusable:
+      // Its texts name no reason of their own.
+      return "cannot use the database: " + Database::Instance()->LastError();
+    default:
+      return outcome.failure.empty() ? "not imported" : outcome.failure;
   }
-  // The failures that name no reason of their own.
-  if (failure.starts_with("Failed voDao.init") || failure.starts_with("Unable to open VO DB") ||
-      failure == "Unable to access VO DB.") {
-    return "cannot use the database: " + Database::Instance()->LastError();
-  }
-  return failure.empty() ? "not imported" : failure;
 }
 
 std::string OutcomeLine(const VoServices::ImportOutcome& outcome) {

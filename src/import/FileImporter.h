@@ -129,7 +129,7 @@ class FileImporter {
   // A Warning naming the transaction when its quantity is not a number.
   void WarnOfQuantity(std::string_view key, const TransactionFields& fields);
   // Logs a fatal line and keeps it as the reason the import failed.
-  void Fail(const std::string& reason);
+  void Fail(VoServices::ImportFailure kind, const std::string& reason);
   // Reports progress to the options' callback, at most about once a percent.
   void ReportProgress(bool last);
 

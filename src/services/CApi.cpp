@@ -388,13 +388,16 @@ vo_status vo_import_file(vo_database* database, const char* file_path, const cha
       std::memcpy(result, &filled, std::min(size, sizeof filled));
       result->struct_size = size;
     }
-    if (!outcome.conversionError.empty()) {
-      return Fail(VO_CONVERSION_ERROR, outcome.conversionError);
+    if (outcome.imported) return VO_OK;
+    const std::string why = outcome.failure.empty() ? "the import failed" : outcome.failure;
+    switch (outcome.failureKind) {
+      case VoServices::ImportFailure::kConversionError: return Fail(VO_CONVERSION_ERROR, outcome.conversionError);
+      case VoServices::ImportFailure::kFileUnreadable: return Fail(VO_FILE_UNREADABLE, why);
+      case VoServices::ImportFailure::kUnknownFormat: return Fail(VO_UNKNOWN_FORMAT, why);
+      case VoServices::ImportFailure::kDatabaseUnusable: return Fail(VO_DATABASE_ERROR, why);
+      case VoServices::ImportFailure::kAlreadyImported: return Fail(VO_ALREADY_IMPORTED, why);
+      default: return Fail(VO_FAILED, why);
     }
-    if (!outcome.imported) {
-      return Fail(VO_FAILED, outcome.failure.empty() ? "the import failed" : outcome.failure);
-    }
-    return VO_OK;
   });
 }
 

@@ -120,6 +120,7 @@ ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::stri
     outcome.imported = false;
     outcome.conversionError = error;
     outcome.failure = error;
+    outcome.failureKind = ImportFailure::kConversionError;
   }
   return outcome;
 }

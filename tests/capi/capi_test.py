@@ -15,6 +15,7 @@ LIBRARY, SAMPLES = sys.argv[1], sys.argv[2]
 
 VO_OK, VO_FAILED, VO_CONVERSION_ERROR, VO_INVALID_ARGUMENT = 0, 1, 2, 3
 VO_DATABASE_ERROR, VO_INVALID_STATE = 4, 5
+VO_FILE_UNREADABLE, VO_UNKNOWN_FORMAT, VO_ALREADY_IMPORTED = 7, 8, 9
 VO_QUERY_FRIENDLY_ENUMS = 1
 
 c_text = ctypes.c_char_p
@@ -188,15 +189,20 @@ class CApiTest(unittest.TestCase):
         options.once = 1
         status = self.vo.vo_import_file(self.db, self.sample("native.csv"), log_folder, b"12",
                                         b"Main", ctypes.byref(options), ctypes.byref(result))
-        self.assertEqual(status, VO_FAILED)
+        self.assertEqual(status, VO_ALREADY_IMPORTED)
         self.assertEqual(result.previous_run_id, first_run)
         self.assertEqual(self.query("SELECT COUNT(*) FROM trans_table"), [("19",)])
 
-        # A file in no known format is a failure with its reason, not a crash.
+        # A file in no known format and a missing file: each its own status
+        # with its reason, not a crash.
         status = self.vo.vo_import_file(self.db, self.sample("secmaster.json"), log_folder,
                                         b"12", b"Main", None, None)
-        self.assertEqual(status, VO_FAILED)
-        self.assertTrue(self.vo.vo_last_error())
+        self.assertEqual(status, VO_UNKNOWN_FORMAT)
+        self.assertIn(b"Unable to match a parser", self.vo.vo_last_error())
+        status = self.vo.vo_import_file(self.db, self.sample("missing.csv"), log_folder,
+                                        b"12", b"Main", None, None)
+        self.assertEqual(status, VO_FILE_UNREADABLE)
+        self.assertIn(b"Unable to open", self.vo.vo_last_error())
 
     def test_a_layout_file_reads_a_file_of_two_broker_accounts(self):
         def write(name, text):
