@@ -37,11 +37,11 @@ class MaintenanceRunner {
   bool InsertEvent(const std::string& transId, int eventType, const std::string& date,
                    const std::string& quantity);
 
- private:
-  using Row = std::vector<std::string>;
-
   // The closing action for an opening action; TransActionIgnore (52) outside the table.
   static int ExpireAction(int openAction, int securityType);
+
+ private:
+  using Row = std::vector<std::string>;
   // The expiration transaction closing `open`; empty when the opening action
   // has no expiration action.
   static std::optional<TransRecord> MakeExpiration(const TransRecord& open,

@@ -2,10 +2,12 @@
 // to the subsystem that owns it and returns its result.
 #include "voservices/VoServices.h"
 #include "voservices/ImportOptions.h"
+#include "voservices/Maintenance.h"
 
 #include <ctime>
 
 #include "import/FileImporter.h"
+#include "maintenance/ExpirationCheck.h"
 #include "maintenance/MaintenanceRunner.h"
 #include "logging/RunLog.h"
 #include "symbols/SymbolUpdate.h"
@@ -152,6 +154,12 @@ bool ExpireOptions(const std::map<std::string, std::string>& idToQuantity,
                    ProgressCallback /*progress*/) {
   MaintenanceRunner runner;
   return runner.ExpireOptionsCore(idToQuantity);
+}
+
+std::vector<std::string> CheckExpirations(const std::map<std::string, std::string>& idToQuantity) {
+  Database* db = Database::Instance();
+  if (!db->IsConnected()) return {"the database is not open"};
+  return ExpirationCheck(db).Problems(idToQuantity);
 }
 
 }  // namespace VoServices

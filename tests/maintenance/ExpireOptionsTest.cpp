@@ -2,10 +2,13 @@
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "maintenance/MaintenanceTestSupport.h"
 #include "support/Backends.h"
 #include "support/TempDatabase.h"
+#include "voservices/Maintenance.h"
 #include "voservices/VoServices.h"
 
 using namespace vo;
@@ -142,6 +145,47 @@ TEST_P(ExpireOptionsTest, SkipsWhatCannotExpireAndStoresTheRest) {
   EXPECT_TRUE(VoServices::ExpireOptions(unexpirable, nullptr));
   EXPECT_EQ(Rows("SELECT trans_id_open, grp_qty FROM grp_table"), goodId + "|10\n");
   EXPECT_EQ(Rows("SELECT COUNT(*) FROM event_table"), "1\n");
+}
+
+// What would expire nothing is found before anything is written: ids of no
+// option position, options not expired, quantities above what is still open
+// after earlier expirations or a later closing trade.
+TEST_P(ExpireOptionsTest, ChecksFindWhatWouldExpireNothing) {
+  TempDatabase database;
+  ASSERT_TRUE(database.connected());
+  const Opening call{5, 1, 1, 92, "10", "1500"};
+  Opening future = call;
+  future.expiresInDays = 30;
+  Opening sale = call;
+  sale.action = 6;
+  const std::string goodId = Open(call, "G").id;
+  const std::string futureId = Open(future, "F").id;
+  const std::string saleId = Open(sale, "S").id;
+  const std::string soldId = Open(call, "C").id;
+  StoreRow("trans_schema", "trans_table",
+           {{"trans_action", "6"}, {"trans_pos", "2"}, {"trans_type", "1"}, {"trans_qty", "10"},
+            {"trans_dttrade", Stored(DayFromToday(-5), "10:00:00")}, {"acct_id", "12"}, {"sym_name", "C"}});
+
+  EXPECT_TRUE(VoServices::CheckExpirations({{goodId, "4"}}).empty());
+  ASSERT_TRUE(VoServices::ExpireOptions({{goodId, "4"}}, nullptr));
+  const std::pair<std::map<std::string, std::string>, std::string> cases[] = {
+      {{{goodId, "7"}}, goodId + ": the quantity 7 is more than the 6 of G still open"},
+      {{{futureId, "1"}}, futureId + ": the option F has not expired (it expires "},
+      {{{saleId, "1"}}, saleId + ": transaction " + saleId + " (S) opens no option position"},
+      {{{soldId, "1"}}, soldId + ": the position of transaction " + soldId + " (C) is expired or closed already"},
+      {{{goodId, "ten"}}, goodId + ": the quantity 'ten' is not a positive number"},
+      {{{"99999", "1"}}, "99999: there is no transaction 99999"},
+      {{{"1 OR 1=1", "1"}}, "1 OR 1=1: not a transaction id"},
+  };
+  for (const auto& [asked, problem] : cases) {
+    const std::vector<std::string> problems = VoServices::CheckExpirations(asked);
+    ASSERT_EQ(problems.size(), 1u) << problem;
+    EXPECT_TRUE(problems[0].starts_with(problem)) << problems[0];
+  }
+  ASSERT_TRUE(VoServices::ExpireOptions({{goodId, "6"}}, nullptr));
+  EXPECT_EQ(VoServices::CheckExpirations({{goodId, "1"}}),
+            std::vector<std::string>{goodId + ": the position of transaction " + goodId +
+                                     " (G) is expired or closed already"});
 }
 
 }  // namespace
