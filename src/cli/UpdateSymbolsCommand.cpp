@@ -9,6 +9,7 @@
 #include "cli/Command.h"
 #include "ledgerdb/Database.h"
 #include "symbols/SymbolUpdatePreview.h"
+#include "voservices/SymbolUpdate.h"
 #include "voservices/VoServices.h"
 
 using namespace vo;
@@ -50,6 +51,22 @@ int RunDryRun(const std::string& url) {
   return ExitFor(updated);
 }
 
+// Nothing to change is no failure: every symbol current, or none to send.
+int RunUpdate(const std::string& url) {
+  const VoServices::SymbolUpdateOutcome outcome = VoServices::UpdateSymbolsWithOutcome(url, PrintProgress);
+  switch (outcome.failureKind) {
+    case VoServices::SymbolUpdateFailure::kNone:
+      return 0;
+    case VoServices::SymbolUpdateFailure::kAllCurrent:
+    case VoServices::SymbolUpdateFailure::kNoSymbols:
+      std::cerr << "vo: nothing to update: " << outcome.failure << std::endl;
+      return 0;
+    default:
+      std::cerr << "vo: update-symbols failed: " << outcome.failure << std::endl;
+      return kExitFalse;
+  }
+}
+
 }  // namespace
 
 Command AddUpdateSymbolsCommand(CLI::App& app) {
@@ -65,6 +82,6 @@ Command AddUpdateSymbolsCommand(CLI::App& app) {
             AskForBatches(args->batch);
             if (args->dryRun) return RunDryRun(args->url);
             if (!DatabaseExists()) return kExitFalse;
-            return ExitFor(VoServices::UpdateSymbols(args->url, PrintProgress));
+            return RunUpdate(args->url);
           }};
 }

@@ -142,6 +142,10 @@ std::string IdentifyFileFormat(const std::string& filePath) {
 }
 
 bool UpdateSymbols(std::string url, ProgressCallback progress) {
+  return RunSymbolUpdate(std::move(url), progress).updated;
+}
+
+SymbolUpdateOutcome UpdateSymbolsWithOutcome(std::string url, ProgressCallback progress) {
   return RunSymbolUpdate(std::move(url), progress);
 }
 

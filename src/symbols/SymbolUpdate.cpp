@@ -20,28 +20,37 @@ void Progress(VoServices::ProgressCallback progress, const std::string& message)
 
 }  // namespace
 
-bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, SecurityMasterRequest& request) {
+bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, SecurityMasterRequest& request,
+                         VoServices::SymbolUpdateOutcome* outcome) {
+  auto fail = [outcome](VoServices::SymbolUpdateFailure kind, const std::string& text) {
+    if (outcome != nullptr) *outcome = {false, kind, text};
+    return false;
+  };
   Progress(progress, "Connecting to your VO database...");
   if (!symbols.init()) {
     ShowMessage("Failed to connect to your VO database.", "Error", kMbIconExclamation);
-    return false;
+    return fail(VoServices::SymbolUpdateFailure::kDatabaseUnusable, "Failed to connect to your VO database.");
   }
 
   Progress(progress, "Reading symbols from your VO database...");
   // A select that fails reads as no symbols at all, as it always has.
   if (!symbols.StreamSymbolsWithTransCount(request, "") || request.RowsReceived() == 0) {
     ShowMessage("There are no symbols in your VO database.", kLibraryCaption, kMbIconInformation);
-    return false;
+    return fail(VoServices::SymbolUpdateFailure::kNoSymbols, "There are no symbols in your VO database.");
   }
   return true;
 }
 
-bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress) {
+VoServices::SymbolUpdateOutcome RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress) {
+  VoServices::SymbolUpdateOutcome outcome;
   HSymboDAO symbols;
   SecurityMasterRequest request;
-  if (!ReadSymbolsToUpdate(symbols, progress, request)) return false;
+  if (!ReadSymbolsToUpdate(symbols, progress, request, &outcome)) return outcome;
   SymbolUpdater updater(std::move(url), progress);
-  return updater.Run(std::move(request), symbols);
+  outcome.updated = updater.Run(std::move(request), symbols);
+  outcome.failureKind = updater.failureKind();
+  outcome.failure = updater.failure();
+  return outcome;
 }
 
 }  // namespace vo

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "voservices/SymbolUpdate.h"
 #include "voservices/VoServices.h"
 
 namespace vo {
@@ -11,10 +12,12 @@ class HSymboDAO;
 class SecurityMasterRequest;
 
 // Opens the database and reads the symbols an update starts from into the
-// request, row by row. False, after a message box, when the database cannot
-// be opened or holds no symbol.
-bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, SecurityMasterRequest& request);
+// request, row by row. False, after a message box (and with the outcome's
+// failure set when one is given), when the database cannot be opened or
+// holds no symbol.
+bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, SecurityMasterRequest& request,
+                         VoServices::SymbolUpdateOutcome* outcome = nullptr);
 
-bool RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress);
+VoServices::SymbolUpdateOutcome RunSymbolUpdate(std::string url, VoServices::ProgressCallback progress);
 
 }  // namespace vo

@@ -90,7 +90,7 @@ SymbolUpdater::SymbolUpdater(std::string url, VoServices::ProgressCallback progr
 }
 
 bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
-  if (request.Count() == 0) return Fail("Symbols do not require updating.");
+  if (request.Count() == 0) return Fail(VoServices::SymbolUpdateFailure::kNoSymbols, "Symbols do not require updating.");
 
   const std::string connecting = "Connecting to Zudazuzo Diroza server.";
   Report(connecting);
@@ -98,11 +98,11 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
   if (!client_->connected()) {
     DebugOutput("Security master at " + SecurityMasterClient::ShownUrl(url_) + ": " + client_->lastError());
     client_.reset();
-    return Fail("Error " + connecting);
+    return Fail(VoServices::SymbolUpdateFailure::kServerUnreachable, "Error " + connecting);
   }
 
   if (!ExchangeAll(request)) return false;
-  if (data_.CanonicalRecords().empty()) return Fail("Zudazuzo Diroza found all symbols to be current.");
+  if (data_.CanonicalRecords().empty()) return Fail(VoServices::SymbolUpdateFailure::kAllCurrent, "Zudazuzo Diroza found all symbols to be current.");
 
   const std::string updating = "Updating your VO database with new data.";
   Report(updating);
@@ -110,7 +110,7 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
   // full disk, an I/O error) leaves the database as it was; a step that
   // fails for another reason keeps what the run wrote, as it always has.
   DbTransaction writes;
-  if (!writes.active()) return Fail("Error " + updating);
+  if (!writes.active()) return Fail(VoServices::SymbolUpdateFailure::kDatabaseUnusable, "Error " + updating);
   const bool saved = symbols.UpdateFromSecurityMaster(data_.RenameRecords(), data_.CanonicalRecords());
   const std::string recalculating = "Recalculating transaction amounts.";
   int status = 0;
@@ -118,8 +118,8 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
     Report(recalculating);
     status = RecalculateTotals(data_.CanonicalRecords());
   }
-  if (!writes.Commit() || !saved) return Fail("Error " + updating);
-  if (status != 0) return Fail("Error " + recalculating);
+  if (!writes.Commit() || !saved) return Fail(VoServices::SymbolUpdateFailure::kWriteFailed, "Error " + updating);
+  if (status != 0) return Fail(VoServices::SymbolUpdateFailure::kWriteFailed, "Error " + recalculating);
   return true;
 }
 
@@ -221,10 +221,11 @@ bool SymbolUpdater::ExchangeAll(SecurityMasterRequest& request) {
   Report(requesting);
   if (!request.ok()) {
     DebugOutput("The symbols to send could not be kept in a temporary file");
-    return Fail("Error " + requesting);
+    return Fail(VoServices::SymbolUpdateFailure::kRequestFailed, "Error " + requesting);
   }
   auto failed = [&](Exchanged result) {
-    return Fail("Error " + (result == Exchanged::kUnreadable ? parsing : requesting));
+    return result == Exchanged::kUnreadable ? Fail(VoServices::SymbolUpdateFailure::kBadAnswer, "Error " + parsing)
+                                            : Fail(VoServices::SymbolUpdateFailure::kRequestFailed, "Error " + requesting);
   };
   if (batchSymbols_ == 0) {
     const Exchanged result = ExchangeOne(request.TakeText(), true);
@@ -268,7 +269,9 @@ void SymbolUpdater::Report(const std::string& step) const {
   if (progress_) progress_(step + "..", 0);
 }
 
-bool SymbolUpdater::Fail(const std::string& message) const {
+bool SymbolUpdater::Fail(VoServices::SymbolUpdateFailure kind, const std::string& message) {
+  failureKind_ = kind;
+  failure_ = message;
   ShowMessage(message, kCaption, kMbIconExclamation);
   return false;
 }

@@ -15,6 +15,7 @@
 #include "symbols/SecurityMasterClient.h"
 #include "symbols/SecurityMasterData.h"
 #include "symbols/SecurityMasterRequest.h"
+#include "voservices/SymbolUpdate.h"
 #include "voservices/VoServices.h"
 
 namespace vo {
@@ -69,9 +70,13 @@ class SymbolUpdater {
   // The ids RecalculateTotals left unchanged (locked or failed).
   const std::vector<long>& unchangedIds() const { return unchangedIds_; }
 
+  // Why Run returned false (kNone after a true), and the message box it showed.
+  VoServices::SymbolUpdateFailure failureKind() const { return failureKind_; }
+  const std::string& failure() const { return failure_; }
+
  private:
   void Report(const std::string& step) const;
-  bool Fail(const std::string& message) const;
+  bool Fail(VoServices::SymbolUpdateFailure kind, const std::string& message);
   // Sends the request and reads every answer into data_, reporting the steps
   // of one exchange once. The message box of a failing step is shown here.
   bool ExchangeAll(SecurityMasterRequest& request);
@@ -87,6 +92,8 @@ class SymbolUpdater {
   HTransDAO transactions_;
   std::vector<long> unchangedIds_;
   TotalWatcher watchTotals_;
+  VoServices::SymbolUpdateFailure failureKind_ = VoServices::SymbolUpdateFailure::kNone;
+  std::string failure_;
 };
 
 }  // namespace vo

@@ -349,6 +349,14 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
     EXPECT_NE(output_.find(c.reason), std::string::npos) << output_;
     EXPECT_FALSE(std::filesystem::exists(db_)) << c.args[0];
   }
+  // A ledger with nothing to update is no failure.
+  const std::string headerOnly = dir_.Write("header.csv", "Date Transacted,Date Settled,Action,Quantity,Symbol,"
+                                                          "Description,Price,Commission,Sec. Fee,Misc. Fee,Fed. Tax,"
+                                                          "Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX\n");
+  ASSERT_EQ(Vo(import(headerOnly)), 0) << output_;
+  EXPECT_EQ(Vo({"update-symbols", "http://127.0.0.1:1/"}), 0) << output_;
+  EXPECT_NE(output_.find("vo: nothing to update: There are no symbols in your VO database."), std::string::npos)
+      << output_;
 }
 
 // Layouts as a user meets them: listed from the user's folder, checked with

@@ -15,6 +15,7 @@
 #include "platform/MessageBox.h"
 #include "support/Backends.h"
 #include "support/TempDatabase.h"
+#include "voservices/SymbolUpdate.h"
 #include "voservices/VoServices.h"
 
 using namespace vo;
@@ -58,11 +59,26 @@ class SecurityMasterFaultTest : public BackendTest {
     ScriptedHttpServer server(atConnect, atRequest);
     EXPECT_FALSE(server.url().empty());
     auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(VoServices::UpdateSymbols(server.url(), nullptr));
+    const VoServices::SymbolUpdateOutcome outcome = VoServices::UpdateSymbolsWithOutcome(server.url(), nullptr);
+    EXPECT_FALSE(outcome.updated);
     // Both timeouts are one second: no fault may hold the run much longer.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    // The outcome names the step that stopped it, as its message box does.
+    EXPECT_TRUE(!messages_.empty() && messages_.back().ends_with(": " + outcome.failure)) << outcome.failure;
+    kind_ = outcome.failureKind;
     return messages_;
   }
+
+  // The failure kind each message box goes with.
+  static VoServices::SymbolUpdateFailure KindOf(const std::string& message) {
+    using Kind = VoServices::SymbolUpdateFailure;
+    if (message == kConnectError) return Kind::kServerUnreachable;
+    if (message == kRequestError) return Kind::kRequestFailed;
+    if (message == kParseError) return Kind::kBadAnswer;
+    return message == kAllCurrent ? Kind::kAllCurrent : Kind::kNone;
+  }
+
+  VoServices::SymbolUpdateFailure kind_ = VoServices::SymbolUpdateFailure::kNone;
 
   TempDatabase db_;
   std::vector<std::string> messages_;
@@ -93,6 +109,7 @@ TEST_P(SecurityMasterFaultTest, TransportFaultsEndTheirStepAndWriteNothing) {
   std::string before = StoredState(db_.file()).Everything();
   for (const Case& c : cases) {
     EXPECT_EQ(RunAgainst(c.atConnect, c.atRequest), std::vector<std::string>{c.message}) << c.name;
+    EXPECT_EQ(kind_, KindOf(c.message)) << c.name;
     EXPECT_EQ(StoredState(db_.file()).Everything(), before) << c.name;
   }
 }
@@ -122,6 +139,7 @@ TEST_P(SecurityMasterFaultTest, AnswersOfTheWrongShapeOrWithControlCharactersWri
   std::string before = StoredState(db_.file()).Everything();
   for (const auto& [body, message] : answers) {
     EXPECT_EQ(RunAgainst({}, {Fault::kNone, 200, body}), std::vector<std::string>{message}) << body.substr(0, 80);
+    EXPECT_EQ(kind_, KindOf(message)) << body.substr(0, 80);
     EXPECT_EQ(StoredState(db_.file()).Everything(), before) << body.substr(0, 80);
   }
 }

@@ -1,0 +1,33 @@
+// The symbol update with its outcome: the same update as UpdateSymbols (see
+// VoServices.h), the same messages and message boxes, and why it stopped as a
+// kind that code can branch on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "voservices/Export.h"
+#include "voservices/VoServices.h"
+
+namespace VoServices {
+
+enum class SymbolUpdateFailure : uint8_t {
+  kNone,               // updated
+  kNoSymbols,          // the database holds no symbol worth sending
+  kAllCurrent,         // the server found every symbol current: nothing to change
+  kDatabaseUnusable,   // the database could not be opened, or the writes could not begin
+  kServerUnreachable,  // no answer to the connection test (address, TLS, timeout)
+  kRequestFailed,      // the request was not answered, or answered with a status from 400
+  kBadAnswer,          // the answer could not be read
+  kWriteFailed,        // the renames, the symbols or the recalculated totals could not all be written
+};
+
+struct SymbolUpdateOutcome {
+  bool updated = false;  // what UpdateSymbols returns for the same run
+  SymbolUpdateFailure failureKind = SymbolUpdateFailure::kNone;
+  std::string failure;  // the message box text of the step that stopped it; empty when updated
+};
+
+VOSERVICES_API SymbolUpdateOutcome UpdateSymbolsWithOutcome(std::string url, ProgressCallback progress);
+
+}  // namespace VoServices
