@@ -1,4 +1,5 @@
 // vo can-import: whether a file is in a format (or layout) the import knows.
+#include <iostream>
 #include <memory>
 #include <string>
 
@@ -13,7 +14,15 @@ Command AddCanImportCommand(CLI::App& app) {
   canImport->add_option("FILE", *file, "File to check")->required();
   AddLayoutOptions(*canImport, *options, false);
   return {canImport, [file, options] {
+            // Exit 1 either way; the message tells a file that cannot be read
+            // from one in no known format.
+            if (const std::string why = OpenFailure(*file, *file); !why.empty()) {
+              std::cerr << "vo: " << why << std::endl;
+              return kExitFalse;
+            }
             UseUserLayouts(*options);
-            return ExitFor(VoServices::CanImportFileWithOptions(*file, *options));
+            if (VoServices::CanImportFileWithOptions(*file, *options)) return 0;
+            std::cerr << "vo: " << *file << ": no known format or layout" << std::endl;
+            return kExitFalse;
           }};
 }

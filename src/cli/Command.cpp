@@ -1,5 +1,10 @@
 #include "cli/Command.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -34,4 +39,14 @@ int MaintenanceResult(bool changed, const std::string& command) {
   const std::string reason = Database::Instance()->LastError();
   std::cerr << "vo: " << command << " changed nothing" << (reason.empty() ? "" : ": " + reason) << std::endl;
   return kExitFalse;
+}
+
+std::string OpenFailure(const std::string& path, const std::string& shown) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return "cannot open " + shown + ": " + std::strerror(errno);
+  if (S_ISDIR(info.st_mode)) return "cannot import " + shown + ": it is a folder";
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return "cannot open " + shown + ": " + std::strerror(errno);
+  std::fclose(file);
+  return "";
 }

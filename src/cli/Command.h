@@ -31,6 +31,9 @@ bool DatabaseExists();
 bool OpenDatabase();
 // The same for a command that only reads: nothing is created or altered.
 bool OpenDatabaseToRead();
+// Why the file cannot be read ("cannot open FILE: reason", naming it as
+// `shown`); empty when it can.
+std::string OpenFailure(const std::string& path, const std::string& shown);
 // The exit status of a maintenance service's result; when it changed nothing,
 // says so on stderr with the database's reason, if it gave one.
 int MaintenanceResult(bool changed, const std::string& command);

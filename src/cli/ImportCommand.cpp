@@ -121,16 +121,6 @@ std::string FirstLine(const std::string& path) {
   return std::string(line);
 }
 
-std::string OpenFailure(const std::string& path, const std::string& shown) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return "cannot open " + shown + ": " + std::strerror(errno);
-  if (S_ISDIR(info.st_mode)) return "cannot import " + shown + ": it is a folder";
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return "cannot open " + shown + ": " + std::strerror(errno);
-  std::fclose(file);
-  return "cannot open " + shown;
-}
-
 // The one line that says why the import failed.
 std::string FailureReason(const std::string& path, const std::string& shown,
                           const VoServices::ImportOutcome& outcome) {
@@ -141,8 +131,10 @@ std::string FailureReason(const std::string& path, const std::string& shown,
     return "conversion error " + where + ": " + outcome.conversionError;
   }
   switch (outcome.failureKind) {
-    case VoServices::ImportFailure::kFileUnreadable:
-      return OpenFailure(path, shown);
+    case VoServices::ImportFailure::kFileUnreadable: {
+      const std::string why = OpenFailure(path, shown);
+      return why.empty() ? outcome.failure : why;
+    }
     case VoServices::ImportFailure::kUnknownFormat:
       return "unknown format: no known header in the first lines of " + shown + "; first line: " + FirstLine(path);
     case VoServices::ImportFailure::kDatabaseUnusable:

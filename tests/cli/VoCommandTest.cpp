@@ -319,6 +319,8 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
       {{"show", "--from", "15/01/2009"}, 2, "expected a date as YYYY-MM-DD"},
       {{"show", "--table", "sym_table", "--account", "7"}, 2, "--account does not apply to sym_table"},
       {{"identify", junk}, 1, junk + "\tunknown"},
+      {{"can-import", dir_.path() + "/missing.csv"}, 1, "vo: cannot open " + dir_.path() + "/missing.csv: No such file"},
+      {{"can-import", junk}, 1, "vo: " + junk + ": no known format or layout"},
       {{"smart-time", "99999"}, 1, "vo: smart-time changed nothing"},
       {{"expire-options", "99999=1"}, 1, "vo: expire-options changed nothing"},
   };
