@@ -225,7 +225,7 @@ int RunImport(ImportArgs args) {
   if (bar) bar->Clear();
   if (rows) {
     rows->Finish();
-  } else if (!outcome.logPath.empty()) {
+  } else if (!outcome.logPath.empty() && !args.quiet) {
     std::cout << outcome.logPath << std::endl;
   }
   if (!outcome.logError.empty()) {
@@ -259,7 +259,7 @@ Command AddImportCommand(CLI::App& app) {
                      "How a dry run prints its rows: table, csv, tsv, json or ndjson")
       ->check(CLI::IsMember(RowWriter::FormatNames()))
       ->capture_default_str();
-  import->add_flag("-q,--quiet", args->quiet, "No progress bar and no outcome line (failures still show)");
+  import->add_flag("-q,--quiet", args->quiet, "No progress bar, log path or outcome line (failures still show)");
   AddImportRunOptions(*import, args->options);
   AddLayoutOptions(*import, args->options, true);
   return {import, [args] { return RunImport(*args); }};

@@ -12,6 +12,7 @@
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/DbRowReceiver.h"
+#include "values/DateTime.h"
 
 using namespace vo;
 
@@ -35,13 +36,17 @@ struct ShowQuery {
   std::string error;  // why the arguments do not make a query
 };
 
+// YYYY-MM-DD of a day that exists (2008-13-45 is none).
 bool IsDate(const std::string& text) {
   if (text.size() != 10) return false;
   for (size_t i = 0; i < text.size(); ++i) {
     bool dash = i == 4 || i == 7;
     if (dash ? text[i] != '-' : (text[i] < '0' || text[i] > '9')) return false;
   }
-  return true;
+  const int year = std::stoi(text.substr(0, 4));
+  const int month = std::stoi(text.substr(5, 2));
+  const int day = std::stoi(text.substr(8, 2));
+  return month >= 1 && month <= 12 && day >= 1 && day <= vo::DateTime::DaysInMonth(month, year);
 }
 
 ShowQuery BuildQuery(const ShowArgs& args) {

@@ -169,7 +169,8 @@ TEST_F(VoCommandTest, EveryCellStaysWholeAndJsonStaysUtf8) {
                     "Misc. Fee,Fed. Tax,Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX\n"
                     "01/14/2008 09:31:07,01/17/2008 00:00:00,Buy,100,SGE,SOCI\xC9T\xC9 G\xC9N\xC9RALE,10,0,0,0,0,0,0,"
                     "1000,Main,T1,,1\n");
-  ASSERT_EQ(Vo({"import", latin1, "--account-id", "10", "--account-name", "e", "--log-dir", dir_.path()}), 0);
+  ASSERT_EQ(Vo({"import", latin1, "--account-id", "10", "--account-name", "e", "--log-dir", dir_.path(), "--quiet"}), 0);
+  EXPECT_EQ(output_, "");  // quiet: not even the log's path
   ASSERT_EQ(Vo({"show", "--table", "sym_table", "--format", "json"}), 0);
   EXPECT_TRUE(Utf8Text::IsValid(output_)) << output_;
   EXPECT_NE(output_.find("SOCI\xEF\xBF\xBDT\xEF\xBF\xBD G"), std::string::npos) << output_;
@@ -317,6 +318,8 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
       {import(dir_.path() + "/bad.csv"), 3, "conversion error while decoding"},
       {{"bogus"}, 2, "unknown command 'bogus'; the commands are: import, can-import, identify"},
       {{"show", "--from", "15/01/2009"}, 2, "expected a date as YYYY-MM-DD"},
+      {{"show", "--from", "2008-13-45"}, 2, "expected a date as YYYY-MM-DD, got 2008-13-45"},
+      {{"undo", "abc"}, 2, "expected a run number as vo runs lists them, got abc"},
       {{"show", "--table", "sym_table", "--account", "7"}, 2, "--account does not apply to sym_table"},
       {{"identify", junk}, 1, junk + "\tunknown"},
       {{"can-import", dir_.path() + "/missing.csv"}, 1, "vo: cannot open " + dir_.path() + "/missing.csv: No such file"},
