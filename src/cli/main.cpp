@@ -4,6 +4,7 @@
 // file of its own; this file only registers them and runs the one named.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -27,6 +28,37 @@ std::string NamedCommand(int argc, char** argv) {
     }
   }
   return "";
+}
+
+// How many single-character edits turn one word into the other.
+size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// The command a mistyped word most likely meant; empty when none is close.
+std::string Closest(const std::string& word, const std::vector<Command>& commands) {
+  std::string best;
+  size_t bestDistance = 3;  // more edits than this is another word
+  for (const Command& command : commands) {
+    const std::string& name = command.subcommand->get_name();
+    const size_t distance = EditDistance(word, name);
+    if (distance < bestDistance || (best.empty() && name.starts_with(word) && word.size() >= 2)) {
+      best = name;
+      bestDistance = std::min(distance, bestDistance);
+    }
+  }
+  return best;
 }
 
 std::string CommandList(const std::vector<Command>& commands) {
@@ -60,11 +92,26 @@ int main(int argc, char** argv) {
   };
 
   const std::string named = NamedCommand(argc, argv);
+  // vo help [COMMAND]: the same as vo [COMMAND] --help.
+  if (named == "help") {
+    std::vector<char*> asked;
+    for (int i = 0; i < argc; ++i) {
+      if (std::string_view(argv[i]) != "help") asked.push_back(argv[i]);
+    }
+    asked.push_back(const_cast<char*>("--help"));
+    try {
+      app.parse(static_cast<int>(asked.size()), asked.data());
+    } catch (const CLI::ParseError& error) {
+      return app.exit(error) == 0 ? 0 : kExitUsage;
+    }
+    return 0;
+  }
   bool known = false;
   for (const Command& command : commands) known = known || command.subcommand->check_name(named);
   if (!named.empty() && !known) {
-    std::cerr << "vo: unknown command '" << named << "'; the commands are: " << CommandList(commands)
-              << std::endl;
+    const std::string meant = Closest(named, commands);
+    std::cerr << "vo: unknown command '" << named << "'" << (meant.empty() ? "" : " (did you mean '" + meant + "'?)")
+              << "; the commands are: " << CommandList(commands) << std::endl;
     return kExitUsage;
   }
   try {
@@ -75,8 +122,12 @@ int main(int argc, char** argv) {
                 << "\nRun with --help for more information." << std::endl;
       return kExitUsage;
     }
-    int code = app.exit(error);
-    return code == 0 ? 0 : kExitUsage;
+    // Help and the version go to stdout as the parser writes them; errors
+    // carry vo's prefix.
+    if (error.get_exit_code() == 0) return app.exit(error);
+    std::cerr << "vo: " << error.what() << "\nRun 'vo " << (named.empty() ? "" : named + " ") << "--help' for more information."
+              << std::endl;
+    return kExitUsage;
   }
   if (!db.empty()) setenv("VO_DB", db.c_str(), 1);
   // The library prints nothing itself: vo shows its message boxes and its
