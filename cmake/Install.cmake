@@ -1,12 +1,16 @@
 # Install rules: the shared library with its CMake package and pkg-config file,
-# the public headers only, the vo host, vo-secmaster and the documentation.
+# the public headers only, the vo host (vo-secmaster with VO_INSTALL_TOOLS) and
+# the documentation.
 include(CMakePackageConfigHelpers)
 
 install(TARGETS voservices_shared EXPORT voservicesTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(DIRECTORY include/voservices DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   FILES_MATCHING PATTERN "*.h")
-install(TARGETS vo vo-secmaster RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(VO_INSTALL_TOOLS)
+  install(TARGETS vo-secmaster RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 set(VO_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/voservices)
 install(EXPORT voservicesTargets NAMESPACE voservices:: DESTINATION ${VO_CMAKE_DIR})
