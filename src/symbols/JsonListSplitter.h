@@ -7,9 +7,13 @@
 //
 // Only the plain shape is taken: members named in the list given, each once,
 // each an array of objects; no comments, no escapes in member names, nothing
-// after the object, nesting below a modest depth. Anything else gives nullopt,
-// and the caller reads the document whole, so a document always reads as the
-// whole parse reads it. Header-only: the security master server uses it too.
+// after the object, nesting below a modest depth. Other members are checked
+// and passed over without being built (a member of padding costs nothing);
+// their values take plain JSON only, more strictly than the reader (no
+// exponents, no numbers of more than 300 characters, no escaped surrogates,
+// no control characters in strings). Anything else gives nullopt, and the
+// caller reads the document whole, so a document always reads as the whole
+// parse reads it. Header-only: the security master server uses it too.
 #pragma once
 
 #include <initializer_list>
@@ -53,8 +57,13 @@ class JsonListSplitter {
         if (name == known) list = &lists[index];
         ++index;
       }
-      if (list == nullptr || list->has_value()) return std::nullopt;  // another member, or one given twice
       SkipSpace();
+      if (list == nullptr) {  // another member: checked, not kept
+        if (!SkipValue(0)) return std::nullopt;
+        SkipSpace();
+        continue;
+      }
+      if (list->has_value()) return std::nullopt;  // given twice
       if (!Elements(list->emplace())) return std::nullopt;
       SkipSpace();
     } while (Take(','));
@@ -125,6 +134,90 @@ class JsonListSplitter {
       }
     }
     return false;
+  }
+
+  // One JSON value of the strict kind described above, passed over.
+  bool SkipValue(int depth) {
+    if (at_ == end_ || depth > kMaxDepth) return false;
+    switch (*at_) {
+      case '"': return SkipString();
+      case '{': return SkipMembers(depth);
+      case '[': return SkipItems(depth);
+      case 't': return TakeWord("true");
+      case 'f': return TakeWord("false");
+      case 'n': return TakeWord("null");
+      default: return SkipNumber();
+    }
+  }
+  bool SkipMembers(int depth) {
+    ++at_;
+    SkipSpace();
+    if (Take('}')) return true;
+    do {
+      SkipSpace();
+      if (!SkipString()) return false;
+      SkipSpace();
+      if (!Take(':')) return false;
+      SkipSpace();
+      if (!SkipValue(depth + 1)) return false;
+      SkipSpace();
+    } while (Take(','));
+    return Take('}');
+  }
+  bool SkipItems(int depth) {
+    ++at_;
+    SkipSpace();
+    if (Take(']')) return true;
+    do {
+      SkipSpace();
+      if (!SkipValue(depth + 1)) return false;
+      SkipSpace();
+    } while (Take(','));
+    return Take(']');
+  }
+  bool SkipString() {
+    if (!Take('"')) return false;
+    while (at_ != end_) {
+      const auto c = static_cast<unsigned char>(*at_++);
+      if (c == '"') return true;
+      if (c < 0x20) return false;
+      if (c != '\\') continue;
+      if (at_ == end_) return false;
+      const char escaped = *at_++;
+      if (escaped == 'u') {
+        if (end_ - at_ < 4) return false;
+        unsigned code = 0;
+        for (int i = 0; i < 4; ++i) {
+          const char h = *at_++;
+          const int digit = h >= '0' && h <= '9' ? h - '0' : h >= 'a' && h <= 'f' ? h - 'a' + 10 : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
+          if (digit < 0) return false;
+          code = code * 16 + static_cast<unsigned>(digit);
+        }
+        if (code >= 0xD800 && code <= 0xDFFF) return false;
+      } else if (std::string_view("\"\\/bfnrt").find(escaped) == std::string_view::npos) {
+        return false;
+      }
+    }
+    return false;
+  }
+  // -?(0|[1-9][0-9]*)(.[0-9]+)? and at most 300 characters.
+  bool SkipNumber() {
+    const char* start = at_;
+    Take('-');
+    if (at_ == end_ || *at_ < '0' || *at_ > '9') return false;
+    if (*at_++ != '0') {
+      while (at_ != end_ && *at_ >= '0' && *at_ <= '9') ++at_;
+    }
+    if (Take('.')) {
+      if (at_ == end_ || *at_ < '0' || *at_ > '9') return false;
+      while (at_ != end_ && *at_ >= '0' && *at_ <= '9') ++at_;
+    }
+    return at_ - start <= 300;
+  }
+  bool TakeWord(std::string_view word) {
+    if (static_cast<size_t>(end_ - at_) < word.size() || std::string_view(at_, word.size()) != word) return false;
+    at_ += word.size();
+    return true;
   }
 
   const char* at_;

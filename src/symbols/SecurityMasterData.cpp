@@ -98,7 +98,16 @@ bool IsNoName(const std::string& name) {
 
 bool SecurityMasterData::Parse(const std::string& text) {
   std::optional<bool> read = ParseByElement(text);
-  return read ? *read : ParseWhole(text);
+  if (read) return *read;
+  // Read whole, a document takes about fifty times its size in memory, so
+  // only a small one is: an answer of the protocol's plain shape never needs
+  // to be.
+  if (text.size() > kMaxWholeParseBytes) {
+    DebugOutput("Security master answer refused: " + std::to_string(text.size()) +
+                " bytes not of the plain shape of an answer");
+    return false;
+  }
+  return ParseWhole(text);
 }
 
 bool SecurityMasterData::ParseMore(const std::string& text) {
@@ -124,6 +133,16 @@ std::optional<bool> SecurityMasterData::ParseByElement(const std::string& text) 
   if (!lists) return std::nullopt;
   const auto& brokerList = (*lists)[0];
   const auto& globalList = (*lists)[1];
+  // A record is a few hundred bytes; one of megabytes is padding, which the
+  // reader would turn into a tree of many times its size.
+  for (const auto& list : *lists) {
+    if (!list) continue;
+    for (std::string_view element : *list) {
+      if (element.size() <= kMaxRecordBytes) continue;
+      DebugOutput("Security master answer refused: a record of " + std::to_string(element.size()) + " bytes");
+      return false;
+    }
+  }
 
   // Each element is read on its own, as the reader would read it inside the
   // document; one it cannot read makes the whole document unreadable, which

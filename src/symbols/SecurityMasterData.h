@@ -3,6 +3,8 @@
 // canonical symbol it is to become.
 #pragma once
 
+#include <cstddef>
+
 #include <json/value.h>
 
 #include <map>
@@ -19,9 +21,16 @@ class SecurityMasterData {
   // Packed: a hundred thousand records as field lists would take a kilobyte each.
   using Records = PackedRecords;
 
+  // The largest record (one element of a list) read, and the largest answer
+  // read whole when it is not of the plain shape (see JsonListSplitter.h).
+  static constexpr size_t kMaxRecordBytes = 1 << 20;
+  static constexpr size_t kMaxWholeParseBytes = 1 << 20;
+
   // Reads an answer document, replacing what was read before. False when the
   // text is not a JSON object, has no "GlobalSecurityRecords" array, or an
-  // element of that array is malformed; the records read are kept either way.
+  // element of that array is malformed; also for a record over
+  // kMaxRecordBytes, or a document over kMaxWholeParseBytes that is not of
+  // the plain shape. The records read are kept either way.
   bool Parse(const std::string& text);
   // Reads one more answer to the same update (to a later batch of its
   // request) into the records, as if its lists followed those read so far in

@@ -65,7 +65,9 @@ bool SecurityCatalog::Load(const std::string& json, std::string& error) {
 }
 
 std::optional<bool> SecurityCatalog::LoadByElement(const std::string& json, std::string& error) {
-  std::optional<JsonListSplitter::Lists> lists = JsonListSplitter::Split(json, {"securities"});
+  // A file with the top-level broker_symbols map (an object, not a list) is
+  // left to the whole read.
+  std::optional<JsonListSplitter::Lists> lists = JsonListSplitter::Split(json, {"securities", "broker_symbols"});
   if (!lists || !(*lists)[0]) return std::nullopt;
   Json::CharReaderBuilder builder;
   Json::CharReaderBuilder::strictMode(&builder.settings_);
