@@ -26,6 +26,8 @@ struct ShowArgs {
   std::string from;
   std::string to;
   std::vector<std::string> columns;
+  std::vector<std::string> sort;  // columns, "-" before one for descending
+  std::string limit;
   bool raw = false;
 };
 
@@ -87,10 +89,26 @@ ShowQuery BuildQuery(const ShowArgs& args) {
                  filter.comparison;
     query.parameters.push_back(filter.value);
   }
+  // --sort's columns, ties broken by the id where the table has one.
+  std::string order;
+  for (const std::string& key : args.sort) {
+    const bool descending = key.starts_with('-');
+    const std::string column = descending ? key.substr(1) : key;
+    if (!table->Find(column)) {
+      query.error = "--sort: no column " + column + " in " + args.table;
+      return query;
+    }
+    order += (order.empty() ? "" : ", ") + column + (descending ? " DESC" : "");
+  }
+  const std::string limit = args.limit.empty() ? "" : " LIMIT " + args.limit;
   query.sql = "SELECT " + (columns.empty() ? std::string("*") : columns) + " FROM " + args.table;
   const ColumnDef& id = table->columns().front();
   if (id.kind != ColumnKind::kId) {
-    query.sql += conditions;
+    query.sql += conditions + (order.empty() ? "" : " ORDER BY " + order) + limit;
+    return query;
+  }
+  if (!order.empty()) {
+    query.sql += conditions + " ORDER BY " + order + ", " + id.name + limit;
     return query;
   }
   // In the order rows were stored. The filters pick the ids (through an
@@ -101,7 +119,7 @@ ShowQuery BuildQuery(const ShowArgs& args) {
     query.sql += std::string(" WHERE ") + id.name + " IN (SELECT " + id.name + " FROM " + args.table +
                  conditions + ")";
   }
-  query.sql += std::string(" ORDER BY ") + id.name;
+  query.sql += std::string(" ORDER BY ") + id.name + limit;
   return query;
 }
 
@@ -154,6 +172,13 @@ Command AddShowCommand(CLI::App& app) {
   show->add_option("--to", args->to, "Only trades on or before this date (YYYY-MM-DD)");
   show->add_option("--columns", args->columns, "Only these columns, in this order (a,b,...)")
       ->delimiter(',');
+  show->add_option("--sort", args->sort, "Order by these columns (a,-b: b descending); default the order stored")
+      ->delimiter(',');
+  show->add_option("--limit", args->limit, "At most this many rows")->check([](const std::string& text) -> std::string {
+    const bool number = !text.empty() && text.size() < 19 && text.find_first_not_of("0123456789") == std::string::npos &&
+                        std::stoll(text) > 0;
+    return number ? "" : "expected a positive whole number of rows, got " + text;
+  });
   show->add_flag("--raw", args->raw, "Cells as stored: enumerations and amounts as numbers");
   return {show, [args] { return RunShow(*args); }};
 }

@@ -219,6 +219,14 @@ TEST_F(VoCommandTest, FiltersSelectTheRowsAndColumnsTheyName) {
   Rows expected{{"sym_name", "trans_id"}};
   for (size_t i = 1; i < ibm.size(); ++i) expected.push_back({"IBM", ibm[i][0]});
   EXPECT_EQ(ReadCsv(output_), expected);
+
+  // Sorted (latest trade first, ties by id) and cut.
+  ASSERT_EQ(Vo({"show", "--format", "csv", "--sort", "-trans_dttrade", "--limit", "3"}), 0) << output_;
+  EXPECT_EQ(ReadCsv(output_), Stored(" ORDER BY trans_dttrade DESC, trans_id LIMIT 3"));
+  EXPECT_EQ(Vo({"show", "--sort", "nosuch"}), 2);
+  EXPECT_NE(output_.find("vo: show: --sort: no column nosuch in trans_table"), std::string::npos) << output_;
+  EXPECT_EQ(Vo({"show", "--limit", "0"}), 2);
+  EXPECT_NE(output_.find("expected a positive whole number of rows, got 0"), std::string::npos) << output_;
 }
 
 TEST_F(VoCommandTest, DryRunLeavesTheDatabaseFileByteIdentical) {
