@@ -9,5 +9,5 @@ apt-get install -y --no-install-recommends \
   galera-4 rsync iproute2 procps \
   libre2-dev libtomlplusplus-dev \
   googletest libgtest-dev libgmock-dev \
-  help2man openssl \
+  help2man man-db groff-base openssl \
   clang libclang-rt-14-dev
