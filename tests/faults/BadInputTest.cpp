@@ -14,6 +14,7 @@
 
 #include "voservices/ImportOptions.h"
 #include "support/Backends.h"
+#include "support/PeakMemory.h"
 #include "support/StoredState.h"
 #include "support/ImportRun.h"
 #include "support/TempDatabase.h"
@@ -39,27 +40,11 @@ class BadInputTest : public BackendTest {
 };
 INSTANTIATE_TEST_SUITE_P(, BadInputTest, BothBackends(), BackendName);
 
-// The process's peak resident memory so far, in KiB.
-long HighWaterKiB() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("VmHWM:")) return std::stol(line.substr(6));
-  }
-  return 0;
-}
-
 // How many MiB the peak resident memory of a child process grows by while it
-// checks `file`; -1 when the child fails.
+// checks `file`; 255 when the file is recognised, -1 when the child fails.
 int CheckGrowthMiB(const std::string& file) {
-  pid_t child = fork();
-  if (child == 0) {
-    long before = HighWaterKiB();
-    bool known = VoServices::CanImportFile(file);
-    _exit(known ? 255 : static_cast<int>(std::min((HighWaterKiB() - before) / 1024, 254L)));
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const ChildGrowth growth = GrowthInChild([&file] { return VoServices::CanImportFile(file); });
+  return growth.result ? 255 : growth.mib;
 }
 
 // The peak resident memory, in MiB, of `vo import` of `file` into the test's
