@@ -13,11 +13,23 @@
 
 using namespace vo;
 
-bool DatabaseExists() {
+bool DatabaseFileMissing() {
   const std::string location = Database::Location();
-  if (MariaDbTarget::IsUrl(location) || std::filesystem::exists(location)) return true;
-  std::cerr << "vo: cannot open the database: " << location << ": no such file" << std::endl;
+  return !MariaDbTarget::IsUrl(location) && !std::filesystem::exists(location);
+}
+
+bool DatabaseExists() {
+  if (!DatabaseFileMissing()) return true;
+  std::cerr << "vo: cannot open the database: " << Database::Location() << ": no such file" << std::endl;
   return false;
+}
+
+std::function<std::string(const std::string&)> PositiveWholeNumber(const std::string& expected) {
+  return [expected](const std::string& text) -> std::string {
+    const bool number = !text.empty() && text.size() < 19 && text.find_first_not_of("0123456789") == std::string::npos &&
+                        std::stoll(text) > 0;
+    return number ? "" : "expected " + expected + ", got " + text;
+  };
 }
 
 bool OpenDatabase() {

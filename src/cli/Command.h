@@ -21,10 +21,15 @@ struct Command {
   std::function<int()> run;
 };
 
+// Whether the database is a file that does not exist (yet).
+bool DatabaseFileMissing();
 // Whether the database is a server or a file that exists; when not, says so
 // on stderr. Commands that change stored rows refuse a missing file rather
 // than make an empty ledger to work on.
 bool DatabaseExists();
+// A check for an option of a positive whole number: its message names what
+// was expected ("a run number as vo runs lists them") and what was given.
+std::function<std::string(const std::string&)> PositiveWholeNumber(const std::string& expected);
 // The application keeps its connection open; the maintenance services and
 // the reads rely on that. False (with the reason on stderr) when it fails or
 // the database file does not exist.

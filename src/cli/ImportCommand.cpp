@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -27,7 +26,6 @@
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/Database.h"
 #include "ledgerdb/HEnum.h"
-#include "ledgerdb/MariaDbTarget.h"
 #include "ledgerdb/StoredForms.h"
 #include "voservices/ImportOptions.h"
 
@@ -170,12 +168,8 @@ std::string OutcomeLine(const VoServices::ImportOutcome& outcome) {
 bool OpenForDryRun() {
   Database* database = Database::Instance();
   if (database->initToRead()) return true;
-  const std::string file = Database::Location();
   bool created = false;
-  if (!MariaDbTarget::IsUrl(file) && !std::filesystem::exists(file) &&
-      database->Open(":memory:", created)) {
-    return true;
-  }
+  if (DatabaseFileMissing() && database->Open(":memory:", created)) return true;
   std::cerr << "vo: import failed: cannot use the database: " << database->LastError() << std::endl;
   return false;
 }

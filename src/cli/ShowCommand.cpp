@@ -174,11 +174,8 @@ Command AddShowCommand(CLI::App& app) {
       ->delimiter(',');
   show->add_option("--sort", args->sort, "Order by these columns (a,-b: b descending); default the order stored")
       ->delimiter(',');
-  show->add_option("--limit", args->limit, "At most this many rows")->check([](const std::string& text) -> std::string {
-    const bool number = !text.empty() && text.size() < 19 && text.find_first_not_of("0123456789") == std::string::npos &&
-                        std::stoll(text) > 0;
-    return number ? "" : "expected a positive whole number of rows, got " + text;
-  });
+  show->add_option("--limit", args->limit, "At most this many rows")
+      ->check(PositiveWholeNumber("a positive whole number of rows"));
   show->add_flag("--raw", args->raw, "Cells as stored: enumerations and amounts as numbers");
   return {show, [args] { return RunShow(*args); }};
 }

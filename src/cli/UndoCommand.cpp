@@ -24,11 +24,8 @@ int RunUndo(uint64_t runId) {
 Command AddUndoCommand(CLI::App& app) {
   auto runId = std::make_shared<uint64_t>(0);
   CLI::App* undo = app.add_subcommand("undo", "Undo one recorded import (see vo runs)");
-  undo->add_option("RUN", *runId, "The run's number (see vo runs)")->required()->check(
-      [](const std::string& text) -> std::string {
-        const bool number = !text.empty() && text.size() < 19 &&
-                            text.find_first_not_of("0123456789") == std::string::npos && std::stoll(text) > 0;
-        return number ? "" : "expected a run number as vo runs lists them, got " + text;
-      });
+  undo->add_option("RUN", *runId, "The run's number (see vo runs)")
+      ->required()
+      ->check(PositiveWholeNumber("a run number as vo runs lists them"));
   return {undo, [runId] { return RunUndo(*runId); }};
 }
