@@ -22,21 +22,24 @@ void Progress(VoServices::ProgressCallback progress, const std::string& message)
 
 bool ReadSymbolsToUpdate(HSymboDAO& symbols, VoServices::ProgressCallback progress, SecurityMasterRequest& request,
                          VoServices::SymbolUpdateOutcome* outcome) {
-  auto fail = [outcome](VoServices::SymbolUpdateFailure kind, const std::string& text) {
+  // The message box, and the same text as the outcome's failure.
+  auto fail = [outcome](VoServices::SymbolUpdateFailure kind, const std::string& text, const std::string& caption,
+                        unsigned style) {
+    ShowMessage(text, caption, style);
     if (outcome != nullptr) *outcome = {false, kind, text};
     return false;
   };
   Progress(progress, "Connecting to your VO database...");
   if (!symbols.init()) {
-    ShowMessage("Failed to connect to your VO database.", "Error", kMbIconExclamation);
-    return fail(VoServices::SymbolUpdateFailure::kDatabaseUnusable, "Failed to connect to your VO database.");
+    return fail(VoServices::SymbolUpdateFailure::kDatabaseUnusable, "Failed to connect to your VO database.", "Error",
+                kMbIconExclamation);
   }
 
   Progress(progress, "Reading symbols from your VO database...");
   // A select that fails reads as no symbols at all, as it always has.
   if (!symbols.StreamSymbolsWithTransCount(request, "") || request.RowsReceived() == 0) {
-    ShowMessage("There are no symbols in your VO database.", kLibraryCaption, kMbIconInformation);
-    return fail(VoServices::SymbolUpdateFailure::kNoSymbols, "There are no symbols in your VO database.");
+    return fail(VoServices::SymbolUpdateFailure::kNoSymbols, "There are no symbols in your VO database.",
+                kLibraryCaption, kMbIconInformation);
   }
   return true;
 }
