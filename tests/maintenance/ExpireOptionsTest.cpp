@@ -26,6 +26,12 @@ struct Opening {
   int expiresInDays = -3;  // negative: already expired
 };
 
+// A bought call that expired three days ago, one that expires in a month,
+// and a closing sale of the call (no expiration action belongs to it).
+constexpr Opening kCall{5, 1, 1, 92, "10", "1500"};
+constexpr Opening kFutureCall{5, 1, 1, 92, "10", "1500", 30};
+constexpr Opening kCallSale{6, 1, 1, 92, "10", "1500"};
+
 struct OpenPosition {
   std::string id;
   std::string expiration;  // as stored on the symbol
@@ -77,8 +83,8 @@ INSTANTIATE_TEST_SUITE_P(, ExpireOptionsTest, BothBackends(), BackendName);
 
 TEST_P(ExpireOptionsTest, WritesClosingTransactionGroupAndEvent) {
   const ExpiryCase cases[] = {
-      {"bought call held three months", {5, 1, 1, 92, "10", "1500"}, "10", 17, "-1500", "0", "0"},
-      {"part of a bought call", {5, 1, 1, 92, "10", "1500"}, "4", 17, "-600", "0", "0"},
+      {"bought call held three months", kCall, "10", 17, "-1500", "0", "0"},
+      {"part of a bought call", kCall, "4", 17, "-600", "0", "0"},
       {"sold put, thirteen months", {11, 2, 2, 400, "10", "800"}, "10", 20, "0", "800", "0"},
       {"bought put held six years", {7, 1, 2, 2200, "2", "350.5"}, "2", 19, "0", "0", "-350.5"},
       {"third of a sold call", {9, 2, 1, 30, "3", "1000"}, "1", 18, "333.333333", "0", "0"},
@@ -112,20 +118,15 @@ TEST_P(ExpireOptionsTest, WritesClosingTransactionGroupAndEvent) {
 TEST_P(ExpireOptionsTest, SkipsWhatCannotExpireAndStoresTheRest) {
   TempDatabase database;
   ASSERT_TRUE(database.connected());
-  const Opening call{5, 1, 1, 92, "10", "1500"};
-  Opening future = call;
-  future.expiresInDays = 30;
-  Opening sellCall = call;  // a closing sale has no expiration action
-  sellCall.action = 6;
-  Opening noQuantity = call;
+  Opening noQuantity = kCall;
   noQuantity.qty = "0";
 
-  const std::string futureId = Open(future, "F").id;
-  const std::string sellId = Open(sellCall, "S").id;
+  const std::string futureId = Open(kFutureCall, "F").id;
+  const std::string sellId = Open(kCallSale, "S").id;
   const std::string emptyId = Open(noQuantity, "Z").id;
-  const std::string paddedId = Open(call, "P").id;
-  const std::string badQuantityId = Open(call, "Q").id;
-  const std::string goodId = Open(call, "G").id;
+  const std::string paddedId = Open(kCall, "P").id;
+  const std::string badQuantityId = Open(kCall, "Q").id;
+  const std::string goodId = Open(kCall, "G").id;
   const std::string before = Rows("SELECT * FROM trans_table");
 
   // Keys end up inside the select's text: anything but a plain number is left out.
@@ -153,15 +154,10 @@ TEST_P(ExpireOptionsTest, SkipsWhatCannotExpireAndStoresTheRest) {
 TEST_P(ExpireOptionsTest, ChecksFindWhatWouldExpireNothing) {
   TempDatabase database;
   ASSERT_TRUE(database.connected());
-  const Opening call{5, 1, 1, 92, "10", "1500"};
-  Opening future = call;
-  future.expiresInDays = 30;
-  Opening sale = call;
-  sale.action = 6;
-  const std::string goodId = Open(call, "G").id;
-  const std::string futureId = Open(future, "F").id;
-  const std::string saleId = Open(sale, "S").id;
-  const std::string soldId = Open(call, "C").id;
+  const std::string goodId = Open(kCall, "G").id;
+  const std::string futureId = Open(kFutureCall, "F").id;
+  const std::string saleId = Open(kCallSale, "S").id;
+  const std::string soldId = Open(kCall, "C").id;
   StoreRow("trans_schema", "trans_table",
            {{"trans_action", "6"}, {"trans_pos", "2"}, {"trans_type", "1"}, {"trans_qty", "10"},
             {"trans_dttrade", Stored(DayFromToday(-5), "10:00:00")}, {"acct_id", "12"}, {"sym_name", "C"}});
