@@ -50,6 +50,8 @@
 
 namespace vo {
 
+using VoServices::ImportFailure;
+
 namespace {
 
 constexpr unsigned kHeaderSearchLines = 25;
@@ -122,7 +124,7 @@ bool FileImporter::Import(const std::string& filePath) {
   HSymboDAO symbolDao;
   if (!symbolDao.init()) {
     log_->Fatal("Failed voDao.init in VoServices::ImportPensonTrans2008.");
-    Fail(VoServices::ImportFailure::kDatabaseUnusable, "Unable to open VO DB: " + Database::Instance()->LastError());
+    Fail(ImportFailure::kDatabaseUnusable, "Unable to open VO DB: " + Database::Instance()->LastError());
     return false;
   }
   ImportRunDAO runs;
@@ -131,7 +133,7 @@ bool FileImporter::Import(const std::string& filePath) {
   if (!LoadChosenLayout()) {
     // The import failed before the file was read.
   } else if (!input_.Open(filePath)) {
-    Fail(VoServices::ImportFailure::kFileUnreadable, "Failed in FileImporter - Unable to open " + filePath);
+    Fail(ImportFailure::kFileUnreadable, "Failed in FileImporter - Unable to open " + filePath);
   } else if (CsvParser* parser = MatchParser()) {
     outcome_.format = parser->FormatName();
     ParseAll(*parser);
@@ -140,7 +142,7 @@ bool FileImporter::Import(const std::string& filePath) {
     if (layout_) outcome_.brokerAccounts = layout_->brokerAccounts();
     const std::string refusal = layout_ ? layout_->Refusal() : "";
     if (!refusal.empty()) {
-      Fail(VoServices::ImportFailure::kBrokerAccount, refusal);
+      Fail(ImportFailure::kBrokerAccount, refusal);
     } else if (CheckReimport(runs)) {
       outcome_.imported = DecodeAndStore(*parser, symbolDao);
     }
@@ -189,7 +191,8 @@ bool FileImporter::LoadChosenLayout() {
   for (const LayoutProblem& problem : entry.problems) {
     log_->Error("Layout " + options_.layoutFile + ": " + ProblemText(problem));
   }
-  Fail(VoServices::ImportFailure::kLayoutUnusable, "The layout " + options_.layoutFile + " cannot be used: " + ProblemText(entry.problems.front()));
+  Fail(ImportFailure::kLayoutUnusable,
+       "The layout " + options_.layoutFile + " cannot be used: " + ProblemText(entry.problems.front()));
   return false;
 }
 
@@ -235,7 +238,7 @@ CsvParser* FileImporter::MatchParser() {
     if (lineCounter_ >= kHeaderSearchLines) break;
   }
   if (CsvParser* parser = MatchLayout()) return parser;
-  Fail(VoServices::ImportFailure::kUnknownFormat, "Unable to match a parser for given file.");
+  Fail(ImportFailure::kUnknownFormat, "Unable to match a parser for given file.");
   return nullptr;
 }
 
@@ -326,7 +329,7 @@ bool FileImporter::CheckReimport(ImportRunDAO& runs) {
   VoServices::ImportRunInfo previous;
   bool found = false;
   if (!runs.FindImported(accountId_, run_.sha256, previous, found)) {
-    Fail(VoServices::ImportFailure::kDatabaseUnusable, "Unable to access VO DB.");
+    Fail(ImportFailure::kDatabaseUnusable, "Unable to access VO DB.");
     return false;
   }
   if (!found) return true;
@@ -334,7 +337,7 @@ bool FileImporter::CheckReimport(ImportRunDAO& runs) {
   std::string already = AlreadyImported(previous);
   if (options_.once) {
     refused_ = true;
-    Fail(VoServices::ImportFailure::kAlreadyImported, already + " Not imported again.");
+    Fail(ImportFailure::kAlreadyImported, already + " Not imported again.");
     return false;
   }
   log_->Warning(already);
@@ -351,14 +354,14 @@ bool FileImporter::RefusedUnderLock(ImportRunDAO& runs, const DbTransaction& wri
   VoServices::ImportRunInfo previous;
   bool found = false;
   if (!runs.FindImported(accountId_, run_.sha256, previous, found)) {
-    if (!Retrying(writes)) Fail(VoServices::ImportFailure::kDatabaseUnusable, "Unable to access VO DB.");
+    if (!Retrying(writes)) Fail(ImportFailure::kDatabaseUnusable, "Unable to access VO DB.");
     return true;
   }
   if (!found) return false;
   // Another import of the same content committed since the first look.
   outcome_.previousRunId = previous.id;
   refused_ = true;
-  Fail(VoServices::ImportFailure::kAlreadyImported, AlreadyImported(previous) + " Not imported again.");
+  Fail(ImportFailure::kAlreadyImported, AlreadyImported(previous) + " Not imported again.");
   return true;
 }
 
@@ -387,7 +390,7 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
     outcome_.transactionsRefused = 0;
     if (written != Written::kAgain) return false;
     if (attempt == kWriteAttempts) {
-      Fail(VoServices::ImportFailure::kWriteFailed, "Failed to write to VO DB in " + std::to_string(attempt) +
+      Fail(ImportFailure::kWriteFailed, "Failed to write to VO DB in " + std::to_string(attempt) +
            " attempts, nothing of this file was stored: " + retryReason_);
       return false;
     }
@@ -411,7 +414,7 @@ FileImporter::Written FileImporter::WriteAttempt(const SymbolMap& symbols,
   DbTransaction writes(Database::Instance());
   auto failed = [&] { return retryReason_.empty() ? Written::kFailed : Written::kAgain; };
   if (!writes.active()) {
-    if (!Retrying(writes)) Fail(VoServices::ImportFailure::kDatabaseUnusable, "Unable to access VO DB.");
+    if (!Retrying(writes)) Fail(ImportFailure::kDatabaseUnusable, "Unable to access VO DB.");
     return failed();
   }
   ImportRunDAO runs;
@@ -421,7 +424,7 @@ FileImporter::Written FileImporter::WriteAttempt(const SymbolMap& symbols,
   if (writes.Commit()) return Written::kStored;
   if (Retrying(writes)) return Written::kAgain;
   if (writes.failure() == DbFailure::kCommitUnknown) return Written::kCommitLost;
-  Fail(VoServices::ImportFailure::kWriteFailed, "Failed to commit the import to VO DB: " + Database::Instance()->LastError());
+  Fail(ImportFailure::kWriteFailed, "Failed to commit the import to VO DB: " + Database::Instance()->LastError());
   return Written::kFailed;
 }
 
@@ -445,7 +448,7 @@ FileImporter::Written FileImporter::LookUpCommit() {
   ImportRunDAO runs;
   if (!db->Reconnect() || !runs.Get(run_.id, stored, found)) {
     outcome_.commitUnknown = true;
-    Fail(VoServices::ImportFailure::kCommitUnknown, "The connection to VO DB was lost while the import was committing (" + lost +
+    Fail(ImportFailure::kCommitUnknown, "The connection to VO DB was lost while the import was committing (" + lost +
          "), and the database cannot be asked whether it was stored (" + db->LastError() +
          "): outcome unknown; look for run " + std::to_string(run_.id) + " in the import runs.");
     return Written::kFailed;
@@ -455,7 +458,8 @@ FileImporter::Written FileImporter::LookUpCommit() {
                   "); run " + std::to_string(run_.id) + " was found stored.");
     return Written::kStored;
   }
-  Fail(VoServices::ImportFailure::kWriteFailed, "The connection to VO DB was lost while the import was committing (" + lost + "); run " +
+  Fail(ImportFailure::kWriteFailed,
+       "The connection to VO DB was lost while the import was committing (" + lost + "); run " +
        std::to_string(run_.id) + " was not stored, nothing of this file was stored.");
   return Written::kFailed;
 }
@@ -466,7 +470,7 @@ bool FileImporter::ReportWithoutWriting(const SymbolMap& symbols,
   outcome_.dryRun = true;
   std::set<std::string> known;
   if (!ReadKnownSymbols(symbols, symbolDao, known)) {
-    Fail(VoServices::ImportFailure::kDatabaseUnusable, "Unable to access VO DB.");
+    Fail(ImportFailure::kDatabaseUnusable, "Unable to access VO DB.");
     return false;
   }
   symbols.ForEach([&](std::string_view name, const SymbolFields&) {
@@ -477,7 +481,8 @@ bool FileImporter::ReportWithoutWriting(const SymbolMap& symbols,
   if (options_.skipDuplicates) {
     duplicates = std::make_unique<DuplicateFilter>();
     if (!duplicates->Load(accountId_, transactions)) {
-      Fail(VoServices::ImportFailure::kDatabaseUnusable, "Unable to read the stored transactions: " + Database::Instance()->LastError());
+      Fail(ImportFailure::kDatabaseUnusable,
+           "Unable to read the stored transactions: " + Database::Instance()->LastError());
       return false;
     }
   }
@@ -515,7 +520,8 @@ bool FileImporter::WriteRun(const SymbolMap& symbols, const TransactionMap& tran
     duplicates = std::make_unique<DuplicateFilter>();
     if (!duplicates->Load(accountId_, transactions)) {
       if (!Retrying(writes)) {
-        Fail(VoServices::ImportFailure::kDatabaseUnusable, "Unable to read the stored transactions: " + Database::Instance()->LastError());
+        Fail(ImportFailure::kDatabaseUnusable,
+             "Unable to read the stored transactions: " + Database::Instance()->LastError());
       }
       return false;
     }
@@ -541,7 +547,7 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao,
                                 ImportRunDAO& runs, const DbTransaction& writes) {
   std::set<std::string> known;
   if (!ReadKnownSymbols(symbols, symbolDao, known)) {
-    if (!Retrying(writes)) Fail(VoServices::ImportFailure::kDatabaseUnusable, "Unable to access VO DB.");
+    if (!Retrying(writes)) Fail(ImportFailure::kDatabaseUnusable, "Unable to access VO DB.");
     return false;
   }
   log_->Info("Writing symbols to DB...");
@@ -625,12 +631,16 @@ bool FileImporter::ReadKnownSymbols(const SymbolMap& symbols, HSymboDAO& symbolD
 bool FileImporter::WriteFailed(const DbTransaction& writes) {
   std::string reason;
   if (!writes.failed(reason)) return false;
-  if (!Retrying(writes)) Fail(VoServices::ImportFailure::kWriteFailed, "Failed to write to VO DB, nothing of this file was stored: " + reason);
+  if (!Retrying(writes)) {
+    Fail(ImportFailure::kWriteFailed, "Failed to write to VO DB, nothing of this file was stored: " + reason);
+  }
   return true;
 }
 
 bool FileImporter::RunNotRecorded(const DbTransaction& writes) {
-  if (!WriteFailed(writes)) Fail(VoServices::ImportFailure::kWriteFailed, "Unable to record the import run: " + Database::Instance()->LastError());
+  if (!WriteFailed(writes)) {
+    Fail(ImportFailure::kWriteFailed, "Unable to record the import run: " + Database::Instance()->LastError());
+  }
   return false;
 }
 
@@ -656,7 +666,7 @@ void FileImporter::WarnOfQuantity(std::string_view key, const TransactionFields&
                 "' is not a number; it is stored as it stands");
 }
 
-void FileImporter::Fail(VoServices::ImportFailure kind, const std::string& reason) {
+void FileImporter::Fail(ImportFailure kind, const std::string& reason) {
   log_->Fatal(reason);
   outcome_.failure = reason;
   outcome_.failureKind = kind;
