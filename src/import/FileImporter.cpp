@@ -47,6 +47,7 @@
 #include "logging/RunLog.h"
 #include "values/DateTime.h"
 #include "values/DecimalText.h"
+#include "values/Utf8Text.h"
 
 namespace vo {
 
@@ -303,6 +304,12 @@ unsigned FileImporter::ParseAll(CsvParser& parser) {
     if (nul != std::string::npos) {
       log_->Warning("Line " + ToText(lineCounter_) + " holds a NUL byte: only the text before it was read");
       line.resize(nul);
+    }
+    // Stored text is UTF-8; a line that is not was most likely saved on
+    // Windows, and is read that way rather than refused.
+    if (!Utf8Text::IsValid(line)) {
+      log_->Warning("Line " + ToText(lineCounter_) + " is not UTF-8: the bytes that are not were read as Windows-1252");
+      line = Utf8Text::Repaired(line);
     }
     // (A layout has its own rules for lines without content.)
     if (options_.separatorLinesAreEmpty && !layout_ && IsSeparatorLine(line)) continue;

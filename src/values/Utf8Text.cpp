@@ -10,6 +10,23 @@ bool InRange(std::string_view text, size_t at, unsigned char low, unsigned char 
   return byte >= low && byte <= high;
 }
 
+// Windows-1252's characters at 0x80 to 0x9F; its five unassigned bytes
+// keep the C1 control of the same number, as browsers read them.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendCodePoint(char16_t point, std::string& out) {
+  if (point < 0x800) {
+    out += static_cast<char>(0xC0 | (point >> 6));
+  } else {
+    out += static_cast<char>(0xE0 | (point >> 12));
+    out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+  }
+  out += static_cast<char>(0x80 | (point & 0x3F));
+}
+
 }  // namespace
 
 size_t Utf8Text::SequenceAt(std::string_view text, size_t at) {
@@ -42,11 +59,31 @@ size_t Utf8Text::SequenceAt(std::string_view text, size_t at) {
 
 bool Utf8Text::IsValid(std::string_view text) {
   for (size_t at = 0; at < text.size();) {
+    if (static_cast<unsigned char>(text[at]) < 0x80) {  // the common case, kept short
+      ++at;
+      continue;
+    }
     const size_t length = SequenceAt(text, at);
     if (length == 0) return false;
     at += length;
   }
   return true;
+}
+
+std::string Utf8Text::Repaired(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = SequenceAt(text, at);
+    if (length > 0) {
+      out.append(text.substr(at, length));
+      at += length;
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(text[at++]);
+    AppendCodePoint(byte < 0xA0 ? kWindows1252High[byte - 0x80] : static_cast<char16_t>(byte), out);
+  }
+  return out;
 }
 
 }  // namespace vo

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace vo {
@@ -16,6 +17,11 @@ class Utf8Text {
   static size_t SequenceAt(std::string_view text, size_t at);
 
   static bool IsValid(std::string_view text);
+
+  // `text` with its well-formed sequences kept and every other byte read as
+  // Windows-1252, the code page spreadsheets on Windows save in: that is what
+  // a byte outside UTF-8 in a broker's export nearly always is.
+  static std::string Repaired(std::string_view text);
 };
 
 }  // namespace vo

@@ -113,9 +113,9 @@ TEST_P(BadInputTest, FilesThatAreNoTransactionFileFailWithTheirReason) {
   EXPECT_EQ(StoredState(db_.file()).Everything(), before);
 }
 
-// Text saved as UTF-16 ("Unicode text" from a spreadsheet) imports as its
-// UTF-8 form would.
-TEST_P(BadInputTest, Utf16TextImportsLikeUtf8) {
+// Text saved as UTF-16 ("Unicode text" from a spreadsheet) or in Windows'
+// code page is stored as UTF-8.
+TEST_P(BadInputTest, TextInOtherEncodingsIsStoredAsUtf8) {
   std::string utf16 = "\xFF\xFE";
   for (char c : kNativeHeader + "\n03/02/2009 10:00:00,03/05/2009 00:00:00,Buy,10,ABC,ABC INC,2.50,1,"
                                 "0,0,0,0,0,26,Main,X1,,1\n") {
@@ -123,6 +123,16 @@ TEST_P(BadInputTest, Utf16TextImportsLikeUtf8) {
   }
   EXPECT_EQ(Import(files_.Write("utf16.csv", utf16)), "imported, recognised\nerrors:\n");
   EXPECT_EQ(StoredState(db_.file()).Rows("SELECT sym_name, sym_desc FROM sym_table"), "ABC|ABC INC\n");
+
+  // Bytes that are not UTF-8 (a file saved on Windows) are stored as the
+  // characters they stand for there, and a Warning names the line.
+  const std::string latin = kNativeHeader + "\n03/02/2009 10:00:00,03/05/2009 00:00:00,Buy,10,SG,SOCI\xC9T\xC9 "
+                            "G\xC9N\xC9RALE,2.50,1,0,0,0,0,0,26,Main,X1,,1\n";
+  ImportRun run = RunImport(files_.Write("cp1252.csv", latin), "1", "Main");
+  EXPECT_TRUE(run.imported) << run.log;
+  EXPECT_EQ(run.Lines("Warning"), "Line 2 is not UTF-8: the bytes that are not were read as Windows-1252\n");
+  EXPECT_EQ(StoredState(db_.file()).Rows("SELECT sym_desc FROM sym_table WHERE sym_name = 'SG'"),
+            "SOCI\xC3\x89T\xC3\x89 G\xC3\x89N\xC3\x89RALE\n");
 }
 
 // Damaged lines under a good header: the import runs, refuses what it cannot

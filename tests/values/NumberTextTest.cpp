@@ -109,4 +109,19 @@ TEST(Utf8TextTest, OnlyWellFormedSequencesAreText) {
   for (const auto& [text, valid] : texts) EXPECT_EQ(vo::Utf8Text::IsValid(text), valid) << text;
 }
 
+// What is not UTF-8 is read byte by byte as Windows-1252; what is stays.
+TEST(Utf8TextTest, RepairReadsStrayBytesAsWindows1252) {
+  const std::pair<std::string, std::string> texts[] = {
+      {"Soci\xE9t\xE9 G\xE9n\xE9rale", "Soci\xC3\xA9t\xC3\xA9 G\xC3\xA9n\xC3\xA9rale"},
+      {"\x80 5 \x93q\x94 \x9F", "\xE2\x82\xAC 5 \xE2\x80\x9Cq\xE2\x80\x9D \xC5\xB8"},  // the 0x80-0x9F block
+      {"\x81\xFF", "\xC2\x81\xC3\xBF"},                       // unassigned, and the last byte
+      {"\xC3\xA9 and \xE9", "\xC3\xA9 and \xC3\xA9"},          // a line of both
+      {"\xE2\x82", "\xC3\xA2\xE2\x80\x9A"},                    // a cut sequence
+  };
+  for (const auto& [text, repaired] : texts) {
+    EXPECT_EQ(vo::Utf8Text::Repaired(text), repaired) << text;
+    EXPECT_TRUE(vo::Utf8Text::IsValid(vo::Utf8Text::Repaired(text))) << text;
+  }
+}
+
 }  // namespace
