@@ -69,6 +69,9 @@ struct ImportOptions {
   // saves an empty row) is skipped as an empty line is. ImportFile, which
   // keeps each format's own reading, hands such a line to the format.
   bool separatorLinesAreEmpty = true;
+  // A row the database refuses gets a second Error line with the database's
+  // reason. ImportFile keeps its one line a row.
+  bool refusalReasonsLogged = true;
 };
 
 // Why an import failed, for code to branch on; the failure text says it for
@@ -94,6 +97,9 @@ struct ImportOutcome {
   uint64_t linesRefused = 0;     // lines the format's parser could not read
   uint64_t transactionsStored = 0;
   uint64_t transactionsRefused = 0;  // decoded but not inserted
+  // The first transaction the database refused and its reason ("transaction
+  // KEY: REASON"); empty when it refused none.
+  std::string firstRefusal;
   uint64_t symbolsAdded = 0;
   std::string logPath;           // the run log written; empty when none was
   std::string logError;          // why no run log, or not all of it, could be written; empty when it was

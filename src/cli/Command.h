@@ -12,6 +12,7 @@
 constexpr int kExitFalse = 1;            // the function returned false
 constexpr int kExitUsage = 2;            // the command line was wrong
 constexpr int kExitConversionError = 3;  // an import stopped on a conversion error
+constexpr int kExitRowsRefused = 4;      // an import stored, but the database refused some rows
 
 inline int ExitFor(bool result) { return result ? 0 : kExitFalse; }
 

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -162,6 +163,45 @@ std::string OutcomeLine(const VoServices::ImportOutcome& outcome) {
   return line + "; log " + outcome.logPath;
 }
 
+// Run logs go where a user's other tools keep theirs ($XDG_STATE_HOME, else
+// ~/.local/state), not into whatever folder the command happens to run in.
+// Where that folder cannot be made, the current one serves, and vo says so.
+std::string DefaultLogFolder() {
+  std::filesystem::path folder;
+  const char* state = std::getenv("XDG_STATE_HOME");
+  const char* home = std::getenv("HOME");
+  if (state && *state == '/') {
+    folder = std::filesystem::path(state) / "vo" / "logs";
+  } else if (home && *home == '/') {
+    folder = std::filesystem::path(home) / ".local" / "state" / "vo" / "logs";
+  } else {
+    return "./";
+  }
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    std::cerr << "vo: cannot make the log folder " << folder.string() << " (" << error.message()
+              << "); the run log goes to the current folder" << std::endl;
+    return "./";
+  }
+  return folder.string() + "/";
+}
+
+// An import the database refused rows of is not a clean one: said even with
+// --quiet, and told apart by the exit code from one that stored nothing.
+int RefusedRowsExit(const VoServices::ImportOutcome& outcome) {
+  const uint64_t refused = outcome.transactionsRefused;
+  if (refused == 0) return 0;
+  if (outcome.transactionsStored == 0) {
+    std::cerr << "vo: import stored nothing: the database refused all " << refused
+              << " transactions; the first, " << outcome.firstRefusal << std::endl;
+    return kExitFalse;
+  }
+  std::cerr << "vo: the database refused " << refused << " of the file's transactions; the first, "
+            << outcome.firstRefusal << std::endl;
+  return kExitRowsRefused;
+}
+
 // A dry run reads the database and never writes or makes one: it opens the
 // database to read, and where there is no database file yet an empty one in
 // memory stands in for it (everything in the file would then be stored).
@@ -180,7 +220,7 @@ bool IsLarge(const std::string& path) {
 }
 
 int RunImport(ImportArgs args) {
-  if (args.logDir.empty()) args.logDir = "./";
+  if (args.logDir.empty()) args.logDir = DefaultLogFolder();
   if (args.logDir.back() != '/') args.logDir += '/';
 
   StdinCopy stdinCopy;
@@ -235,7 +275,7 @@ int RunImport(ImportArgs args) {
     return outcome.conversionError.empty() ? kExitFalse : kExitConversionError;
   }
   if (!args.quiet) std::cerr << "vo: " << OutcomeLine(outcome) << std::endl;
-  return 0;
+  return RefusedRowsExit(outcome);
 }
 
 }  // namespace
@@ -246,7 +286,7 @@ Command AddImportCommand(CLI::App& app) {
   import->add_option("FILE", args->file, "File to import; - reads standard input")->required();
   import->add_option("--account-id", args->accountId, "Account id")->required();
   import->add_option("--account-name", args->accountName, "Account name (names the log file)")->required();
-  import->add_option("--log-dir", args->logDir, "Folder for the log file (default: current directory)");
+  import->add_option("--log-dir", args->logDir, "Folder for the log file (default: $XDG_STATE_HOME/vo/logs, or ~/.local/state/vo/logs)");
   import->add_flag("--dry-run", args->dryRun,
                    "Parse and decode, print what would be stored, write nothing to the database");
   import->add_option("--format", args->format,

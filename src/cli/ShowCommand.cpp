@@ -18,6 +18,8 @@ using namespace vo;
 
 namespace {
 
+constexpr char kTradeDate[] = "trans_dttrade";
+
 struct ShowArgs {
   std::string table = "trans_table";
   std::string format = "table";
@@ -76,8 +78,8 @@ ShowQuery BuildQuery(const ShowArgs& args) {
   const Filter filters[] = {
       {"--account", args.account, "acct_id", " = ?"},
       {"--symbol", args.symbol, "sym_name", " = ?"},
-      {"--from", from, "trans_dttrade", " >= ?"},
-      {"--to", to, "trans_dttrade", " <= ?"},
+      {"--from", from, kTradeDate, " >= ?"},
+      {"--to", to, kTradeDate, " <= ?"},
   };
   for (const Filter& filter : filters) {
     if (filter.value.empty()) continue;
@@ -100,6 +102,9 @@ ShowQuery BuildQuery(const ShowArgs& args) {
     }
     order += (order.empty() ? "" : ", ") + column + (descending ? " DESC" : "");
   }
+  // Trades read as a ledger does, by trade date; other tables in the order
+  // their rows were stored.
+  if (order.empty() && table->Find(kTradeDate)) order = kTradeDate;
   const std::string limit = args.limit.empty() ? "" : " LIMIT " + args.limit;
   query.sql = "SELECT " + (columns.empty() ? std::string("*") : columns) + " FROM " + args.table;
   const ColumnDef& id = table->columns().front();
@@ -172,7 +177,7 @@ Command AddShowCommand(CLI::App& app) {
   show->add_option("--to", args->to, "Only trades on or before this date (YYYY-MM-DD)");
   show->add_option("--columns", args->columns, "Only these columns, in this order (a,b,...)")
       ->delimiter(',');
-  show->add_option("--sort", args->sort, "Order by these columns (a,-b: b descending); default the order stored")
+  show->add_option("--sort", args->sort, "Order by these columns (a,-b: b descending); default trade date, then id")
       ->delimiter(',');
   show->add_option("--limit", args->limit, "At most this many rows")
       ->check(PositiveWholeNumber("a positive whole number of rows"));

@@ -395,6 +395,7 @@ bool FileImporter::DecodeAndStore(CsvParser& parser, HSymboDAO& symbolDao) {
     if (written == Written::kStored) break;
     outcome_.transactionsStored = outcome_.symbolsAdded = outcome_.duplicatesSkipped = 0;
     outcome_.transactionsRefused = 0;
+    outcome_.firstRefusal.clear();
     if (written != Written::kAgain) return false;
     if (attempt == kWriteAttempts) {
       Fail(ImportFailure::kWriteFailed, "Failed to write to VO DB in " + std::to_string(attempt) +
@@ -566,6 +567,7 @@ bool FileImporter::WriteSymbols(const SymbolMap& symbols, HSymboDAO& symbolDao,
       inserted.emplace_back(name);
     } else {
       log_->Error("Failed to insert (NOT duplicate) into DB: " + std::string(name));
+      LogRefusal(name.empty() ? "a symbol without a name is never stored" : Database::Instance()->LastError());
       stopped = WriteFailed(writes);
     }
   });
@@ -613,6 +615,9 @@ bool FileImporter::WriteTransactions(const TransactionMap& transactions,
       PauseInWritePhase(inserted, decoded);
     } else {
       log_->Error("Failed to insert into DB: " + std::string(key));
+      const std::string reason = Database::Instance()->LastError();
+      LogRefusal(reason);
+      if (outcome_.firstRefusal.empty()) outcome_.firstRefusal = "transaction " + std::string(key) + ": " + reason;
       stopped = WriteFailed(writes);
     }
   }, !options_.singleThreaded);
@@ -658,6 +663,10 @@ void FileImporter::RecordUnwrittenRun(ImportRunDAO& runs) {
   run_.ended = DateTime::Now().ToDisplayText();
   run_.result = kFailed + (outcome_.failure.empty() ? std::string("not imported") : outcome_.failure);
   if (runs.Insert(run_)) outcome_.runId = run_.id;
+}
+
+void FileImporter::LogRefusal(const std::string& reason) {
+  if (options_.refusalReasonsLogged) log_->Error("The database refused it: " + reason);
 }
 
 void FileImporter::WarnOfQuantity(std::string_view key, const TransactionFields& fields) {

@@ -128,6 +128,8 @@ class FileImporter {
   void RecordUnwrittenRun(ImportRunDAO& runs);
   // A Warning naming the transaction when its quantity is not a number.
   void WarnOfQuantity(std::string_view key, const TransactionFields& fields);
+  // On the options path, why the database refused the row just named.
+  void LogRefusal(const std::string& reason);
   // Logs a fatal line and keeps it as the reason the import failed.
   void Fail(VoServices::ImportFailure kind, const std::string& reason);
   // Reports progress to the options' callback, at most about once a percent.

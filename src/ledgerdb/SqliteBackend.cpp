@@ -1,12 +1,14 @@
 #include "ledgerdb/SqliteBackend.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <set>
 #include <utility>
 
@@ -151,6 +153,22 @@ bool IsBlankTail(const char* tail) {
   return true;
 }
 
+// "file:PATH?immutable=1", the path's bytes that a URI gives a meaning
+// escaped.
+std::string ImmutableUri(const std::string& file) {
+  std::string uri = file.starts_with('/') ? "file://" : "file:";  // an empty authority before a path
+  for (char c : file) {
+    if (c == '%' || c == '?' || c == '#') {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+      uri += escaped;
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
 }  // namespace
 
 void SqliteBackend::CloseConnection::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -227,8 +245,20 @@ bool SqliteBackend::Open(const std::string& file, bool& created) {
   return ready;
 }
 
+// A reader leaves the folder as it found it. Where it could write, it opens
+// read-write but refuses writes itself, because only such a connection
+// removes the -wal and -shm files when it closes; where it cannot, a file
+// with no write-ahead log waiting is opened immutable, which needs neither.
 bool SqliteBackend::OpenToRead(const std::string& file) {
-  if (!Connect(file, SQLITE_OPEN_READONLY)) return false;
+  const std::filesystem::path path(file);
+  const std::string folder = path.has_parent_path() ? path.parent_path().string() : ".";
+  const bool writable = access(file.c_str(), W_OK) == 0 && access(folder.c_str(), W_OK) == 0;
+  std::error_code error;
+  const bool logWaiting = std::filesystem::exists(file + "-wal", error);
+  bool connected = writable      ? Connect(file, SQLITE_OPEN_READWRITE)
+                   : logWaiting ? Connect(file, SQLITE_OPEN_READONLY)
+                                : Connect(file, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, ImmutableUri(file));
+  if (!connected) return false;
   StoreCheck::Found found;
   bool ready = Exec(kReadCachePragma) && ReadStore(found) && Judge(found);
   if (ready && StoreCheck::IsEmpty(found)) ready = Fail("there is no VO database in it");
@@ -239,6 +269,7 @@ bool SqliteBackend::OpenToRead(const std::string& file) {
     if (!ready || found.tables.contains(table.tableName())) continue;
     ready = Exec(table.CreateTableStatement(true));
   }
+  ready = ready && (!writable || Exec("PRAGMA query_only = 1"));
   if (!ready) {
     error_ = file + ": " + error_;
     db_.reset();
@@ -246,12 +277,12 @@ bool SqliteBackend::OpenToRead(const std::string& file) {
   return ready;
 }
 
-bool SqliteBackend::Connect(const std::string& file, int flags) {
+bool SqliteBackend::Connect(const std::string& file, int flags, const std::string& uri) {
   sqlite3* raw = nullptr;
   // One thread at a time uses a connection (the library is called from one
   // thread at a time, and an import's second thread never touches the
   // database), so SQLite's own lock around every call and cell is only cost.
-  int rc = sqlite3_open_v2(file.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc = sqlite3_open_v2(uri.empty() ? file.c_str() : uri.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   db_.reset(raw);
   if (rc != SQLITE_OK) {
     FailFromDb("cannot open " + file);

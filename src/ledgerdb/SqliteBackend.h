@@ -84,7 +84,9 @@ class SqliteBackend : public DbBackend {
   // Creates what is missing and marks the file, in one transaction.
   bool CreateSchema(bool& created);
   // Opens the connection with its per-connection settings.
-  bool Connect(const std::string& file, int flags);
+  // `uri`, when given, is what SQLite opens (with SQLITE_OPEN_URI); `file`
+  // names the database in messages either way.
+  bool Connect(const std::string& file, int flags, const std::string& uri = "");
   bool ReadNumber(const std::string& pragma, int64_t& value);
   // What the file holds: its mark and its tables' columns; reads only.
   bool ReadStore(StoreCheck::Found& found);

@@ -108,6 +108,7 @@ bool ImportFile(const std::string& filePath, const std::string& logFolder,
   ImportOutcome outcome;
   ImportOptions options;
   options.separatorLinesAreEmpty = false;
+  options.refusalReasonsLogged = false;
   RunImport(filePath, logFolder, accountId, accountName, options, outcome);
   return outcome.imported;
 }

@@ -21,6 +21,7 @@
 #include "faults/VoProcess.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/Database.h"
+#include "support/ImportRun.h"
 #include "support/StoredState.h"
 #include "support/TempDir.h"
 #include "values/Utf8Text.h"
@@ -125,12 +126,13 @@ class VoCommandTest : public ::testing::Test {
   }
 
   // What the database holds, read through the library: header then rows.
-  Rows Stored(const std::string& where = "") {
+  // By default in the order vo show gives: by trade date, then id.
+  Rows Stored(const std::string& where = "", const std::string& order = " ORDER BY trans_dttrade, trans_id") {
     setenv("VO_DB", db_.c_str(), 1);
     bool created = false;
     EXPECT_TRUE(Database::Instance()->init("vo_db", "", "root", nullptr, 0, created));
     DBQueryResult result;
-    EXPECT_TRUE(Database::Instance()->Select("SELECT * FROM trans_table" + where, true, result));
+    EXPECT_TRUE(Database::Instance()->Select("SELECT * FROM trans_table" + where + order, true, result));
     Database::Destruct();
     Rows rows{result.getFields()};
     for (const DBQueryResult::Row& row : result) rows.push_back(row);
@@ -166,12 +168,14 @@ TEST_F(VoCommandTest, EveryFormatReadsBackAsTheStoredRows) {
 // Latin-1 text.
 TEST_F(VoCommandTest, EveryCellStaysWholeAndJsonStaysUtf8) {
   const std::string latin1 = dir_.Write(
-      "latin1.csv", "Date Transacted,Date Settled,Action,Quantity,Symbol,Description,Price,Commission,Sec. Fee,"
-                    "Misc. Fee,Fed. Tax,Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX\n"
+      "latin1.csv", kNativeHeader + "\n"
                     "01/14/2008 09:31:07,01/17/2008 00:00:00,Buy,100,SGE,SOCI\xC9T\xC9 G\xC9N\xC9RALE,10,0,0,0,0,0,0,"
                     "1000,Main,T1,,1\n");
-  ASSERT_EQ(Vo({"import", latin1, "--account-id", "10", "--account-name", "e", "--log-dir", dir_.path(), "--quiet"}), 0);
+  // The run log goes to the user's state folder unless --log-dir names one.
+  const std::string state = dir_.path() + "/state";
+  ASSERT_EQ(Vo({"import", latin1, "--account-id", "10", "--account-name", "e", "--quiet"}, {"XDG_STATE_HOME=" + state}), 0);
   EXPECT_EQ(output_, "");  // quiet: not even the log's path
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(state + "/vo/logs"), {}), 1);
   // A ledger written before imports stored text as UTF-8 may hold such bytes.
   ASSERT_EQ(StoredState(db_).Rows("UPDATE sym_table SET sym_desc = 'SOCI' || x'C9' || 'T' || x'C9' || ' G' "
                                   "WHERE sym_name = 'SGE'"), "");
@@ -226,7 +230,7 @@ TEST_F(VoCommandTest, FiltersSelectTheRowsAndColumnsTheyName) {
 
   // Sorted (latest trade first, ties by id) and cut.
   ASSERT_EQ(Vo({"show", "--format", "csv", "--sort", "-trans_dttrade", "--limit", "3"}), 0) << output_;
-  EXPECT_EQ(ReadCsv(output_), Stored(" ORDER BY trans_dttrade DESC, trans_id LIMIT 3"));
+  EXPECT_EQ(ReadCsv(output_), Stored("", " ORDER BY trans_dttrade DESC, trans_id LIMIT 3"));
   EXPECT_EQ(Vo({"show", "--sort", "nosuch"}), 2);
   EXPECT_NE(output_.find("vo: show: --sort: no column nosuch in trans_table"), std::string::npos) << output_;
   EXPECT_EQ(Vo({"show", "--limit", "0"}), 2);
@@ -310,6 +314,12 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
       << "Trans. Date,Transaction Description,Symbol,Quantity,Price,Amount,Type,Security "
          "Description,Commission,Fees,Acct.Name\n"
          "11/14/2008,YOU BOUGHT,IBM,lots,80.25,-8032.95,Cash,INTL BUSINESS MACHS,7.95,0.00,Brokerage\n";
+  // Rows the database refuses: some of the file's, or all of them.
+  const std::string refused = "\nxxxxxxxx\n";
+  const std::string someRefused = dir_.Write("some.csv", kNativeHeader + "\n01/14/2008 09:31:07,01/17/2008 00:00:00,"
+                                                         "Buy,100,SGE,SG,10,0,0,0,0,0,0,1000,Main,T1,,1" + refused);
+  const std::string allRefused = dir_.Write("all.csv", kNativeHeader + refused);
+  const std::string why = ": trans_table.trans_dttrade: unreadable date 'xxxxxxxx'";
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -328,6 +338,8 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
       {import(junk), 1, "unknown format: no known header in the first lines of " + junk +
                             "; first line: hello,world"},
       {import(dir_.path() + "/bad.csv"), 3, "conversion error while decoding"},
+      {import(someRefused), 4, "vo: the database refused 1 of the file's transactions; the first, transaction 1" + why},
+      {import(allRefused), 1, "vo: import stored nothing: the database refused all 1 transactions; the first, transaction 0" + why},
       {{"bogus"}, 2, "unknown command 'bogus'; the commands are: import, can-import, identify"},
       {{"improt"}, 2, "unknown command 'improt' (did you mean 'import'?); the commands are:"},
       {{"undo"}, 2, "vo: RUN is required\nRun 'vo undo --help' for more information."},
@@ -370,9 +382,7 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
     EXPECT_FALSE(std::filesystem::exists(db_)) << c.args[0];
   }
   // A ledger with nothing to update is no failure.
-  const std::string headerOnly = dir_.Write("header.csv", "Date Transacted,Date Settled,Action,Quantity,Symbol,"
-                                                          "Description,Price,Commission,Sec. Fee,Misc. Fee,Fed. Tax,"
-                                                          "Ex./Assign Basis Adj,Basis Adj,Amount,Account,ID,Note,FX\n");
+  const std::string headerOnly = dir_.Write("header.csv", kNativeHeader + "\n");
   ASSERT_EQ(Vo(import(headerOnly)), 0) << output_;
   EXPECT_EQ(Vo({"update-symbols", "http://127.0.0.1:1/"}), 0) << output_;
   EXPECT_NE(output_.find("vo: nothing to update: There are no symbols in your VO database."), std::string::npos)

@@ -297,6 +297,14 @@ class ScratchDisk {
     return -1;
   }
   void Release() { std::filesystem::remove(path() + "filler"); }
+  // No file can be made or changed in the folder any more.
+  void MakeFolderReadOnly() {
+    if (mounted_) {
+      mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
+    } else {
+      std::filesystem::permissions(folder_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    }
+  }
   // No more writes to the file, as with mode 444 for a user who is not root;
   // its folder stays writable.
   void MakeReadOnly(const std::string& file) {
@@ -379,8 +387,10 @@ TEST_P(ImportKillFileTest, FullDiskLeavesTheDatabaseAsItWas) {
 }
 
 // A database that cannot be written fails the import at its start, saying
-// why; an in-memory database, which would keep nothing, is refused.
-TEST_P(ImportKillFileTest, UnwritableDatabaseFailsAtTheStart) {
+// why, and reads as it is, in a read-only folder too; reading leaves no file
+// beside a database in a writable folder. An in-memory database, which would
+// keep nothing, is refused.
+TEST_P(ImportKillFileTest, UnwritableDatabaseRefusesImportsAndStillReads) {
   ScratchDisk disk(dir_.path() + "disk");
   const std::string db = disk.path() + "vo.sqlite3";
   std::filesystem::copy_file(db_, db);
@@ -392,6 +402,21 @@ TEST_P(ImportKillFileTest, UnwritableDatabaseFailsAtTheStart) {
                                         ": the database file cannot be written (a read-only file, folder or disk)\n")
       << log;
   EXPECT_NE(log.find("File Import FAILED"), std::string::npos) << log;
+
+  auto reads = [&](const std::string& file) {
+    for (auto [command, seen] : {std::pair{"show", "Buy"}, std::pair{"runs", "imported"}}) {
+      VoProcess read({"--db", file, command}, dir_.path() + "read.out");
+      EXPECT_EQ(read.Wait(seconds(30)), 0) << command << ": " << read.output();
+      EXPECT_NE(read.output().find(seen), std::string::npos) << command << ": " << read.output();
+    }
+  };
+  std::filesystem::remove(db + "-shm");  // from the refused import, which opened the file to read
+  std::filesystem::remove(db + "-wal");
+  reads(db);
+  disk.MakeFolderReadOnly();
+  reads(db);
+  reads(db_);
+  EXPECT_FALSE(std::filesystem::exists(db_ + "-wal") || std::filesystem::exists(db_ + "-shm"));
 
   VoProcess memory({"--db", ":memory:", "show"}, dir_.path() + "memory.out");
   EXPECT_EQ(memory.Wait(seconds(30)), 2);

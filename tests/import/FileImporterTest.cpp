@@ -153,7 +153,9 @@ TEST_P(FileImporterTest, CountsPhysicalLinesWritesInKeyByteOrderAndLogsFailedIns
               "Record 0013 CsvParser::Parse - Unexpected number of columns.\n"
               "Failed to parse line 18: only,two\n"
               "Failed to insert (NOT duplicate) into DB: BAD\n"
-              "Failed to insert into DB: 13\n");
+              "The database refused it: sym_table.sym_type: not a whole number 'x'\n"
+              "Failed to insert into DB: 13\n"
+              "The database refused it: trans_table.trans_total: not an amount 'abc'\n");
     std::string info = log.Lines("Info");
     EXPECT_NE(info.find(symbolsInserted), std::string::npos) << info;
     EXPECT_NE(info.find("13 of 14 transactions inserted into DB."), std::string::npos) << info;
