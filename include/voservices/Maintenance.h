@@ -1,4 +1,5 @@
-// Checks that go before the maintenance services. ExpireOptions records what
+// Checks that go before the maintenance services, and a smart time that
+// says what it moved. ExpireOptions records what
 // it is asked to, as the application's own dialog did after its checks: asked
 // twice for one position it records two expirations, and it records one for
 // a position a later trade closed. A host asks here first and shows the
@@ -22,5 +23,18 @@ namespace VoServices {
 // Empty when every entry may be expired. Reads the open database only (see
 // OpenDatabase.h); a read that fails gives one text with the database's reason.
 VOSERVICES_API std::vector<std::string> CheckExpirations(const std::map<std::string, std::string>& idToQuantity);
+
+// One trade smart time moved: its id, and its trade time before and after
+// ("YYYY-MM-DD HH:MM:SS").
+struct SmartTimeMove {
+  std::string id;
+  std::string from;
+  std::string to;
+};
+
+// ApplySmartTime, the same run and result, with `moves` set to the trades it
+// moved (empty when it moved none).
+VOSERVICES_API bool ApplySmartTimeWithMoves(const std::vector<std::string>& transactionIds,
+                                            std::vector<SmartTimeMove>& moves);
 
 }  // namespace VoServices

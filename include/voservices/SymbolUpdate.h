@@ -26,6 +26,11 @@ struct SymbolUpdateOutcome {
   bool updated = false;  // what UpdateSymbols returns for the same run
   SymbolUpdateFailure failureKind = SymbolUpdateFailure::kNone;
   std::string failure;  // the message box text of the step that stopped it; empty when updated
+  // What was written (also by an update that failed at a later step):
+  uint64_t symbolsRenamed = 0;      // symbols now known by another name, in every table
+  uint64_t symbolsChanged = 0;      // symbols rewritten from the server's record
+  uint64_t symbolsAdded = 0;        // canonical symbols the ledger did not have
+  uint64_t totalsRecalculated = 0;  // transactions whose trans_total was rewritten
 };
 
 VOSERVICES_API SymbolUpdateOutcome UpdateSymbolsWithOutcome(std::string url, ProgressCallback progress);

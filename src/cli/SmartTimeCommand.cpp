@@ -1,10 +1,12 @@
-// vo smart-time: same-day trades re-ordered.
+// vo smart-time: same-day trades re-ordered, each trade moved printed as
+// "moved ID FROM -> TO".
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/Command.h"
-#include "voservices/VoServices.h"
+#include "voservices/Maintenance.h"
 
 Command AddSmartTimeCommand(CLI::App& app) {
   auto ids = std::make_shared<std::vector<std::string>>();
@@ -12,6 +14,11 @@ Command AddSmartTimeCommand(CLI::App& app) {
   smartTime->add_option("ID", *ids, "Transaction ids")->required();
   return {smartTime, [ids] {
             if (!OpenDatabase()) return kExitFalse;
-            return MaintenanceResult(VoServices::ApplySmartTime(*ids, nullptr), "smart-time");
+            std::vector<VoServices::SmartTimeMove> moves;
+            const int status = MaintenanceResult(VoServices::ApplySmartTimeWithMoves(*ids, moves), "smart-time");
+            for (const VoServices::SmartTimeMove& move : moves) {
+              std::cout << "moved " << move.id << " " << move.from << " -> " << move.to << '\n';
+            }
+            return status;
           }};
 }

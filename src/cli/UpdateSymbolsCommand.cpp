@@ -56,6 +56,9 @@ int RunUpdate(const std::string& url) {
   const VoServices::SymbolUpdateOutcome outcome = VoServices::UpdateSymbolsWithOutcome(url, PrintProgress);
   switch (outcome.failureKind) {
     case VoServices::SymbolUpdateFailure::kNone:
+      std::cerr << "vo: updated: " << outcome.symbolsRenamed << " symbols renamed, " << outcome.symbolsChanged
+                << " changed, " << outcome.symbolsAdded << " added, " << outcome.totalsRecalculated
+                << " transaction totals recalculated" << std::endl;
       return 0;
     case VoServices::SymbolUpdateFailure::kAllCurrent:
     case VoServices::SymbolUpdateFailure::kNoSymbols:

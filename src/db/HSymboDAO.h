@@ -4,6 +4,7 @@
 // lists have their single quotes doubled, so a name such as O'NEIL is safe.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -50,9 +51,17 @@ class HSymboDAO {
   // they are read.
   bool StreamSymbolsWithTransCount(DbRowReceiver& receiver, const std::string& accountId);
 
+  // What UpdateFromSecurityMaster wrote: symbols given another name, rows
+  // of sym_table rewritten from the server, and rows it added.
+  struct UpdateCounts {
+    uint64_t renamed = 0;
+    uint64_t changed = 0;
+    uint64_t added = 0;
+  };
   // The database side of the symbol update: renames keyed by old name,
   // canonical records keyed by canonical symbol.
-  bool UpdateFromSecurityMaster(const PackedRecords& renames, const PackedRecords& canonical);
+  bool UpdateFromSecurityMaster(const PackedRecords& renames, const PackedRecords& canonical,
+                                UpdateCounts& counts);
 
   // Statement builders.
   static std::string SelectStatement(const std::string& source, const std::string& selectList,

@@ -24,7 +24,8 @@ std::string FieldOf(const PackedFields& record, int column) { return std::string
 
 }  // namespace
 
-bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const PackedRecords& canonical) {
+bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const PackedRecords& canonical,
+                                         UpdateCounts& counts) {
   // Which canonical symbols sym_table has a row for: only those the renames
   // name are looked up, so that a table of a million symbols is not read whole.
   std::vector<std::string> wanted;
@@ -44,6 +45,7 @@ bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const Pac
   if (!CopyUnmatchedToInactive(condition)) return false;
 
   bool outcome = true;
+  std::set<std::string> saved;  // canonical symbols written, counted once
   for (const auto& [oldName, record] : renames) {
     const std::string voSymbol = FieldOf(record, SymColumn::kSymVoSym);
     auto data = canonical.find(voSymbol);
@@ -54,8 +56,11 @@ bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const Pac
     const std::string existingName = existing.contains(voSymbol) ? voSymbol : std::string();
     if (!SaveSymbol(existingName, data->second.Unpack())) {
       outcome = false;
-    } else if (FieldOf(record, SymColumn::kSymSource) != kSecurityMasterSource &&
-               !SaveInactiveSymbol(record.Unpack())) {
+      continue;
+    }
+    if (saved.insert(voSymbol).second) ++(existingName.empty() ? counts.added : counts.changed);
+    if (oldName != voSymbol) ++counts.renamed;
+    if (FieldOf(record, SymColumn::kSymSource) != kSecurityMasterSource && !SaveInactiveSymbol(record.Unpack())) {
       outcome = false;
     }
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "db/TransRecord.h"
+#include "voservices/Maintenance.h"
 
 namespace vo {
 
@@ -30,7 +31,9 @@ class MaintenanceRunner {
   // every short sale that follows a buy to cover) of the same account, symbol
   // and day to one second before that sale. Ids that are not plain whole
   // numbers are left out. True when at least one transaction was moved.
-  bool ApplySmartTimeCore(const std::vector<std::string>& ids);
+  // `moves`, when given, gets the trades moved once the run has committed.
+  bool ApplySmartTimeCore(const std::vector<std::string>& ids,
+                          std::vector<VoServices::SmartTimeMove>* moves = nullptr);
 
   // On success field 0 of the group holds the new id; on failure it is unchanged.
   bool InsertGroup(GroupRecord& group);

@@ -5,6 +5,8 @@
 // the same time; the anchor's time is always the one the select returned.
 #include "maintenance/MaintenanceRunner.h"
 
+#include <utility>
+
 #include "db/EnumLookup.h"
 #include "db/EnumValues.h"
 #include "db/HTransDAO.h"
@@ -57,7 +59,9 @@ bool MaintenanceRunner::IsSmartTimePair(const Row& anchor, const Row& cur) {
   return false;
 }
 
-bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids) {
+bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids,
+                                           std::vector<VoServices::SmartTimeMove>* moves) {
+  std::vector<VoServices::SmartTimeMove> made;
   if (ids.empty()) return false;
 
   DbTransaction writes(db_);  // every move of the run lands, or none
@@ -82,9 +86,13 @@ bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids) 
     data.SetField("trans_dttrade", newTime);
     data.SetField("trans_dtsettle", newTime);
     data.SetField("trans_note_user", DateTime(cur[kTradeTimeCell]).ToDisplayText());
-    if (transactions.UpdateTradeTime(data)) updated = true;
+    if (!transactions.UpdateTradeTime(data)) continue;
+    updated = true;
+    made.push_back({cur[kIdCell], DateTime(cur[kTradeTimeCell]).ToDisplayText(), moved.ToDisplayText()});
   }
-  return writes.Commit() && updated;
+  if (!writes.Commit()) return false;
+  if (moves) *moves = std::move(made);
+  return updated;
 }
 
 }  // namespace vo

@@ -161,6 +161,12 @@ bool ExpireOptions(const std::map<std::string, std::string>& idToQuantity,
   return runner.ExpireOptionsCore(idToQuantity);
 }
 
+bool ApplySmartTimeWithMoves(const std::vector<std::string>& transactionIds, std::vector<SmartTimeMove>& moves) {
+  moves.clear();
+  MaintenanceRunner runner;
+  return runner.ApplySmartTimeCore(transactionIds, &moves);
+}
+
 std::vector<std::string> CheckExpirations(const std::map<std::string, std::string>& idToQuantity) {
   Database* db = Database::Instance();
   if (!db->IsConnected()) return {"the database is not open"};

@@ -53,6 +53,10 @@ VoServices::SymbolUpdateOutcome RunSymbolUpdate(std::string url, VoServices::Pro
   outcome.updated = updater.Run(std::move(request), symbols);
   outcome.failureKind = updater.failureKind();
   outcome.failure = updater.failure();
+  outcome.symbolsRenamed = updater.symbolCounts().renamed;
+  outcome.symbolsChanged = updater.symbolCounts().changed;
+  outcome.symbolsAdded = updater.symbolCounts().added;
+  outcome.totalsRecalculated = updater.totalsRecalculated();
   return outcome;
 }
 

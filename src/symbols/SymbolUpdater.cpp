@@ -111,7 +111,7 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
   // fails for another reason keeps what the run wrote, as it always has.
   DbTransaction writes;
   if (!writes.active()) return Fail(VoServices::SymbolUpdateFailure::kDatabaseUnusable, "Error " + updating);
-  const bool saved = symbols.UpdateFromSecurityMaster(data_.RenameRecords(), data_.CanonicalRecords());
+  const bool saved = symbols.UpdateFromSecurityMaster(data_.RenameRecords(), data_.CanonicalRecords(), counts_);
   const std::string recalculating = "Recalculating transaction amounts.";
   int status = 0;
   if (saved) {
@@ -164,9 +164,10 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
     changed[kTotal] = FormatNumber(total, false, 6, true);
     if (UpdateTransTotal(changed) != 0) {
       if (status != 1) status = 2;
-    } else if (watchTotals_) {
-      watchTotals_(row[kId], row[kTotal], changed[kTotal]);
+      return;
     }
+    ++totalsRecalculated_;
+    if (watchTotals_) watchTotals_(row[kId], row[kTotal], changed[kTotal]);
   });
   transactions_.StreamForRecalc(recalculate);
   if (!transaction.Commit()) status = 2;

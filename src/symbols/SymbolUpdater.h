@@ -4,11 +4,13 @@
 // caller's progress callback and its outcome in message boxes.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
 #include "db/SymbolFields.h"
 #include "ledgerdb/DBQueryResult.h"
@@ -19,8 +21,6 @@
 #include "voservices/VoServices.h"
 
 namespace vo {
-
-class HSymboDAO;
 
 class SymbolUpdater {
  public:
@@ -70,6 +70,10 @@ class SymbolUpdater {
   // The ids RecalculateTotals left unchanged (locked or failed).
   const std::vector<long>& unchangedIds() const { return unchangedIds_; }
 
+  // What Run wrote: the symbols, and the totals RecalculateTotals rewrote.
+  const HSymboDAO::UpdateCounts& symbolCounts() const { return counts_; }
+  uint64_t totalsRecalculated() const { return totalsRecalculated_; }
+
   // Why Run returned false (kNone after a true), and the message box it showed.
   VoServices::SymbolUpdateFailure failureKind() const { return failureKind_; }
   const std::string& failure() const { return failure_; }
@@ -91,6 +95,8 @@ class SymbolUpdater {
   SecurityMasterData data_;
   HTransDAO transactions_;
   std::vector<long> unchangedIds_;
+  HSymboDAO::UpdateCounts counts_;
+  uint64_t totalsRecalculated_ = 0;
   TotalWatcher watchTotals_;
   VoServices::SymbolUpdateFailure failureKind_ = VoServices::SymbolUpdateFailure::kNone;
   std::string failure_;

@@ -269,7 +269,7 @@ TEST_F(VoCommandTest, DryRunLeavesTheDatabaseFileByteIdentical) {
   EXPECT_EQ(Stored(), stored);
 }
 
-TEST_F(VoCommandTest, UpdateSymbolsDryRunPrintsTheChangesAndWritesNothing) {
+TEST_F(VoCommandTest, UpdateSymbolsDryRunPrintsTheChangesAndTheUpdateCountsThem) {
   // IBMAR renamed to IBMX with another contract size; IBM given a CUSIP.
   SecurityCatalog catalog;
   std::string error;
@@ -291,9 +291,10 @@ TEST_F(VoCommandTest, UpdateSymbolsDryRunPrintsTheChangesAndWritesNothing) {
       << output_;
   std::istringstream lines(output_);
   size_t changes = 0;
+  size_t totals = 0;
   for (std::string line; std::getline(lines, line);) {
-    if (line.starts_with("rename ") || line.starts_with("sym_table ") ||
-        line.starts_with("trans_table ")) {
+    totals += line.starts_with("trans_table ");
+    if (line.starts_with("rename ") || line.starts_with("sym_table ") || line.starts_with("trans_table ")) {
       ++changes;
     }
   }
@@ -305,6 +306,13 @@ TEST_F(VoCommandTest, UpdateSymbolsDryRunPrintsTheChangesAndWritesNothing) {
             std::string::npos)
       << output_;
   EXPECT_EQ(ReadFile(db_), before);
+
+  // The update itself counts what it wrote, the totals as the dry run listed them.
+  ASSERT_EQ(Vo({"update-symbols", "http://127.0.0.1:" + std::to_string(port) + "/securities"}), 0) << output_;
+  EXPECT_NE(output_.find("vo: updated: 1 symbols renamed, 1 changed, 1 added, " + std::to_string(totals) +
+                         " transaction totals recalculated"),
+            std::string::npos)
+      << output_;
 }
 
 TEST_F(VoCommandTest, EveryFailureSaysWhy) {

@@ -6,6 +6,7 @@
 #include "maintenance/MaintenanceTestSupport.h"
 #include "support/Backends.h"
 #include "support/TempDatabase.h"
+#include "voservices/Maintenance.h"
 #include "voservices/VoServices.h"
 
 using namespace vo;
@@ -97,11 +98,21 @@ TEST_P(SmartTimeTest, MovesBuysBeforeTheSaleOfTheirDay) {
     TempDatabase database;
     ASSERT_TRUE(database.connected());
     std::vector<std::string> ids = StoreTrades(c.trades, base);
-    bool moves = false;
-    for (const Trade& trade : c.trades) moves = moves || trade.movedTo;
+    // Each move as the run reports it: "id from -> to".
+    std::string expectedMoves;
+    for (size_t i = 0; i < c.trades.size(); ++i) {
+      const Trade& trade = c.trades[i];
+      if (!trade.movedTo) continue;
+      expectedMoves += ids[i] + " " + Display(Shifted(base, trade.day), trade.time) + " -> " +
+                       Display(Shifted(base, trade.movedDay), trade.movedTo) + "\n";
+    }
 
-    EXPECT_EQ(VoServices::ApplySmartTime(ids, nullptr), moves);
+    std::vector<VoServices::SmartTimeMove> moves;
+    EXPECT_EQ(VoServices::ApplySmartTimeWithMoves(ids, moves), !expectedMoves.empty());
     EXPECT_EQ(Rows(kTimes), ExpectedTimes(c.trades, base));
+    std::string reported;
+    for (const VoServices::SmartTimeMove& move : moves) reported += move.id + " " + move.from + " -> " + move.to + "\n";
+    EXPECT_EQ(reported, expectedMoves);
   }
 }
 
