@@ -8,19 +8,17 @@
 #include <filesystem>
 #include <iostream>
 
-#include "ledgerdb/Database.h"
-#include "ledgerdb/MariaDbTarget.h"
-
-using namespace vo;
+#include "voservices/Ledger.h"
+#include "voservices/OpenDatabase.h"
 
 bool DatabaseFileMissing() {
-  const std::string location = Database::Location();
-  return !MariaDbTarget::IsUrl(location) && !std::filesystem::exists(location);
+  const std::string location = VoServices::DatabaseLocation();
+  return !VoServices::IsServerLocation(location) && !std::filesystem::exists(location);
 }
 
 bool DatabaseExists() {
   if (!DatabaseFileMissing()) return true;
-  std::cerr << "vo: cannot open the database: " << Database::Location() << ": no such file" << std::endl;
+  std::cerr << "vo: cannot open the database: " << VoServices::DatabaseLocation() << ": no such file" << std::endl;
   return false;
 }
 
@@ -34,21 +32,22 @@ std::function<std::string(const std::string&)> PositiveWholeNumber(const std::st
 
 bool OpenDatabase() {
   if (!DatabaseExists()) return false;
-  bool created = false;
-  if (Database::Instance()->init("vo_db", "", "root", nullptr, 0, created)) return true;
-  std::cerr << "vo: cannot open the database: " << Database::Instance()->LastError() << std::endl;
+  std::string error;
+  if (VoServices::OpenDatabase("", error)) return true;
+  std::cerr << "vo: " << error << std::endl;
   return false;
 }
 
 bool OpenDatabaseToRead() {
-  if (Database::Instance()->initToRead()) return true;
-  std::cerr << "vo: cannot open the database: " << Database::Instance()->LastError() << std::endl;
+  std::string error;
+  if (VoServices::OpenDatabaseToRead(error)) return true;
+  std::cerr << "vo: " << error << std::endl;
   return false;
 }
 
 int MaintenanceResult(bool changed, const std::string& command) {
   if (changed) return 0;
-  const std::string reason = Database::Instance()->LastError();
+  const std::string reason = VoServices::LastDatabaseError();
   std::cerr << "vo: " << command << " changed nothing" << (reason.empty() ? "" : ": " + reason) << std::endl;
   return kExitFalse;
 }

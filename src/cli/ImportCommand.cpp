@@ -24,13 +24,9 @@
 #include "cli/ProgressBar.h"
 #include "cli/RowWriter.h"
 #include "cli/StdinCopy.h"
-#include "ledgerdb/DBSchemaDef.h"
-#include "ledgerdb/Database.h"
-#include "ledgerdb/HEnum.h"
-#include "ledgerdb/StoredForms.h"
 #include "voservices/ImportOptions.h"
-
-using namespace vo;
+#include "voservices/Ledger.h"
+#include "voservices/OpenDatabase.h"
 
 namespace {
 
@@ -50,53 +46,22 @@ struct ImportArgs {
 };
 
 // A dry run's rows, written as `vo show` writes trans_table: each cell in the
-// form it would be stored in (dates normalised, amounts as decimals) and read
-// back in (action names), so the preview matches what the import then stores.
+// form it would be stored in and read back in, so the preview matches what
+// the import then stores.
 class DryRunRows {
  public:
-  explicit DryRunRows(RowWriter::Format format)
-      : columns_(DBSchemaDef::ForTable("trans_table")->columns()), writer_(format, std::cout) {
-    std::vector<std::string> names;
-    for (const ColumnDef& column : columns_) names.emplace_back(column.name);
-    writer_.Columns(names);
+  explicit DryRunRows(RowWriter::Format format) : writer_(format, std::cout) {
+    for (const VoServices::LedgerTable& table : VoServices::LedgerTables()) {
+      if (table.name == "trans_table") writer_.Columns(table.columns);
+    }
   }
   static void Receive(const std::vector<std::string>& cells, void* self) {
-    static_cast<DryRunRows*>(self)->Write(cells);
+    static_cast<DryRunRows*>(self)->writer_.Row(VoServices::TransactionAsReadBack(cells));
   }
   void Finish() { writer_.Finish(); }
 
  private:
-  void Write(const std::vector<std::string>& cells) {
-    shown_ = cells;
-    for (size_t i = 0; i < shown_.size() && i < columns_.size(); ++i) {
-      shown_[i] = AsStored(columns_[i], cells[i]);
-    }
-    writer_.Row(shown_);
-  }
-
-  // The text as it would read back; unchanged when it has no stored form
-  // (such a row would be refused by the write).
-  static std::string AsStored(const ColumnDef& column, const std::string& text) {
-    if (column.kind == ColumnKind::kDate) {
-      std::string date;
-      return NormaliseDate(text, date) == StoredForm::kValue ? date : text;
-    }
-    int64_t number = 0;
-    if (column.kind == ColumnKind::kAmount) {
-      return ParseAmount(text, number) == StoredForm::kValue ? FormatMillionths(number) : text;
-    }
-    if (column.kind == ColumnKind::kEnum && column.friendlyEnum &&
-        ParseWholeNumber(text, number) == StoredForm::kValue) {
-      const HEnum* enumeration = HEnum::GetEnum(column.friendlyEnum);
-      std::string name = enumeration ? enumeration->GetFriendlyString(static_cast<int32_t>(number)) : "";
-      return name.empty() ? text : name;
-    }
-    return text;
-  }
-
-  const std::vector<ColumnDef>& columns_;
   RowWriter writer_;
-  std::vector<std::string> shown_;
 };
 
 // The first non-empty line of the file, cut for showing. Only the file's
@@ -138,7 +103,7 @@ std::string FailureReason(const std::string& path, const std::string& shown,
       return "unknown format: no known header in the first lines of " + shown + "; first line: " + FirstLine(path);
     case VoServices::ImportFailure::kDatabaseUnusable:
       // Its texts name no reason of their own.
-      return "cannot use the database: " + Database::Instance()->LastError();
+      return "cannot use the database: " + VoServices::LastDatabaseError();
     default:
       return outcome.failure.empty() ? "not imported" : outcome.failure;
   }
@@ -206,11 +171,11 @@ int RefusedRowsExit(const VoServices::ImportOutcome& outcome) {
 // database to read, and where there is no database file yet an empty one in
 // memory stands in for it (everything in the file would then be stored).
 bool OpenForDryRun() {
-  Database* database = Database::Instance();
-  if (database->initToRead()) return true;
-  bool created = false;
-  if (DatabaseFileMissing() && database->Open(":memory:", created)) return true;
-  std::cerr << "vo: import failed: cannot use the database: " << database->LastError() << std::endl;
+  std::string error;
+  if (VoServices::OpenDatabaseToRead(error)) return true;
+  std::string memoryError;
+  if (DatabaseFileMissing() && VoServices::OpenDatabase(":memory:", memoryError)) return true;
+  std::cerr << "vo: import failed: " << error << std::endl;
   return false;
 }
 

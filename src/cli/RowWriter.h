@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "ledgerdb/DbRowReceiver.h"
+#include "voservices/Ledger.h"
 
-class RowWriter : public vo::DbRowReceiver {
+class RowWriter : public VoServices::RowSink {
  public:
   enum class Format { kTable, kCsv, kTsv, kJson, kNdjson };
 

@@ -1,20 +1,18 @@
 // vo show: the rows of one table, streamed from a prepared select straight to
 // the output in the format asked for, filtered by account, symbol and trade
 // date. The filters' values are bound to the select, never pasted into it.
+#include <algorithm>
+#include <chrono>
 #include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/Command.h"
 #include "cli/RowWriter.h"
-#include "ledgerdb/DBSchemaDef.h"
-#include "ledgerdb/Database.h"
-#include "ledgerdb/DbRowReceiver.h"
-#include "values/DateTime.h"
-
-using namespace vo;
+#include "voservices/Ledger.h"
 
 namespace {
 
@@ -47,18 +45,30 @@ bool IsDate(const std::string& text) {
     bool dash = i == 4 || i == 7;
     if (dash ? text[i] != '-' : (text[i] < '0' || text[i] > '9')) return false;
   }
-  const int year = std::stoi(text.substr(0, 4));
-  const int month = std::stoi(text.substr(5, 2));
-  const int day = std::stoi(text.substr(8, 2));
-  return month >= 1 && month <= 12 && day >= 1 && day <= vo::DateTime::DaysInMonth(month, year);
+  const std::chrono::year_month_day day{std::chrono::year(std::stoi(text.substr(0, 4))),
+                                        std::chrono::month(static_cast<unsigned>(std::stoi(text.substr(5, 2)))),
+                                        std::chrono::day(static_cast<unsigned>(std::stoi(text.substr(8, 2))))};
+  return day.ok();
+}
+
+// The table of that name; the parser lets through only tables that exist.
+VoServices::LedgerTable TableNamed(const std::string& name) {
+  for (VoServices::LedgerTable& table : VoServices::LedgerTables()) {
+    if (table.name == name) return std::move(table);
+  }
+  return {};
+}
+
+bool HasColumn(const VoServices::LedgerTable& table, const std::string& column) {
+  return std::find(table.columns.begin(), table.columns.end(), column) != table.columns.end();
 }
 
 ShowQuery BuildQuery(const ShowArgs& args) {
   ShowQuery query;
-  const DBSchemaDef* table = DBSchemaDef::ForTable(args.table);
+  const VoServices::LedgerTable table = TableNamed(args.table);
   std::string columns;
   for (const std::string& column : args.columns) {
-    if (!table->Find(column)) {
+    if (!HasColumn(table, column)) {
       query.error = "no column " + column + " in " + args.table;
       return query;
     }
@@ -83,7 +93,7 @@ ShowQuery BuildQuery(const ShowArgs& args) {
   };
   for (const Filter& filter : filters) {
     if (filter.value.empty()) continue;
-    if (!table->Find(filter.column)) {
+    if (!HasColumn(table, filter.column)) {
       query.error = std::string(filter.option) + " does not apply to " + args.table;
       return query;
     }
@@ -96,7 +106,7 @@ ShowQuery BuildQuery(const ShowArgs& args) {
   for (const std::string& key : args.sort) {
     const bool descending = key.starts_with('-');
     const std::string column = descending ? key.substr(1) : key;
-    if (!table->Find(column)) {
+    if (!HasColumn(table, column)) {
       query.error = "--sort: no column " + column + " in " + args.table;
       return query;
     }
@@ -104,16 +114,16 @@ ShowQuery BuildQuery(const ShowArgs& args) {
   }
   // Trades read as a ledger does, by trade date; other tables in the order
   // their rows were stored.
-  if (order.empty() && table->Find(kTradeDate)) order = kTradeDate;
+  if (order.empty() && HasColumn(table, kTradeDate)) order = kTradeDate;
   const std::string limit = args.limit.empty() ? "" : " LIMIT " + args.limit;
   query.sql = "SELECT " + (columns.empty() ? std::string("*") : columns) + " FROM " + args.table;
-  const ColumnDef& id = table->columns().front();
-  if (id.kind != ColumnKind::kId) {
+  if (!table.firstColumnIsId) {
     query.sql += conditions + (order.empty() ? "" : " ORDER BY " + order) + limit;
     return query;
   }
+  const std::string& id = table.columns.front();
   if (!order.empty()) {
-    query.sql += conditions + " ORDER BY " + order + ", " + id.name + limit;
+    query.sql += conditions + " ORDER BY " + order + ", " + id + limit;
     return query;
   }
   // In the order rows were stored. The filters pick the ids (through an
@@ -121,10 +131,9 @@ ShowQuery BuildQuery(const ShowArgs& args) {
   // in id order: sorting whole rows instead would cost an account of a
   // million rows several times a plain scan.
   if (!conditions.empty()) {
-    query.sql += std::string(" WHERE ") + id.name + " IN (SELECT " + id.name + " FROM " + args.table +
-                 conditions + ")";
+    query.sql += " WHERE " + id + " IN (SELECT " + id + " FROM " + args.table + conditions + ")";
   }
-  query.sql += std::string(" ORDER BY ") + id.name + limit;
+  query.sql += " ORDER BY " + id + limit;
   return query;
 }
 
@@ -144,10 +153,11 @@ int RunShow(const ShowArgs& args) {
 
   std::ios::sync_with_stdio(false);
   RowWriter writer(*RowWriter::FormatNamed(args.format), std::cout);
-  const CellForm form = args.raw ? CellForm::kStored : CellForm::kFriendly;
-  if (!Database::Instance()->Stream(query.sql, query.parameters, form, writer)) {
+  const auto form = args.raw ? VoServices::CellForm::kStored : VoServices::CellForm::kFriendly;
+  std::string error;
+  if (!VoServices::ReadRows(query.sql, query.parameters, form, writer, error)) {
     writer.Finish();
-    std::cerr << "vo: show: " << Database::Instance()->LastError() << std::endl;
+    std::cerr << "vo: show: " << error << std::endl;
     return kExitFalse;
   }
   writer.Finish();
@@ -156,7 +166,7 @@ int RunShow(const ShowArgs& args) {
 
 std::vector<std::string> TableNames() {
   std::vector<std::string> names;
-  for (const DBSchemaDef& table : DBSchemaDef::All()) names.push_back(table.tableName());
+  for (const VoServices::LedgerTable& table : VoServices::LedgerTables()) names.push_back(table.name);
   return names;
 }
 

@@ -7,12 +7,8 @@
 #include <vector>
 
 #include "cli/Command.h"
-#include "ledgerdb/Database.h"
-#include "symbols/SymbolUpdatePreview.h"
 #include "voservices/SymbolUpdate.h"
 #include "voservices/VoServices.h"
-
-using namespace vo;
 
 namespace {
 
@@ -45,7 +41,7 @@ void AskForBatches(size_t batch) {
 int RunDryRun(const std::string& url) {
   if (!DatabaseExists()) return kExitFalse;
   std::vector<std::string> changes;
-  const bool updated = PreviewSymbolUpdate(url, PrintProgress, changes);
+  const bool updated = VoServices::PreviewSymbolUpdate(url, PrintProgress, changes);
   for (const std::string& change : changes) std::cout << change << '\n';
   std::cerr << "vo: dry run: " << changes.size() << " changes, nothing written" << std::endl;
   return ExitFor(updated);

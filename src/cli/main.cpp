@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "voservices/Ledger.h"
 #include "voservices/Messages.h"
 
 namespace {
@@ -78,7 +79,7 @@ int main(int argc, char** argv) {
   // Options of vo itself (--db) are taken after the command's too.
   app.fallthrough();
   std::string db;
-  app.add_option("--db", db, "Database file or mariadb:// URL (sets VO_DB; default vo_db.sqlite3)")
+  app.add_option("--db", db, "Database file or mariadb:// URL (default $VO_DB, else vo_db.sqlite3)")
       ->check([](const std::string& name) -> std::string {
         if (name == ":memory:") return "an in-memory database keeps nothing: name a file";
         return "";
@@ -129,7 +130,7 @@ int main(int argc, char** argv) {
               << std::endl;
     return kExitUsage;
   }
-  if (!db.empty()) setenv("VO_DB", db.c_str(), 1);
+  if (!db.empty()) VoServices::UseDatabase(db);
   // The library prints nothing itself: vo shows its message boxes and its
   // debug output on standard error.
   VoServices::SetMessageHandler([](const std::string& text, const std::string& caption) {

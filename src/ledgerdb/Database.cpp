@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <utility>
 
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
@@ -20,6 +21,12 @@ constexpr char kDefaultFile[] = "vo_db.sqlite3";
 std::unique_ptr<Database>& Current() {
   static std::unique_ptr<Database> instance;
   return instance;
+}
+
+// The location a host chose for the process's connection; empty: none.
+std::string& ChosenLocation() {
+  static std::string location;
+  return location;
 }
 
 // The database file: VO_DB, or the default in the current directory.
@@ -104,9 +111,12 @@ Database* Database::Instance() {
 void Database::Destruct() { Current().reset(); }
 
 std::string Database::Location() {
+  if (!ChosenLocation().empty()) return ChosenLocation();
   const char* file = std::getenv("VO_DB");
   return file && *file ? file : kDefaultFile;
 }
+
+void Database::SetLocation(std::string location) { ChosenLocation() = std::move(location); }
 
 Database::Database() : impl_(std::make_unique<Impl>()) {}
 Database::~Database() = default;

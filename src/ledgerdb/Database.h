@@ -37,8 +37,12 @@ class Database {
   static Database* Instance();
   // Closes the connection and discards the instance; the next Instance() makes a new one.
   static void Destruct();
-  // Where init and initToRead connect: VO_DB, or the default file.
+  // Where init and initToRead connect: the location set, else VO_DB, else
+  // the default file.
   static std::string Location();
+  // The location init and initToRead connect to from now on (a host's
+  // choice); empty goes back to VO_DB or the default.
+  static void SetLocation(std::string location);
 
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;

@@ -455,6 +455,7 @@ bool SqliteBackend::Stream(const std::string& statement, std::span<const std::st
   Statement prepared;
   if (!Prepare(SqlDialect::Rewrite(statement), prepared)) return false;
   sqlite3_stmt* stmt = prepared.get();
+  if (!sqlite3_stmt_readonly(stmt)) return Fail("a read may not write: " + statement);
   for (size_t i = 0; i < parameters.size(); ++i) {
     if (sqlite3_bind_text(stmt, static_cast<int>(i + 1), parameters[i].data(),
                           static_cast<int>(parameters[i].size()), SQLITE_STATIC) != SQLITE_OK) {

@@ -1,5 +1,4 @@
-#include "symbols/SymbolUpdatePreview.h"
-
+// A symbol update tried and undone: what it would write, and nothing kept.
 #include <map>
 #include <utility>
 
@@ -12,6 +11,7 @@
 #include "symbols/SecurityMasterRequest.h"
 #include "symbols/SymbolUpdate.h"
 #include "symbols/SymbolUpdater.h"
+#include "voservices/SymbolUpdate.h"
 
 namespace vo {
 
@@ -54,8 +54,10 @@ void ListSymbolChanges(const SymbolTable& before, const SymbolTable& after, std:
 
 }  // namespace
 
-bool PreviewSymbolUpdate(std::string url, VoServices::ProgressCallback progress,
-                         std::vector<std::string>& changes) {
+}  // namespace vo
+
+bool VoServices::PreviewSymbolUpdate(std::string url, ProgressCallback progress, std::vector<std::string>& changes) {
+  using namespace vo;
   HSymboDAO symbols;
   SecurityMasterRequest request;
   if (!ReadSymbolsToUpdate(symbols, progress, request)) return false;
@@ -87,5 +89,3 @@ bool PreviewSymbolUpdate(std::string url, VoServices::ProgressCallback progress,
   changes.insert(changes.end(), totals.begin(), totals.end());
   return updated;
 }
-
-}  // namespace vo

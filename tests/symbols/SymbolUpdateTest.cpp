@@ -15,7 +15,7 @@
 #include "support/Rows.h"
 #include "support/StoredState.h"
 #include "support/TempDatabase.h"
-#include "symbols/SymbolUpdatePreview.h"
+#include "voservices/SymbolUpdate.h"
 #include "voservices/VoServices.h"
 
 using namespace vo;
@@ -196,7 +196,7 @@ TEST_P(SymbolUpdateTest, DryRunListsTheChangesAndWritesNothing) {
   const std::string stored = ReadFile(db_.file());
 
   std::vector<std::string> changes;
-  ASSERT_TRUE(PreviewSymbolUpdate(Serve(), nullptr, changes));
+  ASSERT_TRUE(VoServices::PreviewSymbolUpdate(Serve(), nullptr, changes));
 
   auto listed = [&changes](const std::string& line) {
     return std::find(changes.begin(), changes.end(), line) != changes.end();
