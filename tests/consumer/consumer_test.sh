@@ -2,7 +2,8 @@
 # Installs the built tree into a temporary prefix and builds two programs
 # against it as outsiders would: C++ with find_package(voservices 0.2), C with
 # pkg-config. Both import the native sample into a fresh database. Also checks
-# that the installed library is versioned and exports only its interface.
+# that the installed library is versioned and exports only its interface, and
+# that the installed vo runs on it.
 #   consumer_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(realpath "$1")
@@ -23,6 +24,10 @@ unexpected=$(nm -D --defined-only "$library" | c++filt |
 [[ -z $unexpected ]] || { echo "exported beyond the interface:" >&2; echo "$unexpected" >&2; exit 1; }
 [[ ! -e $prefix/include/ledgerdb && -f $prefix/include/voservices/voservices.h ]] ||
   { echo "installed headers are not the public ones" >&2; exit 1; }
+
+# The installed vo finds the installed library on its own.
+"$prefix/bin/vo" layouts >/dev/null ||
+  { echo "the installed vo does not run" >&2; exit 1; }
 
 samples=$source/samples
 export LD_LIBRARY_PATH=$libdir
