@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "voservices/Export.h"
+#include "voservices/SmartTimeMove.h"
 
 namespace VoServices {
 
@@ -23,14 +24,6 @@ namespace VoServices {
 // Empty when every entry may be expired. Reads the open database only (see
 // OpenDatabase.h); a read that fails gives one text with the database's reason.
 VOSERVICES_API std::vector<std::string> CheckExpirations(const std::map<std::string, std::string>& idToQuantity);
-
-// One trade smart time moved: its id, and its trade time before and after
-// ("YYYY-MM-DD HH:MM:SS").
-struct SmartTimeMove {
-  std::string id;
-  std::string from;
-  std::string to;
-};
 
 // ApplySmartTime, the same run and result, with `moves` set to the trades it
 // moved (empty when it moved none).

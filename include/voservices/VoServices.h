@@ -19,12 +19,9 @@
 #include <vector>
 
 #include "voservices/Export.h"
+#include "voservices/ProgressCallback.h"
 
 namespace VoServices {
-
-// Caller-supplied progress report. May be null. Called only by UpdateSymbols,
-// always with 0 as the integer; its result is ignored.
-typedef bool (*ProgressCallback)(std::string message, int32_t value);
 
 // Imports a broker or native transaction file (its format recognised by its
 // header) into the database for one account, all rows in one transaction.

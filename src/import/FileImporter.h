@@ -14,8 +14,8 @@
 #include "import/SymbolMap.h"
 #include "import/TextInput.h"
 #include "import/TransactionMap.h"
-#include "voservices/ImportOptions.h"
-#include "voservices/ImportRuns.h"
+#include "voservices/ImportRunInfo.h"
+#include "voservices/ImportTypes.h"
 
 namespace vo {
 

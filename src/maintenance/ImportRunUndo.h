@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "voservices/ImportRuns.h"
+#include "voservices/ImportRunInfo.h"
 
 namespace vo {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "db/TransRecord.h"
-#include "voservices/Maintenance.h"
+#include "voservices/SmartTimeMove.h"
 
 namespace vo {
 

@@ -3,6 +3,7 @@
 #include "voservices/VoServices.h"
 #include "voservices/ImportOptions.h"
 #include "voservices/Maintenance.h"
+#include "voservices/SymbolUpdate.h"
 
 #include <ctime>
 

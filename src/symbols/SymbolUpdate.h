@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "voservices/SymbolUpdate.h"
-#include "voservices/VoServices.h"
+#include "voservices/ProgressCallback.h"
+#include "voservices/SymbolUpdateOutcome.h"
 
 namespace vo {
 

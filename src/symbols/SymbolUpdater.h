@@ -17,8 +17,8 @@
 #include "symbols/SecurityMasterClient.h"
 #include "symbols/SecurityMasterData.h"
 #include "symbols/SecurityMasterRequest.h"
-#include "voservices/SymbolUpdate.h"
-#include "voservices/VoServices.h"
+#include "voservices/ProgressCallback.h"
+#include "voservices/SymbolUpdateOutcome.h"
 
 namespace vo {
 

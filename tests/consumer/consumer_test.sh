@@ -22,6 +22,13 @@ soname=$(readelf -d "$library" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
 unexpected=$(nm -D --defined-only "$library" | c++filt |
   grep -v -E ' (VoServices::[A-Za-z]+(\[abi:cxx11\])?\(|vo_[a-z_]+@@VOSERVICES_0$|VOSERVICES_0$)' || true)
 [[ -z $unexpected ]] || { echo "exported beyond the interface:" >&2; echo "$unexpected" >&2; exit 1; }
+# Every function the installed headers declare is exported.
+exported=$(nm -D --defined-only "$library" | c++filt)
+for name in $(cat "$prefix"/include/voservices/*.h | tr '\n' ' ' |
+              grep -oE 'VOSERVICES_API [^;{]*[ *&]([A-Za-z_][A-Za-z0-9_]*)\(' | sed -E 's/.*[ *&]([A-Za-z_0-9]+)\($/\1/' | sort -u)
+do
+  grep -qE "(VoServices::$name(\[abi:cxx11\])?\(| $name@@VOSERVICES_0$)" <<<"$exported" || { echo "declared, not exported: $name" >&2; exit 1; }
+done
 [[ ! -e $prefix/include/ledgerdb && -f $prefix/include/voservices/voservices.h ]] ||
   { echo "installed headers are not the public ones" >&2; exit 1; }
 
