@@ -10,4 +10,5 @@ apt-get install -y --no-install-recommends \
   libre2-dev libtomlplusplus-dev \
   googletest libgtest-dev libgmock-dev \
   help2man man-db groff-base openssl \
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev \
+  abigail-tools

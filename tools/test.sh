@@ -6,8 +6,9 @@
 # CI=true). Ends with the counts of passed, skipped and failed tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# The benchmarks are built too, so that they keep building.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVO_BUILD_BENCHMARKS=ON
+# The benchmarks are built too, so that they keep building; VO_WERROR=ON in
+# the environment (as in CI) makes every warning fail the build.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVO_BUILD_BENCHMARKS=ON -DVO_WERROR="${VO_WERROR:-OFF}"
 cmake --build build -j2
 
 if [[ -z "${VO_TEST_MARIADB:-}" ]]; then
