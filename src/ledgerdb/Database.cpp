@@ -8,7 +8,9 @@
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/DbBackend.h"
+#ifdef VO_WITH_MARIADB
 #include "ledgerdb/MariaDbBackend.h"
+#endif
 #include "ledgerdb/MariaDbTarget.h"
 #include "ledgerdb/SqliteBackend.h"
 
@@ -31,8 +33,17 @@ std::string& ChosenLocation() {
 
 // The database file: VO_DB, or the default in the current directory.
 // A mariadb:// URL names a shared server database; anything else is a file.
-std::unique_ptr<DbBackend> BackendFor(const std::string& location) {
-  if (MariaDbTarget::IsUrl(location)) return std::make_unique<MariaDbBackend>();
+// Null, with the reason in `error`, for a server database in a build without
+// the server backend.
+std::unique_ptr<DbBackend> BackendFor(const std::string& location, [[maybe_unused]] std::string& error) {
+  if (MariaDbTarget::IsUrl(location)) {
+#ifdef VO_WITH_MARIADB
+    return std::make_unique<MariaDbBackend>();
+#else
+    error = "this build of voservices has no MariaDB support (built with VO_WITH_MARIADB=OFF)";
+    return nullptr;
+#endif
+  }
   return std::make_unique<SqliteBackend>();
 }
 
@@ -129,7 +140,9 @@ bool Database::init(const std::string&, const std::string&, const std::string&, 
 bool Database::Open(const std::string& location, bool& created) {
   created = false;
   if (impl_->backend) return true;
-  std::unique_ptr<DbBackend> backend = BackendFor(location);
+  std::string error;
+  std::unique_ptr<DbBackend> backend = BackendFor(location, error);
+  if (!backend) return impl_->Fail(error);
   if (!backend->Open(location, created)) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
   return true;
@@ -137,7 +150,9 @@ bool Database::Open(const std::string& location, bool& created) {
 
 bool Database::initToRead() {
   if (impl_->backend) return true;
-  std::unique_ptr<DbBackend> backend = BackendFor(Location());
+  std::string error;
+  std::unique_ptr<DbBackend> backend = BackendFor(Location(), error);
+  if (!backend) return impl_->Fail(error);
   if (!backend->OpenToRead(Location())) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
   return true;

@@ -17,7 +17,9 @@
 
 #include "support/Backends.h"
 #include "support/StoredState.h"
+#ifdef VO_WITH_MARIADB
 #include "ServerProxy.h"
+#endif
 #include "VoProcess.h"
 #include "support/ImportRun.h"
 #include "support/TempDatabase.h"
@@ -56,12 +58,14 @@ std::string LargeNativeFile() {
 class ImportKillTest : public BackendTest {
  protected:
   void SetUp() override {
+#ifdef VO_WITH_MARIADB
     if (GetParam() == Backend::kMariaDb) {
       // The same runs against a fresh database on the test server.
       server_ = std::make_unique<mariadb_test::ScratchDatabase>();
       ASSERT_TRUE(server_->ok()) << server_->error();
       db_ = server_->url();
     }
+#endif
     large_ = dir_.Write("large.csv", LargeNativeFile());
     // A committed import first, so that "as before" is not just "empty".
     ASSERT_EQ(Import(VO_SAMPLES_DIR "/native.csv", "Main", ExitOrderCheck()).Wait(seconds(30)), 0);
@@ -85,7 +89,9 @@ class ImportKillTest : public BackendTest {
   }
 
   TempDir dir_;
+#ifdef VO_WITH_MARIADB
   std::unique_ptr<mariadb_test::ScratchDatabase> server_;
+#endif
   std::string db_ = dir_.path() + "vo.sqlite3";
   std::string large_;
 };
@@ -95,8 +101,10 @@ INSTANTIATE_TEST_SUITE_P(, ImportKillTest, BothBackends(), BackendName);
 // that need a server.
 class ImportKillFileTest : public ImportKillTest {};
 INSTANTIATE_TEST_SUITE_P(, ImportKillFileTest, testing::Values(Backend::kSqlite), BackendName);
+#ifdef VO_WITH_MARIADB
 class ImportKillServerTest : public ImportKillTest {};
 INSTANTIATE_TEST_SUITE_P(, ImportKillServerTest, testing::Values(Backend::kMariaDb), BackendName);
+#endif
 
 TEST_P(ImportKillTest, KillInTheWritePhaseLeavesTheDatabaseAsItWas) {
   std::string before = StoredState(db_).Everything();
@@ -149,6 +157,7 @@ TEST_P(ImportKillTest, TwoImportsAtOnceBothLandWhole) {
 // a deadlock, which the server ends by rolling the import's transaction back,
 // makes the import write again from the start. Neither leaves a row behind
 // that no imported run owns.
+#ifdef VO_WITH_MARIADB
 TEST_P(ImportKillServerTest, ServerErrorsInTheWritePhaseLeaveNoRowBehind) {
   StoredState state(db_);
   mariadb_test::Connection other(db_);
@@ -236,6 +245,7 @@ TEST_P(ImportKillServerTest, LostConnectionsSayWhatWasStored) {
                        "t.trans_id WHERE l.trans_id IS NULL"),
             "0\n");
 }
+#endif
 
 // The undo of a run runs in one transaction: killed before its commit it is
 // not done at all, and it can be run again.

@@ -30,8 +30,10 @@ class DatabaseTest : public BackendTest {
 INSTANTIATE_TEST_SUITE_P(, DatabaseTest, BothBackends(), BackendName);
 
 // What only a server database, or only an SQLite file, has.
+#ifdef VO_WITH_MARIADB
 class DatabaseServerTest : public DatabaseTest {};
 INSTANTIATE_TEST_SUITE_P(, DatabaseServerTest, testing::Values(Backend::kMariaDb), BackendName);
+#endif
 class DatabaseFileTest : public DatabaseTest {};
 INSTANTIATE_TEST_SUITE_P(, DatabaseFileTest, testing::Values(Backend::kSqlite), BackendName);
 
@@ -127,6 +129,7 @@ TEST_P(DatabaseTest, TransactionsCommitRollBackAndNest) {
 }
 
 TEST_P(DatabaseTest, SecondWriterWaitsThenFailsCleanly) {
+#ifdef VO_WITH_MARIADB
   if (TempDatabase::OnServer()) {
     // On a server writers lock rows: another client's uncommitted update of a
     // row makes ours wait for the timeout and fail, and leaves no transaction open.
@@ -148,6 +151,7 @@ TEST_P(DatabaseTest, SecondWriterWaitsThenFailsCleanly) {
     EXPECT_EQ(Rows("SELECT sym_name FROM trans_table"), "C\n");
     return;
   }
+#endif
   StoredState other(temp_.file());
   ASSERT_EQ(other.Rows("BEGIN IMMEDIATE"), "");
   db()->SetBusyTimeout(100);
@@ -183,6 +187,7 @@ TEST_P(DatabaseTest, NowIsLocalStandardTimeInTheStoredForm) {
   EXPECT_LE(now, after);
 }
 
+#ifdef VO_WITH_MARIADB
 TEST_P(DatabaseServerTest, OpensTheNamedServerDatabaseAndExplainsWhyNot) {
   ASSERT_TRUE(temp_.connected()) << db()->LastError();
   EXPECT_EQ(Rows("SELECT table_name, engine, table_collation FROM information_schema.tables "
@@ -261,6 +266,31 @@ TEST_P(DatabaseServerTest, RequiredTlsIsEncryptedAndVerifiedOrRefused) {
     EXPECT_NE(got.find(expected), std::string::npos) << url << ": " << got;
   }
 }
+#else
+// Built without the server backend: a server database is refused, for
+// reading too, with the reason, and the file opens afterwards as before.
+TEST_P(DatabaseFileTest, ServerDatabasesAreRefusedWithTheReason) {
+  ASSERT_TRUE(temp_.connected()) << db()->LastError();
+  const std::string reason = "this build of voservices has no MariaDB support (built with VO_WITH_MARIADB=OFF)";
+  for (const char* url : {"mariadb://vo@localhost/vo", "mariadb:///vo?socket=/run/mysqld/mysqld.sock"}) {
+    Database::Destruct();
+    setenv("VO_DB", url, 1);
+    bool created = true;
+    EXPECT_FALSE(db()->init("vo_db", "", "root", nullptr, 0, created)) << url;
+    EXPECT_FALSE(created);
+    EXPECT_FALSE(db()->IsConnected());
+    EXPECT_EQ(db()->LastError(), reason);
+    Database::Destruct();
+    EXPECT_FALSE(db()->initToRead()) << url;
+    EXPECT_EQ(db()->LastError(), reason);
+  }
+  Database::Destruct();
+  setenv("VO_DB", temp_.file().c_str(), 1);
+  bool created = true;
+  EXPECT_TRUE(db()->init("vo_db", "", "root", nullptr, 0, created)) << db()->LastError();
+  EXPECT_FALSE(created);
+}
+#endif
 
 TEST_P(DatabaseFileTest, OpensTheNamedFileAndRefusesForeignOnes) {
   ASSERT_TRUE(temp_.connected()) << db()->LastError();

@@ -5,7 +5,8 @@
 //   INSTANTIATE_TEST_SUITE_P(, SuiteName, BothBackends(), BackendName);
 // the backend's name then ends each test's name ("Suite.Test/sqlite",
 // "Suite.Test/mariadb"). Without a server the mariadb runs are skipped with
-// the reason, except under CI (CI=true), where they fail.
+// the reason, except under CI (CI=true), where they fail. In a build without
+// the server backend (VO_WITH_MARIADB=OFF) there are only the sqlite runs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,7 +15,9 @@
 #include <ostream>
 #include <string>
 
+#ifdef VO_WITH_MARIADB
 #include "support/MariaDbServer.h"
+#endif
 
 enum class Backend { kSqlite, kMariaDb };
 
@@ -24,7 +27,11 @@ inline Backend& CurrentBackend() {
   return backend;
 }
 
+#ifdef VO_WITH_MARIADB
 inline auto BothBackends() { return testing::Values(Backend::kSqlite, Backend::kMariaDb); }
+#else
+inline auto BothBackends() { return testing::Values(Backend::kSqlite); }
+#endif
 
 inline const char* NameOf(Backend backend) { return backend == Backend::kMariaDb ? "mariadb" : "sqlite"; }
 
@@ -38,10 +45,13 @@ class BackendTest : public testing::TestWithParam<Backend> {
   // TempDatabase member opens on this test's backend.
   BackendTest() {
     CurrentBackend() = GetParam();
+#ifdef VO_WITH_MARIADB
     if (GetParam() == Backend::kMariaDb) RequireServer();
+#endif
   }
   ~BackendTest() override { CurrentBackend() = Backend::kSqlite; }
 
+#ifdef VO_WITH_MARIADB
  private:
   // A skip or a fatal failure here keeps the test from running at all.
   static void RequireServer() {
@@ -52,4 +62,5 @@ class BackendTest : public testing::TestWithParam<Backend> {
     }
     GTEST_SKIP() << "no MariaDB test server: tools/test.sh starts one, or see tools/mariadb-test-server.sh";
   }
+#endif
 };

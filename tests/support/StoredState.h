@@ -2,7 +2,8 @@
 // connection: tests judge what is stored by a second opinion (every row of
 // the tables an import or a symbol update writes, the engine's own integrity
 // check), or act as another program holding the database. `location` is an
-// SQLite file or a mariadb:// URL (see TempDatabase::file()).
+// SQLite file or, in a build with the server backend, a mariadb:// URL (see
+// TempDatabase::file()).
 #pragma once
 
 #include <sqlite3.h>
@@ -11,16 +12,20 @@
 #include <string>
 
 #include "ledgerdb/DBSchemaDef.h"
+#ifdef VO_WITH_MARIADB
 #include "ledgerdb/MariaDbTarget.h"
 #include "support/MariaDbServer.h"
+#endif
 
 class StoredState {
  public:
   explicit StoredState(const std::string& location) {
+#ifdef VO_WITH_MARIADB
     if (vo::MariaDbTarget::IsUrl(location)) {
       server_ = std::make_unique<mariadb_test::Connection>(location);
       return;
     }
+#endif
     if (sqlite3_open_v2(location.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
       error_ = db_ ? sqlite3_errmsg(db_) : "cannot open " + location;
     }
@@ -32,7 +37,9 @@ class StoredState {
   // The rows of a select (or of any statements), cells joined by "|", one row
   // a line; the error text when it fails, so that a comparison shows it.
   std::string Rows(const std::string& select) {
+#ifdef VO_WITH_MARIADB
     if (server_) return server_->Rows(select);
+#endif
     std::string text;
     char* message = nullptr;
     auto addRow = [](void* sink, int count, char** cells, char**) {
@@ -62,7 +69,7 @@ class StoredState {
 
   // "ok\n" when the engine finds the stored data sound.
   std::string IntegrityCheck() {
-    if (!server_) return Rows("PRAGMA integrity_check");
+    if (!OnServer()) return Rows("PRAGMA integrity_check");
     for (const vo::DBSchemaDef& table : vo::DBSchemaDef::All()) {
       std::string check = Rows("CHECK TABLE " + table.tableName());
       if (!check.ends_with("|OK\n")) return check;
@@ -74,13 +81,23 @@ class StoredState {
   // SQLite's rowid; on the server the table's id, or the hidden column that
   // keeps the write order of a table without one.
   std::string WriteOrder(const std::string& table) {
-    if (!server_) return "rowid";
+    if (!OnServer()) return "rowid";
     const vo::DBSchemaDef* def = vo::DBSchemaDef::ForTable(table);
     if (def && def->columns().front().kind == vo::ColumnKind::kId) return def->columns().front().name;
     return "vo_row";
   }
 
+  bool OnServer() const {
+#ifdef VO_WITH_MARIADB
+    return server_ != nullptr;
+#else
+    return false;
+#endif
+  }
+
   sqlite3* db_ = nullptr;
+#ifdef VO_WITH_MARIADB
   std::unique_ptr<mariadb_test::Connection> server_;
+#endif
   std::string error_;
 };

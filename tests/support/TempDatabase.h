@@ -2,7 +2,7 @@
 // reopened on it; closed (and on a server, dropped) at the end. By default an
 // SQLite file in a temporary folder; in a test on the mariadb backend
 // (support/Backends.h), a database of its own on the test server named by
-// VO_TEST_MARIADB.
+// VO_TEST_MARIADB (only in a build with the server backend).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,14 +13,18 @@
 
 #include "ledgerdb/Database.h"
 #include "support/Backends.h"
+#ifdef VO_WITH_MARIADB
 #include "support/MariaDbServer.h"
+#endif
 #include "support/TempDir.h"
 
 class TempDatabase {
  public:
   TempDatabase() : file_(dir_.path() + "vo_db.sqlite3") {
     vo::Database::Destruct();
+#ifdef VO_WITH_MARIADB
     if (OnServer() && !UseServer()) return;
+#endif
     setenv("VO_DB", file_.c_str(), 1);
     bool created = false;
     connected_ = vo::Database::Instance()->init("vo_db", "", "root", nullptr, 0, created);
@@ -42,6 +46,7 @@ class TempDatabase {
   vo::Database* db() const { return vo::Database::Instance(); }
 
  private:
+#ifdef VO_WITH_MARIADB
   bool UseServer() {
     if (mariadb_test::ServerUrl().empty()) return false;  // the test is skipped or failed already
     scratch_ = std::make_unique<mariadb_test::ScratchDatabase>();
@@ -53,8 +58,10 @@ class TempDatabase {
     return true;
   }
 
+  std::unique_ptr<mariadb_test::ScratchDatabase> scratch_;
+#endif
+
   TempDir dir_;
   std::string file_;
-  std::unique_ptr<mariadb_test::ScratchDatabase> scratch_;
   bool connected_ = false;
 };
