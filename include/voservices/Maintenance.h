@@ -1,5 +1,5 @@
-// Checks that go before the maintenance services, and a smart time that
-// says what it moved. ExpireOptions records what
+// Checks that go before the maintenance services, and the services with an
+// outcome that says what they did. ExpireOptions records what
 // it is asked to, as the application's own dialog did after its checks: asked
 // twice for one position it records two expirations, and it records one for
 // a position a later trade closed. A host asks here first and shows the
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "voservices/Export.h"
-#include "voservices/SmartTimeMove.h"
+#include "voservices/MaintenanceOutcome.h"
 
 namespace VoServices {
 
@@ -25,9 +25,9 @@ namespace VoServices {
 // OpenDatabase.h); a read that fails gives one text with the database's reason.
 VOSERVICES_API std::vector<std::string> CheckExpirations(const std::map<std::string, std::string>& idToQuantity);
 
-// ApplySmartTime, the same run and result, with `moves` set to the trades it
-// moved (empty when it moved none).
-VOSERVICES_API bool ApplySmartTimeWithMoves(const std::vector<std::string>& transactionIds,
-                                            std::vector<SmartTimeMove>& moves);
+// ApplySmartTime and ExpireOptions, the same runs and results, with what they
+// did (the trades moved, the positions expired) or why they changed nothing.
+VOSERVICES_API MaintenanceOutcome ApplySmartTimeWithOutcome(const std::vector<std::string>& transactionIds);
+VOSERVICES_API MaintenanceOutcome ExpireOptionsWithOutcome(const std::map<std::string, std::string>& idToQuantity);
 
 }  // namespace VoServices

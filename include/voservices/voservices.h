@@ -225,13 +225,15 @@ VOSERVICES_API vo_status vo_update_symbols(vo_database* database, const char* ur
 
 /* Smart time on the `count` transaction ids (as ApplySmartTime): buys that
  * follow a sale on the same account, symbol and day move to one second before
- * it. VO_FAILED when the service returned false. */
+ * it. VO_FAILED when it moved nothing; VO_DATABASE_ERROR when the database
+ * could not be read or written (nothing kept); the reason in vo_last_error. */
 VOSERVICES_API vo_status vo_apply_smart_time(vo_database* database,
                                              const char* const* transaction_ids, size_t count);
 
 /* Records the expiration of `count` option positions (as ExpireOptions): each
  * transaction id with the quantity that expires, both as text. VO_FAILED when
- * the service returned false. */
+ * it recorded none; VO_DATABASE_ERROR when the database could not be read or
+ * written (nothing kept); the reason in vo_last_error. */
 VOSERVICES_API vo_status vo_expire_options(vo_database* database,
                                            const char* const* transaction_ids,
                                            const char* const* quantities, size_t count);

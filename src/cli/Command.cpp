@@ -45,10 +45,9 @@ bool OpenDatabaseToRead() {
   return false;
 }
 
-int MaintenanceResult(bool changed, const std::string& command) {
-  if (changed) return 0;
-  const std::string reason = VoServices::LastDatabaseError();
-  std::cerr << "vo: " << command << " changed nothing" << (reason.empty() ? "" : ": " + reason) << std::endl;
+int MaintenanceResult(const VoServices::MaintenanceOutcome& outcome, const std::string& command) {
+  if (outcome.changed) return 0;
+  std::cerr << "vo: " << command << " changed nothing: " << outcome.failure << std::endl;
   return kExitFalse;
 }
 

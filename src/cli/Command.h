@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "voservices/MaintenanceOutcome.h"
+
 // Exit statuses: 0 when the library function returned true.
 constexpr int kExitFalse = 1;            // the function returned false
 constexpr int kExitUsage = 2;            // the command line was wrong
@@ -40,9 +42,9 @@ bool OpenDatabaseToRead();
 // Why the file cannot be read ("cannot open FILE: reason", naming it as
 // `shown`); empty when it can.
 std::string OpenFailure(const std::string& path, const std::string& shown);
-// The exit status of a maintenance service's result; when it changed nothing,
-// says so on stderr with the database's reason, if it gave one.
-int MaintenanceResult(bool changed, const std::string& command);
+// The exit status of a maintenance run; when it changed nothing, says so on
+// stderr with the reason.
+int MaintenanceResult(const VoServices::MaintenanceOutcome& outcome, const std::string& command);
 
 Command AddImportCommand(CLI::App& app);
 Command AddCanImportCommand(CLI::App& app);

@@ -11,7 +11,6 @@
 
 #include "cli/Command.h"
 #include "voservices/Maintenance.h"
-#include "voservices/VoServices.h"
 
 namespace {
 
@@ -34,11 +33,9 @@ int RunExpireOptions(const std::vector<std::string>& pairs, bool force) {
       return kExitFalse;
     }
   }
-  const int status = MaintenanceResult(VoServices::ExpireOptions(idToQuantity, nullptr), "expire-options");
-  if (status == 0 && !force) {
-    for (const auto& [id, quantity] : idToQuantity) std::cout << "expired " << id << " " << quantity << '\n';
-  }
-  return status;
+  const VoServices::MaintenanceOutcome outcome = VoServices::ExpireOptionsWithOutcome(idToQuantity);
+  for (const std::string& id : outcome.expiredIds) std::cout << "expired " << id << " " << idToQuantity[id] << '\n';
+  return MaintenanceResult(outcome, "expire-options");
 }
 
 }  // namespace

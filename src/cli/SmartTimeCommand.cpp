@@ -14,11 +14,10 @@ Command AddSmartTimeCommand(CLI::App& app) {
   smartTime->add_option("ID", *ids, "Transaction ids")->required();
   return {smartTime, [ids] {
             if (!OpenDatabase()) return kExitFalse;
-            std::vector<VoServices::SmartTimeMove> moves;
-            const int status = MaintenanceResult(VoServices::ApplySmartTimeWithMoves(*ids, moves), "smart-time");
-            for (const VoServices::SmartTimeMove& move : moves) {
+            const VoServices::MaintenanceOutcome outcome = VoServices::ApplySmartTimeWithOutcome(*ids);
+            for (const VoServices::SmartTimeMove& move : outcome.moves) {
               std::cout << "moved " << move.id << " " << move.from << " -> " << move.to << '\n';
             }
-            return status;
+            return MaintenanceResult(outcome, "smart-time");
           }};
 }

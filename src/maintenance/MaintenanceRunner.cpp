@@ -3,6 +3,7 @@
 #include "db/GroupRecord.h"
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/Database.h"
+#include "ledgerdb/DbTransaction.h"
 
 namespace vo {
 
@@ -28,6 +29,24 @@ constexpr GroupColumn kGroupColumns[] = {
 }  // namespace
 
 MaintenanceRunner::MaintenanceRunner() : db_(Database::Instance()) {}
+
+VoServices::MaintenanceOutcome MaintenanceRunner::Unchanged(VoServices::MaintenanceFailure kind,
+                                                            const std::string& why) const {
+  VoServices::MaintenanceOutcome outcome;
+  outcome.failureKind = kind;
+  outcome.failure = why;
+  return outcome;
+}
+
+VoServices::MaintenanceOutcome MaintenanceRunner::Finish(DbTransaction& writes, VoServices::MaintenanceOutcome outcome,
+                                                         const std::string& what) const {
+  if (!writes.Commit()) {
+    return Unchanged(VoServices::MaintenanceFailure::kWriteFailed,
+                     "the changes could not be committed: " + db_->LastError());
+  }
+  if (!outcome.changed) return Unchanged(VoServices::MaintenanceFailure::kNothingToChange, what);
+  return outcome;
+}
 
 bool MaintenanceRunner::InsertGroup(GroupRecord& group) {
   DBData data("grp_schema");

@@ -113,16 +113,18 @@ void MaintenanceRunner::RecordExpirationGroup(const TransRecord& open, const std
   InsertEvent(closeId, kEventTypeExpire, expirationDate, quantity);
 }
 
-bool MaintenanceRunner::ExpireOptionsCore(const std::map<std::string, std::string>& idToQuantity) {
-  if (idToQuantity.empty()) return false;
+VoServices::MaintenanceOutcome MaintenanceRunner::ExpireOptionsCore(
+    const std::map<std::string, std::string>& idToQuantity) {
+  using VoServices::MaintenanceFailure;
+  if (idToQuantity.empty()) return Unchanged(MaintenanceFailure::kNothingAsked, "no positions were given");
 
   DbTransaction writes(db_);  // no write of the run may happen outside it
-  if (!writes.active()) return false;
+  if (!writes.active()) return Unchanged(MaintenanceFailure::kDatabaseUnusable, db_->LastError());
   HTransDAO transactions;
   DBQueryResult rows;
   transactions.SelectExpired(idToQuantity, rows);  // a failed select leaves no rows
 
-  bool recorded = false;
+  VoServices::MaintenanceOutcome outcome;
   for (const Row& row : rows) {
     if (row.size() <= kSecurityTypeCell) continue;
     const std::string& expirationDate = row[kExpirationDateCell];
@@ -137,9 +139,11 @@ bool MaintenanceRunner::ExpireOptionsCore(const std::map<std::string, std::strin
         MakeExpiration(open, quantity->second, expirationDate, securityType);
     if (!close || !transactions.InsertRecord(*close)) continue;
     RecordExpirationGroup(open, close->GetField(kTransId), quantity->second, expirationDate);
-    recorded = true;
+    outcome.expiredIds.push_back(open.GetField(kTransId));
   }
-  return writes.Commit() && recorded;
+  outcome.changed = !outcome.expiredIds.empty();
+  return Finish(writes, std::move(outcome),
+                "none of them is an expired option position with a positive quantity to expire");
 }
 
 }  // namespace vo

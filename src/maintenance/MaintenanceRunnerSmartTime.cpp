@@ -59,18 +59,21 @@ bool MaintenanceRunner::IsSmartTimePair(const Row& anchor, const Row& cur) {
   return false;
 }
 
-bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids,
-                                           std::vector<VoServices::SmartTimeMove>* moves) {
-  std::vector<VoServices::SmartTimeMove> made;
-  if (ids.empty()) return false;
+VoServices::MaintenanceOutcome MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids) {
+  using VoServices::MaintenanceFailure;
+  if (ids.empty()) return Unchanged(MaintenanceFailure::kNothingAsked, "no transaction ids were given");
 
   DbTransaction writes(db_);  // every move of the run lands, or none
-  if (!writes.active()) return false;
+  if (!writes.active()) return Unchanged(MaintenanceFailure::kDatabaseUnusable, db_->LastError());
   HTransDAO transactions;
   DBQueryResult rows;
-  if (!transactions.SelectForSmartTime(rows, ids) || rows.empty()) return false;
+  if (!transactions.SelectForSmartTime(rows, ids)) {
+    return Unchanged(MaintenanceFailure::kDatabaseUnusable, db_->LastError());
+  }
 
-  bool updated = false;
+  if (rows.empty()) return Unchanged(MaintenanceFailure::kNothingToChange, "none of the ids names a transaction");
+
+  VoServices::MaintenanceOutcome outcome;
   const Row* anchor = &rows[0];
   for (const Row& cur : rows) {
     if (!IsSmartTimePair(*anchor, cur)) {
@@ -87,12 +90,10 @@ bool MaintenanceRunner::ApplySmartTimeCore(const std::vector<std::string>& ids,
     data.SetField("trans_dtsettle", newTime);
     data.SetField("trans_note_user", DateTime(cur[kTradeTimeCell]).ToDisplayText());
     if (!transactions.UpdateTradeTime(data)) continue;
-    updated = true;
-    made.push_back({cur[kIdCell], DateTime(cur[kTradeTimeCell]).ToDisplayText(), moved.ToDisplayText()});
+    outcome.moves.push_back({cur[kIdCell], DateTime(cur[kTradeTimeCell]).ToDisplayText(), moved.ToDisplayText()});
   }
-  if (!writes.Commit()) return false;
-  if (moves) *moves = std::move(made);
-  return updated;
+  outcome.changed = !outcome.moves.empty();
+  return Finish(writes, std::move(outcome), "no buy follows a sale (nor a short sale a buy to cover) of its day among them");
 }
 
 }  // namespace vo

@@ -2,6 +2,7 @@
 // arrays into what the C++ services take, and turns their outcome into a
 // status with a last-error text. Nothing thrown inside gets past Guard.
 #include "voservices/voservices.h"
+#include "voservices/Maintenance.h"
 
 #include <algorithm>
 #include <atomic>
@@ -52,6 +53,17 @@ vo_database*& OpenHandle() {
 vo_status Fail(vo_status status, std::string text) {
   LastError() = std::move(text);
   return status;
+}
+
+// A maintenance run's status: VO_OK when it changed something; a database
+// that could not be used or written is VO_DATABASE_ERROR; a run with nothing
+// to change is VO_FAILED. The reason is the last error either way.
+vo_status MaintenanceStatus(const VoServices::MaintenanceOutcome& outcome) {
+  using VoServices::MaintenanceFailure;
+  if (outcome.changed) return VO_OK;
+  const bool database = outcome.failureKind == MaintenanceFailure::kDatabaseUnusable ||
+                        outcome.failureKind == MaintenanceFailure::kWriteFailed;
+  return Fail(database ? VO_DATABASE_ERROR : VO_FAILED, outcome.failure);
 }
 
 template <typename Body>
@@ -429,10 +441,7 @@ vo_status vo_apply_smart_time(vo_database* database, const char* const* transact
     if (!ReadTexts(transaction_ids, count, ids)) {
       return Fail(VO_INVALID_ARGUMENT, "a transaction id is missing");
     }
-    if (!VoServices::ApplySmartTime(ids, nullptr)) {
-      return Fail(VO_FAILED, "smart time moved no transaction");
-    }
-    return VO_OK;
+    return MaintenanceStatus(VoServices::ApplySmartTimeWithOutcome(ids));
   });
 }
 
@@ -448,10 +457,7 @@ vo_status vo_expire_options(vo_database* database, const char* const* transactio
     }
     std::map<std::string, std::string> idToQuantity;
     for (size_t i = 0; i < count; ++i) idToQuantity[ids[i]] = amounts[i];
-    if (!VoServices::ExpireOptions(idToQuantity, nullptr)) {
-      return Fail(VO_FAILED, "no option position expired");
-    }
-    return VO_OK;
+    return MaintenanceStatus(VoServices::ExpireOptionsWithOutcome(idToQuantity));
   });
 }
 

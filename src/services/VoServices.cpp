@@ -152,20 +152,20 @@ SymbolUpdateOutcome UpdateSymbolsWithOutcome(std::string url, ProgressCallback p
 }
 
 bool ApplySmartTime(const std::vector<std::string>& transactionIds, ProgressCallback /*progress*/) {
-  MaintenanceRunner runner;
-  return runner.ApplySmartTimeCore(transactionIds);
+  return MaintenanceRunner().ApplySmartTimeCore(transactionIds).changed;
 }
 
 bool ExpireOptions(const std::map<std::string, std::string>& idToQuantity,
                    ProgressCallback /*progress*/) {
-  MaintenanceRunner runner;
-  return runner.ExpireOptionsCore(idToQuantity);
+  return MaintenanceRunner().ExpireOptionsCore(idToQuantity).changed;
 }
 
-bool ApplySmartTimeWithMoves(const std::vector<std::string>& transactionIds, std::vector<SmartTimeMove>& moves) {
-  moves.clear();
-  MaintenanceRunner runner;
-  return runner.ApplySmartTimeCore(transactionIds, &moves);
+MaintenanceOutcome ApplySmartTimeWithOutcome(const std::vector<std::string>& transactionIds) {
+  return MaintenanceRunner().ApplySmartTimeCore(transactionIds);
+}
+
+MaintenanceOutcome ExpireOptionsWithOutcome(const std::map<std::string, std::string>& idToQuantity) {
+  return MaintenanceRunner().ExpireOptionsCore(idToQuantity);
 }
 
 std::vector<std::string> CheckExpirations(const std::map<std::string, std::string>& idToQuantity) {

@@ -100,10 +100,13 @@ int main(int argc, char** argv) {
   Expect(!VoServices::PreviewSymbolUpdate(nowhere, nullptr, changes) && changes.empty(), "PreviewSymbolUpdate");
   Expect(!messages.empty(), "the message handler got the update's message boxes");
 
-  std::vector<VoServices::SmartTimeMove> moves;
-  Expect(!VoServices::ApplySmartTime({}, nullptr) && !VoServices::ApplySmartTimeWithMoves({}, moves), "ApplySmartTime");
+  Expect(!VoServices::ApplySmartTime({}, nullptr), "ApplySmartTime of nothing");
+  Expect(VoServices::ApplySmartTimeWithOutcome({"999"}).failureKind == VoServices::MaintenanceFailure::kNothingToChange,
+         "ApplySmartTimeWithOutcome of an unknown id");
   Expect(VoServices::CheckExpirations({{"999", "1"}}).size() == 1, "CheckExpirations refuses an unknown id");
   Expect(!VoServices::ExpireOptions({}, nullptr), "ExpireOptions of nothing");
+  Expect(VoServices::ExpireOptionsWithOutcome({}).failureKind == VoServices::MaintenanceFailure::kNothingAsked,
+         "ExpireOptionsWithOutcome of nothing");
 
   std::printf("stored %llu\n", static_cast<unsigned long long>(outcome.transactionsStored));
   VoServices::CloseDatabase();

@@ -135,7 +135,10 @@ TEST_P(ExpireOptionsTest, SkipsWhatCannotExpireAndStoresTheRest) {
       {"0" + paddedId, "10"}, {badQuantityId, "ten"}, {goodId + " OR 1=1", "10"},
       {"", "10"},            {"0) OR (1=1", "10"}};
   EXPECT_FALSE(VoServices::ExpireOptions({}, nullptr));
+  EXPECT_EQ(VoServices::ExpireOptionsWithOutcome({}).failureKind, VoServices::MaintenanceFailure::kNothingAsked);
   EXPECT_FALSE(VoServices::ExpireOptions(unexpirable, nullptr));
+  EXPECT_EQ(VoServices::ExpireOptionsWithOutcome(unexpirable).failureKind,
+            VoServices::MaintenanceFailure::kNothingToChange);
   EXPECT_FALSE(VoServices::ExpireOptions({{badQuantityId, "-4"}}, nullptr));
   EXPECT_FALSE(VoServices::ExpireOptions({{badQuantityId, "0"}}, nullptr));
   EXPECT_EQ(Rows("SELECT * FROM trans_table"), before);
@@ -143,7 +146,9 @@ TEST_P(ExpireOptionsTest, SkipsWhatCannotExpireAndStoresTheRest) {
   EXPECT_EQ(Rows("SELECT COUNT(*) FROM event_table"), "0\n");
 
   unexpirable[goodId] = "10";
-  EXPECT_TRUE(VoServices::ExpireOptions(unexpirable, nullptr));
+  const VoServices::MaintenanceOutcome outcome = VoServices::ExpireOptionsWithOutcome(unexpirable);
+  EXPECT_TRUE(outcome.changed);
+  EXPECT_EQ(outcome.expiredIds, std::vector<std::string>{goodId});
   EXPECT_EQ(Rows("SELECT trans_id_open, grp_qty FROM grp_table"), goodId + "|10\n");
   EXPECT_EQ(Rows("SELECT COUNT(*) FROM event_table"), "1\n");
 }

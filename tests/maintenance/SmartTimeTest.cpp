@@ -107,11 +107,14 @@ TEST_P(SmartTimeTest, MovesBuysBeforeTheSaleOfTheirDay) {
                        Display(Shifted(base, trade.movedDay), trade.movedTo) + "\n";
     }
 
-    std::vector<VoServices::SmartTimeMove> moves;
-    EXPECT_EQ(VoServices::ApplySmartTimeWithMoves(ids, moves), !expectedMoves.empty());
+    const VoServices::MaintenanceOutcome outcome = VoServices::ApplySmartTimeWithOutcome(ids);
+    EXPECT_EQ(outcome.changed, !expectedMoves.empty());
+    EXPECT_EQ(outcome.failureKind == VoServices::MaintenanceFailure::kNothingToChange, expectedMoves.empty());
     EXPECT_EQ(Rows(kTimes), ExpectedTimes(c.trades, base));
     std::string reported;
-    for (const VoServices::SmartTimeMove& move : moves) reported += move.id + " " + move.from + " -> " + move.to + "\n";
+    for (const VoServices::SmartTimeMove& move : outcome.moves) {
+      reported += move.id + " " + move.from + " -> " + move.to + "\n";
+    }
     EXPECT_EQ(reported, expectedMoves);
   }
 }
@@ -132,7 +135,9 @@ TEST_P(SmartTimeTest, OnlyListedPlainIdsTakePart) {
   const std::string before = Rows(kTimes);
 
   EXPECT_FALSE(VoServices::ApplySmartTime({}, nullptr));
+  EXPECT_EQ(VoServices::ApplySmartTimeWithOutcome({}).failureKind, VoServices::MaintenanceFailure::kNothingAsked);
   EXPECT_FALSE(VoServices::ApplySmartTime({"998", "999"}, nullptr));
+  EXPECT_EQ(VoServices::ApplySmartTimeWithOutcome({"998", "999"}).failure, "none of the ids names a transaction");
   EXPECT_FALSE(VoServices::ApplySmartTime({"x", ids[0] + " OR 1=1", " " + ids[1]}, nullptr));
   EXPECT_EQ(Rows(kTimes), before);
 
