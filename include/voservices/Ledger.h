@@ -65,7 +65,8 @@ VOSERVICES_API std::vector<LedgerTable> LedgerTables();
 // Runs one SELECT (or WITH ... SELECT) on the open connection, its `?`
 // placeholders bound to `parameters` in order, and hands the rows to `sink`
 // as they are read, never holding the result whole. A statement that would
-// write is refused. False, with the reason in `error`, when it cannot run.
+// write is refused before it runs. False, with the reason in `error`, when it
+// cannot run.
 VOSERVICES_API bool ReadRows(const std::string& select, const std::vector<std::string>& parameters,
                              CellForm form, RowSink& sink, std::string& error);
 

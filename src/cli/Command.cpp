@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 #include "voservices/Ledger.h"
 #include "voservices/OpenDatabase.h"
@@ -20,6 +21,13 @@ bool DatabaseExists() {
   if (!DatabaseFileMissing()) return true;
   std::cerr << "vo: cannot open the database: " << VoServices::DatabaseLocation() << ": no such file" << std::endl;
   return false;
+}
+
+VoServices::LedgerTable LedgerTableNamed(const std::string& name) {
+  for (VoServices::LedgerTable& table : VoServices::LedgerTables()) {
+    if (table.name == name) return std::move(table);
+  }
+  return {};
 }
 
 std::function<std::string(const std::string&)> PositiveWholeNumber(const std::string& expected) {

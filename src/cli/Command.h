@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "voservices/Ledger.h"
 #include "voservices/MaintenanceOutcome.h"
 
 // Exit statuses: 0 when the library function returned true.
@@ -30,6 +31,8 @@ bool DatabaseFileMissing();
 // on stderr. Commands that change stored rows refuse a missing file rather
 // than make an empty ledger to work on.
 bool DatabaseExists();
+// The ledger's table of that name; an empty one when there is none.
+VoServices::LedgerTable LedgerTableNamed(const std::string& name);
 // A check for an option of a positive whole number: its message names what
 // was expected ("a run number as vo runs lists them") and what was given.
 std::function<std::string(const std::string&)> PositiveWholeNumber(const std::string& expected);

@@ -51,9 +51,7 @@ struct ImportArgs {
 class DryRunRows {
  public:
   explicit DryRunRows(RowWriter::Format format) : writer_(format, std::cout) {
-    for (const VoServices::LedgerTable& table : VoServices::LedgerTables()) {
-      if (table.name == "trans_table") writer_.Columns(table.columns);
-    }
+    writer_.Columns(LedgerTableNamed("trans_table").columns);
   }
   static void Receive(const std::vector<std::string>& cells, void* self) {
     static_cast<DryRunRows*>(self)->writer_.Row(VoServices::TransactionAsReadBack(cells));

@@ -7,7 +7,6 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "cli/Command.h"
@@ -51,21 +50,14 @@ bool IsDate(const std::string& text) {
   return day.ok();
 }
 
-// The table of that name; the parser lets through only tables that exist.
-VoServices::LedgerTable TableNamed(const std::string& name) {
-  for (VoServices::LedgerTable& table : VoServices::LedgerTables()) {
-    if (table.name == name) return std::move(table);
-  }
-  return {};
-}
-
 bool HasColumn(const VoServices::LedgerTable& table, const std::string& column) {
   return std::find(table.columns.begin(), table.columns.end(), column) != table.columns.end();
 }
 
 ShowQuery BuildQuery(const ShowArgs& args) {
   ShowQuery query;
-  const VoServices::LedgerTable table = TableNamed(args.table);
+  // (The parser lets through only tables that exist.)
+  const VoServices::LedgerTable table = LedgerTableNamed(args.table);
   std::string columns;
   for (const std::string& column : args.columns) {
     if (!HasColumn(table, column)) {

@@ -139,21 +139,20 @@ bool Database::init(const std::string&, const std::string&, const std::string&, 
 
 bool Database::Open(const std::string& location, bool& created) {
   created = false;
+  return Connect(location, [&created](DbBackend& backend, const std::string& at) { return backend.Open(at, created); });
+}
+
+bool Database::initToRead() {
+  return Connect(Location(), [](DbBackend& backend, const std::string& at) { return backend.OpenToRead(at); });
+}
+
+bool Database::Connect(const std::string& location,
+                       const std::function<bool(DbBackend&, const std::string&)>& open) {
   if (impl_->backend) return true;
   std::string error;
   std::unique_ptr<DbBackend> backend = BackendFor(location, error);
   if (!backend) return impl_->Fail(error);
-  if (!backend->Open(location, created)) return impl_->Fail(backend->LastError());
-  impl_->backend = std::move(backend);
-  return true;
-}
-
-bool Database::initToRead() {
-  if (impl_->backend) return true;
-  std::string error;
-  std::unique_ptr<DbBackend> backend = BackendFor(Location(), error);
-  if (!backend) return impl_->Fail(error);
-  if (!backend->OpenToRead(Location())) return impl_->Fail(backend->LastError());
+  if (!open(*backend, location)) return impl_->Fail(backend->LastError());
   impl_->backend = std::move(backend);
   return true;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -26,6 +27,7 @@ using ColumnValue = std::pair<int, std::string_view>;
 using InsertedIds = std::vector<uint64_t>;
 class DBQueryResult;
 class DbRowReceiver;
+class DbBackend;
 enum class CellForm;
 class DBTableMgr;
 class DBSchemaMgr;
@@ -147,6 +149,9 @@ class Database {
 
  private:
   Database();
+  // Makes the backend for `location` and opens it with `open`, unless a
+  // connection is open already (kept as it is).
+  bool Connect(const std::string& location, const std::function<bool(DbBackend&, const std::string&)>& open);
 
   class Impl;
   std::unique_ptr<Impl> impl_;

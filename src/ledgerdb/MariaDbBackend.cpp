@@ -585,6 +585,11 @@ bool MariaDbBackend::StreamRows(const std::string& statement, std::span<const st
   Statement prepared;
   if (!Prepare(SqlDialect::ForServer(statement), prepared)) return false;
   MYSQL_STMT* stmt = prepared.get();
+  // Known once prepared: a statement without a result set would write, and is
+  // refused before it runs.
+  std::unique_ptr<MYSQL_RES, decltype(&mysql_free_result)> meta(mysql_stmt_result_metadata(stmt),
+                                                                mysql_free_result);
+  if (!meta) return Fail("a read may not write: " + statement);
   std::vector<Cell> values(parameters.size());
   for (size_t i = 0; i < parameters.size(); ++i) {
     values[i].kind = Cell::kText;
@@ -594,10 +599,6 @@ bool MariaDbBackend::StreamRows(const std::string& statement, std::span<const st
   bool ran = Run(stmt, values);
   lastInsertId_ = lastId;  // a select stores no row
   if (!ran) return false;
-
-  std::unique_ptr<MYSQL_RES, decltype(&mysql_free_result)> meta(mysql_stmt_result_metadata(stmt),
-                                                                mysql_free_result);
-  if (!meta) return Fail(statement + ": not a select");
   const unsigned int columnCount = mysql_num_fields(meta.get());
   MYSQL_FIELD* fields = mysql_fetch_fields(meta.get());
   std::vector<std::string> names;

@@ -84,13 +84,14 @@ VoServices::MaintenanceOutcome MaintenanceRunner::ApplySmartTimeCore(const std::
     moved.Subtract(0, 0, 0, 0, 0, 1);
     const std::string newTime = moved.ToPackedText();
 
+    const std::string was = DateTime(cur[kTradeTimeCell]).ToDisplayText();
     DBData data("trans_schema");
     data.SetField("trans_id", cur[kIdCell]);
     data.SetField("trans_dttrade", newTime);
     data.SetField("trans_dtsettle", newTime);
-    data.SetField("trans_note_user", DateTime(cur[kTradeTimeCell]).ToDisplayText());
+    data.SetField("trans_note_user", was);
     if (!transactions.UpdateTradeTime(data)) continue;
-    outcome.moves.push_back({cur[kIdCell], DateTime(cur[kTradeTimeCell]).ToDisplayText(), moved.ToDisplayText()});
+    outcome.moves.push_back({cur[kIdCell], was, moved.ToDisplayText()});
   }
   outcome.changed = !outcome.moves.empty();
   return Finish(writes, std::move(outcome), "no buy follows a sale (nor a short sale a buy to cover) of its day among them");

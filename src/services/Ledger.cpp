@@ -2,9 +2,7 @@
 // tables, and rows streamed through the database layer.
 #include "voservices/Ledger.h"
 
-#include <cctype>
 #include <cstdint>
-#include <string_view>
 #include <utility>
 
 #include "ledgerdb/DBSchemaDef.h"
@@ -38,20 +36,6 @@ CellForm InternalForm(VoServices::CellForm form) {
     default:
       return CellForm::kFriendly;
   }
-}
-
-// The statement's first word, upper-cased.
-std::string FirstWord(std::string_view statement) {
-  size_t start = 0;
-  while (start < statement.size() && (std::isspace(static_cast<unsigned char>(statement[start])) ||
-                                      statement[start] == '(')) {
-    ++start;
-  }
-  std::string word;
-  for (size_t i = start; i < statement.size() && std::isalpha(static_cast<unsigned char>(statement[i])); ++i) {
-    word += static_cast<char>(std::toupper(static_cast<unsigned char>(statement[i])));
-  }
-  return word;
 }
 
 // The text a cell of `column` reads back as once stored; unchanged when it
@@ -109,11 +93,6 @@ std::vector<LedgerTable> LedgerTables() {
 
 bool ReadRows(const std::string& select, const std::vector<std::string>& parameters, CellForm form, RowSink& sink,
               std::string& error) {
-  const std::string word = FirstWord(select);
-  if (word != "SELECT" && word != "WITH") {
-    error = "only a SELECT reads rows: " + select;
-    return false;
-  }
   Database* database = Database::Instance();
   if (!database->IsConnected()) {
     error = "the database is not open";
