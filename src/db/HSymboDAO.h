@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "db/PackedFields.h"
+#include "db/PackedRecordTable.h"
 #include "db/SymbolFields.h"
 #include "ledgerdb/Database.h"
 
@@ -60,7 +60,7 @@ class HSymboDAO {
   };
   // The database side of the symbol update: renames keyed by old name,
   // canonical records keyed by canonical symbol.
-  bool UpdateFromSecurityMaster(const PackedRecords& renames, const PackedRecords& canonical,
+  bool UpdateFromSecurityMaster(const PackedRecordTable& renames, const PackedRecordTable& canonical,
                                 UpdateCounts& counts);
 
   // Statement builders.

@@ -10,7 +10,9 @@
 #include "db/HSymboDAO.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "db/TableColumns.h"
@@ -20,45 +22,67 @@ namespace vo {
 
 namespace {
 
-std::string FieldOf(const PackedFields& record, int column) { return std::string(record.Get(column)); }
+std::string FieldOf(PackedFields record, int column) { return std::string(record.Get(column)); }
+
+// Names are looked up and listed in statements this many at a time.
+constexpr size_t kNamesPerStatement = 500;
 
 }  // namespace
 
-bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const PackedRecords& canonical,
+bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecordTable& renames, const PackedRecordTable& canonical,
                                          UpdateCounts& counts) {
-  // Which canonical symbols sym_table has a row for: only those the renames
-  // name are looked up, so that a table of a million symbols is not read whole.
-  std::vector<std::string> wanted;
-  wanted.reserve(renames.size());
-  for (const auto& [oldName, record] : renames) wanted.push_back(FieldOf(record, SymColumn::kSymVoSym));
-  std::sort(wanted.begin(), wanted.end());
-  wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
-  std::set<std::string> existing;
-  GetSymbolNames(existing, wanted);
-  std::vector<std::string>().swap(wanted);
+  // Which canonical symbols sym_table has a row for, before anything is
+  // written, marked by their place in `canonical`: looked up through the key
+  // a few hundred at a time, so that a table of a million symbols is not read
+  // whole.
+  std::vector<bool> existing(canonical.size());
+  std::vector<std::string> chunk;
+  for (size_t first = 0; first < canonical.size(); first += kNamesPerStatement) {
+    chunk.clear();
+    for (size_t i = first; i < std::min(canonical.size(), first + kNamesPerStatement); ++i) {
+      chunk.emplace_back(canonical.At(i).name);
+    }
+    std::set<std::string> found;
+    if (!GetSymbolNames(found, chunk)) return false;
+    for (const std::string& name : found) existing[canonical.IndexOf(name)] = true;
+  }
 
-  std::set<std::string> oldNames;
-  for (const auto& [oldName, record] : renames) oldNames.insert(oldName);
-  const std::string condition = "sym_name" + InList(oldNames);
+  // The renamed symbols, in statements of a few hundred names each.
+  auto forEachOldNameList = [&](const auto& statement) {
+    bool allRan = true;
+    for (size_t first = 0; first < renames.size(); first += kNamesPerStatement) {
+      std::set<std::string> names;
+      for (size_t i = first; i < std::min(renames.size(), first + kNamesPerStatement); ++i) {
+        names.emplace(renames.At(i).name);
+      }
+      allRan = statement("sym_name" + InList(names)) && allRan;
+    }
+    return allRan;
+  };
 
   DbTransaction transaction(db_);
-  if (!CopyUnmatchedToInactive(condition)) return false;
+  if (!forEachOldNameList([this](const std::string& condition) { return CopyUnmatchedToInactive(condition); })) {
+    return false;
+  }
 
   bool outcome = true;
-  std::set<std::string> saved;  // canonical symbols written, counted once
+  std::vector<bool> saved(canonical.size());  // canonical symbols written, counted once
   for (const auto& [oldName, record] : renames) {
     const std::string voSymbol = FieldOf(record, SymColumn::kSymVoSym);
-    auto data = canonical.find(voSymbol);
-    if (data == canonical.end()) {
+    const size_t place = canonical.IndexOf(voSymbol);
+    if (place == PackedRecordTable::npos) {
       outcome = false;
       continue;
     }
-    const std::string existingName = existing.contains(voSymbol) ? voSymbol : std::string();
-    if (!SaveSymbol(existingName, data->second.Unpack())) {
+    const std::string existingName = existing[place] ? voSymbol : std::string();
+    if (!SaveSymbol(existingName, canonical.At(place).fields.Unpack())) {
       outcome = false;
       continue;
     }
-    if (saved.insert(voSymbol).second) ++(existingName.empty() ? counts.added : counts.changed);
+    if (!saved[place]) {
+      saved[place] = true;
+      ++(existingName.empty() ? counts.added : counts.changed);
+    }
     if (oldName != voSymbol) ++counts.renamed;
     if (FieldOf(record, SymColumn::kSymSource) != kSecurityMasterSource && !SaveInactiveSymbol(record.Unpack())) {
       outcome = false;
@@ -66,7 +90,9 @@ bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecords& renames, const Pac
   }
 
   if (!RenameInTables()) outcome = false;
-  if (!DeleteUnmatched(condition)) outcome = false;
+  if (!forEachOldNameList([this](const std::string& condition) { return DeleteUnmatched(condition); })) {
+    outcome = false;
+  }
   return transaction.Commit() && outcome;
 }
 

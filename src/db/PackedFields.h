@@ -1,14 +1,13 @@
 // The present fields of one row (a FieldList) packed into a single text, for
-// code that keeps a hundred thousand rows at once and only reads them: a
-// FieldList holds a slot for every column, about a kilobyte a row, where the
-// packed form takes the bytes of its texts and five more a field. Read-only:
-// iteration yields (column, text) in ascending column order, as FieldList's does.
+// code that keeps a million rows at once and only reads them: a FieldList
+// holds a slot for every column, about a kilobyte a row, where the packed form
+// takes the bytes of its texts and five more a field. A PackedFields reads
+// packed text it does not own (see PackedRecordTable); iteration yields
+// (column, text) in ascending column order, as FieldList's does.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -51,17 +50,21 @@ class PackedFields {
   using const_iterator = Iterator;
 
   PackedFields() = default;
-  // Columns outside 0..255 are not kept (no table has them).
-  explicit PackedFields(const FieldList& fields) {
+  // Reads packed text made by Pack; the text must outlive this.
+  explicit PackedFields(std::string_view packed) : packed_(packed) {}
+
+  // Appends the packed form of `fields` to `out`. Columns outside 0..255 are
+  // not kept (no table has them).
+  static void Pack(const FieldList& fields, std::string& out) {
     size_t size = 0;
     for (const auto& [column, text] : fields) size += 5 + text.size();
-    packed_.reserve(size);
+    out.reserve(out.size() + size);
     for (const auto& [column, text] : fields) {
       if (column < 0 || column > 255) continue;
       const uint32_t length = static_cast<uint32_t>(text.size());
-      packed_ += static_cast<char>(column);
-      packed_.append(reinterpret_cast<const char*>(&length), sizeof length);
-      packed_ += text;
+      out += static_cast<char>(column);
+      out.append(reinterpret_cast<const char*>(&length), sizeof length);
+      out += text;
     }
   }
 
@@ -70,6 +73,9 @@ class PackedFields {
     for (const auto& [column, text] : *this) fields[column] = std::string(text);
     return fields;
   }
+
+  // The packed text read.
+  std::string_view Text() const { return packed_; }
 
   Iterator begin() const { return Iterator(packed_.data()); }
   Iterator end() const { return Iterator(packed_.data() + packed_.size()); }
@@ -94,10 +100,7 @@ class PackedFields {
   }
 
  private:
-  std::string packed_;
+  std::string_view packed_;
 };
-
-// Packed rows by name; looked up by any text, without making a std::string.
-using PackedRecords = std::map<std::string, PackedFields, std::less<>>;
 
 }  // namespace vo

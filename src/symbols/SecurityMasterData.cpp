@@ -113,13 +113,12 @@ bool SecurityMasterData::Parse(const std::string& text) {
 bool SecurityMasterData::ParseMore(const std::string& text) {
   SecurityMasterData answer;
   const bool parsed = answer.Parse(text);
-  canonical_.merge(answer.canonical_);  // keeps the records already here
-  while (!answer.renames_.empty()) {
-    auto rename = answer.renames_.extract(answer.renames_.begin());
-    if (rename.mapped().Get(kSymSource) == kSecurityMasterSource) {  // from a global list
-      renames_.insert_or_assign(std::move(rename.key()), std::move(rename.mapped()));
+  for (const auto& [name, fields] : answer.canonical_) canonical_.Add(name, fields);  // keeps the records already here
+  for (const auto& [name, fields] : answer.renames_) {
+    if (fields.Get(kSymSource) == kSecurityMasterSource) {  // from a global list
+      renames_.Put(name, fields);
     } else {
-      renames_.insert(std::move(rename));
+      renames_.Add(name, fields);
     }
   }
   return parsed;
@@ -218,11 +217,11 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
     for (const AnswerField& field : kCanonicalFields) {
       record[field.column] = ConvertField(security, field.column);
     }
-    canonical_.emplace(key, PackedFields(record));
+    canonical_.Add(key, record);
   }
 
   if (kind == ListKind::kGlobal) {
-    renames_[key] = PackedFields(SymbolFields{{kSymSource, kSecurityMasterSource}, {kSymVoSym, key}});
+    renames_.Put(key, SymbolFields{{kSymSource, kSecurityMasterSource}, {kSymVoSym, key}});
     return true;
   }
 
@@ -237,7 +236,7 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
                 " skipped: its broker symbol holds a control character or is not UTF-8");
     return true;
   }
-  if (!renames_.contains(brokerSymbol)) renames_.emplace(brokerSymbol, PackedFields(rename));
+  renames_.Add(brokerSymbol, rename);
   return true;
 }
 

@@ -11,15 +11,15 @@
 #include <optional>
 #include <string>
 
-#include "db/PackedFields.h"
+#include "db/PackedRecordTable.h"
 #include "db/SymbolFields.h"
 
 namespace vo {
 
 class SecurityMasterData {
  public:
-  // Packed: a hundred thousand records as field lists would take a kilobyte each.
-  using Records = PackedRecords;
+  // Packed: a million records as field lists would take a kilobyte each.
+  using Records = PackedRecordTable;
 
   // The largest record (one element of a list) read, and the largest answer
   // read whole when it is not of the plain shape (see JsonListSplitter.h).

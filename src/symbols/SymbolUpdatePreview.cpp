@@ -81,7 +81,7 @@ bool VoServices::PreviewSymbolUpdate(std::string url, ProgressCallback progress,
   for (const auto& [symbol, fields] : updater.answer().RenameRecords()) {
     auto canonical = fields.find(kSymVoSym);
     if (canonical != fields.end() && !canonical->second.empty() && canonical->second != symbol) {
-      changes.push_back("rename " + symbol + " -> " + std::string(canonical->second));
+      changes.push_back("rename " + std::string(symbol) + " -> " + std::string(canonical->second));
     }
   }
   SymbolTable after;

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstddef>
 #include <iterator>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -77,7 +78,7 @@ constexpr double kLargestMillionths = 9.2e18;
 
 double PositiveOrOne(double value) { return value > 0 ? value : 1; }
 
-double NumberAt(const PackedFields& record, int column) {
+double NumberAt(PackedFields record, int column) {
   auto it = record.find(column);
   return it == record.end() ? 0 : TextToDouble(std::string(it->second));
 }
@@ -141,9 +142,9 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
     if (!looked || cells[kSymbol] != symbol) {
       looked = true;
       symbol = cells[kSymbol];
-      auto record = canonical.find(symbol);
-      known = record != canonical.end();
-      if (known) symbolFactor = SymbolFactor(record->second);
+      const std::optional<PackedFields> record = canonical.Find(symbol);
+      known = record.has_value();
+      if (known) symbolFactor = SymbolFactor(*record);
     }
     if (!known) return;
     const DBQueryResult::Row& row = cells;
@@ -174,7 +175,7 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
   return status;
 }
 
-double SymbolUpdater::SymbolFactor(const PackedFields& record) {
+double SymbolUpdater::SymbolFactor(PackedFields record) {
   auto type = record.find(kSymType);
   int securityType = type == record.end() ? 0 : TextToInt(std::string(type->second));
   double contract = PositiveOrOne(NumberAt(record, kSymContSize));

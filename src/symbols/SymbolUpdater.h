@@ -52,7 +52,7 @@ class SymbolUpdater {
   // The factor between a quantity times price and the amount: the contract
   // size of options, lot size times multiplier of futures and currency
   // contracts, 1 otherwise.
-  static double SymbolFactor(const PackedFields& record);
+  static double SymbolFactor(PackedFields record);
 
   // Writes cell 13 (the new total) of a recalculation row. 0 when written,
   // 1 when the transaction is locked, 2 when the update failed.

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -134,6 +135,45 @@ class Db {
  private:
   sqlite3* db_ = nullptr;
 };
+
+// The generated file gives about one symbol a four lines up to a few hundred
+// thousand; larger sizes copy the symbols imported from this many.
+constexpr size_t kMostSymbolsImported = 100000;
+
+// Brings the database to `size` symbols when the import gave fewer: the
+// symbols it holds and their transactions are copied under new names (a
+// digit before the name, one per copy), so that every symbol keeps its type
+// and four transactions. False when a statement fails.
+bool ReplicateSymbols(Db& db, size_t size) {
+  const long long imported = db.Count("SELECT count(*) FROM sym_table");
+  if (imported <= 0) return false;
+  auto renamed = [](std::string columns, int copy) {
+    const std::string name = "sym_name";
+    for (size_t at = columns.find(name); at != std::string::npos; at = columns.find(name, at + 1)) {
+      const bool whole = (at == 0 || columns[at - 1] == ' ') &&
+                         (at + name.size() == columns.size() || columns[at + name.size()] == ',');
+      if (!whole) continue;
+      const std::string expression = "'" + std::to_string(copy) + "' || sym_name";
+      columns.replace(at, name.size(), expression);
+      at += expression.size() - 1;
+    }
+    return columns;
+  };
+  const std::string symColumns = db.ColumnsExcept("sym_table", "");
+  const std::string transColumns = db.ColumnsExcept("trans_table", "trans_id");
+  bool ok = db.Exec("BEGIN") && db.Exec("CREATE TEMP TABLE imported AS SELECT sym_name FROM sym_table ORDER BY sym_name");
+  long long have = imported;
+  for (int copy = 1; ok && have < static_cast<long long>(size); ++copy) {
+    const long long take = std::min<long long>(imported, static_cast<long long>(size) - have);
+    const std::string picked = "(SELECT sym_name FROM imported LIMIT " + std::to_string(take) + ")";
+    ok = db.Exec("INSERT INTO sym_table (" + symColumns + ") SELECT " + renamed(symColumns, copy) +
+                 " FROM sym_table WHERE sym_name IN " + picked) &&
+         db.Exec("INSERT INTO trans_table (" + transColumns + ") SELECT " + renamed(transColumns, copy) +
+                 " FROM trans_table WHERE sym_name IN " + picked);
+    have += take;
+  }
+  return db.Exec("DROP TABLE imported") && ok && db.Exec("COMMIT");
+}
 
 const char* TypeText(int type) {
   switch (type) {
@@ -277,7 +317,7 @@ int main(int argc, char** argv) {
     fs::path dir = work / ("db-" + std::to_string(size));
     fs::create_directories(dir);
     fs::path file = work / "native.csv";
-    if (!WriteBenchFile(*FindBenchFormat("native"), size * 4, file) ||
+    if (!WriteBenchFile(*FindBenchFormat("native"), std::min(size, kMostSymbolsImported) * 4, file) ||
         !RunChild({"--import-one", file.string(), "--dir", dir.string()}).ok) {
       std::fprintf(stderr, "cannot build the database of %zu symbols\n", size);
       return 1;
@@ -304,6 +344,10 @@ int main(int argc, char** argv) {
               "HAVING count(*) < " + std::to_string(kTransPerSymbol) + ")");
     }
     db.Exec("COMMIT");
+    if (!ReplicateSymbols(db, size)) {
+      std::fprintf(stderr, "cannot make %zu symbols\n", size);
+      return 1;
+    }
     db.Exec("PRAGMA wal_checkpoint(TRUNCATE)");  // a kept copy of the file holds all of it
     std::vector<std::pair<std::string, int>> symbols = db.Symbols();
     long long transactions = db.Count("SELECT count(*) FROM trans_table");

@@ -1,0 +1,147 @@
+#include "db/PackedRecordTable.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace vo {
+
+namespace {
+
+constexpr size_t kBlockBytes = size_t{1} << 20;
+
+size_t HashOf(std::string_view name) { return std::hash<std::string_view>()(name); }
+
+void AppendLength(std::string& out, size_t length) {
+  const uint32_t value = static_cast<uint32_t>(length);
+  out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+uint32_t LengthAt(const char* at) {
+  uint32_t value = 0;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+}  // namespace
+
+bool PackedRecordTable::Add(std::string_view name, const FieldList& fields) {
+  if (contains(name)) return false;
+  Put(name, fields);
+  return true;
+}
+
+bool PackedRecordTable::Add(std::string_view name, PackedFields fields) {
+  if (contains(name)) return false;
+  Put(name, fields);
+  return true;
+}
+
+void PackedRecordTable::Put(std::string_view name, const FieldList& fields) {
+  packing_.clear();
+  PackedFields::Pack(fields, packing_);
+  Put(name, PackedFields(packing_));
+}
+
+void PackedRecordTable::Put(std::string_view name, PackedFields fields) {
+  if ((size_ + 1) * 2 > slots_.size()) Grow();
+  const uint64_t place = Store(name, fields.Text());
+  size_t slot = Slot(name);
+  if (slot == npos) {
+    slot = FreeSlot(name);
+    ++size_;
+  }
+  slots_[slot] = place + 1;
+  orderedValid_ = false;
+}
+
+std::optional<PackedFields> PackedRecordTable::Find(std::string_view name) const {
+  const size_t slot = Slot(name);
+  if (slot == npos) return std::nullopt;
+  return FieldsAt(slots_[slot] - 1);
+}
+
+void PackedRecordTable::clear() {
+  blocks_.clear();
+  slots_.clear();
+  ordered_.clear();
+  size_ = 0;
+  orderedValid_ = true;
+}
+
+size_t PackedRecordTable::IndexOf(std::string_view name) const {
+  const std::vector<uint64_t>& ordered = Ordered();
+  auto it = std::lower_bound(ordered.begin(), ordered.end(), name,
+                             [this](uint64_t place, std::string_view wanted) { return NameAt(place) < wanted; });
+  if (it == ordered.end() || NameAt(*it) != name) return npos;
+  return static_cast<size_t>(it - ordered.begin());
+}
+
+PackedRecordTable::Entry PackedRecordTable::At(size_t index) const {
+  const uint64_t place = Ordered()[index];
+  return {NameAt(place), FieldsAt(place)};
+}
+
+uint64_t PackedRecordTable::Store(std::string_view name, std::string_view packed) {
+  const size_t entrySize = 8 + name.size() + packed.size();
+  if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < entrySize) {
+    blocks_.emplace_back().reserve(std::max(kBlockBytes, entrySize));
+  }
+  std::string& block = blocks_.back();
+  const uint64_t place = (uint64_t{blocks_.size() - 1} << kOffsetBits) | block.size();
+  AppendLength(block, name.size());
+  block.append(name);
+  AppendLength(block, packed.size());
+  block.append(packed);
+  return place;
+}
+
+std::string_view PackedRecordTable::NameAt(uint64_t place) const {
+  const char* at = blocks_[place >> kOffsetBits].data() + (place & ((uint64_t{1} << kOffsetBits) - 1));
+  return {at + 4, LengthAt(at)};
+}
+
+PackedFields PackedRecordTable::FieldsAt(uint64_t place) const {
+  const std::string_view name = NameAt(place);
+  const char* at = name.data() + name.size();
+  return PackedFields(std::string_view(at + 4, LengthAt(at)));
+}
+
+size_t PackedRecordTable::Slot(std::string_view name) const {
+  if (slots_.empty()) return npos;
+  const size_t mask = slots_.size() - 1;
+  for (size_t slot = HashOf(name) & mask;; slot = (slot + 1) & mask) {
+    if (slots_[slot] == 0) return npos;
+    if (NameAt(slots_[slot] - 1) == name) return slot;
+  }
+}
+
+size_t PackedRecordTable::FreeSlot(std::string_view name) const {
+  const size_t mask = slots_.size() - 1;
+  size_t slot = HashOf(name) & mask;
+  while (slots_[slot] != 0) slot = (slot + 1) & mask;
+  return slot;
+}
+
+void PackedRecordTable::Grow() {
+  std::vector<uint64_t> old = std::move(slots_);
+  slots_.assign(std::max<size_t>(64, old.size() * 2), 0);
+  for (uint64_t entry : old) {
+    if (entry != 0) slots_[FreeSlot(NameAt(entry - 1))] = entry;
+  }
+}
+
+const std::vector<uint64_t>& PackedRecordTable::Ordered() const {
+  if (orderedValid_) return ordered_;
+  ordered_.clear();
+  ordered_.reserve(size_);
+  for (uint64_t entry : slots_) {
+    if (entry != 0) ordered_.push_back(entry - 1);
+  }
+  std::sort(ordered_.begin(), ordered_.end(),
+            [this](uint64_t left, uint64_t right) { return NameAt(left) < NameAt(right); });
+  orderedValid_ = true;
+  return ordered_;
+}
+
+}  // namespace vo
