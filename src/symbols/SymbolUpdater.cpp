@@ -161,14 +161,13 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
     double total = proceeds ? amount - fees + adjustments : amount + (fees + adjustments);
 
     if (RoundDecimals(total, 6) == RoundDecimals(TextToDouble(row[kTotal]), 6)) return;
-    DBQueryResult::Row changed = row;
-    changed[kTotal] = FormatNumber(total, false, 6, true);
-    if (UpdateTransTotal(changed) != 0) {
+    const std::string newTotal = FormatNumber(total, false, 6, true);
+    if (UpdateTransTotal(row[kId], row[kLockId], newTotal) != 0) {
       if (status != 1) status = 2;
       return;
     }
     ++totalsRecalculated_;
-    if (watchTotals_) watchTotals_(row[kId], row[kTotal], changed[kTotal]);
+    if (watchTotals_) watchTotals_(row[kId], row[kTotal], newTotal);
   });
   transactions_.StreamForRecalc(recalculate);
   if (!transaction.Commit()) status = 2;
@@ -194,26 +193,22 @@ double SymbolUpdater::SymbolFactor(PackedFields record) {
   return 1;
 }
 
-int SymbolUpdater::UpdateTransTotal(const std::vector<std::string>& row) {
-  if (row.size() < kRecalcCells) return 2;
-  long id = TextToInt(row[kId]);
-  if (!row[kLockId].empty()) {
-    unchangedIds_.push_back(id);
+int SymbolUpdater::UpdateTransTotal(const std::string& id, const std::string& lockId, const std::string& total) {
+  if (!lockId.empty()) {
+    unchangedIds_.push_back(TextToInt(id));
     return 1;
   }
   // The raw update bypasses the amount conversion: trans_total is kept in millionths.
-  const double value = TextToDouble(row[kTotal]) * 1000000;
+  const double value = TextToDouble(total) * 1000000;
   // A total past what a stored amount holds would be kept as a REAL and read
   // back as nonsense: that row keeps its total, and the run says why.
   if (!std::isfinite(value) || std::fabs(value) >= kLargestMillionths) {
-    DebugOutput("Transaction " + row[kId] + " keeps its total: " + row[kTotal] +
-                " is too large for a stored amount");
-    unchangedIds_.push_back(id);
+    DebugOutput("Transaction " + id + " keeps its total: " + total + " is too large for a stored amount");
+    unchangedIds_.push_back(TextToInt(id));
     return 2;
   }
-  std::string millionths = FormatNumber(value, false, 6, true);
-  if (transactions_.UpdateTotal(row[kId], millionths)) return 0;
-  unchangedIds_.push_back(id);
+  if (transactions_.UpdateTotal(id, FormatNumber(value, false, 6, true))) return 0;
+  unchangedIds_.push_back(TextToInt(id));
   return 2;
 }
 

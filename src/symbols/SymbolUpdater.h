@@ -54,9 +54,9 @@ class SymbolUpdater {
   // contracts, 1 otherwise.
   static double SymbolFactor(PackedFields record);
 
-  // Writes cell 13 (the new total) of a recalculation row. 0 when written,
-  // 1 when the transaction is locked, 2 when the update failed.
-  int UpdateTransTotal(const std::vector<std::string>& row);
+  // Writes a transaction's new total (decimal text) unless it is locked
+  // (`lockId` not empty). 0 when written, 1 when locked, 2 when the update failed.
+  int UpdateTransTotal(const std::string& id, const std::string& lockId, const std::string& total);
 
   // Told of each total RecalculateTotals rewrites: the transaction id, the
   // total before and after (decimal text).
