@@ -152,7 +152,7 @@ std::optional<bool> SecurityMasterData::ParseByElement(const std::string& text) 
     for (std::string_view elementText : elements) {
       Json::Value element;
       try {
-        if (!reader.parse(elementText.data(), elementText.data() + elementText.size(), element, true)) return false;
+        if (!reader.parse(elementText.data(), elementText.data() + elementText.size(), element, false)) return false;
       } catch (const std::exception&) {
         return false;
       }
