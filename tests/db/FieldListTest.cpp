@@ -1,4 +1,5 @@
 #include "db/FieldList.h"
+#include "db/PackedRecordTable.h"
 
 #include <gtest/gtest.h>
 
@@ -70,3 +71,39 @@ TEST(FieldListTest, ReferencesSurviveAddingAndErasingOtherFields) {
 }
 
 }  // namespace
+
+// A table of packed records against a std::map doing the same: first record
+// kept by Add, replaced by Put, listed in name order with its place, across
+// many blocks, growths of the slot table, and a record larger than a block.
+TEST(PackedRecordTableTest, KeepsWhatAMapOfNameToFieldsKeeps) {
+  PackedRecordTable table;
+  std::map<std::string, std::string> expected;
+  auto fieldsOf = [](int n, size_t size) {
+    FieldList fields;
+    fields[0] = "name" + std::to_string(n);
+    fields[26] = std::string(size, static_cast<char>('a' + n % 26));
+    return fields;
+  };
+  for (int n = 0; n < 30000; ++n) {
+    const std::string name = "S" + std::to_string(n * 7919 % 20011);  // some names come twice
+    const size_t size = n == 12345 ? (size_t{3} << 20) : static_cast<size_t>(n % 90);
+    const FieldList fields = fieldsOf(n, size);
+    if (n % 3 == 0) {
+      table.Put(name, fields);
+      expected[name] = Render(fields);
+    } else {
+      EXPECT_EQ(table.Add(name, fields), expected.emplace(name, Render(fields)).second) << name;
+    }
+  }
+  ASSERT_EQ(table.size(), expected.size());
+  size_t place = 0;
+  auto it = expected.begin();
+  for (const auto& [name, fields] : table) {
+    ASSERT_EQ(name, it->first);
+    EXPECT_EQ(Render(fields.Unpack()), it->second) << name;
+    EXPECT_EQ(table.IndexOf(name), place++);
+    ++it;
+  }
+  EXPECT_EQ(table.IndexOf("S20011"), PackedRecordTable::npos);
+  EXPECT_FALSE(table.Find("S-1").has_value());
+}
