@@ -88,7 +88,9 @@ bool HTransDAO::UpdateWhere(const std::string& assignments, const std::string& c
   return ok;
 }
 
-bool HTransDAO::UpdateTotal(const std::string& id, const std::string& number) {
+bool HTransDAO::UpdateTotal(const std::string& id, const std::string& number) { return UpdateTotals({{id, number}}); }
+
+bool HTransDAO::UpdateTotals(const std::vector<std::pair<std::string, std::string>>& totals) {
   auto plainDecimal = [](const std::string& text, bool pointAllowed) {
     size_t digits = 0;
     bool point = false;
@@ -105,9 +107,23 @@ bool HTransDAO::UpdateTotal(const std::string& id, const std::string& number) {
     }
     return digits > 0;
   };
-  if (!plainDecimal(number, true) || !plainDecimal(id, false)) return false;
-  const std::string values[] = {number, id};
-  return db_->Execute("update trans_table set trans_total = ? where trans_id = ?", values);
+  if (totals.empty()) return true;
+  std::vector<std::string> values;
+  values.reserve(totals.size() * 3);
+  for (const auto& [id, number] : totals) {
+    if (!plainDecimal(number, true) || !plainDecimal(id, false)) return false;
+    values.push_back(id);
+    values.push_back(number);
+  }
+  // One statement a batch: a statement's own cost is most of a one-row update's.
+  std::string statement = "update trans_table set trans_total = CASE trans_id";
+  for (size_t i = 0; i < totals.size(); ++i) statement += " WHEN ? THEN ?";
+  statement += " END where trans_id IN (";
+  for (size_t i = 0; i < totals.size(); ++i) {
+    statement += i == 0 ? "?" : ", ?";
+    values.push_back(totals[i].first);
+  }
+  return db_->Execute(statement + ")", values);
 }
 
 bool HTransDAO::Select(const std::string& statement, bool friendly, DBQueryResult& result) {

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/TransactionFields.h"
@@ -40,6 +41,9 @@ class HTransDAO {
   // through one statement kept prepared: the symbol update writes totals by
   // the hundred thousand. Any other text is refused (false, nothing run).
   bool UpdateTotal(const std::string& id, const std::string& number);
+  // UpdateTotal for each (id, number) pair, in one statement. False, with
+  // nothing run, when any text is refused; false when the statement fails.
+  bool UpdateTotals(const std::vector<std::pair<std::string, std::string>>& totals);
 
   // The two selects list only the ids that are plain whole numbers (no row
   // has any other); false, and nothing run, when none is.

@@ -54,6 +54,7 @@ enum RecalcCell {
 };
 
 constexpr int kPositionClose = 2;
+constexpr size_t kTotalsPerStatement = 100;
 constexpr int kTypeShort = 2;
 
 // Factor by security type: options count contracts, futures and currency
@@ -133,6 +134,27 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
   // recalculation select come one at a time: held together they would be the
   // largest thing in memory of the whole update.
   DbTransaction transaction;
+  // New totals are written a batch at a time, each batch one statement.
+  struct NewTotal {
+    std::string id, from, to;
+  };
+  std::vector<NewTotal> changes;
+  std::vector<std::pair<std::string, std::string>> writes;  // id, total in millionths
+  auto writeBatch = [&] {
+    if (writes.empty()) return;
+    const bool written = transactions_.UpdateTotals(writes);
+    for (const NewTotal& change : changes) {
+      if (!written) {
+        unchangedIds_.push_back(TextToInt(change.id));
+        continue;
+      }
+      ++totalsRecalculated_;
+      if (watchTotals_) watchTotals_(change.id, change.from, change.to);
+    }
+    if (!written) status = 2;
+    changes.clear();
+    writes.clear();
+  };
   // A symbol is looked up once for a run of its rows, not once a row.
   std::string symbol;
   bool looked = false, known = false;
@@ -161,15 +183,18 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
     double total = proceeds ? amount - fees + adjustments : amount + (fees + adjustments);
 
     if (RoundDecimals(total, 6) == RoundDecimals(TextToDouble(row[kTotal]), 6)) return;
-    const std::string newTotal = FormatNumber(total, false, 6, true);
-    if (UpdateTransTotal(row[kId], row[kLockId], newTotal) != 0) {
-      if (status != 1) status = 2;
+    NewTotal change{row[kId], row[kTotal], FormatNumber(total, false, 6, true)};
+    std::string millionths;
+    if (TotalToStore(change.id, row[kLockId], change.to, millionths) != 0) {
+      status = 2;
       return;
     }
-    ++totalsRecalculated_;
-    if (watchTotals_) watchTotals_(row[kId], row[kTotal], newTotal);
+    writes.emplace_back(change.id, std::move(millionths));
+    changes.push_back(std::move(change));
+    if (writes.size() == kTotalsPerStatement) writeBatch();
   });
   transactions_.StreamForRecalc(recalculate);
+  writeBatch();
   if (!transaction.Commit()) status = 2;
   return status;
 }
@@ -193,7 +218,8 @@ double SymbolUpdater::SymbolFactor(PackedFields record) {
   return 1;
 }
 
-int SymbolUpdater::UpdateTransTotal(const std::string& id, const std::string& lockId, const std::string& total) {
+int SymbolUpdater::TotalToStore(const std::string& id, const std::string& lockId, const std::string& total,
+                               std::string& millionths) {
   if (!lockId.empty()) {
     unchangedIds_.push_back(TextToInt(id));
     return 1;
@@ -207,9 +233,8 @@ int SymbolUpdater::UpdateTransTotal(const std::string& id, const std::string& lo
     unchangedIds_.push_back(TextToInt(id));
     return 2;
   }
-  if (transactions_.UpdateTotal(id, FormatNumber(value, false, 6, true))) return 0;
-  unchangedIds_.push_back(TextToInt(id));
-  return 2;
+  millionths = FormatNumber(value, false, 6, true);
+  return 0;
 }
 
 bool SymbolUpdater::ExchangeAll(SecurityMasterRequest& request) {

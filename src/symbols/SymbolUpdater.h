@@ -54,9 +54,12 @@ class SymbolUpdater {
   // contracts, 1 otherwise.
   static double SymbolFactor(PackedFields record);
 
-  // Writes a transaction's new total (decimal text) unless it is locked
-  // (`lockId` not empty). 0 when written, 1 when locked, 2 when the update failed.
-  int UpdateTransTotal(const std::string& id, const std::string& lockId, const std::string& total);
+  // A transaction's new total (decimal text) in its stored form, millionths,
+  // unless the transaction is locked (`lockId` not empty). 0 when it may be
+  // written, 1 when locked, 2 when too large to store; the id is then kept
+  // among the unchanged ones.
+  int TotalToStore(const std::string& id, const std::string& lockId, const std::string& total,
+                   std::string& millionths);
 
   // Told of each total RecalculateTotals rewrites: the transaction id, the
   // total before and after (decimal text).
