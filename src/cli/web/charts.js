@@ -5,8 +5,8 @@
 const Charts = (() => {
   const kNs = 'http://www.w3.org/2000/svg';
   const kWidth = 760;
-  const kHeight = 280;
-  const kMargin = { left: 60, right: 20, top: 16, bottom: 40 };
+  const kHeight = 240;
+  const kMargin = { left: 60, right: 48, top: 16, bottom: 40 };
 
   function svg(tag, attributes = {}, text) {
     const node = document.createElementNS(kNs, tag);
@@ -30,7 +30,7 @@ const Charts = (() => {
 
   // The frame of a chart: axes, a few labelled ticks on each, and scales
   // from the data's ranges into the drawing area.
-  function frame(xRange, yRange, xLabel, yLabel, formatX) {
+  function frame(xRange, yRange, xLabel, yLabel, formatX, formatY) {
     const root = svg('svg', { width: kWidth, height: kHeight, viewBox: `0 0 ${kWidth} ${kHeight}`, role: 'img' });
     const plotWidth = kWidth - kMargin.left - kMargin.right;
     const plotHeight = kHeight - kMargin.top - kMargin.bottom;
@@ -41,8 +41,7 @@ const Charts = (() => {
     for (let i = 0; i <= 4; ++i) {
       const yValue = y0 + ((y1 - y0) * i) / 4;
       root.append(svg('line', { class: 'grid', x1: kMargin.left, x2: kWidth - kMargin.right, y1: y(yValue), y2: y(yValue) }));
-      root.append(svg('text', { x: kMargin.left - 6, y: y(yValue) + 4, 'text-anchor': 'end' },
-        Math.abs(yValue) >= 1000 ? Math.round(yValue).toLocaleString() : +yValue.toFixed(2)));
+      root.append(svg('text', { x: kMargin.left - 6, y: y(yValue) + 4, 'text-anchor': 'end' }, formatY(yValue)));
       const xValue = x0 + ((x1 - x0) * i) / 4;
       root.append(svg('text', { x: x(xValue), y: kHeight - kMargin.bottom + 16, 'text-anchor': 'middle' }, formatX(xValue)));
     }
@@ -53,7 +52,18 @@ const Charts = (() => {
     return { root, x, y };
   }
 
-  const day = (ms) => new Date(ms).toISOString().slice(0, 10);
+  // Dates are the ledger's local times, read and shown as local times.
+  const two = (n) => String(n).padStart(2, '0');
+  const day = (ms) => {
+    const d = new Date(ms);
+    return `${d.getFullYear()}-${two(d.getMonth() + 1)}-${two(d.getDate())}`;
+  };
+  const minute = (ms) => {
+    const d = new Date(ms);
+    return `${two(d.getMonth() + 1)}-${two(d.getDate())} ${two(d.getHours())}:${two(d.getMinutes())}`;
+  };
+  const count = (value) => String(Math.round(value));
+  const price = (value) => (Math.abs(value) >= 1000 ? Math.round(value).toLocaleString() : String(+value.toFixed(2)));
 
   function empty(text) {
     const note = document.createElement('p');
@@ -68,11 +78,12 @@ const Charts = (() => {
     const points = runs.map((run) => ({ run, t: time(run.started) })).filter((p) => !Number.isNaN(p.t));
     if (!points.length) return empty('No imports yet.');
     const times = points.map((p) => p.t);
-    const most = Math.max(1, ...points.map((p) => p.run.stored));
+    // A multiple of 4, so that each of the 4 ticks is a whole count.
+    const most = 4 * Math.ceil(Math.max(1, ...points.map((p) => p.run.stored)) / 4);
     const spread = Math.max(...times) - Math.min(...times);
     const pad = Math.max(spread * 0.05, 3600e3);
     const chart = frame([Math.min(...times) - pad, Math.max(...times) + pad], [0, most], 'run started',
-      'rows stored', (ms) => (spread < 2 * 86400e3 ? new Date(ms).toISOString().slice(5, 16).replace('T', ' ') : day(ms)));
+      'rows stored', spread < 2 * 86400e3 ? minute : day, count);
     const barWidth = Math.max(3, Math.min(24, 600 / points.length));
     for (const { run, t } of points) {
       const top = chart.y(run.stored);
@@ -97,7 +108,7 @@ const Charts = (() => {
     const prices = trades.map((trade) => trade.price);
     const pad = Math.max((Math.max(...times) - Math.min(...times)) * 0.05, 86400e3);
     const chart = frame([Math.min(...times) - pad, Math.max(...times) + pad],
-      [Math.min(0, ...prices), Math.max(...prices) * 1.1], `${symbol}: trade date`, 'price', day);
+      [Math.min(0, ...prices), Math.max(...prices) * 1.1], `${symbol}: trade date`, 'price', day, price);
     const largest = Math.max(1, ...trades.map((trade) => trade.qty || 0));
     for (const trade of trades) {
       const kind = /buy|cover|open/i.test(trade.action) && !/sell/i.test(trade.action) ? 'buy'
