@@ -8,6 +8,8 @@
 #include <json/json.h>
 
 #include <chrono>
+#include <csignal>
+#include <filesystem>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -38,7 +40,8 @@ class VoWebTest : public ::testing::Test {
   // empty when it did not start.
   std::string Start(std::vector<std::string> args = {}) {
     args.insert(args.begin(), {"--db", db_, "web", "--listen", "127.0.0.1:0", "--log-dir", dir_.path()});
-    server_ = std::make_unique<VoProcess>(args, dir_.path() + "web.txt");
+    std::filesystem::create_directory(temp());
+    server_ = std::make_unique<VoProcess>(args, dir_.path() + "web.txt", std::vector<std::string>{"TMPDIR=" + temp()});
     if (!server_->WaitForOutput("\n", std::chrono::seconds(20))) return "";
     std::smatch match;
     const std::string output = server_->output();
@@ -47,6 +50,9 @@ class VoWebTest : public ::testing::Test {
     client_->set_read_timeout(60, 0);
     return match[0];
   }
+
+  // The server's temporary folder: its uploads go there.
+  std::string temp() const { return dir_.path() + "tmp"; }
 
   std::string Csrf() { return Parse(client_->Get("/api/session")->body)["csrf"].asString(); }
 
@@ -149,6 +155,12 @@ TEST_F(VoWebTest, ImportsThroughThePreviewPagesExportsAndUndoes) {
   const std::string refused = Post("/api/runs/1/undo", {}, status)["error"].asString();
   EXPECT_EQ(status, 409);
   EXPECT_EQ("vo: " + refused + "\n", Vo({"undo", "1"}, status));
+
+  // Asked to stop, it stops, and its uploads go with it.
+  ASSERT_FALSE(std::filesystem::is_empty(temp()));
+  server_->Signal(SIGTERM);
+  EXPECT_EQ(server_->Wait(seconds(20)), 0) << server_->output();
+  EXPECT_TRUE(std::filesystem::is_empty(temp()));
 }
 
 TEST_F(VoWebTest, PagesInEveryOrderReadEachRowOnce) {
