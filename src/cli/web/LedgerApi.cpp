@@ -106,6 +106,20 @@ bool Read(const std::string& select, const std::vector<std::string>& parameters,
   return false;
 }
 
+// Reads at most `limit` rows of `select` into the answer's "columns", "rows"
+// and "more" (whether there are rows beyond); false when answered with the
+// reason. The select reads one row more than the limit, to tell.
+bool ReadPage(const std::string& select, const std::vector<std::string>& parameters, uint64_t limit,
+              Json::Value& answer, httplib::Response& response, uint64_t offset = 0) {
+  JsonRows rows(limit);
+  const std::string page = " LIMIT " + std::to_string(limit + 1) + (offset ? " OFFSET " + std::to_string(offset) : "");
+  if (!Read(select + page, parameters, rows, response)) return false;
+  answer["columns"] = rows.columns();
+  answer["rows"] = rows.rows();
+  answer["more"] = rows.more();
+  return true;
+}
+
 }  // namespace
 
 void LedgerApi::Register(httplib::Server& server) {
@@ -139,18 +153,12 @@ void LedgerApi::Runs(const httplib::Request& request, httplib::Response& respons
 void LedgerApi::RunRows(const httplib::Request& request, httplib::Response& response) {
   std::optional<LibraryGate::Hold> hold = ReadingHold(gate_, response, NoRows());
   if (!hold) return;
-  JsonRows rows(kRunRows);
-  if (!Read("SELECT t.* FROM trans_table t WHERE t.trans_id IN "
-            "(SELECT r.trans_id FROM import_run_trans r WHERE r.run_id = ?) ORDER BY t.trans_id LIMIT " +
-                std::to_string(kRunRows + 1),
-            {std::to_string(RunNumber(request))}, rows, response)) {
-    return;
-  }
   Json::Value answer;
-  answer["columns"] = rows.columns();
-  answer["rows"] = rows.rows();
-  answer["more"] = rows.more();
-  SendJson(response, answer);
+  if (ReadPage("SELECT t.* FROM trans_table t WHERE t.trans_id IN "
+               "(SELECT r.trans_id FROM import_run_trans r WHERE r.run_id = ?) ORDER BY t.trans_id",
+               {std::to_string(RunNumber(request))}, kRunRows, answer, response)) {
+    SendJson(response, answer);
+  }
 }
 
 void LedgerApi::RunLog(const httplib::Request& request, httplib::Response& response) {
@@ -200,16 +208,12 @@ void LedgerApi::Transactions(const httplib::Request& request, httplib::Response&
   const TransactionView view = ViewOf(request);
   uint64_t limit = WholeParam(request, "limit");
   limit = limit == 0 ? kPageRows : std::min(limit, kMaxPageRows);
-  const TransactionQuery page = TransactionQuery::Page(view, limit + 1);
+  const TransactionQuery page = TransactionQuery::Page(view);
   if (!page.error.empty()) return SendError(response, 400, page.error);
   std::optional<LibraryGate::Hold> hold = ReadingHold(gate_, response, NoRows());
   if (!hold) return;
-  JsonRows rows(limit);
-  if (!Read(page.sql, page.parameters, rows, response)) return;
   Json::Value answer;
-  answer["columns"] = rows.columns();
-  answer["rows"] = rows.rows();
-  answer["more"] = rows.more();
+  if (!ReadPage(page.sql, page.parameters, limit, answer, response)) return;
   // Counted on the first page only: the pages after it keep the count.
   if (view.afterId == 0) {
     const TransactionQuery count = TransactionQuery::Count(view);
@@ -221,7 +225,7 @@ void LedgerApi::Transactions(const httplib::Request& request, httplib::Response&
 }
 
 void LedgerApi::TransactionsCsv(const httplib::Request& request, httplib::Response& response) {
-  const TransactionQuery all = TransactionQuery::Page(ViewOf(request), 0);
+  const TransactionQuery all = TransactionQuery::Page(ViewOf(request));
   if (!all.error.empty()) return SendError(response, 400, all.error);
   // The hold goes with the provider, which runs after this handler returns:
   // the rows are read and sent under it, a block at a time, never held whole.
@@ -274,15 +278,9 @@ void LedgerApi::Symbols(const httplib::Request& request, httplib::Response& resp
   // Symbols are few beside trades: a page by name and offset serves.
   const std::string prefix = Param(request, "prefix");
   const uint64_t offset = WholeParam(request, "offset");
-  JsonRows rows(kPageRows);
-  if (!Read("SELECT * FROM sym_table WHERE sym_name LIKE ? ORDER BY sym_name LIMIT " +
-                std::to_string(kPageRows + 1) + " OFFSET " + std::to_string(offset),
-            {prefix + "%"}, rows, response)) {
-    return;
-  }
   Json::Value answer;
-  answer["columns"] = rows.columns();
-  answer["rows"] = rows.rows();
-  answer["more"] = rows.more();
-  SendJson(response, answer);
+  if (ReadPage("SELECT * FROM sym_table WHERE sym_name LIKE ? ORDER BY sym_name", {prefix + "%"}, kPageRows,
+               answer, response, offset)) {
+    SendJson(response, answer);
+  }
 }

@@ -63,7 +63,7 @@ const std::vector<std::string>& TransactionQuery::SortColumns() {
   return kColumns;
 }
 
-TransactionQuery TransactionQuery::Page(const TransactionView& view, uint64_t limit) {
+TransactionQuery TransactionQuery::Page(const TransactionView& view) {
   TransactionQuery query;
   const SortKey* key = std::find_if(std::begin(kSortKeys), std::end(kSortKeys),
                                     [&view](const SortKey& candidate) { return view.sort == candidate.column; });
@@ -85,7 +85,7 @@ TransactionQuery TransactionQuery::Page(const TransactionView& view, uint64_t li
     query.parameters.insert(query.parameters.end(), {id, id, id});
   }
   query.sql = "SELECT t.* FROM trans_table t" + where + " ORDER BY " + KeyOf(*key, "t") + order + ", t.trans_id" +
-              order + (limit > 0 ? " LIMIT " + std::to_string(limit) : "");
+              order;
   return query;
 }
 

@@ -26,8 +26,9 @@ struct TransactionQuery {
   std::vector<std::string> parameters;
   std::string error;  // why the view makes no query (said to the user)
 
-  // The page's rows (every column), at most `limit`; no limit with 0.
-  static TransactionQuery Page(const TransactionView& view, uint64_t limit);
+  // The rows (every column) from the view's page on, in its order; the
+  // caller adds the LIMIT.
+  static TransactionQuery Page(const TransactionView& view);
   // How many rows the view's filters select, whatever the page.
   static TransactionQuery Count(const TransactionView& view);
   // The columns a view can be sorted by.

@@ -82,6 +82,8 @@ int RunWeb(const WebArgs& args) {
   sigaddset(&stopSignals, SIGINT);
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  // A client that goes away mid-answer fails that write, not the server.
+  signal(SIGPIPE, SIG_IGN);
 
   WebServer server(options);
   std::string error;
