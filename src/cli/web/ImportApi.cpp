@@ -3,8 +3,8 @@
 //      out, each row's content counted (by hash);
 //   2. only when that run left some out: without it, and every row beyond
 //      those counts is one that --skip-duplicates would skip.
-// Both write their run log to the upload store, where the page's "refused
-// lines" are read from; the log goes after the preview.
+// Both write their run log into the upload store (gone when the server
+// stops); the page's refused lines and warnings are read from the first.
 #include "cli/web/ImportApi.h"
 
 #include <httplib.h>
@@ -209,7 +209,6 @@ void ImportApi::Preview(const httplib::Request& request, httplib::Response& resp
   std::string error;
   if (!hold->OpenForDryRun(error)) return SendError(response, 500, "import failed: " + error);
 
-  // The logs stay in the upload store (gone when the server stops).
   VoServices::ImportOptions options = asked.options;
   options.dryRun = true;
   options.once = false;

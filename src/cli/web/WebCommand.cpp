@@ -14,7 +14,6 @@
 #include "cli/Command.h"
 #include "cli/ImportReport.h"
 #include "cli/web/WebServer.h"
-#include "voservices/Ledger.h"
 
 namespace {
 
@@ -91,7 +90,7 @@ int RunWeb(const WebArgs& args) {
     std::cerr << "vo: web: " << error << std::endl;
     return kExitFalse;
   }
-  std::cout << "vo web: serving " << VoServices::DatabaseLocation() << " at " << server.Url() << std::endl;
+  std::cout << "vo web: serving " << WebServer::ShownDatabase() << " at " << server.Url() << std::endl;
   if (!options.token.empty()) {
     std::cout << "vo web: sign a browser in once at " << server.SignInUrl()
               << " (or send Authorization: Bearer TOKEN)" << std::endl;

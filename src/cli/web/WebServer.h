@@ -44,6 +44,8 @@ class WebServer {
   std::string Url() const;
   // Where a browser signs in once; empty without a token.
   std::string SignInUrl() const;
+  // The database served, as shown to people: a server URL without its password.
+  static std::string ShownDatabase();
   // Serves until Stop (from another thread or a signal handler's thread).
   void Serve();
   void Stop();
