@@ -46,10 +46,11 @@ class VoWebTest : public ::testing::Test {
 
   // Starts vo web with `args` after "web"; the address it serves at, or
   // empty when it did not start.
-  std::string Start(std::vector<std::string> args = {}) {
+  std::string Start(std::vector<std::string> args = {}, std::vector<std::string> env = {}) {
     args.insert(args.begin(), {"--db", db_, "web", "--listen", "127.0.0.1:0", "--log-dir", dir_.path()});
     std::filesystem::create_directory(temp());
-    server_ = std::make_unique<VoProcess>(args, dir_.path() + "web.txt", std::vector<std::string>{"TMPDIR=" + temp()});
+    env.push_back("TMPDIR=" + temp());
+    server_ = std::make_unique<VoProcess>(args, dir_.path() + "web.txt", env);
     if (!server_->WaitForOutput("\n", std::chrono::seconds(20))) return "";
     std::smatch match;
     const std::string output = server_->output();
@@ -296,11 +297,12 @@ TEST_F(VoWebTest, OnlyTheAddressesAndClientsItMayServe) {
   EXPECT_NE(said.find("vo: web: refusing to listen on 0.0.0.0 without --token"), std::string::npos) << said;
   said = Vo({"web", "--listen", "0.0.0.0:0", "--token", "short"}, status);
   EXPECT_EQ(status, 2) << said;
+  EXPECT_NE(said.find("vo: web: --token: at least 16 characters"), std::string::npos) << said;
 
-  // With a token: nothing without it, a bearer header or the one-time
-  // sign-in's cookie, which works once. Uploads are capped.
+  // With a token (here from the environment): nothing without it, a bearer
+  // header or the one-time sign-in's cookie, which works once. Uploads are capped.
   const std::string token = "s3cret-token-for-the-test";
-  ASSERT_NE(Start({"--token", token, "--max-upload", "1"}), "") << server_->output();
+  ASSERT_NE(Start({"--max-upload", "1"}, {"VO_WEB_TOKEN=" + token}), "") << server_->output();
   std::smatch code;
   const std::string output = server_->output();
   ASSERT_TRUE(std::regex_search(output, code, std::regex("/login\\?code=([0-9a-f]+)"))) << output;

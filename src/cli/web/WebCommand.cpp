@@ -115,8 +115,10 @@ Command AddWebCommand(CLI::App& app) {
   web->add_option("--listen", args->listen,
                   "HOST:PORT to serve on (port 0: any free one); an address other than loopback needs --token")
       ->capture_default_str();
+  // From the environment too: a command line is visible to every user of the machine.
   web->add_option("--token", args->token,
-                  "Access token a browser or client must present (Authorization: Bearer, or the sign-in cookie)");
+                  "Access token a browser or client must present (Authorization: Bearer, or the sign-in cookie)")
+      ->envname("VO_WEB_TOKEN");
   web->add_option("--log-dir", args->logDir,
                   "Folder for the run logs of imports (default: $XDG_STATE_HOME/vo/logs, or ~/.local/state/vo/logs)");
   web->add_option("--max-upload", args->maxUploadMb, "Largest file an upload may be, in MiB")
