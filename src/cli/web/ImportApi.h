@@ -13,14 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/web/HttpTypes.h"
 #include "voservices/ImportTypes.h"
-
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-class ContentReader;
-}  // namespace httplib
 
 class LibraryGate;
 class UploadStore;

@@ -13,11 +13,7 @@
 
 #include <cstdint>
 
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-}  // namespace httplib
+#include "cli/web/HttpTypes.h"
 
 class LibraryGate;
 

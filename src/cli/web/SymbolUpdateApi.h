@@ -4,11 +4,7 @@
 // Each answers with vo's outcome line and the message boxes the library showed.
 #pragma once
 
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-}  // namespace httplib
+#include "cli/web/HttpTypes.h"
 
 class LibraryGate;
 

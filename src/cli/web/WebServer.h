@@ -10,18 +10,13 @@
 #include <memory>
 #include <string>
 
+#include "cli/web/HttpTypes.h"
 #include "cli/web/ImportApi.h"
 #include "cli/web/LedgerApi.h"
 #include "cli/web/LibraryGate.h"
 #include "cli/web/SymbolUpdateApi.h"
 #include "cli/web/UploadStore.h"
 #include "cli/web/WebSession.h"
-
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-}  // namespace httplib
 
 struct WebOptions {
   std::string host = "127.0.0.1";
