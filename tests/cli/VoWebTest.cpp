@@ -220,6 +220,16 @@ TEST_F(VoWebTest, PagesInEveryOrderReadEachRowOnce) {
       EXPECT_EQ(PagedIds(view, 7), whole) << view;
     }
   }
+  // Each action the ledger holds selects its rows only, and together they are all.
+  const Json::Value actions = Get("/api/actions")["actions"];
+  ASSERT_GT(actions.size(), 5u);
+  uint64_t byAction = 0;
+  for (const Json::Value& action : actions) {
+    const Json::Value rows = Get("/api/transactions?limit=5000&action=" + action["value"].asString());
+    for (const Json::Value& row : rows["rows"]) EXPECT_EQ(row[1], action["name"]);
+    byAction += rows["total"].asUInt();
+  }
+  EXPECT_EQ(byAction, all["total"].asUInt());
   // Filters: the account and symbol as vo show selects them.
   const std::string shown = Vo({"show", "--format", "csv", "--symbol", "IBM", "--from", "2008-01-01", "--to",
                                 "2008-12-31", "--columns", "trans_id"},
