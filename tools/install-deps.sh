@@ -11,4 +11,5 @@ apt-get install -y --no-install-recommends \
   googletest libgtest-dev libgmock-dev \
   help2man man-db groff-base openssl \
   clang libclang-rt-14-dev \
-  abigail-tools
+  abigail-tools \
+  chromium chromium-driver python3-selenium

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -68,3 +69,16 @@ std::string OpenFailure(const std::string& path, const std::string& shown) {
   std::fclose(file);
   return "";
 }
+
+bool IsDate(const std::string& text) {
+  if (text.size() != 10) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    bool dash = i == 4 || i == 7;
+    if (dash ? text[i] != '-' : (text[i] < '0' || text[i] > '9')) return false;
+  }
+  const std::chrono::year_month_day day{std::chrono::year(std::stoi(text.substr(0, 4))),
+                                        std::chrono::month(static_cast<unsigned>(std::stoi(text.substr(5, 2)))),
+                                        std::chrono::day(static_cast<unsigned>(std::stoi(text.substr(8, 2))))};
+  return day.ok();
+}
+

@@ -10,6 +10,7 @@
 
 #include "voservices/Ledger.h"
 #include "voservices/MaintenanceOutcome.h"
+#include "voservices/SymbolUpdateOutcome.h"
 
 // Exit statuses: 0 when the library function returned true.
 constexpr int kExitFalse = 1;            // the function returned false
@@ -45,9 +46,18 @@ bool OpenDatabaseToRead();
 // Why the file cannot be read ("cannot open FILE: reason", naming it as
 // `shown`); empty when it can.
 std::string OpenFailure(const std::string& path, const std::string& shown);
+// YYYY-MM-DD of a day that exists (2008-13-45 is none).
+bool IsDate(const std::string& text);
 // The exit status of a maintenance run; when it changed nothing, says so on
 // stderr with the reason.
 int MaintenanceResult(const VoServices::MaintenanceOutcome& outcome, const std::string& command);
+
+// Sets the symbol update's batch size ($VO_SECMASTER_BATCH): `batch`, or
+// when 0 vo's default unless the environment names one.
+void AskForSymbolBatches(size_t batch);
+// The line vo says after a symbol update ("updated: ...", "nothing to
+// update: ...", "update-symbols failed: ...") and its exit status.
+int SymbolUpdateResult(const VoServices::SymbolUpdateOutcome& outcome, std::string& line);
 
 Command AddImportCommand(CLI::App& app);
 Command AddCanImportCommand(CLI::App& app);
@@ -59,3 +69,4 @@ Command AddShowCommand(CLI::App& app);
 Command AddRunsCommand(CLI::App& app);
 Command AddUndoCommand(CLI::App& app);
 Command AddLayoutsCommand(CLI::App& app);
+Command AddWebCommand(CLI::App& app);

@@ -2,7 +2,6 @@
 // the output in the format asked for, filtered by account, symbol and trade
 // date. The filters' values are bound to the select, never pasted into it.
 #include <algorithm>
-#include <chrono>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -36,19 +35,6 @@ struct ShowQuery {
   std::vector<std::string> parameters;
   std::string error;  // why the arguments do not make a query
 };
-
-// YYYY-MM-DD of a day that exists (2008-13-45 is none).
-bool IsDate(const std::string& text) {
-  if (text.size() != 10) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    bool dash = i == 4 || i == 7;
-    if (dash ? text[i] != '-' : (text[i] < '0' || text[i] > '9')) return false;
-  }
-  const std::chrono::year_month_day day{std::chrono::year(std::stoi(text.substr(0, 4))),
-                                        std::chrono::month(static_cast<unsigned>(std::stoi(text.substr(5, 2)))),
-                                        std::chrono::day(static_cast<unsigned>(std::stoi(text.substr(8, 2))))};
-  return day.ok();
-}
 
 bool HasColumn(const VoServices::LedgerTable& table, const std::string& column) {
   return std::find(table.columns.begin(), table.columns.end(), column) != table.columns.end();

@@ -23,19 +23,6 @@ struct UpdateArgs {
   size_t batch = 0;
 };
 
-// The library sends one request unless asked for batches; vo asks for
-// batches of this many symbols unless told otherwise, so that no request
-// grows past what a server accepts.
-constexpr size_t kDefaultBatch = 10000;
-
-void AskForBatches(size_t batch) {
-  if (batch > 0) {
-    setenv("VO_SECMASTER_BATCH", std::to_string(batch).c_str(), 1);
-  } else {
-    setenv("VO_SECMASTER_BATCH", std::to_string(kDefaultBatch).c_str(), 0);
-  }
-}
-
 // The update tried and rolled back: its changes on stdout, nothing written,
 // and no database made where there is none.
 int RunDryRun(const std::string& url) {
@@ -47,26 +34,45 @@ int RunDryRun(const std::string& url) {
   return ExitFor(updated);
 }
 
-// Nothing to change is no failure: every symbol current, or none to send.
 int RunUpdate(const std::string& url) {
-  const VoServices::SymbolUpdateOutcome outcome = VoServices::UpdateSymbolsWithOutcome(url, PrintProgress);
-  switch (outcome.failureKind) {
-    case VoServices::SymbolUpdateFailure::kNone:
-      std::cerr << "vo: updated: " << outcome.symbolsRenamed << " symbols renamed, " << outcome.symbolsChanged
-                << " changed, " << outcome.symbolsAdded << " added, " << outcome.totalsRecalculated
-                << " transaction totals recalculated" << std::endl;
-      return 0;
-    case VoServices::SymbolUpdateFailure::kAllCurrent:
-    case VoServices::SymbolUpdateFailure::kNoSymbols:
-      std::cerr << "vo: nothing to update: " << outcome.failure << std::endl;
-      return 0;
-    default:
-      std::cerr << "vo: update-symbols failed: " << outcome.failure << std::endl;
-      return kExitFalse;
-  }
+  std::string line;
+  const int status = SymbolUpdateResult(VoServices::UpdateSymbolsWithOutcome(url, PrintProgress), line);
+  std::cerr << "vo: " << line << std::endl;
+  return status;
 }
 
 }  // namespace
+
+// The library sends one request unless asked for batches; vo asks for
+// batches of this many symbols unless told otherwise, so that no request
+// grows past what a server accepts.
+constexpr size_t kDefaultBatch = 10000;
+
+void AskForSymbolBatches(size_t batch) {
+  if (batch > 0) {
+    setenv("VO_SECMASTER_BATCH", std::to_string(batch).c_str(), 1);
+  } else {
+    setenv("VO_SECMASTER_BATCH", std::to_string(kDefaultBatch).c_str(), 0);
+  }
+}
+
+// Nothing to change is no failure: every symbol current, or none to send.
+int SymbolUpdateResult(const VoServices::SymbolUpdateOutcome& outcome, std::string& line) {
+  switch (outcome.failureKind) {
+    case VoServices::SymbolUpdateFailure::kNone:
+      line = "updated: " + std::to_string(outcome.symbolsRenamed) + " symbols renamed, " +
+             std::to_string(outcome.symbolsChanged) + " changed, " + std::to_string(outcome.symbolsAdded) +
+             " added, " + std::to_string(outcome.totalsRecalculated) + " transaction totals recalculated";
+      return 0;
+    case VoServices::SymbolUpdateFailure::kAllCurrent:
+    case VoServices::SymbolUpdateFailure::kNoSymbols:
+      line = "nothing to update: " + outcome.failure;
+      return 0;
+    default:
+      line = "update-symbols failed: " + outcome.failure;
+      return kExitFalse;
+  }
+}
 
 Command AddUpdateSymbolsCommand(CLI::App& app) {
   auto args = std::make_shared<UpdateArgs>();
@@ -78,7 +84,7 @@ Command AddUpdateSymbolsCommand(CLI::App& app) {
                      "Symbols per request (default: $VO_SECMASTER_BATCH, else 10000); "
                      "a URL's vo_batch=N wins over both");
   return {update, [args] {
-            AskForBatches(args->batch);
+            AskForSymbolBatches(args->batch);
             if (args->dryRun) return RunDryRun(args->url);
             if (!DatabaseExists()) return kExitFalse;
             return RunUpdate(args->url);

@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
       AddImportCommand(app),    AddCanImportCommand(app),     AddIdentifyCommand(app),
       AddUpdateSymbolsCommand(app), AddSmartTimeCommand(app), AddExpireOptionsCommand(app),
       AddShowCommand(app),      AddRunsCommand(app),          AddUndoCommand(app),
-      AddLayoutsCommand(app),
+      AddLayoutsCommand(app),   AddWebCommand(app),
   };
 
   const std::string named = NamedCommand(argc, argv);

@@ -12,7 +12,7 @@ _vo() {
     cword=$COMP_CWORD
   fi
 
-  local commands="import can-import identify update-symbols smart-time expire-options show runs undo layouts help"
+  local commands="import can-import identify update-symbols smart-time expire-options show runs undo layouts web help"
   local formats="table csv tsv json ndjson"
   local tables="trans_table sym_table inactive_sym_table grp_table event_table position_table
     corp_event_table port_table trans_dup_table import_run import_run_trans import_run_sym"
@@ -37,7 +37,7 @@ _vo() {
       return ;;
     --format) COMPREPLY=($(compgen -W "$formats" -- "$cur")); return ;;
     --table) COMPREPLY=($(compgen -W "$tables" -- "$cur")); return ;;
-    --account | --account-id | --account-name | --broker-account | --symbol | --from | --to | --columns | --batch | --sort | --limit) return ;;
+    --account | --account-id | --account-name | --broker-account | --symbol | --from | --to | --columns | --batch | --sort | --limit | --listen | --token | --max-upload) return ;;
   esac
 
   local options
@@ -54,6 +54,7 @@ _vo() {
     show) options="--table --format --account --symbol --from --to --columns --raw --sort --limit" ;;
     runs) options="--account --format" ;;
     expire-options) options="--force" ;;
+    web) options="--listen --token --log-dir --max-upload" ;;
     help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;
     smart-time | undo) options="" ;;
     "")

@@ -71,6 +71,11 @@ class VoProcess {
     return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
   }
 
+  // Sends the child a signal (SIGTERM to ask it to stop); Wait then reaps it.
+  void Signal(int signal) {
+    if (pid_ > 0) kill(pid_, signal);
+  }
+
   // SIGKILL, then reaps the child.
   void Kill() {
     if (pid_ <= 0) return;
