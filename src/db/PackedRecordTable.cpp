@@ -26,33 +26,30 @@ uint32_t LengthAt(const char* at) {
 }  // namespace
 
 bool PackedRecordTable::Add(std::string_view name, const FieldList& fields) {
-  if (contains(name)) return false;
-  Put(name, fields);
-  return true;
+  packing_.clear();
+  PackedFields::Pack(fields, packing_);
+  return Insert(name, PackedFields(packing_), false);
 }
 
-bool PackedRecordTable::Add(std::string_view name, PackedFields fields) {
-  if (contains(name)) return false;
-  Put(name, fields);
-  return true;
-}
+bool PackedRecordTable::Add(std::string_view name, PackedFields fields) { return Insert(name, fields, false); }
 
 void PackedRecordTable::Put(std::string_view name, const FieldList& fields) {
   packing_.clear();
   PackedFields::Pack(fields, packing_);
-  Put(name, PackedFields(packing_));
+  Insert(name, PackedFields(packing_), true);
 }
 
-void PackedRecordTable::Put(std::string_view name, PackedFields fields) {
+void PackedRecordTable::Put(std::string_view name, PackedFields fields) { Insert(name, fields, true); }
+
+bool PackedRecordTable::Insert(std::string_view name, PackedFields fields, bool replace) {
   if ((size_ + 1) * 2 > slots_.size()) Grow();
-  const uint64_t place = Store(name, fields.Text());
-  size_t slot = Slot(name);
-  if (slot == npos) {
-    slot = FreeSlot(name);
-    ++size_;
-  }
-  slots_[slot] = place + 1;
+  const size_t slot = SlotFor(name);
+  const bool present = slots_[slot] != 0;
+  if (present && !replace) return false;
+  slots_[slot] = Store(name, fields.Text()) + 1;
+  if (!present) ++size_;
   orderedValid_ = false;
+  return true;
 }
 
 std::optional<PackedFields> PackedRecordTable::Find(std::string_view name) const {
@@ -109,17 +106,14 @@ PackedFields PackedRecordTable::FieldsAt(uint64_t place) const {
 
 size_t PackedRecordTable::Slot(std::string_view name) const {
   if (slots_.empty()) return npos;
-  const size_t mask = slots_.size() - 1;
-  for (size_t slot = HashOf(name) & mask;; slot = (slot + 1) & mask) {
-    if (slots_[slot] == 0) return npos;
-    if (NameAt(slots_[slot] - 1) == name) return slot;
-  }
+  const size_t slot = SlotFor(name);
+  return slots_[slot] == 0 ? npos : slot;
 }
 
-size_t PackedRecordTable::FreeSlot(std::string_view name) const {
+size_t PackedRecordTable::SlotFor(std::string_view name) const {
   const size_t mask = slots_.size() - 1;
   size_t slot = HashOf(name) & mask;
-  while (slots_[slot] != 0) slot = (slot + 1) & mask;
+  while (slots_[slot] != 0 && NameAt(slots_[slot] - 1) != name) slot = (slot + 1) & mask;
   return slot;
 }
 
@@ -127,7 +121,11 @@ void PackedRecordTable::Grow() {
   std::vector<uint64_t> old = std::move(slots_);
   slots_.assign(std::max<size_t>(64, old.size() * 2), 0);
   for (uint64_t entry : old) {
-    if (entry != 0) slots_[FreeSlot(NameAt(entry - 1))] = entry;
+    if (entry == 0) continue;
+    // Names are unique: the first free slot from the name's own is its slot.
+    size_t slot = HashOf(NameAt(entry - 1)) & (slots_.size() - 1);
+    while (slots_[slot] != 0) slot = (slot + 1) & (slots_.size() - 1);
+    slots_[slot] = entry;
   }
 }
 

@@ -73,9 +73,12 @@ class PackedRecordTable {
   uint64_t Store(std::string_view name, std::string_view packed);
   std::string_view NameAt(uint64_t place) const;
   PackedFields FieldsAt(uint64_t place) const;
-  // The slot holding `name`, or npos; FreeSlot is where it would go.
+  // Adds, or replaces when `replace`, the record; true when it did.
+  bool Insert(std::string_view name, PackedFields fields, bool replace);
+  // The slot holding `name`, or npos; SlotFor gives the free slot where it
+  // would go instead of npos (the table must have slots).
   size_t Slot(std::string_view name) const;
-  size_t FreeSlot(std::string_view name) const;
+  size_t SlotFor(std::string_view name) const;
   void Grow();
   // The places in name order, sorted when first asked for after a change.
   const std::vector<uint64_t>& Ordered() const;
