@@ -70,6 +70,9 @@ std::string OpenFailure(const std::string& path, const std::string& shown) {
   return "";
 }
 
+namespace {
+
+// YYYY-MM-DD of a day that exists (2008-13-45 is none).
 bool IsDate(const std::string& text) {
   if (text.size() != 10) return false;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -80,5 +83,30 @@ bool IsDate(const std::string& text) {
                                         std::chrono::month(static_cast<unsigned>(std::stoi(text.substr(5, 2)))),
                                         std::chrono::day(static_cast<unsigned>(std::stoi(text.substr(8, 2))))};
   return day.ok();
+}
+
+}  // namespace
+
+bool TradeTimeBounds(const std::string& fromDay, const std::string& toDay, std::string& from, std::string& to,
+                     std::string& error) {
+  for (const std::string* day : {&fromDay, &toDay}) {
+    if (!day->empty() && !IsDate(*day)) {
+      error = "expected a date as YYYY-MM-DD, got " + *day;
+      return false;
+    }
+  }
+  from = fromDay.empty() ? "" : fromDay + " 00:00:00";
+  to = toDay.empty() ? "" : toDay + " 23:59:59";
+  return true;
+}
+
+std::string WhereClause(const std::vector<RowFilter>& filters, std::vector<std::string>& parameters) {
+  std::string where;
+  for (const RowFilter& filter : filters) {
+    if (filter.value.empty()) continue;
+    where += (where.empty() ? " WHERE " : " AND ") + filter.condition;
+    parameters.push_back(filter.value);
+  }
+  return where;
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "voservices/Ledger.h"
 #include "voservices/MaintenanceOutcome.h"
@@ -46,8 +47,21 @@ bool OpenDatabaseToRead();
 // Why the file cannot be read ("cannot open FILE: reason", naming it as
 // `shown`); empty when it can.
 std::string OpenFailure(const std::string& path, const std::string& shown);
-// YYYY-MM-DD of a day that exists (2008-13-45 is none).
-bool IsDate(const std::string& text);
+// The stored trade times that bound a range of YYYY-MM-DD days (that exist:
+// 2008-13-45 is none), the last day
+// taken whole ("YYYY-MM-DD HH:MM:SS"); an empty day is no bound. False, with
+// the reason in `error`, when one is no day.
+bool TradeTimeBounds(const std::string& fromDay, const std::string& toDay, std::string& from, std::string& to,
+                     std::string& error);
+// One condition of a listing: its value (empty when not asked) and its SQL,
+// with one `?` for the value.
+struct RowFilter {
+  std::string value;
+  std::string condition;
+};
+// " WHERE a AND b" of the filters asked (empty when none); their values are
+// appended to `parameters` in order.
+std::string WhereClause(const std::vector<RowFilter>& filters, std::vector<std::string>& parameters);
 // The exit status of a maintenance run; when it changed nothing, says so on
 // stderr with the reason.
 int MaintenanceResult(const VoServices::MaintenanceOutcome& outcome, const std::string& command);

@@ -42,6 +42,8 @@ bool HasColumn(const VoServices::LedgerTable& table, const std::string& column) 
 
 ShowQuery BuildQuery(const ShowArgs& args) {
   ShowQuery query;
+  std::string from, to;
+  if (!TradeTimeBounds(args.from, args.to, from, to, query.error)) return query;
   // (The parser lets through only tables that exist.)
   const VoServices::LedgerTable table = LedgerTableNamed(args.table);
   std::string columns;
@@ -52,33 +54,28 @@ ShowQuery BuildQuery(const ShowArgs& args) {
     }
     columns += (columns.empty() ? "" : ", ") + column;
   }
-  std::string conditions;
-
   struct Filter {
     const char* option;
     const std::string& value;
     const char* column;
     const char* comparison;
   };
-  // Dates are stored as "YYYY-MM-DD HH:MM:SS": --to takes in its whole day.
-  const std::string from = args.from.empty() ? "" : args.from + " 00:00:00";
-  const std::string to = args.to.empty() ? "" : args.to + " 23:59:59";
   const Filter filters[] = {
       {"--account", args.account, "acct_id", " = ?"},
       {"--symbol", args.symbol, "sym_name", " = ?"},
       {"--from", from, kTradeDate, " >= ?"},
       {"--to", to, kTradeDate, " <= ?"},
   };
+  std::vector<RowFilter> asked;
   for (const Filter& filter : filters) {
     if (filter.value.empty()) continue;
     if (!HasColumn(table, filter.column)) {
       query.error = std::string(filter.option) + " does not apply to " + args.table;
       return query;
     }
-    conditions += std::string(query.parameters.empty() ? " WHERE " : " AND ") + filter.column +
-                 filter.comparison;
-    query.parameters.push_back(filter.value);
+    asked.push_back({filter.value, std::string(filter.column) + filter.comparison});
   }
+  const std::string conditions = WhereClause(asked, query.parameters);
   // --sort's columns, ties broken by the id where the table has one.
   std::string order;
   for (const std::string& key : args.sort) {
@@ -116,12 +113,6 @@ ShowQuery BuildQuery(const ShowArgs& args) {
 }
 
 int RunShow(const ShowArgs& args) {
-  for (const std::string* date : {&args.from, &args.to}) {
-    if (!date->empty() && !IsDate(*date)) {
-      std::cerr << "vo: show: expected a date as YYYY-MM-DD, got " << *date << std::endl;
-      return kExitUsage;
-    }
-  }
   ShowQuery query = BuildQuery(args);
   if (!query.error.empty()) {
     std::cerr << "vo: show: " << query.error << std::endl;

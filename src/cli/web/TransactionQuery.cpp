@@ -25,31 +25,14 @@ std::string KeyOf(const SortKey& key, const char* table) {
 
 // The WHERE conditions of the filters and their values; the error when one is wrong.
 std::string Conditions(const TransactionView& view, std::vector<std::string>& parameters, std::string& error) {
-  for (const std::string* date : {&view.from, &view.to}) {
-    if (!date->empty() && !IsDate(*date)) {
-      error = "expected a date as YYYY-MM-DD, got " + *date;
-      return "";
-    }
-  }
-  struct Filter {
-    std::string value;
-    const char* condition;
-  };
-  // Dates are stored as "YYYY-MM-DD HH:MM:SS": the "to" day is taken whole.
-  const Filter filters[] = {
-      {view.account, "t.acct_id = ?"},
-      {view.symbol, "t.sym_name = ?"},
-      {view.from.empty() ? "" : view.from + " 00:00:00", "t.trans_dttrade >= ?"},
-      {view.to.empty() ? "" : view.to + " 23:59:59", "t.trans_dttrade <= ?"},
-      {view.action, "t.trans_action = ?"},
-  };
-  std::string where;
-  for (const Filter& filter : filters) {
-    if (filter.value.empty()) continue;
-    where += (where.empty() ? " WHERE " : " AND ") + std::string(filter.condition);
-    parameters.push_back(filter.value);
-  }
-  return where;
+  std::string from, to;
+  if (!TradeTimeBounds(view.from, view.to, from, to, error)) return "";
+  return WhereClause({{view.account, "t.acct_id = ?"},
+                      {view.symbol, "t.sym_name = ?"},
+                      {from, "t.trans_dttrade >= ?"},
+                      {to, "t.trans_dttrade <= ?"},
+                      {view.action, "t.trans_action = ?"}},
+                     parameters);
 }
 
 }  // namespace
