@@ -110,7 +110,12 @@ std::vector<DBSchemaDef> BuildTables() {
   tables.emplace_back("trans_table", "trans_schema", List(kTransColumns),
                       std::vector<DBSchemaDef::Index>{{"acct_id", "trans_dttrade"}});
   tables.emplace_back("sym_table", "sym_schema", List(kSymColumns));
-  tables.emplace_back("inactive_sym_table", "inactive_sym_schema", List(kSymColumns));
+  // The renames read by a symbol update: every row of the tables that refer to
+  // symbols looks its name up here, and an index that holds the canonical name
+  // answers without reading the table's rows, which at a million symbols no
+  // page cache holds.
+  tables.emplace_back("inactive_sym_table", "inactive_sym_schema", List(kSymColumns),
+                      std::vector<DBSchemaDef::Index>{{"sym_name", "sym_vo_sym"}});
   tables.emplace_back("grp_table", "grp_schema", List(kGroupColumns));
   tables.emplace_back("event_table", "event_schema", List(kEventColumns));
   tables.emplace_back("position_table", "position_schema",
