@@ -18,6 +18,7 @@
 #include "db/HSymboDAO.h"
 #include "db/TableColumns.h"
 #include "import/TradeSides.h"
+#include "symbols/BatchExchanger.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DbRowFunction.h"
 #include "ledgerdb/DbTransaction.h"
@@ -254,22 +255,18 @@ bool SymbolUpdater::ExchangeAll(SecurityMasterRequest& request) {
     return result == Exchanged::kRead || failed(result);
   }
 
-  std::vector<SecurityMasterRequest::Object> pending;
-  size_t size = batchSymbols_;
-  bool first = true;
-  while (true) {
-    if (pending.size() < size) request.TakeObjects(size - pending.size(), pending);
-    if (pending.empty()) return true;
-    const size_t taken = std::min(size, pending.size());
-    const Exchanged result = ExchangeOne(SecurityMasterRequest::Document({pending.data(), taken}), first);
-    if (result == Exchanged::kRefusedAsTooLarge && taken > 1) {
-      size = taken / 2;
-      continue;
+  BatchExchanger exchanger(*client_, request, batchSymbols_);
+  std::string answer;
+  for (bool first = true; exchanger.Next(answer); first = false) {
+    if (first) {
+      Report("Reading Zudazuzo Diroza data.");
+      Report(parsing);
     }
-    if (result != Exchanged::kRead) return failed(result);
-    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(taken));
-    first = false;
+    if (!(first ? data_.Parse(answer) : data_.ParseMore(answer))) return failed(Exchanged::kUnreadable);
   }
+  if (!exchanger.failed()) return true;
+  DebugOutput("Security master at " + SecurityMasterClient::ShownUrl(url_) + ": " + exchanger.failure());
+  return failed(Exchanged::kFailed);
 }
 
 SymbolUpdater::Exchanged SymbolUpdater::ExchangeOne(std::string body, bool first) {
