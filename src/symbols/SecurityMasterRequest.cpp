@@ -47,39 +47,61 @@ SecurityMasterRequest::SecurityMasterRequest() = default;
 bool SecurityMasterRequest::AddSymbolRow(const std::vector<std::string>& names,
                                          const std::vector<std::string>& row) {
   bool global = row.size() > kSymSource && row[kSymSource] == kSecurityMasterSource;
+  if (names != layout_.names) layout_ = ObjectLayout(names);
 
-  // (member name, value) in column order.
-  std::vector<std::pair<const std::string*, std::string>> members;
-  auto addColumns = [&](const auto& columns) {
+  // The row's values, checked in column order.
+  auto readColumns = [&](const auto& columns) {
     for (int column : columns) {
       size_t index = static_cast<size_t>(column);
       if (index >= row.size() || index >= names.size()) return false;
-      std::string value = row[index];
+      std::string& value = values_[index];
+      value = row[index];
       if (column == kSymSource && value.empty()) value = kDefaultBrokerSource;
       if (column == kSymLeap) value = value == "0" ? "N" : "Y";
       if (!IsRequestable(column, value)) return false;
-      members.emplace_back(&names[index], std::move(value));
     }
     return true;
   };
-  if (!(global ? addColumns(kGlobalColumns) : addColumns(kBrokerColumns))) return false;
+  if (values_.size() < names.size()) values_.resize(names.size());
+  if (!(global ? readColumns(kGlobalColumns) : readColumns(kBrokerColumns))) return false;
 
-  // A JSON object writes its members in byte order of their names; a name
-  // given twice keeps its last value.
-  std::stable_sort(members.begin(), members.end(),
-                   [](const auto& a, const auto& b) { return *a.first < *b.first; });
-  std::string object = "{";
-  for (size_t i = 0; i < members.size(); ++i) {
-    if (i + 1 < members.size() && *members[i + 1].first == *members[i].first) continue;
-    if (object.back() != '{') object += ',';
-    object += Quoted(*members[i].first);
+  std::string& object = object_;
+  object = "{";
+  for (size_t index : global ? layout_.globalOrder : layout_.brokerOrder) {
+    if (object.size() > 1) object += ',';
+    object += layout_.quotedNames[index];
     object += ':';
-    object += Quoted(members[i].second);
+    AppendQuoted(values_[index], object);
   }
   object += '}';
   (global ? globalRecords_ : brokerDetails_).Append(object);
   ++count_;
   return true;
+}
+
+SecurityMasterRequest::Layout SecurityMasterRequest::ObjectLayout(const std::vector<std::string>& names) const {
+  Layout layout;
+  layout.names = names;
+  layout.quotedNames.resize(names.size());
+  for (size_t i = 0; i < names.size(); ++i) layout.quotedNames[i] = Quoted(names[i]);
+  // A JSON object writes its members in byte order of their names; a name
+  // given twice keeps its last value.
+  auto order = [&](const auto& columns) {
+    std::vector<size_t> indexes;
+    for (int column : columns) {
+      if (static_cast<size_t>(column) < names.size()) indexes.push_back(static_cast<size_t>(column));
+    }
+    std::stable_sort(indexes.begin(), indexes.end(), [&](size_t a, size_t b) { return names[a] < names[b]; });
+    std::vector<size_t> kept;
+    for (size_t i = 0; i < indexes.size(); ++i) {
+      if (i + 1 < indexes.size() && names[indexes[i + 1]] == names[indexes[i]]) continue;
+      kept.push_back(indexes[i]);
+    }
+    return kept;
+  };
+  layout.brokerOrder = order(kBrokerColumns);
+  layout.globalOrder = order(kGlobalColumns);
+  return layout;
 }
 
 void SecurityMasterRequest::Columns(const std::vector<std::string>& names) { columnNames_ = names; }
@@ -129,6 +151,21 @@ std::string SecurityMasterRequest::Document(std::span<const Object> objects) {
   }
   text += kEnd;
   return text;
+}
+
+void SecurityMasterRequest::AppendQuoted(const std::string& text, std::string& out) const {
+  // Printable ASCII other than a quote or a backslash stands as it is in the
+  // writer's output; anything else goes through the writer's own quoting.
+  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+    return c >= 0x20 && c <= 0x7e && c != '"' && c != '\\';
+  });
+  if (!plain) {
+    out += Quoted(text);
+    return;
+  }
+  out += '"';
+  out += text;
+  out += '"';
 }
 
 std::string SecurityMasterRequest::Quoted(const std::string& text) const {

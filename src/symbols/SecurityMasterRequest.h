@@ -68,12 +68,27 @@ class SecurityMasterRequest : public DbRowReceiver {
  private:
   // A text as a JSON string, quoted and escaped exactly as the JSON writer does.
   std::string Quoted(const std::string& text) const;
+  void AppendQuoted(const std::string& text, std::string& out) const;
+
+  // Where each member of a row's object comes from, worked out once for the
+  // column names of a select rather than for every row: the quoted names by
+  // column, and the columns of each kind of object in member order.
+  struct Layout {
+    std::vector<std::string> names;
+    std::vector<std::string> quotedNames;
+    std::vector<size_t> brokerOrder, globalOrder;
+  };
+  Layout ObjectLayout(const std::vector<std::string>& names) const;
 
   // Each array's objects, one a line.
   vo::TextSpool brokerDetails_;
   vo::TextSpool globalRecords_;
   unsigned count_ = 0;
   std::vector<std::string> columnNames_;
+  Layout layout_;
+  // A row's values by column and its object, reused from row to row.
+  std::vector<std::string> values_;
+  std::string object_;
   size_t rowsReceived_ = 0;
 };
 

@@ -1,6 +1,8 @@
 // The request, the answer, the HTTP client and the server's catalog, without a database.
 #include <gtest/gtest.h>
 
+#include <json/writer.h>
+
 #include <sstream>
 
 #include "SecurityCatalog.h"
@@ -79,6 +81,32 @@ TEST(SecurityMasterRequestTest, GlobalRowsCarryOnlyTheirRecordAndSkipTheChecks) 
   EXPECT_EQ(request.TakeText(),
             "{\"broker_security_details\":[],\"global_security_records\":"
             "[{\"sm_record_id\":\"42\",\"sym_last_update\":\"t1\",\"sym_vo_sym\":\"AAPL\"}]}\n");
+}
+
+// A broker object is what the JSON writer makes of the same members: names in
+// byte order, a missing source and the leap flag filled in, and texts escaped
+// as the writer escapes them (quote, backslash, controls, non-ASCII, a NUL).
+TEST(SecurityMasterRequestTest, ObjectsAreTheJsonWritersText) {
+  const std::vector<std::string> names = ColumnNames();
+  const std::vector<std::string> row = SymbolRow({{0, std::string("A\"B\\C\x01\xc3\xa9\0Z", 10)},
+                                                  {1, "plain"},
+                                                  {2, "tab\there"},
+                                                  {3, "Stock"},
+                                                  {13, "0"},
+                                                  {27, "\x7f"},
+                                                  {28, "2"}});
+  SecurityMasterRequest request;
+  ASSERT_TRUE(request.AddSymbolRow(names, row));
+  Json::Value object(Json::objectValue);
+  for (int column : {0, 1, 2, 3, 4, 5, 6, 7, 12, 15, 16, 18, 19, 21, 24, 25, 26, 27, 28}) {
+    object[names[column]] = row[column];
+  }
+  object["sym_source"] = "XYZBroker";
+  object["sym_leap"] = "N";
+  Json::Value document(Json::objectValue);
+  document["broker_security_details"].append(object);
+  document["global_security_records"] = Json::Value(Json::arrayValue);
+  EXPECT_EQ(request.TakeText(), Json::FastWriter().write(document));
 }
 
 // Batches take every broker detail before the first global record, as the
