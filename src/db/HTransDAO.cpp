@@ -1,6 +1,10 @@
 #include "db/HTransDAO.h"
 
+#include <charconv>
+#include <cstdint>
 #include <mutex>
+#include <span>
+#include <system_error>
 
 #include "db/PositionalRow.h"
 #include "db/TransRecord.h"
@@ -108,12 +112,18 @@ bool HTransDAO::UpdateTotals(const std::vector<std::pair<std::string, std::strin
     return digits > 0;
   };
   if (totals.empty()) return true;
-  std::vector<std::string> values;
+  // The ids go as numbers: each is compared with every row the statement
+  // writes, and a text id would be converted again at each comparison.
+  std::vector<BoundValue> values;
   values.reserve(totals.size() * 3);
   for (const auto& [id, number] : totals) {
+    int64_t key = 0;
+    const char* end = id.data() + id.size();
     if (!plainDecimal(number, true) || !plainDecimal(id, false)) return false;
-    values.push_back(id);
-    values.push_back(number);
+    const auto [stop, error] = std::from_chars(id.data(), end, key);
+    if (error != std::errc() || stop != end) return false;
+    values.push_back(BoundValue::Integer(key));
+    values.push_back(BoundValue::Text(number));
   }
   // One statement a batch: a statement's own cost is most of a one-row update's.
   std::string statement = "update trans_table set trans_total = CASE trans_id";
@@ -121,9 +131,9 @@ bool HTransDAO::UpdateTotals(const std::vector<std::pair<std::string, std::strin
   statement += " END where trans_id IN (";
   for (size_t i = 0; i < totals.size(); ++i) {
     statement += i == 0 ? "?" : ", ?";
-    values.push_back(totals[i].first);
+    values.push_back(BoundValue::Integer(values[2 * i].integer));
   }
-  return db_->Execute(statement + ")", values);
+  return db_->Execute(statement + ")", std::span<const BoundValue>(values));
 }
 
 bool HTransDAO::Select(const std::string& statement, bool friendly, DBQueryResult& result) {

@@ -178,6 +178,11 @@ bool Database::Execute(const std::string& statement, std::span<const std::string
   return impl_->Check(impl_->backend->ExecuteWith(statement, values));
 }
 
+bool Database::Execute(const std::string& statement, std::span<const BoundValue> values) {
+  if (!impl_->Ready()) return false;
+  return impl_->Check(impl_->backend->ExecuteWith(statement, values));
+}
+
 bool Database::Select(const std::string& statement, bool friendlyEnums, DBQueryResult& result) {
   if (!impl_->Ready()) return false;
   DBQueryResult rows;

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "ledgerdb/BoundValue.h"
 #include "ledgerdb/DbFailure.h"
 
 namespace vo {
@@ -75,6 +76,8 @@ class Database {
   // would written into the statement). The statement is kept prepared: the
   // same text with other values runs again without being parsed again.
   bool Execute(const std::string& statement, std::span<const std::string> values);
+  // The same with values bound as text or as whole numbers.
+  bool Execute(const std::string& statement, std::span<const BoundValue> values);
   bool GetQueryResult(unsigned long queryId, DBQueryResult& result);
   // Runs a select and hands its rows to `receiver` one at a time as they are
   // read (for results too large to hold). `parameters` bind, as text, to the

@@ -1,5 +1,7 @@
 #include "ledgerdb/DbBackend.h"
 
+#include <vector>
+
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/SqlLiteral.h"
 
@@ -22,6 +24,15 @@ bool DbBackend::ExecuteWith(const std::string& statement, std::span<const std::s
   }
   DBQueryResult ignored;
   return Execute(text, false, ignored);
+}
+
+bool DbBackend::ExecuteWith(const std::string& statement, std::span<const BoundValue> values) {
+  std::vector<std::string> texts;
+  texts.reserve(values.size());
+  for (const BoundValue& value : values) {
+    texts.push_back(value.isInteger ? std::to_string(value.integer) : value.text);
+  }
+  return ExecuteWith(statement, std::span<const std::string>(texts));
 }
 
 }  // namespace vo

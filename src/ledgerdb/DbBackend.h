@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "ledgerdb/BoundValue.h"
 #include "ledgerdb/Database.h"  // ColumnValue, InsertedIds
 #include "ledgerdb/DbFailure.h"
 #include "ledgerdb/DbRowReceiver.h"
@@ -38,6 +39,9 @@ class DbBackend {
   // text, in order. By default the values go into the text as quoted literals;
   // an engine may keep the statement prepared for the next call instead.
   virtual bool ExecuteWith(const std::string& statement, std::span<const std::string> values);
+  // The same with each value bound as text or as a whole number. By default
+  // the numbers go as text, which the statement reads the same way.
+  virtual bool ExecuteWith(const std::string& statement, std::span<const BoundValue> values);
   // Runs one select and hands its rows to `receiver` as the statement steps,
   // never holding the result. `parameters` bind to the statement's `?`
   // placeholders in order, as text.

@@ -951,15 +951,29 @@ MYSQL_STMT* MariaDbBackend::Reused(const std::string& sql) {
 }
 
 bool MariaDbBackend::ExecuteWith(const std::string& statement, std::span<const std::string> values) {
-  if (!db_) return Fail("not connected");
-  if (!Flush()) return false;
-  MYSQL_STMT* prepared = Reused(SqlDialect::ForServer(statement));
-  if (!prepared) return Finish(false);
   std::vector<Cell> cells(values.size());
   for (size_t i = 0; i < values.size(); ++i) {
     cells[i].kind = Cell::kText;
     cells[i].text = values[i];
   }
+  return RunKept(statement, cells);
+}
+
+bool MariaDbBackend::ExecuteWith(const std::string& statement, std::span<const BoundValue> values) {
+  std::vector<Cell> cells(values.size());
+  for (size_t i = 0; i < values.size(); ++i) {
+    cells[i].kind = values[i].isInteger ? Cell::kInteger : Cell::kText;
+    cells[i].integer = values[i].integer;
+    cells[i].text = values[i].text;
+  }
+  return RunKept(statement, cells);
+}
+
+bool MariaDbBackend::RunKept(const std::string& statement, std::span<const Cell> cells) {
+  if (!db_) return Fail("not connected");
+  if (!Flush()) return false;
+  MYSQL_STMT* prepared = Reused(SqlDialect::ForServer(statement));
+  if (!prepared) return Finish(false);
   long long lastId = lastInsertId_;
   bool ok = Run(prepared, cells);
   lastInsertId_ = lastId;

@@ -52,6 +52,7 @@ class MariaDbBackend : public DbBackend {
   bool SendHeldRows() override { return Flush(); }
   bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
   bool ExecuteWith(const std::string& statement, std::span<const std::string> values) override;
+  bool ExecuteWith(const std::string& statement, std::span<const BoundValue> values) override;
   bool UpdateByKey(const DBData& data, const DBSchemaDef& table, const std::string& keyColumn,
                    const std::string& key) override;
   bool LastInsertId(unsigned long& id) const override;
@@ -120,6 +121,8 @@ class MariaDbBackend : public DbBackend {
   bool ToCell(const ColumnDef& column, std::string_view value, const DBSchemaDef& table,
               Cell& cell);
   bool Run(st_mysql_stmt* statement, std::span<const Cell> cells);
+  // Runs `statement` (kept prepared for the next call) with `cells` bound.
+  bool RunKept(const std::string& statement, std::span<const Cell> cells);
   // Stream without ending the statement's own transaction.
   bool StreamRows(const std::string& statement, std::span<const std::string> parameters,
                   CellForm form, DbRowReceiver& receiver);

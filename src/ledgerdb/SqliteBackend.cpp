@@ -666,28 +666,59 @@ bool SqliteBackend::Update(const DBData& data, const DBSchemaDef& table,
   return StepToDone(statement.get());
 }
 
-bool SqliteBackend::ExecuteWith(const std::string& statement, std::span<const std::string> values) {
-  if (!db_) return Fail("not connected");
+sqlite3_stmt* SqliteBackend::BoundStatement(const std::string& statement, size_t values) {
+  if (!db_) {
+    Fail("not connected");
+    return nullptr;
+  }
   Statement& prepared = boundStatements_[statement];
   if (!prepared && !Prepare(SqlDialect::Rewrite(statement), prepared)) {
     boundStatements_.erase(statement);
-    return false;
+    return nullptr;
   }
   sqlite3_stmt* stmt = prepared.get();
-  if (sqlite3_bind_parameter_count(stmt) != static_cast<int>(values.size())) {
-    return Fail("the statement takes " + std::to_string(sqlite3_bind_parameter_count(stmt)) +
-                " values, not " + std::to_string(values.size()));
+  if (sqlite3_bind_parameter_count(stmt) != static_cast<int>(values)) {
+    Fail("the statement takes " + std::to_string(sqlite3_bind_parameter_count(stmt)) + " values, not " +
+         std::to_string(values));
+    return nullptr;
   }
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (sqlite3_bind_text(stmt, static_cast<int>(i) + 1, values[i].data(),
-                          static_cast<int>(values[i].size()), SQLITE_STATIC) != SQLITE_OK) {
-      sqlite3_reset(stmt);
-      return FailFromDb("bind");
-    }
+  return stmt;
+}
+
+bool SqliteBackend::StepBound(sqlite3_stmt* stmt, bool bound) {
+  if (!bound) {
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    return FailFromDb("bind");
   }
   bool done = StepToDone(stmt);
   sqlite3_clear_bindings(stmt);
   return done;
+}
+
+bool SqliteBackend::ExecuteWith(const std::string& statement, std::span<const std::string> values) {
+  sqlite3_stmt* stmt = BoundStatement(statement, values.size());
+  if (!stmt) return false;
+  bool bound = true;
+  for (size_t i = 0; bound && i < values.size(); ++i) {
+    bound = sqlite3_bind_text(stmt, static_cast<int>(i) + 1, values[i].data(), static_cast<int>(values[i].size()),
+                              SQLITE_STATIC) == SQLITE_OK;
+  }
+  return StepBound(stmt, bound);
+}
+
+bool SqliteBackend::ExecuteWith(const std::string& statement, std::span<const BoundValue> values) {
+  sqlite3_stmt* stmt = BoundStatement(statement, values.size());
+  if (!stmt) return false;
+  bool bound = true;
+  for (size_t i = 0; bound && i < values.size(); ++i) {
+    const BoundValue& value = values[i];
+    const int position = static_cast<int>(i) + 1;
+    bound = (value.isInteger ? sqlite3_bind_int64(stmt, position, value.integer)
+                             : sqlite3_bind_text(stmt, position, value.text.data(),
+                                                 static_cast<int>(value.text.size()), SQLITE_STATIC)) == SQLITE_OK;
+  }
+  return StepBound(stmt, bound);
 }
 
 bool SqliteBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,

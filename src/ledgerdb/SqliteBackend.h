@@ -41,6 +41,7 @@ class SqliteBackend : public DbBackend {
               InsertedIds* ids) override;
   bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
   bool ExecuteWith(const std::string& statement, std::span<const std::string> values) override;
+  bool ExecuteWith(const std::string& statement, std::span<const BoundValue> values) override;
   bool UpdateByKey(const DBData& data, const DBSchemaDef& table, const std::string& keyColumn,
                    const std::string& key) override;
   bool LastInsertId(unsigned long& id) const override;
@@ -101,6 +102,12 @@ class SqliteBackend : public DbBackend {
   bool BindFields(sqlite3_stmt* statement, const DBData& data,
                   const std::vector<const ColumnDef*>& columns, const DBSchemaDef& table);
   bool StepToDone(sqlite3_stmt* statement);
+  // The kept statement of ExecuteWith for `statement`, prepared on first use,
+  // when it takes `values` placeholders; null (after Fail) otherwise.
+  sqlite3_stmt* BoundStatement(const std::string& statement, size_t values);
+  // Steps a kept statement whose values are bound (`bound`), then lets its
+  // values go.
+  bool StepBound(sqlite3_stmt* statement, bool bound);
 
   Connection db_;  // declared first: destroyed after every statement below
   std::map<const DBSchemaDef*, std::vector<PreparedInsert>> inserts_;

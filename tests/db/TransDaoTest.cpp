@@ -78,7 +78,9 @@ TEST_P(TransDaoTest, RecalcSelectSkipsNullTypesAndDuplicatesAndTotalsRoundTrip) 
   EXPECT_EQ(result[0][13], "310");
   // Several totals in one statement, each to its own row; one bad text refuses them all.
   EXPECT_FALSE(dao_.UpdateTotals({{"1", "1"}, {"3", "x"}}));
-  ASSERT_TRUE(dao_.UpdateTotals({{"3", "7000000"}, {"1", "-2500000"}}));
+  EXPECT_FALSE(dao_.UpdateTotals({{"99999999999999999999", "1"}}));
+  // An id is a number however it is written.
+  ASSERT_TRUE(dao_.UpdateTotals({{"003", "7000000"}, {"1", "-2500000"}}));
   EXPECT_EQ(Rows("SELECT trans_id, trans_total FROM trans_table ORDER BY trans_id"), "1|-2.5\n2|-1500\n3|7\n");
 
   // Deleting a transaction drops its duplicate flag with it.
