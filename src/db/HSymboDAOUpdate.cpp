@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "db/TableColumns.h"
+#include "ledgerdb/DbRowFunction.h"
 #include "ledgerdb/DbTransaction.h"
 
 namespace vo {
@@ -32,20 +33,14 @@ constexpr size_t kNamesPerStatement = 500;
 bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecordTable& renames, const PackedRecordTable& canonical,
                                          UpdateCounts& counts) {
   // Which canonical symbols sym_table has a row for, before anything is
-  // written, marked by their place in `canonical`: looked up through the key
-  // a few hundred at a time, so that a table of a million symbols is not read
-  // whole.
+  // written, marked by their place in `canonical`: the table's names are read
+  // once, as a stream, rather than looked up a few hundred to a statement.
   std::vector<bool> existing(canonical.size());
-  std::vector<std::string> chunk;
-  for (size_t first = 0; first < canonical.size(); first += kNamesPerStatement) {
-    chunk.clear();
-    for (size_t i = first; i < std::min(canonical.size(), first + kNamesPerStatement); ++i) {
-      chunk.emplace_back(canonical.At(i).name);
-    }
-    std::set<std::string> found;
-    if (!GetSymbolNames(found, chunk)) return false;
-    for (const std::string& name : found) existing[canonical.IndexOf(name)] = true;
-  }
+  DbRowFunction markExisting([&](const std::vector<std::string>& cells) {
+    const size_t place = cells.empty() ? PackedRecordTable::npos : canonical.IndexOf(cells[0]);
+    if (place != PackedRecordTable::npos) existing[place] = true;
+  });
+  if (!db_->Stream("SELECT sym_name FROM sym_table", {}, CellForm::kStored, markExisting)) return false;
 
   // The renamed symbols, in statements of a few hundred names each.
   auto forEachOldNameList = [&](const auto& statement) {
