@@ -62,20 +62,24 @@ void PackedRecordTable::clear() {
   blocks_.clear();
   slots_.clear();
   ordered_.clear();
+  indexBySlot_.clear();
   size_ = 0;
   orderedValid_ = true;
 }
 
 size_t PackedRecordTable::IndexOf(std::string_view name) const {
-  const std::vector<uint64_t>& ordered = Ordered();
-  auto it = std::lower_bound(ordered.begin(), ordered.end(), name,
-                             [this](uint64_t place, std::string_view wanted) { return NameAt(place) < wanted; });
-  if (it == ordered.end() || NameAt(*it) != name) return npos;
-  return static_cast<size_t>(it - ordered.begin());
+  const size_t slot = Slot(name);
+  if (slot == npos) return npos;
+  if (indexBySlot_.size() != slots_.size() || !orderedValid_) {
+    const std::vector<uint32_t>& ordered = Ordered();
+    indexBySlot_.assign(slots_.size(), 0);
+    for (size_t index = 0; index < ordered.size(); ++index) indexBySlot_[ordered[index]] = static_cast<uint32_t>(index);
+  }
+  return indexBySlot_[slot];
 }
 
 PackedRecordTable::Entry PackedRecordTable::At(size_t index) const {
-  const uint64_t place = Ordered()[index];
+  const uint64_t place = slots_[Ordered()[index]] - 1;
   return {NameAt(place), FieldsAt(place)};
 }
 
@@ -129,15 +133,17 @@ void PackedRecordTable::Grow() {
   }
 }
 
-const std::vector<uint64_t>& PackedRecordTable::Ordered() const {
+const std::vector<uint32_t>& PackedRecordTable::Ordered() const {
   if (orderedValid_) return ordered_;
   ordered_.clear();
   ordered_.reserve(size_);
-  for (uint64_t entry : slots_) {
-    if (entry != 0) ordered_.push_back(entry - 1);
+  for (size_t slot = 0; slot < slots_.size(); ++slot) {
+    if (slots_[slot] != 0) ordered_.push_back(static_cast<uint32_t>(slot));
   }
-  std::sort(ordered_.begin(), ordered_.end(),
-            [this](uint64_t left, uint64_t right) { return NameAt(left) < NameAt(right); });
+  std::sort(ordered_.begin(), ordered_.end(), [this](uint32_t left, uint32_t right) {
+    return NameAt(slots_[left] - 1) < NameAt(slots_[right] - 1);
+  });
+  indexBySlot_.clear();  // made again when IndexOf needs it
   orderedValid_ = true;
   return ordered_;
 }

@@ -80,14 +80,19 @@ class PackedRecordTable {
   size_t Slot(std::string_view name) const;
   size_t SlotFor(std::string_view name) const;
   void Grow();
-  // The places in name order, sorted when first asked for after a change.
-  const std::vector<uint64_t>& Ordered() const;
+  // The slots in name order, sorted when first asked for after a change.
+  // IndexOf keeps each slot's index in that order beside them, so that a
+  // name's place is found through its hash, not by a search through a
+  // million names. Slot numbers take 32 bits: four billion slots, far past
+  // any update's records.
+  const std::vector<uint32_t>& Ordered() const;
 
   std::vector<std::string> blocks_;  // each filled within its reserved capacity, so never moved
   std::vector<uint64_t> slots_;      // place + 1; 0 is a free slot
   size_t size_ = 0;
   std::string packing_;  // a FieldList being packed, kept for its capacity
-  mutable std::vector<uint64_t> ordered_;
+  mutable std::vector<uint32_t> ordered_;
+  mutable std::vector<uint32_t> indexBySlot_;
   mutable bool orderedValid_ = true;
 };
 

@@ -106,4 +106,8 @@ TEST(PackedRecordTableTest, KeepsWhatAMapOfNameToFieldsKeeps) {
   }
   EXPECT_EQ(table.IndexOf("S20011"), PackedRecordTable::npos);
   EXPECT_FALSE(table.Find("S-1").has_value());
+  // A record added after the places were asked for moves the later ones.
+  ASSERT_TRUE(table.Add("A", fieldsOf(1, 1)));
+  EXPECT_EQ(table.IndexOf("A"), 0u);
+  EXPECT_EQ(table.IndexOf(expected.begin()->first), 1u);
 }
