@@ -41,6 +41,14 @@ std::string FieldText(const SymbolFields& fields, int index) {
   return it == fields.end() ? std::string() : it->second;
 }
 
+// The fields of a row written by its name, without that name when it stays
+// the same: setting it would rewrite the name's index entries for nothing.
+SymbolFields WithoutKeptName(SymbolFields fields, const std::string& name) {
+  auto field = fields.find(0);
+  if (fields.size() > 1 && field != fields.end() && field->second == name) fields.erase(0);
+  return fields;
+}
+
 DBData ToData(const std::string& schema, const SymbolFields& fields) {
   DBData data(schema);
   for (const auto& [index, text] : fields) data.SetField(HSymboDAO::GetColumnName(index), text);
@@ -110,15 +118,17 @@ bool HSymboDAO::SaveSymbol(const std::string& name, SymbolFields fields) {
     int type = TextToInt(FieldText(fields, 3));
     fields[1] = ResearchSymbolFor(FieldText(fields, 0), type);
   }
-  DBData data = ToData("sym_schema", fields);
-  if (!name.empty()) return db_->modify(data, kSymTable, "sym_name", name);
-  return db_->insert(data, kSymTable, false);
+  if (!name.empty()) {
+    return db_->modify(ToData("sym_schema", WithoutKeptName(std::move(fields), name)), kSymTable, "sym_name", name);
+  }
+  return db_->insert(ToData("sym_schema", fields), kSymTable, false);
 }
 
-bool HSymboDAO::SaveInactiveSymbol(const SymbolFields& fields) {
+bool HSymboDAO::SaveInactiveSymbol(SymbolFields fields) {
   std::string name = FieldText(fields, 0);
   if (name.empty()) return false;
-  return db_->modify(ToData("inactive_sym_schema", fields), kInactiveSymTable, "sym_name", name);
+  return db_->modify(ToData("inactive_sym_schema", WithoutKeptName(std::move(fields), name)), kInactiveSymTable,
+                     "sym_name", name);
 }
 
 bool HSymboDAO::CopyUnmatchedToInactive(const std::string& condition) {

@@ -38,7 +38,7 @@ class HSymboDAO {
   // False, and nothing stored, for a symbol without a name.
   bool InsertSymbol(const SymbolFields& fields);
   bool SaveSymbol(const std::string& name, SymbolFields fields);
-  bool SaveInactiveSymbol(const SymbolFields& fields);
+  bool SaveInactiveSymbol(SymbolFields fields);
   bool CopyUnmatchedToInactive(const std::string& condition);
   bool DeleteUnmatched(const std::string& condition);
   bool GetSymbolMap(const std::string& table, std::map<std::string, std::string>& map);
