@@ -51,7 +51,11 @@ int TextToInt(const std::string& text) {
   return static_cast<int>(value);
 }
 
-double TextToDouble(const std::string& text) { return std::strtod(WithoutDecorations(text).c_str(), nullptr); }
+double TextToDouble(const std::string& text) {
+  // Most texts carry no decorations and are read where they are.
+  if (text.find_first_of(",$%") == std::string::npos) return std::strtod(text.c_str(), nullptr);
+  return std::strtod(WithoutDecorations(text).c_str(), nullptr);
+}
 
 double RoundDecimals(double x, int decimals) {
   decimals = ClampDecimals(decimals);
