@@ -1,6 +1,7 @@
 #include "symbols/BatchExchanger.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,23 @@ bool BatchExchanger::WaitForRoom() {
 }
 
 void BatchExchanger::Run() {
+  // Nothing may leave the thread: a failure of its own (memory) ends the
+  // exchanges as a failed transfer would.
+  try {
+    Exchange();
+  } catch (const std::exception& error) {
+    std::lock_guard<std::mutex> guard(lock_);
+    failed_ = true;
+    failure_ = error.what();
+  }
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    finished_ = true;
+  }
+  changed_.notify_all();
+}
+
+void BatchExchanger::Exchange() {
   std::vector<SecurityMasterRequest::Object> pending;
   size_t size = batchSymbols_;
   while (WaitForRoom()) {
@@ -58,7 +76,6 @@ void BatchExchanger::Run() {
       std::lock_guard<std::mutex> guard(lock_);
       failed_ = true;
       failure_ = client_.lastError();
-      failureStatus_ = client_.lastStatus();
       break;
     }
     std::string answer;
@@ -70,11 +87,6 @@ void BatchExchanger::Run() {
     }
     changed_.notify_all();
   }
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    finished_ = true;
-  }
-  changed_.notify_all();
 }
 
 }  // namespace vo

@@ -32,15 +32,17 @@ class BatchExchanger {
   bool Next(std::string& answer);
 
   bool failed() const { return failed_; }
-  // The failed transfer's reason and HTTP status (0 when none came).
+  // Why the exchanges failed, for diagnostics.
   const std::string& failure() const { return failure_; }
-  long failureStatus() const { return failureStatus_; }
 
  private:
   // Answers read but not yet taken: one is enough to keep both sides busy.
   static constexpr size_t kAnswersAhead = 1;
 
   void Run();
+  // The exchanges themselves, until every batch is answered, one fails, or
+  // the reader is gone.
+  void Exchange();
   // Waits for room for one more answer; false when stopped.
   bool WaitForRoom();
 
@@ -55,7 +57,6 @@ class BatchExchanger {
   bool stopping_ = false;  // the reader is gone
   bool failed_ = false;
   std::string failure_;
-  long failureStatus_ = 0;
 
   std::thread thread_;  // last, so that it starts once the rest is ready
 };
