@@ -118,17 +118,23 @@ bool HSymboDAO::SaveSymbol(const std::string& name, SymbolFields fields) {
     int type = TextToInt(FieldText(fields, 3));
     fields[1] = ResearchSymbolFor(FieldText(fields, 0), type);
   }
-  if (!name.empty()) {
-    return db_->modify(ToData("sym_schema", WithoutKeptName(std::move(fields), name)), kSymTable, "sym_name", name);
-  }
+  if (!name.empty()) return ModifyByName(kSymTable, WithoutKeptName(std::move(fields), name), name);
   return db_->insert(ToData("sym_schema", fields), kSymTable, false);
 }
 
 bool HSymboDAO::SaveInactiveSymbol(SymbolFields fields) {
   std::string name = FieldText(fields, 0);
   if (name.empty()) return false;
-  return db_->modify(ToData("inactive_sym_schema", WithoutKeptName(std::move(fields), name)), kInactiveSymTable,
-                     "sym_name", name);
+  return ModifyByName(kInactiveSymTable, WithoutKeptName(std::move(fields), name), name);
+}
+
+bool HSymboDAO::ModifyByName(const std::string& table, const SymbolFields& fields, const std::string& name) {
+  int badIndex = PositionalRow(fields, ColumnCount(), row_);
+  if (badIndex >= 0) {
+    GetColumnName(badIndex);  // reports the index
+    return false;
+  }
+  return db_->modify(row_, table, "sym_name", name);
 }
 
 bool HSymboDAO::CopyUnmatchedToInactive(const std::string& condition) {

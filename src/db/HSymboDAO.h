@@ -76,11 +76,14 @@ class HSymboDAO {
   // Runs a statement / a select whose rows go into `result`.
   bool Run(const std::string& statement);
   bool Select(const std::string& statement, DBQueryResult& result);
+  // Updates the row of `table` named `name` with `fields`, given by column
+  // position: no map of field names is built for each of a million symbols.
+  bool ModifyByName(const std::string& table, const SymbolFields& fields, const std::string& name);
   static std::string SymbolsWithTransCountStatement(const std::string& accountId);
   static std::string CountedSymbolsStatement(const std::string& accountId);
 
   Database* db_;
-  std::vector<ColumnValue> row_;  // InsertSymbol's row, kept for its capacity
+  std::vector<ColumnValue> row_;  // the row being written, kept for its capacity
 };
 
 }  // namespace vo

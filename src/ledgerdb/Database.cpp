@@ -243,6 +243,14 @@ bool Database::modify(const DBData& data, const std::string& table, const std::s
   return def && impl_->Check(impl_->backend->UpdateByKey(data, *def, keyColumn, key));
 }
 
+bool Database::modify(std::span<const ColumnValue> fields, const std::string& table, const std::string& keyColumn,
+                      const std::string& key) {
+  if (!impl_->Ready()) return false;
+  const DBSchemaDef* def = DBSchemaDef::ForTable(table);
+  if (!def) return impl_->Fail("unknown table " + table);
+  return impl_->Check(impl_->backend->UpdateByKey(fields, *def, keyColumn, key));
+}
+
 bool Database::GetLastID(unsigned long& id) {
   // A row held back gets its id when it is sent.
   if (!impl_->Ready() || !impl_->Check(impl_->backend->SendHeldRows())) return false;

@@ -63,6 +63,10 @@ class DbBackend {
   // is what makes many such updates in a row cheap.
   virtual bool UpdateByKey(const DBData& data, const DBSchemaDef& table,
                            const std::string& keyColumn, const std::string& key);
+  // The same with the fields given by column position, in ascending order.
+  // By default the fields are named and go through the update above.
+  virtual bool UpdateByKey(std::span<const ColumnValue> fields, const DBSchemaDef& table,
+                           const std::string& keyColumn, const std::string& key);
   // The id of the row stored by the last successful Insert; false when none
   // (or when that row is still held back).
   virtual bool LastInsertId(unsigned long& id) const = 0;

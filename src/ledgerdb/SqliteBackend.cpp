@@ -759,6 +759,49 @@ bool SqliteBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
   return StepToDone(statement);
 }
 
+bool SqliteBackend::UpdateByKey(std::span<const ColumnValue> fields, const DBSchemaDef& table,
+                                const std::string& keyColumn, const std::string& key) {
+  if (!db_) return Fail("not connected");
+  if (fields.empty()) return Fail("nothing to update in " + table.tableName());
+  const ColumnDef* keyDef = table.Find(keyColumn);
+  if (!keyDef) return Fail(table.tableName() + " has no column '" + keyColumn + "'");
+  const std::vector<ColumnDef>& columns = table.columns();
+  uint64_t set = 0;
+  for (const auto& [position, value] : fields) {
+    if (position < 0 || static_cast<size_t>(position) >= columns.size() || position >= 64) {
+      return Fail(table.tableName() + " has no column at position " + std::to_string(position));
+    }
+    if (set >> position != 0) return Fail("fields out of column order");
+    set |= uint64_t{1} << position;
+  }
+
+  Statement& update = positionalUpdates_[{&table, set, keyColumn}];
+  if (!update) {
+    std::string sql = "UPDATE " + table.tableName() + " SET ";
+    for (const auto& [position, value] : fields) {
+      sql += std::string(sql.back() == ' ' ? "" : ", ") + columns[static_cast<size_t>(position)].name + " = ?";
+    }
+    sql += " WHERE " + keyColumn + " = ?";
+    if (!Prepare(sql, update)) {
+      positionalUpdates_.erase({&table, set, keyColumn});
+      return false;
+    }
+  }
+  sqlite3_stmt* statement = update.get();
+  int bound = 0;
+  for (const auto& [position, value] : fields) {
+    if (!BindValue(statement, ++bound, columns[static_cast<size_t>(position)], value, table)) {
+      sqlite3_reset(statement);
+      return false;
+    }
+  }
+  if (!BindValue(statement, ++bound, *keyDef, key, table)) {
+    sqlite3_reset(statement);
+    return false;
+  }
+  return StepToDone(statement);
+}
+
 bool SqliteBackend::LastInsertId(unsigned long& id) const {
   if (lastInsertId_ < 0) return false;
   id = static_cast<unsigned long>(lastInsertId_);

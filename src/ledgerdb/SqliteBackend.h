@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <deque>
 #include <vector>
@@ -42,6 +43,8 @@ class SqliteBackend : public DbBackend {
   bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
   bool ExecuteWith(const std::string& statement, std::span<const std::string> values) override;
   bool ExecuteWith(const std::string& statement, std::span<const BoundValue> values) override;
+  bool UpdateByKey(std::span<const ColumnValue> fields, const DBSchemaDef& table, const std::string& keyColumn,
+                   const std::string& key) override;
   bool UpdateByKey(const DBData& data, const DBSchemaDef& table, const std::string& keyColumn,
                    const std::string& key) override;
   bool LastInsertId(unsigned long& id) const override;
@@ -117,6 +120,9 @@ class SqliteBackend : public DbBackend {
   std::map<std::string, Statement> boundStatements_;
   // Keyed updates by table and "column, column, ... = key column" text.
   std::map<std::pair<const DBSchemaDef*, std::string>, PreparedInsert> keyedUpdates_;
+  // Keyed updates by column position: by table, the set of positions, and
+  // the key column.
+  std::map<std::tuple<const DBSchemaDef*, uint64_t, std::string>, Statement> positionalUpdates_;
   // Normalised dates by bound position: each stays bound, without a copy,
   // until that position is bound again. A deque, so that growing it never
   // moves a text that is bound.
