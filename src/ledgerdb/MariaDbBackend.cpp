@@ -980,6 +980,19 @@ bool MariaDbBackend::RunKept(const std::string& statement, std::span<const Cell>
   return Finish(ok);
 }
 
+bool MariaDbBackend::UpdateByKey(std::span<const ColumnValue> fields, const DBSchemaDef& table,
+                                 const std::string& keyColumn, const std::string& key) {
+  // Checked as the file's engine checks them, then sent through the names.
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const int position = fields[i].first;
+    if (position < 0 || static_cast<size_t>(position) >= table.columns().size()) {
+      return Fail(table.tableName() + " has no column at position " + std::to_string(position));
+    }
+    if (i > 0 && fields[i - 1].first >= position) return Fail("fields out of column order");
+  }
+  return DbBackend::UpdateByKey(fields, table, keyColumn, key);
+}
+
 bool MariaDbBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
                                  const std::string& keyColumn, const std::string& key) {
   if (!db_) return Fail("not connected");

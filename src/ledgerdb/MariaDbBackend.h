@@ -53,6 +53,8 @@ class MariaDbBackend : public DbBackend {
   bool Update(const DBData& data, const DBSchemaDef& table, const std::string& condition) override;
   bool ExecuteWith(const std::string& statement, std::span<const std::string> values) override;
   bool ExecuteWith(const std::string& statement, std::span<const BoundValue> values) override;
+  bool UpdateByKey(std::span<const ColumnValue> fields, const DBSchemaDef& table, const std::string& keyColumn,
+                   const std::string& key) override;
   bool UpdateByKey(const DBData& data, const DBSchemaDef& table, const std::string& keyColumn,
                    const std::string& key) override;
   bool LastInsertId(unsigned long& id) const override;

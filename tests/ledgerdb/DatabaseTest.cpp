@@ -77,6 +77,20 @@ TEST_P(DatabaseTest, ValuesThatCannotTakeTheirStoredFormFailTheWrite) {
   EXPECT_EQ(Rows("SELECT trans_total FROM trans_table"), "5\n");
   EXPECT_TRUE(db()->modify(update, "trans_table", "trans_id = 1"));
   EXPECT_EQ(Rows("SELECT trans_total FROM trans_table"), "6\n");
+
+  // The keyed update with fields by column position (of sym_table: 3 sym_type,
+  // 25 sym_vo_sym) refuses what the named one refuses, and a position
+  // outside the table or out of order.
+  DBData symbol("sym_schema");
+  symbol.SetField("sym_name", "IBM");
+  ASSERT_TRUE(db()->insert(symbol, "sym_table", false));
+  const std::vector<ColumnValue> refused[] = {{{3, "x"}}, {{99, "1"}}, {{25, "A"}, {3, "1"}}, {}};
+  for (const std::vector<ColumnValue>& fields : refused) {
+    EXPECT_FALSE(db()->modify(fields, "sym_table", "sym_name", "IBM")) << fields.size();
+  }
+  const std::vector<ColumnValue> fields{{3, "1"}, {25, "IBM.V"}};
+  EXPECT_TRUE(db()->modify(fields, "sym_table", "sym_name", "IBM"));
+  EXPECT_EQ(Rows("SELECT sym_type, sym_vo_sym FROM sym_table"), "1|IBM.V\n");
 }
 
 TEST_P(DatabaseTest, EnumerationCellsFollowTheQueryFlagsAndStatementsRunOneAtATime) {
