@@ -345,7 +345,8 @@ TEST_F(VoCommandTest, EveryFailureSaysWhy) {
       {import(dir_.path()), 1, "it is a folder"},
       {import(junk), 1, "unknown format: no known header in the first lines of " + junk +
                             "; first line: hello,world"},
-      {import(dir_.path() + "/bad.csv"), 3, "conversion error while decoding"},
+      {import(dir_.path() + "/bad.csv"), 3,
+       "conversion error while decoding " + dir_.path() + "/bad.csv: ToDouble(\"lots\")"},
       {import(someRefused), 4, "vo: the database refused 1 of the file's transactions; the first, transaction 1" + why},
       {import(allRefused), 1, "vo: import stored nothing: the database refused all 1 transactions; the first, transaction 0" + why},
       {{"bogus"}, 2, "unknown command 'bogus'; the commands are: import, can-import, identify"},

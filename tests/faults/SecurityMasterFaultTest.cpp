@@ -86,16 +86,20 @@ class SecurityMasterFaultTest : public BackendTest {
 };
 INSTANTIATE_TEST_SUITE_P(, SecurityMasterFaultTest, BothBackends(), BackendName);
 
-TEST_P(SecurityMasterFaultTest, TransportFaultsEndTheirStepAndWriteNothing) {
+// Transport faults end the step they strike (the connection test or the
+// request). Answers of the wrong shape are parse errors; a name with a control
+// character, or bytes that are not UTF-8, is skipped. None stores anything.
+TEST_P(SecurityMasterFaultTest, FaultsEndTheirStepAndWriteNothing) {
   struct Case {
-    const char* name;
+    std::string name;
     Answer atConnect;
     Answer atRequest;
     const char* message;
   };
   const Answer fine;
+  const auto body = [](const std::string& text) { return Answer{Fault::kNone, 200, text}; };
   const std::string answer = R"({"GlobalSecurityRecords": [)" + kRecord + "]}";
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"silent at the connection test", {Fault::kSilent}, fine, kConnectError},
       {"reset at the connection test", {Fault::kReset}, fine, kConnectError},
       {"silent", fine, {Fault::kSilent}, kRequestError},
@@ -104,43 +108,31 @@ TEST_P(SecurityMasterFaultTest, TransportFaultsEndTheirStepAndWriteNothing) {
       {"body cut short", fine, {Fault::kTruncated, 200, answer}, kRequestError},
       {"100 MB body", fine, {Fault::kHuge}, kRequestError},
       {"status 500", fine, {Fault::kNone, 500, answer}, kRequestError},
-      {"nothing to change", fine, {Fault::kNone, 200, R"({"GlobalSecurityRecords": []})"}, kAllCurrent},
+      {"nothing to change", fine, body(R"({"GlobalSecurityRecords": []})"), kAllCurrent},
+      {"cut short, yet complete as HTTP", fine, body(R"({"GlobalSecurityRecords": [)"), kParseError},
+      {"root not an object", fine, body(R"([{"GlobalSecurityRecords": []}])"), kParseError},
+      {"list not an array", fine, body(R"({"GlobalSecurityRecords": {"NEW": {}}})"), kParseError},
+      {"no global list", fine, body(R"({"BrokerSecurityDetails": []})"), kParseError},
+      {"elements not objects", fine, body(R"({"GlobalSecurityRecords": [5, "NEW"]})"), kParseError},
+      {"security not an object", fine, body(R"({"GlobalSecurityRecords": [{"security": "NEW"}]})"), kParseError},
+      {"symbol not text", fine, body(R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": {"x": 1}}}]})"),
+       kParseError},
+      {"a good record beside a bad one", fine,
+       body(R"({"GlobalSecurityRecords": [)" + kRecord + R"(, {"security": {}}]})"), kParseError},
+      {"nesting deeper than the JSON reader allows", fine,
+       body(std::string(5000, '[') + std::string(5000, ']')), kParseError},
   };
+  for (const char* name : {"NE\\u0000W", "NE\\nW", "NE\\u007fW", "G\xC0\xAF" "E", "\xED\xA0\x80"}) {
+    cases.push_back({std::string("the name ") + name, fine,
+                     body(std::string(R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": ")") + name +
+                          R"(", "security_type": "Stock", "id": "7"}}]})"),
+                     kAllCurrent});
+  }
   std::string before = StoredState(db_.file()).Everything();
   for (const Case& c : cases) {
     EXPECT_EQ(RunAgainst(c.atConnect, c.atRequest), std::vector<std::string>{c.message}) << c.name;
     EXPECT_EQ(kind_, KindOf(c.message)) << c.name;
     EXPECT_EQ(StoredState(db_.file()).Everything(), before) << c.name;
-  }
-}
-
-// Answers of the wrong shape are parse errors; a name with a control
-// character, or bytes that are not UTF-8, is skipped. Either way nothing is
-// stored.
-TEST_P(SecurityMasterFaultTest, AnswersOfTheWrongShapeOrWithControlCharactersWriteNothing) {
-  std::vector<std::pair<std::string, const char*>> answers = {
-      {R"({"GlobalSecurityRecords": [)", kParseError},                        // cut short, yet complete as HTTP
-      {R"([{"GlobalSecurityRecords": []}])", kParseError},                    // root not an object
-      {R"({"GlobalSecurityRecords": {"NEW": {}}})", kParseError},             // list not an array
-      {R"({"BrokerSecurityDetails": []})", kParseError},                      // no global list
-      {R"({"GlobalSecurityRecords": [5, "NEW"]})", kParseError},              // elements not objects
-      {R"({"GlobalSecurityRecords": [{"security": "NEW"}]})", kParseError},   // security not an object
-      {R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": {"x": 1}}}]})", kParseError},  // symbol not text
-      // A good record beside a bad one: the parse still fails.
-      {R"({"GlobalSecurityRecords": [)" + kRecord + R"(, {"security": {}}]})", kParseError},
-      // Nesting deeper than the JSON reader allows.
-      {std::string(5000, '[') + std::string(5000, ']'), kParseError},
-  };
-  for (const char* name : {"NE\\u0000W", "NE\\nW", "NE\\u007fW", "G\xC0\xAF" "E", "\xED\xA0\x80"}) {
-    answers.emplace_back(std::string(R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": ")") + name +
-                             R"(", "security_type": "Stock", "id": "7"}}]})",
-                         kAllCurrent);
-  }
-  std::string before = StoredState(db_.file()).Everything();
-  for (const auto& [body, message] : answers) {
-    EXPECT_EQ(RunAgainst({}, {Fault::kNone, 200, body}), std::vector<std::string>{message}) << body.substr(0, 80);
-    EXPECT_EQ(kind_, KindOf(message)) << body.substr(0, 80);
-    EXPECT_EQ(StoredState(db_.file()).Everything(), before) << body.substr(0, 80);
   }
 }
 

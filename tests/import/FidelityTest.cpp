@@ -8,7 +8,7 @@
 #include "import/formats/FidelityTradeV2.h"
 #include "support/Backends.h"
 #include "support/Decoded.h"
-#include "support/Rows.h"
+#include "support/LayoutImport.h"
 #include "support/TempDatabase.h"
 
 using namespace vo;
@@ -16,14 +16,6 @@ using namespace vo;
 namespace {
 
 const std::string kData = VO_TEST_DATA_DIR "/fidelity/";
-
-const char kTransSelect[] =
-    "SELECT trans_action, trans_pos, trans_type, trans_qty, sym_name, trans_dttrade, "
-    "trans_dtsettle, trans_unitprice, trans_commission, trans_sec_fee, trans_total "
-    "FROM trans_table ORDER BY trans_id";
-const char kSymSelect[] =
-    "SELECT sym_name, sym_type, sym_under, sym_exp_date, sym_strike, sym_cont_size, cur_name, "
-    "sym_desc FROM sym_table ORDER BY sym_name";
 
 class FidelityTest : public BackendTest {};
 INSTANTIATE_TEST_SUITE_P(, FidelityTest, BothBackends(), BackendName);
@@ -38,12 +30,12 @@ TEST_P(FidelityTest, Version1ImportsBuysAndSells) {
   ImportRun run = RunImport(kData + "v1.csv");
   EXPECT_TRUE(run.imported) << run.log;
 
-  EXPECT_EQ(Rows(kTransSelect),
-            "0|1|1|100|IBM|2008-11-14 00:00:00|2008-11-14 00:00:00|80.25|7.95|0.00|8032.95\n"
-            "9|1|2|1|IBMAR|2008-11-17 00:00:00|2008-11-17 00:00:00|3.10|7.95|0.00|302.05\n"
-            "5|1|1|1|IBMAR|2008-12-01 00:00:00|2008-12-01 00:00:00|1.05|7.95|0.00|113\n"
-            "2|2|1|100|IBM|2008-12-18 00:00:00|2008-12-18 00:00:00|84.00|7.95|0.00|8392.05\n");
-  EXPECT_EQ(Rows(kSymSelect),
+  EXPECT_EQ(StoredTrades(),
+            "Buy|1|1|100|IBM|2008-11-14 00:00:00|2008-11-14 00:00:00|80.25|7.95|0.00|8032.95\n"
+            "Sell Call to Open|1|2|1|IBMAR|2008-11-17 00:00:00|2008-11-17 00:00:00|3.10|7.95|0.00|302.05\n"
+            "Buy Call|1|1|1|IBMAR|2008-12-01 00:00:00|2008-12-01 00:00:00|1.05|7.95|0.00|113\n"
+            "Sell|2|1|100|IBM|2008-12-18 00:00:00|2008-12-18 00:00:00|84.00|7.95|0.00|8392.05\n");
+  EXPECT_EQ(StoredSymbols(),
             "IBM|0||||1|USD|INTL BUSINESS MACHS\n"
             "IBMAR|1|!STOCK!|2009-01-16 23:59:59|90|100|USD|CALL (IBM) INTL BUSINESS MACHS JAN 90 "
             "(100 SHS)\n"
@@ -65,13 +57,13 @@ TEST_P(FidelityTest, Version2ImportsEveryKnownActivity) {
   ImportRun run = RunImport(kData + "v2.csv");
   EXPECT_TRUE(run.imported) << run.log;
 
-  EXPECT_EQ(Rows(kTransSelect),
-            "0|1|1|100|MSFT|2008-11-10 00:00:00|2008-11-13 00:00:00|20.10|7.95|0.00|2017.95\n"
-            "9|1|2|1|MSFTAX|2008-11-12 00:00:00|2008-11-13 00:00:00|0.85|7.95|0.03|77.02\n"
-            "27|0|0|0|MSFT|2008-11-20 00:00:00|2008-11-20 00:00:00|0|||13\n"
-            "39|0|0|0|$CASH$|2008-11-28 00:00:00|2008-11-28 00:00:00|0|||4.12\n"
-            "2|2|1|100|MSFT|2008-12-05 00:00:00||19.05|7.95|0.02|1897.03\n");
-  EXPECT_EQ(Rows(kSymSelect),
+  EXPECT_EQ(StoredTrades(),
+            "Buy|1|1|100|MSFT|2008-11-10 00:00:00|2008-11-13 00:00:00|20.10|7.95|0.00|2017.95\n"
+            "Sell Call to Open|1|2|1|MSFTAX|2008-11-12 00:00:00|2008-11-13 00:00:00|0.85|7.95|0.03|77.02\n"
+            "Income Dividend|0|0|0|MSFT|2008-11-20 00:00:00|2008-11-20 00:00:00|0|||13\n"
+            "Interest (Margin)|0|0|0|$CASH$|2008-11-28 00:00:00|2008-11-28 00:00:00|0|||4.12\n"
+            "Sell|2|1|100|MSFT|2008-12-05 00:00:00||19.05|7.95|0.02|1897.03\n");
+  EXPECT_EQ(StoredSymbols(),
             "$CASH$|11||||0|USD|\n"
             "MSFT|0||||1|USD|MICROSOFT CORP\n"
             "MSFTAX|1|!STOCK!|2009-01-16 23:59:59|22.5|100|USD|CALL (MSFT) MICROSOFT CORP JAN 22.5 "

@@ -1,13 +1,11 @@
 #include "support/Backends.h"
 #include "voservices/VoServices.h"
-#include "voservices/ImportOptions.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <regex>
 
-#include "support/ImportRun.h"
 #include "support/TempDatabase.h"
 #include "support/TempDir.h"
 
@@ -54,34 +52,6 @@ TEST_P(ServicesTest, ImportFileWritesAccountLinesAndVerdictToNamedLog) {
       "(.|\n)*Unable to match a parser for given file\\.\n"
       "(.|\n)*\tInfo\t\tFile Import FAILED\n");
   EXPECT_TRUE(std::regex_match(text, head)) << text;
-}
-
-// The options path reports instead of throwing: a file it cannot open, and
-// the conversion error ImportFile throws.
-TEST_P(ServicesTest, ImportWithOptionsReportsFailures) {
-  TempDatabase database;
-  TempDir dir;
-  VoServices::ImportOutcome outcome =
-      VoServices::ImportFileWithOptions(dir.path() + "absent.csv", dir.path(), "1", "Main", {});
-  EXPECT_FALSE(outcome.imported);
-  EXPECT_NE(outcome.failure.find("Unable to open"), std::string::npos) << outcome.failure;
-  EXPECT_EQ(outcome.failureKind, VoServices::ImportFailure::kFileUnreadable);
-
-  outcome = VoServices::ImportFileWithOptions(dir.Write("unknown.csv", "a,b\n1,2\n"), dir.path(), "1", "Main", {});
-  EXPECT_EQ(outcome.failureKind, VoServices::ImportFailure::kUnknownFormat) << outcome.failure;
-
-  std::string bad = dir.Write("bad.csv", kNativeHeader + "\n1/2/2009,1/5/2009,Buy Call,1,X,"
-                                                         "1 MSFT JAN-XX $25 CALL,1,,,,,,,1,Main,,,\n");
-  outcome = VoServices::ImportFileWithOptions(bad, dir.path(), "1", "Main", {});
-  EXPECT_FALSE(outcome.imported);
-  EXPECT_EQ(outcome.conversionError, "ToInt(\"XX\")");
-  EXPECT_EQ(outcome.failureKind, VoServices::ImportFailure::kConversionError);
-
-  // A database that cannot be used: a file that is no database.
-  setenv("VO_DB", dir.Write("junk.sqlite3", "not a database").c_str(), 1);
-  Database::Destruct();
-  outcome = VoServices::ImportFileWithOptions(dir.Write("good.csv", kNativeHeader + "\n"), dir.path(), "1", "Main", {});
-  EXPECT_EQ(outcome.failureKind, VoServices::ImportFailure::kDatabaseUnusable) << outcome.failure;
 }
 
 }  // namespace

@@ -43,7 +43,6 @@ class TempDatabase {
   // Where the database is: the file, or the server database's URL.
   const std::string& file() const { return file_; }
   const TempDir& dir() const { return dir_; }
-  vo::Database* db() const { return vo::Database::Instance(); }
 
  private:
 #ifdef VO_WITH_MARIADB

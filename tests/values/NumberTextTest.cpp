@@ -45,7 +45,7 @@ TEST(NumberTextTest, RoundDecimalsRoundsHalfAwayFromZero) {
   EXPECT_TRUE(std::isnan(RoundDecimals(std::nan(""), 2)));
 }
 
-TEST(NumberTextTest, FormatNumberRoundsGroupsAndTrims) {
+TEST(NumberTextTest, FormatNumberRoundsGroupsAndTrimsAndWritesNonFiniteValuesAsText) {
   struct Case {
     double x;
     bool separators;
@@ -64,17 +64,15 @@ TEST(NumberTextTest, FormatNumberRoundsGroupsAndTrims) {
       {999.9999999, false, 6, true, "1000"},     {1.23456789, false, 9, true, "1.234568"},
       {-12345678901234.5, false, 2, false, "-12345678901234.50"},
       {1e15, true, 2, true, "1,000,000,000,000,000"},
+      // Values that are no finite number are written as text.
+      {std::numeric_limits<double>::quiet_NaN(), false, 6, true, "nan"},
+      {std::numeric_limits<double>::infinity(), true, 2, false, "inf"},
+      {-std::numeric_limits<double>::infinity(), false, 6, true, "-inf"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FormatNumber(c.x, c.separators, c.decimals, c.trim), c.text)
         << c.x << " separators " << c.separators << " decimals " << c.decimals << " trim " << c.trim;
   }
-}
-
-TEST(NumberTextTest, FormatNumberWritesNonFiniteValuesAsText) {
-  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::quiet_NaN(), false, 6, true), "nan");
-  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::infinity(), true, 2, false), "inf");
-  EXPECT_EQ(FormatNumber(-std::numeric_limits<double>::infinity(), false, 6, true), "-inf");
   EXPECT_EQ(FormatNumber(std::numeric_limits<double>::max(), false, 6, true).size(), 309u);
 }
 
