@@ -1,8 +1,5 @@
 #include "ledgerdb/DbBackend.h"
 
-#include <vector>
-
-#include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
 #include "ledgerdb/SqlLiteral.h"
@@ -14,18 +11,22 @@ bool DbBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
   return Update(data, table, keyColumn + " = " + SqlLiteral(key));
 }
 
-bool DbBackend::UpdateByKey(std::span<const ColumnValue> fields, const DBSchemaDef& table,
-                            const std::string& keyColumn, const std::string& key) {
-  // A position outside the table gets a name no column has, which the update
-  // refuses with its usual error.
-  DBData data(table.schemaName());
-  for (const auto& [position, value] : fields) {
-    const bool known = position >= 0 && static_cast<size_t>(position) < table.columns().size();
-    data.SetField(known ? std::string(table.columns()[static_cast<size_t>(position)].name)
-                        : "column " + std::to_string(position),
-                  std::string(value));
+bool DbBackend::ColumnSetOf(std::span<const ColumnValue> fields, const DBSchemaDef& table, uint64_t& set,
+                            std::string& refusal) {
+  set = 0;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const int position = fields[i].first;
+    if (position < 0 || static_cast<size_t>(position) >= table.columns().size() || position >= 64) {
+      refusal = table.tableName() + " has no column at position " + std::to_string(position);
+      return false;
+    }
+    if (i > 0 && fields[i - 1].first >= position) {
+      refusal = "fields out of column order";
+      return false;
+    }
+    set |= uint64_t{1} << position;
   }
-  return UpdateByKey(data, table, keyColumn, key);
+  return true;
 }
 
 bool DbBackend::ExecuteWith(const std::string& statement, std::span<const std::string> values) {
@@ -40,15 +41,6 @@ bool DbBackend::ExecuteWith(const std::string& statement, std::span<const std::s
   }
   DBQueryResult ignored;
   return Execute(text, false, ignored);
-}
-
-bool DbBackend::ExecuteWith(const std::string& statement, std::span<const BoundValue> values) {
-  std::vector<std::string> texts;
-  texts.reserve(values.size());
-  for (const BoundValue& value : values) {
-    texts.push_back(value.isInteger ? std::to_string(value.integer) : value.text);
-  }
-  return ExecuteWith(statement, std::span<const std::string>(texts));
 }
 
 }  // namespace vo

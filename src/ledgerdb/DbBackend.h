@@ -3,6 +3,7 @@
 // file (SqliteBackend) or a MariaDB server (MariaDbBackend).
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,9 +40,8 @@ class DbBackend {
   // text, in order. By default the values go into the text as quoted literals;
   // an engine may keep the statement prepared for the next call instead.
   virtual bool ExecuteWith(const std::string& statement, std::span<const std::string> values);
-  // The same with each value bound as text or as a whole number. By default
-  // the numbers go as text, which the statement reads the same way.
-  virtual bool ExecuteWith(const std::string& statement, std::span<const BoundValue> values);
+  // The same with each value bound as text or as a whole number.
+  virtual bool ExecuteWith(const std::string& statement, std::span<const BoundValue> values) = 0;
   // Runs one select and hands its rows to `receiver` as the statement steps,
   // never holding the result. `parameters` bind to the statement's `?`
   // placeholders in order, as text.
@@ -64,9 +64,8 @@ class DbBackend {
   virtual bool UpdateByKey(const DBData& data, const DBSchemaDef& table,
                            const std::string& keyColumn, const std::string& key);
   // The same with the fields given by column position, in ascending order.
-  // By default the fields are named and go through the update above.
   virtual bool UpdateByKey(std::span<const ColumnValue> fields, const DBSchemaDef& table,
-                           const std::string& keyColumn, const std::string& key);
+                           const std::string& keyColumn, const std::string& key) = 0;
   // The id of the row stored by the last successful Insert; false when none
   // (or when that row is still held back).
   virtual bool LastInsertId(unsigned long& id) const = 0;
@@ -92,6 +91,13 @@ class DbBackend {
   // How long a write waits for another connection's lock before failing.
   virtual void SetBusyTimeout(int milliseconds) = 0;
   virtual std::string LastError() const = 0;
+
+ protected:
+  // The set of column positions of a positional row (bit n for position n),
+  // or, when a position is outside the table (or past 63) or the positions do
+  // not ascend, false with the reason in `refusal`.
+  static bool ColumnSetOf(std::span<const ColumnValue> fields, const DBSchemaDef& table, uint64_t& set,
+                          std::string& refusal);
 };
 
 }  // namespace vo

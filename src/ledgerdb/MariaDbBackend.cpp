@@ -870,14 +870,8 @@ bool MariaDbBackend::Insert(std::span<const ColumnValue> fields, const DBSchemaD
   if (!db_) return Fail("not connected");
   const std::vector<ColumnDef>& columns = table.columns();
   uint64_t set = 0;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    int position = fields[i].first;
-    if (position < 0 || static_cast<size_t>(position) >= columns.size() || position >= 64) {
-      return Fail(table.tableName() + " has no column at position " + std::to_string(position));
-    }
-    if (i > 0 && fields[i - 1].first >= position) return Fail("fields out of column order");
-    set |= uint64_t{1} << position;
-  }
+  std::string refusal;
+  if (!ColumnSetOf(fields, table, set, refusal)) return Fail(refusal);
   std::vector<Cell> row(fields.size());
   for (size_t i = 0; i < fields.size(); ++i) {
     if (!ToCell(columns[static_cast<size_t>(fields[i].first)], fields[i].second, table, row[i])) {
@@ -983,14 +977,14 @@ bool MariaDbBackend::RunKept(const std::string& statement, std::span<const Cell>
 bool MariaDbBackend::UpdateByKey(std::span<const ColumnValue> fields, const DBSchemaDef& table,
                                  const std::string& keyColumn, const std::string& key) {
   // Checked as the file's engine checks them, then sent through the names.
-  for (size_t i = 0; i < fields.size(); ++i) {
-    const int position = fields[i].first;
-    if (position < 0 || static_cast<size_t>(position) >= table.columns().size()) {
-      return Fail(table.tableName() + " has no column at position " + std::to_string(position));
-    }
-    if (i > 0 && fields[i - 1].first >= position) return Fail("fields out of column order");
+  uint64_t set = 0;
+  std::string refusal;
+  if (!ColumnSetOf(fields, table, set, refusal)) return Fail(refusal);
+  DBData data(table.schemaName());
+  for (const auto& [position, value] : fields) {
+    data.SetField(table.columns()[static_cast<size_t>(position)].name, std::string(value));
   }
-  return DbBackend::UpdateByKey(fields, table, keyColumn, key);
+  return UpdateByKey(data, table, keyColumn, key);
 }
 
 bool MariaDbBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,

@@ -594,12 +594,10 @@ sqlite3_stmt* SqliteBackend::InsertFor(std::span<const ColumnValue> fields,
                                        const DBSchemaDef& table) {
   const std::vector<ColumnDef>& columns = table.columns();
   uint64_t set = 0;
-  for (const auto& [position, value] : fields) {
-    if (position < 0 || static_cast<size_t>(position) >= columns.size() || position >= 64) {
-      Fail(table.tableName() + " has no column at position " + std::to_string(position));
-      return nullptr;
-    }
-    set |= uint64_t{1} << position;
+  std::string refusal;
+  if (!ColumnSetOf(fields, table, set, refusal)) {
+    Fail(refusal);
+    return nullptr;
   }
   Statement& cached = rowInserts_[{&table, set}];
   if (cached) return cached.get();
@@ -767,13 +765,8 @@ bool SqliteBackend::UpdateByKey(std::span<const ColumnValue> fields, const DBSch
   if (!keyDef) return Fail(table.tableName() + " has no column '" + keyColumn + "'");
   const std::vector<ColumnDef>& columns = table.columns();
   uint64_t set = 0;
-  for (const auto& [position, value] : fields) {
-    if (position < 0 || static_cast<size_t>(position) >= columns.size() || position >= 64) {
-      return Fail(table.tableName() + " has no column at position " + std::to_string(position));
-    }
-    if (set >> position != 0) return Fail("fields out of column order");
-    set |= uint64_t{1} << position;
-  }
+  std::string refusal;
+  if (!ColumnSetOf(fields, table, set, refusal)) return Fail(refusal);
 
   Statement& update = positionalUpdates_[{&table, set, keyColumn}];
   if (!update) {
