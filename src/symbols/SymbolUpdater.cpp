@@ -33,7 +33,6 @@ using namespace SymColumn;
 namespace {
 
 constexpr char kCaption[] = "Orbel Symbol Update";
-constexpr long kHttpPayloadTooLarge = 413;
 
 // Cells of a HTransDAO::SelectForRecalc row.
 enum RecalcCell {
@@ -246,42 +245,33 @@ bool SymbolUpdater::ExchangeAll(SecurityMasterRequest& request) {
     DebugOutput("The symbols to send could not be kept in a temporary file");
     return Fail(VoServices::SymbolUpdateFailure::kRequestFailed, "Error " + requesting);
   }
-  auto failed = [&](Exchanged result) {
-    return result == Exchanged::kUnreadable ? Fail(VoServices::SymbolUpdateFailure::kBadAnswer, "Error " + parsing)
-                                            : Fail(VoServices::SymbolUpdateFailure::kRequestFailed, "Error " + requesting);
+  auto transportFailed = [&](const std::string& reason) {
+    DebugOutput("Security master at " + SecurityMasterClient::ShownUrl(url_) + ": " + reason);
+    return Fail(VoServices::SymbolUpdateFailure::kRequestFailed, "Error " + requesting);
   };
-  if (batchSymbols_ == 0) {
-    const Exchanged result = ExchangeOne(request.TakeText(), true);
-    return result == Exchanged::kRead || failed(result);
-  }
-
-  BatchExchanger exchanger(*client_, request, batchSymbols_);
-  std::string answer;
-  for (bool first = true; exchanger.Next(answer); first = false) {
+  // Each answer as it comes: the first reported and read afresh, the later
+  // ones read into it.
+  auto readAnswer = [&](const std::string& answer, bool first) {
     if (first) {
       Report("Reading Zudazuzo Diroza data.");
       Report(parsing);
     }
-    if (!(first ? data_.Parse(answer) : data_.ParseMore(answer))) return failed(Exchanged::kUnreadable);
-  }
-  if (!exchanger.failed()) return true;
-  DebugOutput("Security master at " + SecurityMasterClient::ShownUrl(url_) + ": " + exchanger.failure());
-  return failed(Exchanged::kFailed);
-}
-
-SymbolUpdater::Exchanged SymbolUpdater::ExchangeOne(std::string body, bool first) {
-  const bool sent = client_->Exchange(body);
-  std::string().swap(body);  // the answer may be as large
-  if (!sent) {
-    DebugOutput("Security master at " + SecurityMasterClient::ShownUrl(url_) + ": " + client_->lastError());
-    return client_->lastStatus() == kHttpPayloadTooLarge ? Exchanged::kRefusedAsTooLarge : Exchanged::kFailed;
-  }
-  if (first) Report("Reading Zudazuzo Diroza data.");
+    return (first ? data_.Parse(answer) : data_.ParseMore(answer)) ||
+           Fail(VoServices::SymbolUpdateFailure::kBadAnswer, "Error " + parsing);
+  };
   std::string answer;
-  client_->ReadResponse(answer);
-  if (first) Report("Parsing Zudazuzo Diroza data.");
-  const bool parsed = first ? data_.Parse(answer) : data_.ParseMore(answer);
-  return parsed ? Exchanged::kRead : Exchanged::kUnreadable;
+  if (batchSymbols_ == 0) {
+    // The document goes before the answer comes, which may be as large.
+    if (!client_->Exchange(request.TakeText())) return transportFailed(client_->lastError());
+    client_->ReadResponse(answer);
+    return readAnswer(answer, true);
+  }
+
+  BatchExchanger exchanger(*client_, request, batchSymbols_);
+  for (bool first = true; exchanger.Next(answer); first = false) {
+    if (!readAnswer(answer, first)) return false;
+  }
+  return !exchanger.failed() || transportFailed(exchanger.failure());
 }
 
 void SymbolUpdater::Report(const std::string& step) const {

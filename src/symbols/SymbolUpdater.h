@@ -87,9 +87,6 @@ class SymbolUpdater {
   // Sends the request and reads every answer into data_, reporting the steps
   // of one exchange once. The message box of a failing step is shown here.
   bool ExchangeAll(SecurityMasterRequest& request);
-  // Sends one document and reads its answer (the first one: `first`).
-  enum class Exchanged { kRead, kRefusedAsTooLarge, kFailed, kUnreadable };
-  Exchanged ExchangeOne(std::string body, bool first);
 
   std::string url_;
   size_t batchSymbols_ = 0;
