@@ -95,7 +95,7 @@ bool HTransDAO::UpdateWhere(const std::string& assignments, const std::string& c
 bool HTransDAO::UpdateTotal(const std::string& id, const std::string& number) { return UpdateTotals({{id, number}}); }
 
 bool HTransDAO::UpdateTotals(const std::vector<std::pair<std::string, std::string>>& totals) {
-  auto plainDecimal = [](const std::string& text, bool pointAllowed) {
+  auto plainDecimal = [](const std::string& text) {
     size_t digits = 0;
     bool point = false;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -103,7 +103,7 @@ bool HTransDAO::UpdateTotals(const std::vector<std::pair<std::string, std::strin
       if (c >= '0' && c <= '9') {
         ++digits;
       } else if (c == '-' && i == 0) {
-      } else if (c == '.' && pointAllowed && !point) {
+      } else if (c == '.' && !point) {
         point = true;
       } else {
         return false;
@@ -117,11 +117,11 @@ bool HTransDAO::UpdateTotals(const std::vector<std::pair<std::string, std::strin
   std::vector<BoundValue> values;
   values.reserve(totals.size() * 3);
   for (const auto& [id, number] : totals) {
+    // A whole number written as nothing else (no sign but a minus, no spaces), as a row id is.
     int64_t key = 0;
     const char* end = id.data() + id.size();
-    if (!plainDecimal(number, true) || !plainDecimal(id, false)) return false;
     const auto [stop, error] = std::from_chars(id.data(), end, key);
-    if (error != std::errc() || stop != end) return false;
+    if (error != std::errc() || stop != end || !plainDecimal(number)) return false;
     values.push_back(BoundValue::Integer(key));
     values.push_back(BoundValue::Text(number));
   }
