@@ -70,8 +70,8 @@ void PackedRecordTable::clear() {
 size_t PackedRecordTable::IndexOf(std::string_view name) const {
   const size_t slot = Slot(name);
   if (slot == npos) return npos;
-  if (indexBySlot_.size() != slots_.size() || !orderedValid_) {
-    const std::vector<uint32_t>& ordered = Ordered();
+  const std::vector<uint32_t>& ordered = Ordered();  // sorting again empties indexBySlot_
+  if (indexBySlot_.empty()) {
     indexBySlot_.assign(slots_.size(), 0);
     for (size_t index = 0; index < ordered.size(); ++index) indexBySlot_[ordered[index]] = static_cast<uint32_t>(index);
   }
