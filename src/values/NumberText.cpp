@@ -1,10 +1,12 @@
 #include "values/NumberText.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace vo {
 
@@ -25,6 +27,31 @@ std::string WithoutDecorations(const std::string& text) {
     if (c != ',' && c != '$' && c != '%') plain += c;
   }
   return plain;
+}
+
+// The value of plain decimal text ("-12.25", "100") of at most 15 digits, or
+// nothing for any other text. Digits and power of ten are both exact in a
+// double, so one division rounds once to the double nearest the text's value:
+// what strtod gives, without its general machinery.
+std::optional<double> PlainDecimalValue(const std::string& text) {
+  constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  constexpr int kMaxDigits = 15;
+  size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
+  int64_t digits = 0;
+  int count = 0, fractionDigits = -1;  // -1: no point yet
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' && fractionDigits < 0 && count > 0) {
+      fractionDigits = 0;
+      continue;
+    }
+    if (c < '0' || c > '9' || ++count > kMaxDigits) return std::nullopt;
+    digits = digits * 10 + (c - '0');
+    if (fractionDigits >= 0) ++fractionDigits;
+  }
+  if (count == 0 || fractionDigits == 0) return std::nullopt;
+  const double value = static_cast<double>(digits) / kPowers[std::max(fractionDigits, 0)];
+  return text[0] == '-' ? -value : value;
 }
 
 int ClampDecimals(int decimals) { return decimals < 0 || decimals > kMaxDecimals ? kMaxDecimals : decimals; }
@@ -52,7 +79,8 @@ int TextToInt(const std::string& text) {
 }
 
 double TextToDouble(const std::string& text) {
-  // Most texts carry no decorations and are read where they are.
+  if (const std::optional<double> plain = PlainDecimalValue(text)) return *plain;
+  // Most other texts carry no decorations either and are read where they are.
   if (text.find_first_of(",$%") == std::string::npos) return std::strtod(text.c_str(), nullptr);
   return std::strtod(WithoutDecorations(text).c_str(), nullptr);
 }
