@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstdint>
 #include <exception>
+#include <iterator>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,7 @@
 #include "ledgerdb/HEnum.h"
 #include "platform/DebugOutput.h"
 #include "symbols/JsonListSplitter.h"
+#include "symbols/PlainJsonObject.h"
 #include "values/Utf8Text.h"
 
 namespace vo {
@@ -62,12 +64,7 @@ constexpr AnswerField kBrokerFields[] = {
 // sym_type for a security type the enumeration does not know: SecurityTypeUndefined.
 constexpr int32_t kUndefinedSecurityType = 14;
 
-const char* KeyOf(int column) {
-  for (const AnswerField& field : kCanonicalFields) {
-    if (field.column == column) return field.key;
-  }
-  return nullptr;
-}
+constexpr size_t kVoSymbolField = 0;  // kCanonicalFields[0]
 
 std::string PlainDecimal(double value) {
   if (value == 0) return "0";  // also -0
@@ -94,7 +91,58 @@ bool IsNoName(const std::string& name) {
   });
 }
 
+// The text for sym_table column `column` from the text of its member.
+std::string ConvertField(int column, const std::string& text) {
+  switch (column) {
+    case kSymLeap:
+      return text == "Y" || text == "y" ? "1" : "0";
+    case kSymVerified:
+      return Lower(text) == "true" ? "1" : "0";
+    case kSymType: {
+      int32_t type = ValueOfFriendlyString("SecurityType", text);
+      return std::to_string(type == HEnum::kNoValue ? kUndefinedSecurityType : type);
+    }
+    default:
+      return text;
+  }
+}
+
 }  // namespace
+
+struct SecurityMasterData::ElementTexts {
+  bool object = false;
+  bool securityObject = false;
+  std::string security[std::size(kCanonicalFields)];
+  std::string broker[std::size(kBrokerFields)];
+
+  // From a plain element's members: the last "security" member counts, with
+  // its own members; a member repeated keeps its last text.
+  explicit ElementTexts(const std::vector<PlainJsonObject::Member>& members) : object(true) {
+    int security = PlainJsonObject::kTopLevel;  // the counting security object, if any
+    for (size_t i = 0; i < members.size(); ++i) {
+      const PlainJsonObject::Member& member = members[i];
+      if (member.parent == PlainJsonObject::kTopLevel) {
+        if (member.key == "security") {
+          securityObject = member.object;
+          security = member.object ? static_cast<int>(i) : PlainJsonObject::kTopLevel;
+          for (std::string& text : this->security) text.clear();
+        }
+        AssignTo(kBrokerFields, broker, member);
+      } else if (member.parent == security) {
+        AssignTo(kCanonicalFields, this->security, member);
+      }
+    }
+  }
+  ElementTexts() = default;
+
+ private:
+  template <size_t N>
+  static void AssignTo(const AnswerField (&fields)[N], std::string (&texts)[N], const PlainJsonObject::Member& member) {
+    for (size_t i = 0; i < N; ++i) {
+      if (member.key == fields[i].key) texts[i] = member.text;
+    }
+  }
+};
 
 bool SecurityMasterData::Parse(const std::string& text) {
   std::optional<bool> read = ParseByElement(text);
@@ -150,13 +198,19 @@ std::optional<bool> SecurityMasterData::ParseByElement(const std::string& text) 
   auto readList = [&](const std::vector<std::string_view>& elements, ListKind kind) {
     Json::Reader reader;
     for (std::string_view elementText : elements) {
-      Json::Value element;
-      try {
-        if (!reader.parse(elementText.data(), elementText.data() + elementText.size(), element, false)) return false;
-      } catch (const std::exception&) {
-        return false;
+      std::optional<ElementTexts> texts;
+      if (auto members = PlainJsonObject::Read(elementText)) {
+        texts.emplace(*members);
+      } else {
+        Json::Value element;
+        try {
+          if (!reader.parse(elementText.data(), elementText.data() + elementText.size(), element, false)) return false;
+        } catch (const std::exception&) {
+          return false;
+        }
+        texts = TextsOf(element);
       }
-      if (!ReadElement(element, kind) && kind == ListKind::kGlobal) allRead = false;
+      if (!ReadElement(*texts, kind) && kind == ListKind::kGlobal) allRead = false;
     }
     return true;
   };
@@ -195,18 +249,28 @@ bool SecurityMasterData::ReadList(Json::Value& list, ListKind kind) {
   // as soon as it is read, so that both are never held whole at once.
   bool allRead = true;
   for (Json::Value& element : list) {
-    if (!ReadElement(element, kind)) allRead = false;
+    if (!ReadElement(TextsOf(element), kind)) allRead = false;
     element = Json::Value();
   }
   return allRead;
 }
 
-bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) {
-  if (!element.isObject()) return false;
+SecurityMasterData::ElementTexts SecurityMasterData::TextsOf(const Json::Value& element) {
+  ElementTexts texts;
+  texts.object = element.isObject();
+  if (!texts.object) return texts;
+  for (size_t i = 0; i < std::size(kBrokerFields); ++i) texts.broker[i] = ValueText(element[kBrokerFields[i].key]);
   const Json::Value& security = element["security"];
-  if (!security.isObject()) return false;
+  texts.securityObject = security.isObject();
+  if (!texts.securityObject) return texts;
+  for (size_t i = 0; i < std::size(kCanonicalFields); ++i) texts.security[i] = ValueText(security[kCanonicalFields[i].key]);
+  return texts;
+}
 
-  std::string key = ValueText(security["vo_symbol"]);
+bool SecurityMasterData::ReadElement(const ElementTexts& element, ListKind kind) {
+  if (!element.object || !element.securityObject) return false;
+
+  const std::string& key = element.security[kVoSymbolField];
   if (key.empty()) return false;
   if (IsNoName(key)) {
     DebugOutput("Security master record skipped: its vo_symbol holds a control character or is not UTF-8");
@@ -214,8 +278,8 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
   }
   if (!canonical_.contains(key)) {
     SymbolFields record{{kSymSource, kSecurityMasterSource}};
-    for (const AnswerField& field : kCanonicalFields) {
-      record[field.column] = ConvertField(security, field.column);
+    for (size_t i = 0; i < std::size(kCanonicalFields); ++i) {
+      record[kCanonicalFields[i].column] = ConvertField(kCanonicalFields[i].column, element.security[i]);
     }
     canonical_.Add(key, record);
   }
@@ -226,9 +290,7 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
   }
 
   SymbolFields rename{{kSymVoSym, key}};
-  for (const AnswerField& field : kBrokerFields) {
-    rename[field.column] = ValueText(element[field.key]);
-  }
+  for (size_t i = 0; i < std::size(kBrokerFields); ++i) rename[kBrokerFields[i].column] = element.broker[i];
   const std::string& brokerSymbol = rename[kSymName];
   if (brokerSymbol.empty()) return false;
   if (IsNoName(brokerSymbol)) {
@@ -238,25 +300,6 @@ bool SecurityMasterData::ReadElement(const Json::Value& element, ListKind kind) 
   }
   renames_.Add(brokerSymbol, rename);
   return true;
-}
-
-std::string SecurityMasterData::ConvertField(const Json::Value& security, int column) {
-  const char* key = KeyOf(column);
-  if (key == nullptr) return "";
-  std::string text = ValueText(security[key]);
-
-  switch (column) {
-    case kSymLeap:
-      return text == "Y" || text == "y" ? "1" : "0";
-    case kSymVerified:
-      return Lower(text) == "true" ? "1" : "0";
-    case kSymType: {
-      int32_t type = ValueOfFriendlyString("SecurityType", text);
-      return std::to_string(type == HEnum::kNoValue ? kUndefinedSecurityType : type);
-    }
-    default:
-      return text;
-  }
 }
 
 std::string SecurityMasterData::ValueText(const Json::Value& value) {

@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "db/PackedRecordTable.h"
 #include "db/SymbolFields.h"
@@ -47,9 +48,6 @@ class SecurityMasterData {
   // already canonical symbols carry sym_source instead.
   const Records& RenameRecords() const { return renames_; }
 
-  // The text for sym_table column `column` from an answer's security object;
-  // empty for a column the answer does not carry.
-  static std::string ConvertField(const Json::Value& security, int column);
   // A scalar JSON value as text: strings as they are, numbers in plain decimal,
   // booleans "true"/"false"; null, arrays and objects give the empty text.
   static std::string ValueText(const Json::Value& value);
@@ -65,7 +63,13 @@ class SecurityMasterData {
   bool ParseWhole(const std::string& text);
   // Reads the elements in order, releasing each once read.
   bool ReadList(Json::Value& list, ListKind kind);
-  bool ReadElement(const Json::Value& element, ListKind kind);
+  // What an element holds for the update, each member as ValueText reads it:
+  // whether the element and its security are objects, the security's
+  // members in the order of the answer's fields, the broker list's own
+  // members. Filled from a JSON tree or, for plain text, without one.
+  struct ElementTexts;
+  static ElementTexts TextsOf(const Json::Value& element);
+  bool ReadElement(const ElementTexts& element, ListKind kind);
 
   Records canonical_;
   Records renames_;

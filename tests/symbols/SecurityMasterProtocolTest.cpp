@@ -10,6 +10,7 @@
 #include "db/HSymboDAO.h"
 #include "symbols/SecurityMasterClient.h"
 #include "symbols/SecurityMasterData.h"
+#include "symbols/PlainJsonObject.h"
 #include "symbols/SecurityMasterRequest.h"
 #include "symbols/TextSpool.h"
 #include "support/PeakMemory.h"
@@ -209,6 +210,44 @@ TEST(SecurityMasterDataTest, AnswersReadTheSameWhateverTheirLayout) {
     EXPECT_EQ(data.Parse(c.answer), c.parsed) << c.answer;
     EXPECT_EQ(Render(data.RenameRecords()), c.renames) << c.answer;
   }
+}
+
+// Records of the plain shape are read without the JSON reader; each must give
+// the records, renames and outcome the reader gives. Text after the document
+// sends the same answer through the reader whole, which is the reference.
+TEST(SecurityMasterDataTest, PlainRecordsReadAsTheJsonReaderReadsThem) {
+  const char* kElements[] = {
+      R"({"broker_symbol": "B1", "id": 7, "security": {"vo_symbol": "V1", "cusip": "", "lot_size": -5,
+          "multiplier": 123456789012345678, "verified": true, "leap_year_or_not": null, "security_type": "Stock"}})",
+      R"({"security": {"vo_symbol": "V2", "lot_size": 0, "id": -0}})",
+      R"({"security": {"vo_symbol": "V2", "multiplier": 1234567890123456789}})",
+      R"({"security": {"vo_symbol": "V3", "lot_size": 007, "cusip": 1.5, "multiplier": 1e3}})",
+      R"({"security": {"vo_symbol": "old"}, "security": {"cusip": "C"}, "broker_symbol": "B2"})",
+      R"({"security": {"vo_symbol": "V4", "cusip": "first", "cusip": "last"}, "security": "text"})",
+      R"({"security": "text", "security": {"vo_symbol": "V5"}, "broker_symbol": "B3", "broker_symbol": "B4"})",
+      "{\t\"security\"\r\n:{ \"vo_symbol\" :\"V6\" , \"cusip\":\"\x01\xff\" } ,\"extra\": {\"a\": false}, \"id\": {}}",
+      R"({"security": {"vo_symbol": "V7", "under": {"deeper": 1}}, "broker_symbol": "B5"})",
+      R"({"security": {"vo_symbol": "V8\u0041", "cusip": "a\"b"}, "broker_symbol": "B\/6"})",
+      R"({"security": {"vo_symbol": "V9"}, "broker_symbol": ["B7"]})",
+      R"({"security": {"vo_symbol": "V10",}})",
+      R"({"security": {"vo_symbol": "V11"} /* note */})",
+      R"({"security": {"vo_symbol": truex}})",
+      R"({"security": {}, "broker_symbol": "B8"})",
+      R"({})",
+      R"({"security": {"vo_symbol": -}})",
+  };
+  for (const char* element : kElements) {
+    for (const char* list : {"BrokerSecurityDetails", "GlobalSecurityRecords"}) {
+      const std::string answer = std::string(R"({"GlobalSecurityRecords": [{"security": {"vo_symbol": "G"}}], ")") +
+                                 list + "\": [" + element + "]}";
+      SecurityMasterData plain, reference;
+      EXPECT_EQ(plain.Parse(answer), reference.Parse(answer + " trailing")) << answer;
+      EXPECT_EQ(Render(plain.CanonicalRecords()), Render(reference.CanonicalRecords())) << answer;
+      EXPECT_EQ(Render(plain.RenameRecords()), Render(reference.RenameRecords())) << answer;
+    }
+  }
+  EXPECT_TRUE(PlainJsonObject::Read(kElements[0]));
+  EXPECT_FALSE(PlainJsonObject::Read(kElements[2]));
 }
 
 // Padding costs no memory: beside the lists it is passed over unbuilt; in a
