@@ -345,6 +345,12 @@ TEST(SecurityCatalogTest, AnswersKnownSymbolsOnly) {
             "APPLE: 0=APPLE 25=AAPL 26=1\n"
             "MSFT: 0=MSFT 25=MSFT 26=2\n");
 
+  // Elements read with or without a tree answer alike: an escape, a number
+  // where a name belongs, a nested member; a repeated key is refused.
+  EXPECT_EQ(catalog.Respond(R"({"broker_security_details": [{"sym_name": "MS\u0046T", "x": {"y": 1}},
+                                                            {"sym_name": 5}]})").body,
+            catalog.Respond(R"({"broker_security_details": [{"sym_name": "MSFT"}]})").body);
+  EXPECT_EQ(catalog.Respond(R"({"broker_security_details": [{"sym_name": "MSFT", "sym_name": "AAPL"}]})").status, 400);
   EXPECT_EQ(catalog.Respond("{\"broker_security_details\": 1}").status, 400);
   EXPECT_EQ(catalog.Respond("<xml/>").status, 400);
   EXPECT_FALSE(catalog.Load(R"({"securities": [], "broker_symbols": {"X": "NOWHERE"}})", error));

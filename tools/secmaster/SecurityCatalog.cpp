@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "symbols/JsonListSplitter.h"
+#include "symbols/PlainJsonObject.h"
 
 using namespace vo;
 
@@ -50,8 +51,8 @@ std::string TextOf(const Json::Value& object, const char* member) {
 }  // namespace
 
 bool SecurityCatalog::Load(const std::string& json, std::string& error) {
-  std::map<std::string, Security> securities;
-  std::map<std::string, std::string> brokerSymbols;
+  std::unordered_map<std::string, Security> securities;
+  std::unordered_map<std::string, std::string> brokerSymbols;
   securities_.swap(securities);
   brokerSymbols_.swap(brokerSymbols);
   std::optional<bool> loaded = LoadByElement(json, error);
@@ -166,6 +167,30 @@ const SecurityCatalog::Security* SecurityCatalog::Resolve(const std::string& sym
   return security == securities_.end() ? nullptr : &security->second;
 }
 
+// Texts when they are strings, as TextOf reads them.
+struct SecurityCatalog::RequestElement {
+  explicit RequestElement(const Json::Value& element);
+  explicit RequestElement(const std::vector<PlainJsonObject::Member>& members);
+  bool object = false;
+  std::string symName, voSym, lastUpdate;
+};
+
+SecurityCatalog::RequestElement::RequestElement(const Json::Value& element) : object(element.isObject()) {
+  if (!object) return;
+  symName = TextOf(element, "sym_name");
+  voSym = TextOf(element, "sym_vo_sym");
+  lastUpdate = TextOf(element, "sym_last_update");
+}
+
+SecurityCatalog::RequestElement::RequestElement(const std::vector<PlainJsonObject::Member>& members) : object(true) {
+  for (const PlainJsonObject::Member& member : members) {
+    if (member.parent != PlainJsonObject::kTopLevel || !member.quoted) continue;
+    if (member.key == "sym_name") symName = member.text;
+    if (member.key == "sym_vo_sym") voSym = member.text;
+    if (member.key == "sym_last_update") lastUpdate = member.text;
+  }
+}
+
 HttpAnswer SecurityCatalog::Respond(const std::string& request) const {
   std::optional<std::string> answer = RespondByElement(request);
   return answer ? HttpAnswer{200, std::move(*answer)} : RespondWhole(request);
@@ -178,22 +203,33 @@ std::optional<std::string> SecurityCatalog::RespondByElement(const std::string& 
 
   // Each element read strictly on its own; one that does not read leaves the
   // request to the whole parse, which says why it is refused.
+  // A plain element (most are: rows of texts) is read without a tree; a
+  // plain one with a repeated key goes to the strict reader, which refuses it.
   Json::CharReaderBuilder builder;
   Json::CharReaderBuilder::strictMode(&builder.settings_);
   std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   auto forEach = [&](const std::optional<std::vector<std::string_view>>& texts, auto add) {
     if (!texts) return true;
     for (std::string_view text : *texts) {
+      std::optional<std::vector<PlainJsonObject::Member>> members = PlainJsonObject::Read(text);
+      if (members && !PlainJsonObject::RepeatsAKey(*members)) {
+        add(RequestElement(*members));
+        continue;
+      }
       Json::Value element;
       if (!reader->parse(text.data(), text.data() + text.size(), &element, nullptr)) return false;
-      add(element);
+      add(RequestElement(element));
     }
     return true;
   };
   Answer answer;
-  if (!forEach((*lists)[0], [&](const Json::Value& detail) { AddBrokerDetail(answer, detail); })) return std::nullopt;
+  if (!forEach((*lists)[0], [&](const RequestElement& detail) { AddBrokerDetail(answer, detail); })) {
+    return std::nullopt;
+  }
   answer.StartGlobalRecords();
-  if (!forEach((*lists)[1], [&](const Json::Value& record) { AddGlobalRecord(answer, record); })) return std::nullopt;
+  if (!forEach((*lists)[1], [&](const RequestElement& record) { AddGlobalRecord(answer, record); })) {
+    return std::nullopt;
+  }
   return answer.Finish();
 }
 
@@ -210,14 +246,14 @@ HttpAnswer SecurityCatalog::RespondWhole(const std::string& request) const {
   }
 
   Answer answer;
-  for (const Json::Value& detail : brokerDetails) AddBrokerDetail(answer, detail);
+  for (const Json::Value& detail : brokerDetails) AddBrokerDetail(answer, RequestElement(detail));
   answer.StartGlobalRecords();
-  for (const Json::Value& record : globalRecords) AddGlobalRecord(answer, record);
+  for (const Json::Value& record : globalRecords) AddGlobalRecord(answer, RequestElement(record));
   return {200, answer.Finish()};
 }
 
-void SecurityCatalog::AddBrokerDetail(Answer& answer, const Json::Value& detail) const {
-  std::string brokerSymbol = detail.isObject() ? TextOf(detail, "sym_name") : "";
+void SecurityCatalog::AddBrokerDetail(Answer& answer, const RequestElement& detail) const {
+  const std::string& brokerSymbol = detail.symName;
   const Security* security = Resolve(brokerSymbol);
   if (security == nullptr) return;
   std::string& text = answer.NextElement();
@@ -230,11 +266,11 @@ void SecurityCatalog::AddBrokerDetail(Answer& answer, const Json::Value& detail)
   text += '}';
 }
 
-void SecurityCatalog::AddGlobalRecord(Answer& answer, const Json::Value& record) const {
-  if (!record.isObject()) return;
-  auto security = securities_.find(TextOf(record, "sym_vo_sym"));
+void SecurityCatalog::AddGlobalRecord(Answer& answer, const RequestElement& record) const {
+  if (!record.object) return;
+  auto security = securities_.find(record.voSym);
   if (security == securities_.end()) return;
-  std::string lastUpdate = TextOf(record, "sym_last_update");
+  const std::string& lastUpdate = record.lastUpdate;
   if (!lastUpdate.empty() && lastUpdate == security->second.updatedAt) return;
   std::string& text = answer.NextElement();
   text += "{\"security\":";

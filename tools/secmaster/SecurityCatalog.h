@@ -16,9 +16,9 @@
 
 #include <json/value.h>
 
-#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "HttpAnswer.h"
@@ -75,8 +75,11 @@ class SecurityCatalog {
   std::optional<std::string> RespondByElement(const std::string& request) const;
   // The answer from the request read as one document.
   HttpAnswer RespondWhole(const std::string& request) const;
-  void AddBrokerDetail(Answer& answer, const Json::Value& detail) const;
-  void AddGlobalRecord(Answer& answer, const Json::Value& record) const;
+  // The members of a request element that the answer needs, read from a
+  // tree or from a plain element's members.
+  struct RequestElement;
+  void AddBrokerDetail(Answer& answer, const RequestElement& detail) const;
+  void AddGlobalRecord(Answer& answer, const RequestElement& record) const;
 
   // Reads the securities from their own texts; nullopt when the document is
   // not of that plain shape, else whether they were usable.
@@ -91,6 +94,7 @@ class SecurityCatalog {
   // The security a broker symbol or canonical symbol stands for; null when unknown.
   const Security* Resolve(const std::string& symbol) const;
 
-  std::map<std::string, Security> securities_;
-  std::map<std::string, std::string> brokerSymbols_;
+  // Looked up by name only, a million at a time: hashed.
+  std::unordered_map<std::string, Security> securities_;
+  std::unordered_map<std::string, std::string> brokerSymbols_;
 };
