@@ -159,6 +159,8 @@ bool Database::Connect(const std::string& location,
 
 bool Database::IsConnected() const { return impl_->backend != nullptr; }
 
+bool Database::ComparesTextByBytes() const { return impl_->backend && impl_->backend->ComparesTextByBytes(); }
+
 bool Database::Query(unsigned long& queryId, const std::string& statement) {
   return Query(queryId, statement, true, true, false);
 }

@@ -63,6 +63,9 @@ class Database {
   // created or altered, and a file that is not a VO database is refused.
   bool initToRead();
   bool IsConnected() const;
+  // Whether the connected database compares text by its bytes alone (see
+  // DbBackend::ComparesTextByBytes); false when not connected.
+  bool ComparesTextByBytes() const;
 
   // Runs a statement. A select's rows are kept under `queryId` until
   // DeleteQuery. With the two-argument form, and with friendlyEnums true,

@@ -24,6 +24,11 @@ class DbBackend {
  public:
   virtual ~DbBackend() = default;
 
+  // Whether text compares, groups and joins by its bytes alone (a file does;
+  // a server compares names without regard to case), so that a caller may
+  // match names in memory exactly as a statement would.
+  virtual bool ComparesTextByBytes() const = 0;
+
   // Opens (creating when missing) the database and its schema. `created`
   // tells whether the schema had to be created.
   // Refuses, before writing anything, a database that is not ours (see

@@ -38,6 +38,8 @@ class MariaDbBackend : public DbBackend {
   MariaDbBackend() = default;
   ~MariaDbBackend() override;
 
+  bool ComparesTextByBytes() const override { return false; }
+
   // `location` is a mariadb:// URL (see MariaDbTarget).
   bool Open(const std::string& location, bool& created) override;
   bool OpenToRead(const std::string& location) override;

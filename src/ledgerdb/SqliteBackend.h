@@ -32,6 +32,8 @@ class SqliteBackend : public DbBackend {
   SqliteBackend() = default;
   ~SqliteBackend() override;
 
+  bool ComparesTextByBytes() const override { return true; }
+
   bool Open(const std::string& file, bool& created) override;
   bool OpenToRead(const std::string& file) override;
   bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) override;
