@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -187,9 +188,10 @@ bool HSymboDAO::GetSymbolMap(const std::string& table, std::map<std::string, std
   return true;
 }
 
-bool HSymboDAO::RenameInTables() {
+bool HSymboDAO::RenameInTables(TransRenames trans) {
   bool allRenamed = true;
   for (const char* table : kRenamedTables) {
+    if (trans == TransRenames::kByCaller && std::string_view(table) == "trans_table") continue;
     // An inactive symbol without a canonical one renames nothing: sym_name
     // never becomes NULL or empty. A symbol that is its own canonical symbol
     // is left alone rather than rewritten with the same name.

@@ -44,8 +44,11 @@ class HSymboDAO {
   bool GetSymbolMap(const std::string& table, std::map<std::string, std::string>& map);
   // Renames in trans_table, position_table, corp_event_table and port_table
   // every sym_name of an inactive symbol that has a canonical one. Runs all
-  // four; true only when all four succeeded.
-  bool RenameInTables();
+  // four; true only when all four succeeded. With `TransRenames::kByCaller`
+  // trans_table is left to a caller that rewrites its rows anyway (see
+  // HTransDAO::StreamForRenameAndRecalc).
+  enum class TransRenames { kHere, kByCaller };
+  bool RenameInTables(TransRenames trans = TransRenames::kHere);
   bool SelectSymbolsWithTransCount(DBQueryResult& result, const std::string& accountId);
   // The same rows in the same order, handed to `receiver` one at a time as
   // they are read.
@@ -61,7 +64,7 @@ class HSymboDAO {
   // The database side of the symbol update: renames keyed by old name,
   // canonical records keyed by canonical symbol.
   bool UpdateFromSecurityMaster(const PackedRecordTable& renames, const PackedRecordTable& canonical,
-                                UpdateCounts& counts);
+                                UpdateCounts& counts, TransRenames trans = TransRenames::kHere);
 
   // Statement builders.
   static std::string SelectStatement(const std::string& source, const std::string& selectList,

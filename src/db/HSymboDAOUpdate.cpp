@@ -31,7 +31,7 @@ constexpr size_t kNamesPerStatement = 500;
 }  // namespace
 
 bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecordTable& renames, const PackedRecordTable& canonical,
-                                         UpdateCounts& counts) {
+                                         UpdateCounts& counts, TransRenames trans) {
   // Which canonical symbols sym_table has a row for, before anything is
   // written, marked by their place in `canonical`: the table's names are read
   // once, as a stream, rather than looked up a few hundred to a statement.
@@ -84,7 +84,7 @@ bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecordTable& renames, const
     }
   }
 
-  if (!RenameInTables()) outcome = false;
+  if (!RenameInTables(trans)) outcome = false;
   if (!forEachOldNameList([this](const std::string& condition) { return DeleteUnmatched(condition); })) {
     outcome = false;
   }

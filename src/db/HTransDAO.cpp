@@ -95,6 +95,13 @@ bool HTransDAO::UpdateWhere(const std::string& assignments, const std::string& c
 bool HTransDAO::UpdateTotal(const std::string& id, const std::string& number) { return UpdateTotals({{id, number}}); }
 
 bool HTransDAO::UpdateTotals(const std::vector<std::pair<std::string, std::string>>& totals) {
+  std::vector<Rewrite> rows;
+  rows.reserve(totals.size());
+  for (const auto& [id, number] : totals) rows.push_back({id, std::nullopt, number});
+  return UpdateRows(rows);
+}
+
+bool HTransDAO::UpdateRows(const std::vector<Rewrite>& rows) {
   auto plainDecimal = [](const std::string& text) {
     size_t digits = 0;
     bool point = false;
@@ -111,27 +118,42 @@ bool HTransDAO::UpdateTotals(const std::vector<std::pair<std::string, std::strin
     }
     return digits > 0;
   };
-  if (totals.empty()) return true;
+  if (rows.empty()) return true;
+  const bool names = rows[0].name.has_value(), totals = rows[0].total.has_value();
   // The ids go as numbers: each is compared with every row the statement
   // writes, and a text id would be converted again at each comparison.
-  std::vector<BoundValue> values;
-  values.reserve(totals.size() * 3);
-  for (const auto& [id, number] : totals) {
+  std::vector<int64_t> keys;
+  keys.reserve(rows.size());
+  for (const Rewrite& row : rows) {
     // A whole number written as nothing else (no sign but a minus, no spaces), as a row id is.
     int64_t key = 0;
-    const char* end = id.data() + id.size();
-    const auto [stop, error] = std::from_chars(id.data(), end, key);
-    if (error != std::errc() || stop != end || !plainDecimal(number)) return false;
-    values.push_back(BoundValue::Integer(key));
-    values.push_back(BoundValue::Text(number));
+    const char* end = row.id.data() + row.id.size();
+    const auto [stop, error] = std::from_chars(row.id.data(), end, key);
+    if (error != std::errc() || stop != end || row.name.has_value() != names || row.total.has_value() != totals ||
+        (totals && !plainDecimal(*row.total))) {
+      return false;
+    }
+    keys.push_back(key);
   }
   // One statement a batch: a statement's own cost is most of a one-row update's.
-  std::string statement = "update trans_table set trans_total = CASE trans_id";
-  for (size_t i = 0; i < totals.size(); ++i) statement += " WHEN ? THEN ?";
-  statement += " END where trans_id IN (";
-  for (size_t i = 0; i < totals.size(); ++i) {
+  std::string statement = "update trans_table set ";
+  std::vector<BoundValue> values;
+  auto setColumn = [&](const char* column, auto text) {
+    statement += std::string(values.empty() ? "" : ", ") + column + " = CASE trans_id";
+    for (size_t i = 0; i < rows.size(); ++i) {
+      statement += " WHEN ? THEN ?";
+      values.push_back(BoundValue::Integer(keys[i]));
+      values.push_back(BoundValue::Text(text(rows[i])));
+    }
+    statement += " END";
+  };
+  if (names) setColumn("sym_name", [](const Rewrite& row) { return *row.name; });
+  if (totals) setColumn("trans_total", [](const Rewrite& row) { return *row.total; });
+  if (values.empty()) return false;
+  statement += " where trans_id IN (";
+  for (size_t i = 0; i < rows.size(); ++i) {
     statement += i == 0 ? "?" : ", ?";
-    values.push_back(BoundValue::Integer(values[2 * i].integer));
+    values.push_back(BoundValue::Integer(keys[i]));
   }
   return db_->Execute(statement + ")", std::span<const BoundValue>(values));
 }
@@ -181,6 +203,22 @@ bool HTransDAO::SelectForRecalc(DBQueryResult& result) { return Select(RecalcSta
 
 bool HTransDAO::StreamForRecalc(DbRowReceiver& receiver) {
   return db_->Stream(RecalcStatement("a.trans_id"), {}, CellForm::kDecimal, receiver);
+}
+
+bool HTransDAO::StreamForRenameAndRecalc(DbRowReceiver& receiver) {
+  // The rename's own join and conditions, as HSymboDAO::RenameInTables has
+  // them; "> ''" says "not NULL and not empty" in a form that lets the
+  // lookup be answered by the (sym_name, sym_vo_sym) index alone, where the
+  // planner otherwise reads each inactive row from its table.
+  const std::string statement =
+      "select a.trans_id, a.trans_dttrade, a.sym_name, a.trans_action, a.trans_qty, a.trans_unitprice, "
+      "a.trans_commission, a.trans_sec_fee, a.trans_misc_fee, a.trans_fed_tax, a.trans_exassadj, a.trans_baseadj, "
+      "a.trans_fx, a.trans_total, a.lock_id, r.sym_vo_sym, "
+      "CASE WHEN a.trans_type <> 0 and a.trans_dup <> 1 THEN 1 ELSE 0 END "
+      "from trans_table a LEFT JOIN inactive_sym_table r ON r.sym_name = a.sym_name "
+      "AND r.sym_vo_sym > '' AND r.sym_vo_sym <> r.sym_name "
+      "order by a.trans_id";
+  return db_->Stream(statement, {}, CellForm::kDecimal, receiver);
 }
 
 }  // namespace vo

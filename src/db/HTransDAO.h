@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,18 @@ class HTransDAO {
   // UpdateTotal for each (id, number) pair, in one statement. False, with
   // nothing run, when any text is refused; false when the statement fails.
   bool UpdateTotals(const std::vector<std::pair<std::string, std::string>>& totals);
+  // A row's new symbol name and new total (either may be left as stored).
+  struct Rewrite {
+    std::string id;
+    std::optional<std::string> name;
+    std::optional<std::string> total;  // as UpdateTotal takes it
+  };
+  // Writes each rewrite in one statement. Every rewrite must carry the same
+  // kind of change (a name, a total or both): one statement per kind and
+  // size is kept prepared. False, with nothing run, when an id or total is
+  // refused as UpdateTotal refuses it or the kinds differ; false when the
+  // statement fails.
+  bool UpdateRows(const std::vector<Rewrite>& rows);
 
   // The two selects list only the ids that are plain whole numbers (no row
   // has any other); false, and nothing run, when none is.
@@ -56,6 +69,12 @@ class HTransDAO {
   // of the row it holds: the scan goes on by row id, which that leaves alone
   // (and a row seen twice would find its total already right).
   bool StreamForRecalc(DbRowReceiver& receiver);
+  // Every row, in id order, with StreamForRecalc's cells and two more: the
+  // canonical symbol its sym_name is to become, from inactive_sym_table
+  // (empty when it keeps its name), and "1" when StreamForRecalc would list
+  // the row (else "0"). The symbol update renames and recalculates in this
+  // one pass instead of rewriting every row twice.
+  bool StreamForRenameAndRecalc(DbRowReceiver& receiver);
 
  private:
   // Runs a select and copies its rows into `result`.

@@ -34,7 +34,7 @@ namespace {
 
 constexpr char kCaption[] = "Orbel Symbol Update";
 
-// Cells of a HTransDAO::SelectForRecalc row.
+// Cells of a HTransDAO::StreamForRenameAndRecalc row.
 enum RecalcCell {
   kId = 0,
   kSymbol = 2,
@@ -50,11 +50,13 @@ enum RecalcCell {
   kFx = 12,
   kTotal = 13,
   kLockId = 14,
-  kRecalcCells = 15,
+  kNewName = 15,
+  kRecalculated = 16,
+  kRewriteCells = 17,
 };
 
 constexpr int kPositionClose = 2;
-constexpr size_t kTotalsPerStatement = 100;
+constexpr size_t kRowsPerStatement = 100;
 constexpr int kTypeShort = 2;
 
 // Factor by security type: options count contracts, futures and currency
@@ -113,37 +115,46 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
   // fails for another reason keeps what the run wrote, as it always has.
   DbTransaction writes;
   if (!writes.active()) return Fail(VoServices::SymbolUpdateFailure::kDatabaseUnusable, "Error " + updating);
-  const bool saved = symbols.UpdateFromSecurityMaster(data_.RenameRecords(), data_.CanonicalRecords(), counts_);
+  // trans_table's renames are written with the new totals, in one pass over
+  // its rows instead of two.
+  bool saved = symbols.UpdateFromSecurityMaster(data_.RenameRecords(), data_.CanonicalRecords(), counts_,
+                                                HSymboDAO::TransRenames::kByCaller);
   const std::string recalculating = "Recalculating transaction amounts.";
   int status = 0;
   if (saved) {
     Report(recalculating);
-    status = RecalculateTotals(data_.CanonicalRecords());
+    bool renamed = true;
+    status = RewriteTransactions(data_.CanonicalRecords(), renamed);
+    saved = renamed;
   }
   if (!writes.Commit() || !saved) return Fail(VoServices::SymbolUpdateFailure::kWriteFailed, "Error " + updating);
   if (status != 0) return Fail(VoServices::SymbolUpdateFailure::kWriteFailed, "Error " + recalculating);
   return true;
 }
 
-int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonical) {
+int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canonical, bool& renamed) {
   unchangedIds_.clear();
+  renamed = true;
   int status = 0;
 
-  // One transaction for every rewritten total, committed whatever the status
-  // (a locked or failed row leaves the others written). The rows of the
-  // recalculation select come one at a time: held together they would be the
-  // largest thing in memory of the whole update.
+  // One transaction for every rewritten row, committed whatever the status
+  // (a locked or failed row leaves the others written). The rows come one at
+  // a time: held together they would be the largest thing in memory of the
+  // whole update.
   DbTransaction transaction;
-  // New totals are written a batch at a time, each batch one statement.
-  struct NewTotal {
-    std::string id, from, to;
+  // Rows are written a batch at a time, each batch one statement; a batch
+  // holds one kind of change (a name, a total, both), so that its statement
+  // has one of a few shapes.
+  struct Batch {
+    std::vector<HTransDAO::Rewrite> rows;
+    std::vector<TotalChange> totals;  // the rows' new totals, as the watcher is told them
   };
-  std::vector<NewTotal> changes;
-  std::vector<std::pair<std::string, std::string>> writes;  // id, total in millionths
-  auto writeBatch = [&] {
-    if (writes.empty()) return;
-    const bool written = transactions_.UpdateTotals(writes);
-    for (const NewTotal& change : changes) {
+  Batch batches[3];  // names, totals, both
+  auto writeBatch = [&](Batch& batch) {
+    if (batch.rows.empty()) return;
+    const bool written = transactions_.UpdateRows(batch.rows);
+    if (!written && batch.rows[0].name) renamed = false;
+    for (const TotalChange& change : batch.totals) {
       if (!written) {
         unchangedIds_.push_back(TextToInt(change.id));
         continue;
@@ -151,52 +162,64 @@ int SymbolUpdater::RecalculateTotals(const SecurityMasterData::Records& canonica
       ++totalsRecalculated_;
       if (watchTotals_) watchTotals_(change.id, change.from, change.to);
     }
-    if (!written) status = 2;
-    changes.clear();
-    writes.clear();
+    if (!written && !batch.totals.empty()) status = 2;
+    batch.rows.clear();
+    batch.totals.clear();
   };
   // A symbol is looked up once for a run of its rows, not once a row.
   std::string symbol;
   bool looked = false, known = false;
   double symbolFactor = 1;
-  DbRowFunction recalculate([&](const DBQueryResult::Row& cells) {
-    if (cells.size() < kRecalcCells) return;
-    if (!looked || cells[kSymbol] != symbol) {
-      looked = true;
-      symbol = cells[kSymbol];
-      const std::optional<PackedFields> record = canonical.Find(symbol);
-      known = record.has_value();
-      if (known) symbolFactor = SymbolFactor(*record);
-    }
-    if (!known) return;
-    const DBQueryResult::Row& row = cells;
+  DbRowFunction rewrite([&](const DBQueryResult::Row& row) {
+    if (row.size() < kRewriteCells) return;
+    std::optional<std::string> newName;
+    if (!row[kNewName].empty()) newName = row[kNewName];
+    const std::string& name = newName ? *newName : row[kSymbol];
 
-    double factor = PositiveOrOne(symbolFactor * TextToDouble(row[kFx]));
-    double amount = factor * (TextToDouble(row[kQuantity]) * TextToDouble(row[kUnitPrice]));
-    double fees = TextToDouble(row[kCommission]) + TextToDouble(row[kSecFee]) +
-                  TextToDouble(row[kMiscFee]) + TextToDouble(row[kFedTax]);
-    double adjustments = TextToDouble(row[kBaseAdj]) + TextToDouble(row[kExAssAdj]);
-
-    // Proceeds: a sale of a long position or a short sale, but not both at once.
-    int action = TextToInt(row[kAction]);
-    bool proceeds = (TransPosOf(action) == kPositionClose) != (TransTypeOf(action) == kTypeShort);
-    double total = proceeds ? amount - fees + adjustments : amount + (fees + adjustments);
-
-    if (RoundDecimals(total, 6) == RoundDecimals(TextToDouble(row[kTotal]), 6)) return;
-    NewTotal change{row[kId], row[kTotal], FormatNumber(total, false, 6, true)};
+    std::optional<TotalChange> change;
     std::string millionths;
-    if (TotalToStore(change.id, row[kLockId], change.to, millionths) != 0) {
-      status = 2;
-      return;
+    if (row[kRecalculated] == "1") {
+      if (!looked || name != symbol) {
+        looked = true;
+        symbol = name;
+        const std::optional<PackedFields> record = canonical.Find(symbol);
+        known = record.has_value();
+        if (known) symbolFactor = SymbolFactor(*record);
+      }
+      if (known) change = NewTotalOf(row, symbolFactor);
+      if (change && TotalToStore(change->id, row[kLockId], change->to, millionths) != 0) {
+        status = 2;
+        change.reset();
+      }
     }
-    writes.emplace_back(change.id, std::move(millionths));
-    changes.push_back(std::move(change));
-    if (writes.size() == kTotalsPerStatement) writeBatch();
+    if (!newName && !change) return;
+    Batch& batch = batches[newName && change ? 2 : change ? 1 : 0];
+    batch.rows.push_back({row[kId], std::move(newName),
+                          change ? std::optional<std::string>(std::move(millionths)) : std::nullopt});
+    if (change) batch.totals.push_back(std::move(*change));
+    if (batch.rows.size() == kRowsPerStatement) writeBatch(batch);
   });
-  transactions_.StreamForRecalc(recalculate);
-  writeBatch();
+  if (!transactions_.StreamForRenameAndRecalc(rewrite)) renamed = false;
+  for (Batch& batch : batches) writeBatch(batch);
   if (!transaction.Commit()) status = 2;
   return status;
+}
+
+std::optional<SymbolUpdater::TotalChange> SymbolUpdater::NewTotalOf(const std::vector<std::string>& row,
+                                                                  double symbolFactor) {
+  double factor = PositiveOrOne(symbolFactor * TextToDouble(row[kFx]));
+  double amount = factor * (TextToDouble(row[kQuantity]) * TextToDouble(row[kUnitPrice]));
+  double fees = TextToDouble(row[kCommission]) + TextToDouble(row[kSecFee]) + TextToDouble(row[kMiscFee]) +
+                TextToDouble(row[kFedTax]);
+  double adjustments = TextToDouble(row[kBaseAdj]) + TextToDouble(row[kExAssAdj]);
+
+  // Proceeds: a sale of a long position or a short sale, but not both at once.
+  int action = TextToInt(row[kAction]);
+  bool proceeds = (TransPosOf(action) == kPositionClose) != (TransTypeOf(action) == kTypeShort);
+  double total = proceeds ? amount - fees + adjustments : amount + (fees + adjustments);
+
+  if (RoundDecimals(total, 6) == RoundDecimals(TextToDouble(row[kTotal]), 6)) return std::nullopt;
+  return TotalChange{row[kId], row[kTotal], FormatNumber(total, false, 6, true)};
 }
 
 double SymbolUpdater::SymbolFactor(PackedFields record) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,10 +45,22 @@ class SymbolUpdater {
   // Symbols per request; 0 for one request.
   size_t batchSymbols() const { return batchSymbols_; }
 
-  // Rewrites trans_total of every transaction of a canonical symbol whose
-  // amount changed. 0 when every change was written; 2 when a locked
-  // transaction was left alone or a write failed (the others are still written).
-  int RecalculateTotals(const SecurityMasterData::Records& canonical);
+  // Gives every transaction of a renamed symbol its canonical name, and
+  // rewrites trans_total of every transaction of a canonical symbol whose
+  // amount changed, in one pass over trans_table. 0 when every total was
+  // written; 2 when a locked transaction kept its total or a write failed
+  // (the others are still written). `renamed` turns false when a rename was
+  // not written.
+  int RewriteTransactions(const SecurityMasterData::Records& canonical, bool& renamed);
+
+  // A transaction's total before and after (decimal text).
+  struct TotalChange {
+    std::string id, from, to;
+  };
+  // The total of a row of HTransDAO::StreamForRenameAndRecalc, given its
+  // symbol's factor; nothing when the stored total already is that to six
+  // decimals.
+  static std::optional<TotalChange> NewTotalOf(const std::vector<std::string>& row, double symbolFactor);
 
   // The factor between a quantity times price and the amount: the contract
   // size of options, lot size times multiplier of futures and currency
@@ -61,7 +74,7 @@ class SymbolUpdater {
   int TotalToStore(const std::string& id, const std::string& lockId, const std::string& total,
                    std::string& millionths);
 
-  // Told of each total RecalculateTotals rewrites: the transaction id, the
+  // Told of each total RewriteTransactions rewrites: the transaction id, the
   // total before and after (decimal text).
   using TotalWatcher =
       std::function<void(const std::string& id, const std::string& from, const std::string& to)>;
@@ -70,10 +83,10 @@ class SymbolUpdater {
   // What the server answered (valid once Run has read the answer).
   const SecurityMasterData& answer() const { return data_; }
 
-  // The ids RecalculateTotals left unchanged (locked or failed).
+  // The ids RewriteTransactions left unchanged (locked or failed).
   const std::vector<long>& unchangedIds() const { return unchangedIds_; }
 
-  // What Run wrote: the symbols, and the totals RecalculateTotals rewrote.
+  // What Run wrote: the symbols, and the totals RewriteTransactions rewrote.
   const HSymboDAO::UpdateCounts& symbolCounts() const { return counts_; }
   uint64_t totalsRecalculated() const { return totalsRecalculated_; }
 
