@@ -209,13 +209,17 @@ TEST_P(SymbolUpdateTest, DryRunListsTheChangesAndWritesNothing) {
   EXPECT_EQ(ReadFile(db_.file()), stored);
 }
 
+// A locked transaction, and one of no type (never recalculated), keep their
+// totals but still take the new name.
 TEST_P(SymbolUpdateTest, LockedTransactionIsLeftAloneAfterTheOthersAreWritten) {
   AddSymbolTable();
   AddTrade("OLD", kBuyCallToOpen, "1", "2", "0", "7");
+  AddTrade("OLD", kBuyCallToOpen, "1", "2", "0");
+  ASSERT_TRUE(Execute("UPDATE trans_table SET trans_type = 0 WHERE trans_id = 7"));
   EXPECT_FALSE(VoServices::UpdateSymbols(Serve(), RecordProgress));
   EXPECT_EQ(messages_, std::vector<std::string>{"Orbel Symbol Update: Error Recalculating transaction amounts. (48)"});
   EXPECT_EQ(Rows("SELECT trans_id, sym_name, trans_total FROM trans_table ORDER BY trans_id"),
-            "1|NEW|310\n2|NEW|290\n3|AAPL|1005\n4|ZZZ|0\n5|$CASH$|0\n6|NEW|0\n");
+            "1|NEW|310\n2|NEW|290\n3|AAPL|1005\n4|ZZZ|0\n5|$CASH$|0\n6|NEW|0\n7|NEW|0\n");
 }
 
 TEST_P(SymbolUpdateTest, NothingToSendNeverReachesTheServer) {
