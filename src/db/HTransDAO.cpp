@@ -187,23 +187,21 @@ bool HTransDAO::SelectExpired(const std::map<std::string, std::string>& idToQuan
 
 namespace {
 
-std::string RecalcStatement(const std::string& order = "sym_name") {
-  return std::string("select a.trans_id, a.trans_dttrade, a.sym_name, a.trans_action, "
-                     "a.trans_qty, ") +
-         "a.trans_unitprice, a.trans_commission, " +
-         "a.trans_sec_fee, a.trans_misc_fee, a.trans_fed_tax, " +
-         "a.trans_exassadj, a.trans_baseadj, a.trans_fx, a.trans_total, a.lock_id " +
-         "from trans_table a" + " where a.trans_type <> " + "0" + " and a.trans_dup <> 1 " +
-         " order by " + order;
+// The recalculation's columns, and the rows it takes.
+constexpr char kRecalcColumns[] =
+    "a.trans_id, a.trans_dttrade, a.sym_name, a.trans_action, a.trans_qty, a.trans_unitprice, "
+    "a.trans_commission, a.trans_sec_fee, a.trans_misc_fee, a.trans_fed_tax, a.trans_exassadj, a.trans_baseadj, "
+    "a.trans_fx, a.trans_total, a.lock_id";
+constexpr char kRecalculated[] = "a.trans_type <> 0 and a.trans_dup <> 1";
+
+std::string RecalcStatement() {
+  return std::string("select ") + kRecalcColumns + " from trans_table a where " + kRecalculated +
+         " order by sym_name";
 }
 
 }  // namespace
 
 bool HTransDAO::SelectForRecalc(DBQueryResult& result) { return Select(RecalcStatement(), false, result); }
-
-bool HTransDAO::StreamForRecalc(DbRowReceiver& receiver) {
-  return db_->Stream(RecalcStatement("a.trans_id"), {}, CellForm::kDecimal, receiver);
-}
 
 bool HTransDAO::StreamForRenameAndRecalc(DbRowReceiver& receiver) {
   // The rename's own join and conditions, as HSymboDAO::RenameInTables has
@@ -211,13 +209,9 @@ bool HTransDAO::StreamForRenameAndRecalc(DbRowReceiver& receiver) {
   // lookup be answered by the (sym_name, sym_vo_sym) index alone, where the
   // planner otherwise reads each inactive row from its table.
   const std::string statement =
-      "select a.trans_id, a.trans_dttrade, a.sym_name, a.trans_action, a.trans_qty, a.trans_unitprice, "
-      "a.trans_commission, a.trans_sec_fee, a.trans_misc_fee, a.trans_fed_tax, a.trans_exassadj, a.trans_baseadj, "
-      "a.trans_fx, a.trans_total, a.lock_id, r.sym_vo_sym, "
-      "CASE WHEN a.trans_type <> 0 and a.trans_dup <> 1 THEN 1 ELSE 0 END "
-      "from trans_table a LEFT JOIN inactive_sym_table r ON r.sym_name = a.sym_name "
-      "AND r.sym_vo_sym > '' AND r.sym_vo_sym <> r.sym_name "
-      "order by a.trans_id";
+      std::string("select ") + kRecalcColumns + ", r.sym_vo_sym, CASE WHEN " + kRecalculated +
+      " THEN 1 ELSE 0 END from trans_table a LEFT JOIN inactive_sym_table r ON r.sym_name = a.sym_name "
+      "AND r.sym_vo_sym > '' AND r.sym_vo_sym <> r.sym_name order by a.trans_id";
   return db_->Stream(statement, {}, CellForm::kDecimal, receiver);
 }
 

@@ -63,17 +63,14 @@ class HTransDAO {
   bool SelectForSmartTime(DBQueryResult& result, const std::vector<std::string>& ids);
   bool SelectExpired(const std::map<std::string, std::string>& idToQuantity, DBQueryResult& result);
   bool SelectForRecalc(DBQueryResult& result);
-  // The rows of SelectForRecalc, one at a time, never held together, in
-  // table order instead of symbol order: sorting them cost a fifth of the
-  // symbol update and most of its memory. The receiver may write the total
-  // of the row it holds: the scan goes on by row id, which that leaves alone
-  // (and a row seen twice would find its total already right).
-  bool StreamForRecalc(DbRowReceiver& receiver);
-  // Every row, in id order, with StreamForRecalc's cells and two more: the
-  // canonical symbol its sym_name is to become, from inactive_sym_table
-  // (empty when it keeps its name), and "1" when StreamForRecalc would list
-  // the row (else "0"). The symbol update renames and recalculates in this
-  // one pass instead of rewriting every row twice.
+  // Every row, one at a time, never held together, in id order instead of
+  // symbol order (sorting cost a fifth of the symbol update and most of its
+  // memory): SelectForRecalc's columns and two more, the canonical symbol its
+  // sym_name is to become, from inactive_sym_table (empty when it keeps its
+  // name), and "1" when SelectForRecalc lists the row (else "0"). The symbol
+  // update renames and recalculates in this one pass instead of rewriting
+  // every row twice. The receiver may rewrite the row it holds: the scan goes
+  // on by row id, which that leaves alone.
   bool StreamForRenameAndRecalc(DbRowReceiver& receiver);
 
  private:
