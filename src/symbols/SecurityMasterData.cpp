@@ -65,6 +65,8 @@ constexpr AnswerField kBrokerFields[] = {
 constexpr int32_t kUndefinedSecurityType = 14;
 
 constexpr size_t kVoSymbolField = 0;  // kCanonicalFields[0]
+// The member of a list element that holds its security object.
+constexpr char kSecurityKey[] = "security";
 
 std::string PlainDecimal(double value) {
   if (value == 0) return "0";  // also -0
@@ -118,18 +120,18 @@ struct SecurityMasterData::ElementTexts {
   // From a plain element's members: the last "security" member counts, with
   // its own members; a member repeated keeps its last text.
   explicit ElementTexts(const std::vector<PlainJsonObject::Member>& members) : object(true) {
-    int security = PlainJsonObject::kTopLevel;  // the counting security object, if any
+    int counting = PlainJsonObject::kTopLevel;  // the security object that counts, if any
     for (size_t i = 0; i < members.size(); ++i) {
       const PlainJsonObject::Member& member = members[i];
       if (member.parent == PlainJsonObject::kTopLevel) {
-        if (member.key == "security") {
+        if (member.key == kSecurityKey) {
           securityObject = member.object;
-          security = member.object ? static_cast<int>(i) : PlainJsonObject::kTopLevel;
-          for (std::string& text : this->security) text.clear();
+          counting = member.object ? static_cast<int>(i) : PlainJsonObject::kTopLevel;
+          for (std::string& text : security) text.clear();
         }
         AssignTo(kBrokerFields, broker, member);
-      } else if (member.parent == security) {
-        AssignTo(kCanonicalFields, this->security, member);
+      } else if (member.parent == counting) {
+        AssignTo(kCanonicalFields, security, member);
       }
     }
   }
@@ -260,7 +262,7 @@ SecurityMasterData::ElementTexts SecurityMasterData::TextsOf(const Json::Value& 
   texts.object = element.isObject();
   if (!texts.object) return texts;
   for (size_t i = 0; i < std::size(kBrokerFields); ++i) texts.broker[i] = ValueText(element[kBrokerFields[i].key]);
-  const Json::Value& security = element["security"];
+  const Json::Value& security = element[kSecurityKey];
   texts.securityObject = security.isObject();
   if (!texts.securityObject) return texts;
   for (size_t i = 0; i < std::size(kCanonicalFields); ++i) texts.security[i] = ValueText(security[kCanonicalFields[i].key]);
