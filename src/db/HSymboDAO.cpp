@@ -209,7 +209,9 @@ bool HSymboDAO::SelectSymbolsWithTransCount(DBQueryResult& result, const std::st
 }
 
 bool HSymboDAO::StreamSymbolsWithTransCount(DbRowReceiver& receiver, const std::string& accountId) {
-  if (!db_->ComparesTextByBytes()) return db_->Stream(CountedSymbolsStatement(accountId), {}, CellForm::kFriendly, receiver);
+  if (!db_->ComparesTextByBytes()) {
+    return db_->Stream(CountedSymbolsStatement(accountId), {}, CellForm::kFriendly, receiver);
+  }
 
   // Where names match by their bytes, the transactions are counted in memory
   // while their names stream past: a grouped count has the database sort

@@ -265,7 +265,9 @@ SecurityMasterData::ElementTexts SecurityMasterData::TextsOf(const Json::Value& 
   const Json::Value& security = element[kSecurityKey];
   texts.securityObject = security.isObject();
   if (!texts.securityObject) return texts;
-  for (size_t i = 0; i < std::size(kCanonicalFields); ++i) texts.security[i] = ValueText(security[kCanonicalFields[i].key]);
+  for (size_t i = 0; i < std::size(kCanonicalFields); ++i) {
+    texts.security[i] = ValueText(security[kCanonicalFields[i].key]);
+  }
   return texts;
 }
 
