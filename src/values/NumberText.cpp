@@ -14,8 +14,10 @@ namespace {
 
 constexpr int kMaxDecimals = 6;
 constexpr int64_t kMillion = 1000000;
-// 10^0 .. 10^12, exact in a double; indexed by decimals and by 6 + decimals.
-constexpr double kPowersOf10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+// 10^0 .. 10^15, exact in a double; indexed by decimals, by 6 + decimals and
+// by the fraction digits of a plain decimal.
+constexpr double kPowersOf10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 // 2^63: the first millionths count that no longer fits a signed 64-bit integer.
 constexpr double kFirstTooLarge = 9223372036854775808.0;
 
@@ -34,7 +36,6 @@ std::string WithoutDecorations(const std::string& text) {
 // double, so one division rounds once to the double nearest the text's value:
 // what strtod gives, without its general machinery.
 std::optional<double> PlainDecimalValue(const std::string& text) {
-  constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   constexpr int kMaxDigits = 15;
   size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
   int64_t digits = 0;
@@ -50,7 +51,7 @@ std::optional<double> PlainDecimalValue(const std::string& text) {
     if (fractionDigits >= 0) ++fractionDigits;
   }
   if (count == 0 || fractionDigits == 0) return std::nullopt;
-  const double value = static_cast<double>(digits) / kPowers[std::max(fractionDigits, 0)];
+  const double value = static_cast<double>(digits) / kPowersOf10[std::max(fractionDigits, 0)];
   return text[0] == '-' ? -value : value;
 }
 
