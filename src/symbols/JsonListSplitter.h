@@ -21,9 +21,11 @@
 #include <string_view>
 #include <vector>
 
+#include "symbols/JsonCursor.h"
+
 namespace vo {
 
-class JsonListSplitter {
+class JsonListSplitter : private JsonCursor {
  public:
   // For each name asked for, in that order: its objects' texts, or nullopt
   // when the document has no such member.
@@ -37,7 +39,7 @@ class JsonListSplitter {
   // Deeper nesting than these documents ever have is left to the whole parse.
   static constexpr int kMaxDepth = 64;
 
-  explicit JsonListSplitter(std::string_view text) : at_(text.data()), end_(text.data() + text.size()) {}
+  explicit JsonListSplitter(std::string_view text) : JsonCursor(text) {}
 
   std::optional<Lists> SplitInto(std::initializer_list<std::string_view> names) {
     Lists lists(names.size());
@@ -48,7 +50,7 @@ class JsonListSplitter {
     do {
       SkipSpace();
       std::string_view name;
-      if (!Name(name)) return std::nullopt;
+      if (!PlainString(name)) return std::nullopt;
       SkipSpace();
       if (!Take(':')) return std::nullopt;
       std::optional<std::vector<std::string_view>>* list = nullptr;
@@ -75,29 +77,6 @@ class JsonListSplitter {
     SkipSpace();
     if (at_ != end_) return std::nullopt;
     return std::move(lists);
-  }
-
-  void SkipSpace() {
-    while (at_ != end_ && (*at_ == ' ' || *at_ == '\t' || *at_ == '\n' || *at_ == '\r')) ++at_;
-  }
-  bool Take(char c) {
-    if (at_ == end_ || *at_ != c) return false;
-    ++at_;
-    return true;
-  }
-
-  // A member name without escapes; `name` is its text between the quotes.
-  bool Name(std::string_view& name) {
-    if (!Take('"')) return false;
-    const char* start = at_;
-    while (at_ != end_ && *at_ != '"') {
-      if (*at_ == '\\') return false;
-      ++at_;
-    }
-    if (at_ == end_) return false;
-    name = std::string_view(start, static_cast<size_t>(at_ - start));
-    ++at_;
-    return true;
   }
 
   // An array of objects: the text of each object.
@@ -214,14 +193,6 @@ class JsonListSplitter {
     }
     return at_ - start <= 300;
   }
-  bool TakeWord(std::string_view word) {
-    if (static_cast<size_t>(end_ - at_) < word.size() || std::string_view(at_, word.size()) != word) return false;
-    at_ += word.size();
-    return true;
-  }
-
-  const char* at_;
-  const char* end_;
 };
 
 }  // namespace vo

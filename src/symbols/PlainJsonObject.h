@@ -12,14 +12,15 @@
 // master server reads its requests with it too.
 #pragma once
 
-#include <cstring>
-#include <optional>
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
+#include "symbols/JsonCursor.h"
+
 namespace vo {
 
-class PlainJsonObject {
+class PlainJsonObject : private JsonCursor {
  public:
   struct Member {
     std::string_view key;
@@ -33,10 +34,19 @@ class PlainJsonObject {
   };
   static constexpr int kTopLevel = -1;
 
-  // The members in the order written; an object member comes right before
-  // its own members. Repeated keys are all kept: the last one counts, as for
-  // the JSON reader.
-  static std::optional<std::vector<Member>> Read(std::string_view text);
+  // Fills `members` with the object's members in the order written (an
+  // object member comes right before its own members); false when the text
+  // is not of the plain shape. Repeated keys are all kept: the last one
+  // counts, as for the JSON reader. The vector is reused from element to
+  // element, so a million elements allocate once.
+  static bool Read(std::string_view text, std::vector<Member>& members) {
+    members.clear();
+    PlainJsonObject reader(text);
+    reader.SkipSpace();
+    if (!reader.Take('{') || !reader.ReadObject(kTopLevel, members)) return false;
+    reader.SkipSpace();
+    return reader.at_ == reader.end_;
+  }
   // Whether an object holds a key twice, which a strict reader refuses.
   static bool RepeatsAKey(const std::vector<Member>& members) {
     for (size_t i = 0; i < members.size(); ++i) {
@@ -48,102 +58,59 @@ class PlainJsonObject {
   }
 
  private:
-  explicit PlainJsonObject(std::string_view text) : at_(text.data()), end_(text.data() + text.size()) {}
-
-  bool ReadObject(int parent, std::vector<Member>& members);
-  bool ReadString(std::string_view& contents);
-  bool ReadScalar(std::string_view& text);
-  void SkipSpace();
-  bool Take(char c);
-
   // Whole numbers of up to 18 digits read as one 64-bit integer whose decimal
   // text is the text written; longer ones the reader keeps as doubles.
   static constexpr size_t kMaxDigits = 18;
 
-  const char* at_;
-  const char* end_;
-};
+  explicit PlainJsonObject(std::string_view text) : JsonCursor(text) {}
 
-inline std::optional<std::vector<PlainJsonObject::Member>> PlainJsonObject::Read(std::string_view text) {
-  PlainJsonObject reader(text);
-  std::vector<Member> members;
-  reader.SkipSpace();
-  if (!reader.Take('{') || !reader.ReadObject(kTopLevel, members)) return std::nullopt;
-  reader.SkipSpace();
-  if (reader.at_ != reader.end_) return std::nullopt;
-  return members;
-}
+  // After the opening brace, through the closing one.
+  bool ReadObject(int parent, std::vector<Member>& members) {
+    SkipSpace();
+    if (Take('}')) return true;
+    do {
+      SkipSpace();
+      Member member;
+      member.parent = parent;
+      if (!PlainString(member.key)) return false;
+      SkipSpace();
+      if (!Take(':')) return false;
+      SkipSpace();
+      if (Take('{')) {
+        if (parent != kTopLevel) return false;  // deeper than plain
+        member.object = true;
+        members.push_back(member);
+        if (!ReadObject(static_cast<int>(members.size() - 1), members)) return false;
+      } else {
+        member.quoted = at_ != end_ && *at_ == '"';
+        if (!(member.quoted ? PlainString(member.text) : ReadScalar(member.text))) return false;
+        members.push_back(member);
+      }
+      SkipSpace();
+    } while (Take(','));
+    return Take('}');
+  }
 
-// After the opening brace, through the closing one.
-inline bool PlainJsonObject::ReadObject(int parent, std::vector<Member>& members) {
-  SkipSpace();
-  if (Take('}')) return true;
-  do {
-    SkipSpace();
-    Member member;
-    member.parent = parent;
-    if (!ReadString(member.key)) return false;
-    SkipSpace();
-    if (!Take(':')) return false;
-    SkipSpace();
-    if (at_ != end_ && *at_ == '{') {
-      if (parent != kTopLevel) return false;  // deeper than plain
-      ++at_;
-      member.object = true;
-      members.push_back(member);
-      if (!ReadObject(static_cast<int>(members.size() - 1), members)) return false;
-    } else {
-      member.quoted = at_ != end_ && *at_ == '"';
-      if (!(member.quoted ? ReadString(member.text) : ReadScalar(member.text))) return false;
-      members.push_back(member);
-    }
-    SkipSpace();
-  } while (Take(','));
-  return Take('}');
-}
-
-inline bool PlainJsonObject::ReadString(std::string_view& contents) {
-  if (!Take('"')) return false;
-  const char* start = at_;
-  const void* quote = std::memchr(at_, '"', static_cast<size_t>(end_ - at_));
-  if (quote == nullptr) return false;
-  at_ = static_cast<const char*>(quote);
-  contents = std::string_view(start, static_cast<size_t>(at_ - start));
-  if (contents.find('\\') != std::string_view::npos) return false;  // escapes are the reader's
-  ++at_;
-  return true;
-}
-
-inline bool PlainJsonObject::ReadScalar(std::string_view& text) {
-  for (const char* literal : {"true", "false", "null"}) {
-    const size_t length = std::strlen(literal);
-    if (static_cast<size_t>(end_ - at_) >= length && std::memcmp(at_, literal, length) == 0) {
-      text = literal[0] == 'n' ? std::string_view() : std::string_view(at_, length);
-      at_ += length;
+  bool ReadScalar(std::string_view& text) {
+    const char* start = at_;
+    if (TakeWord("true") || TakeWord("false")) {
+      text = std::string_view(start, static_cast<size_t>(at_ - start));
       return true;
     }
+    if (TakeWord("null")) {
+      text = std::string_view();
+      return true;
+    }
+    const bool negative = Take('-');
+    const char* digits = at_;
+    while (at_ != end_ && *at_ >= '0' && *at_ <= '9') ++at_;
+    const size_t count = static_cast<size_t>(at_ - digits);
+    // "-0" reads as 0, and a leading zero is dropped: only texts the reader
+    // would write back the same are taken.
+    if (count == 0 || count > kMaxDigits || (*digits == '0' && (count > 1 || negative))) return false;
+    text = std::string_view(start, static_cast<size_t>(at_ - start));
+    return true;
   }
-  const char* start = at_;
-  const bool negative = Take('-');
-  const char* digits = at_;
-  while (at_ != end_ && *at_ >= '0' && *at_ <= '9') ++at_;
-  const size_t count = static_cast<size_t>(at_ - digits);
-  // "-0" reads as 0, and a leading zero is dropped: only texts the reader
-  // would write back the same are taken.
-  if (count == 0 || count > kMaxDigits || (*digits == '0' && (count > 1 || negative))) return false;
-  text = std::string_view(start, static_cast<size_t>(at_ - start));
-  return true;
-}
-
-inline void PlainJsonObject::SkipSpace() {
-  while (at_ != end_ && (*at_ == ' ' || *at_ == '\t' || *at_ == '\n' || *at_ == '\r')) ++at_;
-}
-
-inline bool PlainJsonObject::Take(char c) {
-  if (at_ == end_ || *at_ != c) return false;
-  ++at_;
-  return true;
-}
-
+};
 
 }  // namespace vo

@@ -199,10 +199,11 @@ std::optional<bool> SecurityMasterData::ParseByElement(const std::string& text) 
   bool allRead = true;
   auto readList = [&](const std::vector<std::string_view>& elements, ListKind kind) {
     Json::Reader reader;
+    std::vector<PlainJsonObject::Member> members;
     for (std::string_view elementText : elements) {
       std::optional<ElementTexts> texts;
-      if (auto members = PlainJsonObject::Read(elementText)) {
-        texts.emplace(*members);
+      if (PlainJsonObject::Read(elementText, members)) {
+        texts.emplace(members);
       } else {
         Json::Value element;
         try {

@@ -246,8 +246,9 @@ TEST(SecurityMasterDataTest, PlainRecordsReadAsTheJsonReaderReadsThem) {
       EXPECT_EQ(Render(plain.RenameRecords()), Render(reference.RenameRecords())) << answer;
     }
   }
-  EXPECT_TRUE(PlainJsonObject::Read(kElements[0]));
-  EXPECT_FALSE(PlainJsonObject::Read(kElements[2]));
+  std::vector<PlainJsonObject::Member> members;
+  EXPECT_TRUE(PlainJsonObject::Read(kElements[0], members));
+  EXPECT_FALSE(PlainJsonObject::Read(kElements[2], members));
 }
 
 // Padding costs no memory: beside the lists it is passed over unbuilt; in a

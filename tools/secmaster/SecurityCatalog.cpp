@@ -208,12 +208,12 @@ std::optional<std::string> SecurityCatalog::RespondByElement(const std::string& 
   Json::CharReaderBuilder builder;
   Json::CharReaderBuilder::strictMode(&builder.settings_);
   std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  std::vector<PlainJsonObject::Member> members;
   auto forEach = [&](const std::optional<std::vector<std::string_view>>& texts, auto add) {
     if (!texts) return true;
     for (std::string_view text : *texts) {
-      std::optional<std::vector<PlainJsonObject::Member>> members = PlainJsonObject::Read(text);
-      if (members && !PlainJsonObject::RepeatsAKey(*members)) {
-        add(RequestElement(*members));
+      if (PlainJsonObject::Read(text, members) && !PlainJsonObject::RepeatsAKey(members)) {
+        add(RequestElement(members));
         continue;
       }
       Json::Value element;
