@@ -167,16 +167,16 @@ bool HSymboDAO::ModifyByName(const std::string& table, const SymbolFields& field
   return db_->modify(row_, table, "sym_name", name);
 }
 
-bool HSymboDAO::CopyUnmatchedToInactive(const std::string& condition) {
+bool HSymboDAO::CopyUnmatchedToInactive(const std::string& condition, std::span<const std::string> values) {
   std::string statement = "REPLACE INTO inactive_sym_table SELECT * FROM sym_table";
   if (!condition.empty()) statement += " WHERE sym_vo_sym IS NULL AND " + condition;
-  return Run(statement);
+  return values.empty() ? Run(statement) : db_->Execute(statement, values);
 }
 
-bool HSymboDAO::DeleteUnmatched(const std::string& condition) {
+bool HSymboDAO::DeleteUnmatched(const std::string& condition, std::span<const std::string> values) {
   std::string statement = "DELETE FROM sym_table WHERE sym_vo_sym IS NULL";
   if (!condition.empty()) statement += " AND " + condition;
-  return Run(statement);
+  return values.empty() ? Run(statement) : db_->Execute(statement, values);
 }
 
 bool HSymboDAO::GetSymbolMap(const std::string& table, std::map<std::string, std::string>& map) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,10 @@ class HSymboDAO {
   bool InsertSymbol(const SymbolFields& fields);
   bool SaveSymbol(const std::string& name, SymbolFields fields);
   bool SaveInactiveSymbol(SymbolFields fields);
-  bool CopyUnmatchedToInactive(const std::string& condition);
-  bool DeleteUnmatched(const std::string& condition);
+  // With `values`, the condition's `?` placeholders take them in order, and
+  // the statement is kept prepared for the next condition of the same text.
+  bool CopyUnmatchedToInactive(const std::string& condition, std::span<const std::string> values = {});
+  bool DeleteUnmatched(const std::string& condition, std::span<const std::string> values = {});
   bool GetSymbolMap(const std::string& table, std::map<std::string, std::string>& map);
   // Renames in trans_table, position_table, corp_event_table and port_table
   // every sym_name of an inactive symbol that has a canonical one. Runs all

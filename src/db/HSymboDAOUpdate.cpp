@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -33,49 +32,55 @@ constexpr size_t kNamesPerStatement = 500;
 bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecordTable& renames, const PackedRecordTable& canonical,
                                          UpdateCounts& counts, TransRenames trans) {
   // Which canonical symbols sym_table has a row for, before anything is
-  // written, marked by their place in `canonical`: the table's names are read
+  // written, marked by their key in `canonical`: the table's names are read
   // once, as a stream, rather than looked up a few hundred to a statement.
-  std::vector<bool> existing(canonical.size());
+  std::vector<bool> existing(canonical.KeyLimit());
   DbRowFunction markExisting([&](const std::vector<std::string>& cells) {
-    const size_t place = cells.empty() ? PackedRecordTable::npos : canonical.IndexOf(cells[0]);
-    if (place != PackedRecordTable::npos) existing[place] = true;
+    const size_t key = cells.empty() ? PackedRecordTable::npos : canonical.KeyOf(cells[0]);
+    if (key != PackedRecordTable::npos) existing[key] = true;
   });
   if (!db_->Stream("SELECT sym_name FROM sym_table", {}, CellForm::kStored, markExisting)) return false;
 
-  // The renamed symbols, in statements of a few hundred names each.
+  // The renamed symbols, in statements of a few hundred names each, bound
+  // to placeholders: every full list is the same statement, prepared once.
   auto forEachOldNameList = [&](const auto& statement) {
     bool allRan = true;
+    std::vector<std::string> names;
     for (size_t first = 0; first < renames.size(); first += kNamesPerStatement) {
-      std::set<std::string> names;
+      names.clear();
       for (size_t i = first; i < std::min(renames.size(), first + kNamesPerStatement); ++i) {
-        names.emplace(renames.At(i).name);
+        names.emplace_back(renames.At(i).name);
       }
-      allRan = statement("sym_name" + InList(names)) && allRan;
+      std::string condition = "sym_name IN (?";
+      for (size_t i = 1; i < names.size(); ++i) condition += ", ?";
+      allRan = statement(condition + ")", names) && allRan;
     }
     return allRan;
   };
 
   DbTransaction transaction(db_);
-  if (!forEachOldNameList([this](const std::string& condition) { return CopyUnmatchedToInactive(condition); })) {
+  if (!forEachOldNameList([this](const std::string& condition, const std::vector<std::string>& names) {
+        return CopyUnmatchedToInactive(condition, names);
+      })) {
     return false;
   }
 
   bool outcome = true;
-  std::vector<bool> saved(canonical.size());  // canonical symbols written, counted once
+  std::vector<bool> saved(canonical.KeyLimit());  // canonical symbols written, counted once
   for (const auto& [oldName, record] : renames) {
     const std::string voSymbol = FieldOf(record, SymColumn::kSymVoSym);
-    const size_t place = canonical.IndexOf(voSymbol);
-    if (place == PackedRecordTable::npos) {
+    const size_t key = canonical.KeyOf(voSymbol);
+    if (key == PackedRecordTable::npos) {
       outcome = false;
       continue;
     }
-    const std::string existingName = existing[place] ? voSymbol : std::string();
-    if (!SaveSymbol(existingName, canonical.At(place).fields.Unpack())) {
+    const std::string existingName = existing[key] ? voSymbol : std::string();
+    if (!SaveSymbol(existingName, canonical.FieldsOfKey(key).Unpack())) {
       outcome = false;
       continue;
     }
-    if (!saved[place]) {
-      saved[place] = true;
+    if (!saved[key]) {
+      saved[key] = true;
       ++(existingName.empty() ? counts.added : counts.changed);
     }
     if (oldName != voSymbol) ++counts.renamed;
@@ -85,7 +90,9 @@ bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecordTable& renames, const
   }
 
   if (!RenameInTables(trans)) outcome = false;
-  if (!forEachOldNameList([this](const std::string& condition) { return DeleteUnmatched(condition); })) {
+  if (!forEachOldNameList([this](const std::string& condition, const std::vector<std::string>& names) {
+        return DeleteUnmatched(condition, names);
+      })) {
     outcome = false;
   }
   return transaction.Commit() && outcome;

@@ -57,10 +57,15 @@ class PackedRecordTable {
   bool empty() const { return size_ == 0; }
   void clear();
 
-  // The place of a name in name order, npos when absent; and the record at a
-  // place. Callers keep per-record marks in vectors indexed so.
-  size_t IndexOf(std::string_view name) const;
+  // The record at a place in name order.
   Entry At(size_t index) const;
+  // A number of its own for each kept name, below KeyLimit(), until the table
+  // changes; npos when the name is absent. Callers keep per-record marks in
+  // vectors indexed so, and read the record back by it, without the table
+  // sorting its names.
+  size_t KeyOf(std::string_view name) const { return Slot(name); }
+  size_t KeyLimit() const { return slots_.size(); }
+  PackedFields FieldsOfKey(size_t key) const { return FieldsAt(slots_[key] - 1); }
 
   Iterator begin() const { return Iterator(this, 0); }
   Iterator end() const { return Iterator(this, size_); }
@@ -81,10 +86,8 @@ class PackedRecordTable {
   size_t SlotFor(std::string_view name) const;
   void Grow();
   // The slots in name order, sorted when first asked for after a change.
-  // IndexOf keeps each slot's index in that order beside them, so that a
-  // name's place is found through its hash, not by a search through a
-  // million names. Slot numbers take 32 bits: four billion slots, far past
-  // any update's records.
+  // Slot numbers take 32 bits: four billion slots, far past any update's
+  // records.
   const std::vector<uint32_t>& Ordered() const;
 
   std::vector<std::string> blocks_;  // each filled within its reserved capacity, so never moved
@@ -92,7 +95,6 @@ class PackedRecordTable {
   size_t size_ = 0;
   std::string packing_;  // a FieldList being packed, kept for its capacity
   mutable std::vector<uint32_t> ordered_;
-  mutable std::vector<uint32_t> indexBySlot_;
   mutable bool orderedValid_ = true;
 };
 
