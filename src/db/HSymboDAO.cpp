@@ -204,6 +204,15 @@ bool HSymboDAO::RenameInTables(TransRenames trans) {
   return allRenamed;
 }
 
+bool HSymboDAO::StreamInactiveRenames(DbRowReceiver& receiver) {
+  if (!db_->ComparesTextByBytes()) return false;
+  // The rows RenameInTables joins, in the same words.
+  return db_->Stream(
+      "SELECT sym_name, sym_vo_sym FROM inactive_sym_table WHERE sym_vo_sym IS NOT NULL AND sym_vo_sym <> '' "
+      "AND sym_vo_sym <> sym_name",
+      {}, CellForm::kStored, receiver);
+}
+
 bool HSymboDAO::SelectSymbolsWithTransCount(DBQueryResult& result, const std::string& accountId) {
   return Select(SymbolsWithTransCountStatement(accountId), result);
 }

@@ -52,6 +52,11 @@ class HSymboDAO {
   // HTransDAO::StreamForRenameAndRecalc).
   enum class TransRenames { kHere, kByCaller };
   bool RenameInTables(TransRenames trans = TransRenames::kHere);
+  // Each inactive symbol that renames (its canonical symbol neither empty
+  // nor itself) as two cells, name and canonical symbol. False, reading
+  // nothing, where the database matches names otherwise than by their bytes
+  // (a server's collation): only its own join renames as it compares.
+  bool StreamInactiveRenames(DbRowReceiver& receiver);
   bool SelectSymbolsWithTransCount(DBQueryResult& result, const std::string& accountId);
   // The same rows in the same order, handed to `receiver` one at a time as
   // they are read.

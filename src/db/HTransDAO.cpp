@@ -1,5 +1,6 @@
 #include "db/HTransDAO.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <mutex>
@@ -40,6 +41,35 @@ const int kInsertRecordOrder[] = {1,  2,  3,  4,  5,  6,  7,  8,  10, 11, 12, 13
 
 // Serialises every trade-time update of the library.
 std::mutex tradeTimeLock;
+
+// Rows a list of WHENs chooses among; more are split in halves by id first.
+constexpr size_t kRowsPerWhenList = 4;
+
+// The value each of the rows [first, last) (in ascending id order) takes, as
+// an expression of trans_id: halving the ids takes a few comparisons a row,
+// where one list of WHENs takes half the batch's. The text depends only on
+// the number of rows, so a batch of the usual size is one prepared statement.
+template <typename Text>
+void AppendChoice(const std::vector<std::pair<int64_t, const HTransDAO::Rewrite*>>& keyed, size_t first, size_t last,
+                  const Text& text, std::string& statement, std::vector<BoundValue>& values) {
+  if (last - first <= kRowsPerWhenList) {
+    statement += "CASE trans_id";
+    for (size_t i = first; i < last; ++i) {
+      statement += " WHEN ? THEN ?";
+      values.push_back(BoundValue::Integer(keyed[i].first));
+      values.push_back(BoundValue::Text(text(*keyed[i].second)));
+    }
+    statement += " END";
+    return;
+  }
+  const size_t middle = first + (last - first) / 2;
+  statement += "CASE WHEN trans_id < ? THEN ";
+  values.push_back(BoundValue::Integer(keyed[middle].first));
+  AppendChoice(keyed, first, middle, text, statement, values);
+  statement += " ELSE ";
+  AppendChoice(keyed, middle, last, text, statement, values);
+  statement += " END";
+}
 
 }  // namespace
 
@@ -122,8 +152,8 @@ bool HTransDAO::UpdateRows(const std::vector<Rewrite>& rows) {
   const bool names = rows[0].name.has_value(), totals = rows[0].total.has_value();
   // The ids go as numbers: each is compared with every row the statement
   // writes, and a text id would be converted again at each comparison.
-  std::vector<int64_t> keys;
-  keys.reserve(rows.size());
+  std::vector<std::pair<int64_t, const Rewrite*>> keyed;
+  keyed.reserve(rows.size());
   for (const Rewrite& row : rows) {
     // A whole number written as nothing else (no sign but a minus, no spaces), as a row id is.
     int64_t key = 0;
@@ -133,27 +163,30 @@ bool HTransDAO::UpdateRows(const std::vector<Rewrite>& rows) {
         (totals && !plainDecimal(*row.total))) {
       return false;
     }
-    keys.push_back(key);
+    keyed.emplace_back(key, &row);
   }
+  // In id order, each id once: where an id comes twice its first rewrite is
+  // the one written, as a list of WHENs would choose it.
+  std::stable_sort(keyed.begin(), keyed.end(),
+                   [](const auto& left, const auto& right) { return left.first < right.first; });
+  keyed.erase(std::unique(keyed.begin(), keyed.end(),
+                          [](const auto& left, const auto& right) { return left.first == right.first; }),
+              keyed.end());
+
   // One statement a batch: a statement's own cost is most of a one-row update's.
   std::string statement = "update trans_table set ";
   std::vector<BoundValue> values;
   auto setColumn = [&](const char* column, auto text) {
-    statement += std::string(values.empty() ? "" : ", ") + column + " = CASE trans_id";
-    for (size_t i = 0; i < rows.size(); ++i) {
-      statement += " WHEN ? THEN ?";
-      values.push_back(BoundValue::Integer(keys[i]));
-      values.push_back(BoundValue::Text(text(rows[i])));
-    }
-    statement += " END";
+    statement += std::string(values.empty() ? "" : ", ") + column + " = ";
+    AppendChoice(keyed, 0, keyed.size(), text, statement, values);
   };
   if (names) setColumn("sym_name", [](const Rewrite& row) { return *row.name; });
   if (totals) setColumn("trans_total", [](const Rewrite& row) { return *row.total; });
   if (values.empty()) return false;
   statement += " where trans_id IN (";
-  for (size_t i = 0; i < rows.size(); ++i) {
+  for (size_t i = 0; i < keyed.size(); ++i) {
     statement += i == 0 ? "?" : ", ?";
-    values.push_back(BoundValue::Integer(keys[i]));
+    values.push_back(BoundValue::Integer(keyed[i].first));
   }
   return db_->Execute(statement + ")", std::span<const BoundValue>(values));
 }
@@ -203,16 +236,19 @@ std::string RecalcStatement() {
 
 bool HTransDAO::SelectForRecalc(DBQueryResult& result) { return Select(RecalcStatement(), false, result); }
 
-bool HTransDAO::StreamForRenameAndRecalc(DbRowReceiver& receiver) {
+bool HTransDAO::StreamForRenameAndRecalc(DbRowReceiver& receiver, Renames renames) {
   // The rename's own join and conditions, as HSymboDAO::RenameInTables has
   // them; "> ''" says "not NULL and not empty" in a form that lets the
   // lookup be answered by the (sym_name, sym_vo_sym) index alone, where the
   // planner otherwise reads each inactive row from its table.
-  const std::string statement =
-      std::string("select ") + kRecalcColumns + ", r.sym_vo_sym, CASE WHEN " + kRecalculated +
-      " THEN 1 ELSE 0 END from trans_table a LEFT JOIN inactive_sym_table r ON r.sym_name = a.sym_name "
-      "AND r.sym_vo_sym > '' AND r.sym_vo_sym <> r.sym_name order by a.trans_id";
-  return db_->Stream(statement, {}, CellForm::kDecimal, receiver);
+  const std::string source =
+      renames == Renames::kJoined
+          ? ", r.sym_vo_sym, CASE WHEN " + std::string(kRecalculated) +
+                " THEN 1 ELSE 0 END from trans_table a LEFT JOIN inactive_sym_table r ON r.sym_name = a.sym_name "
+                "AND r.sym_vo_sym > '' AND r.sym_vo_sym <> r.sym_name"
+          : ", NULL, CASE WHEN " + std::string(kRecalculated) + " THEN 1 ELSE 0 END from trans_table a";
+  return db_->Stream(std::string("select ") + kRecalcColumns + source + " order by a.trans_id", {},
+                     CellForm::kDecimal, receiver);
 }
 
 }  // namespace vo

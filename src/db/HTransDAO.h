@@ -70,8 +70,10 @@ class HTransDAO {
   // name), and "1" when SelectForRecalc lists the row (else "0"). The symbol
   // update renames and recalculates in this one pass instead of rewriting
   // every row twice. The receiver may rewrite the row it holds: the scan goes
-  // on by row id, which that leaves alone.
-  bool StreamForRenameAndRecalc(DbRowReceiver& receiver);
+  // on by row id, which that leaves alone. With `Renames::kByCaller` the
+  // canonical symbol is left empty for a caller that knows it already.
+  enum class Renames { kJoined, kByCaller };
+  bool StreamForRenameAndRecalc(DbRowReceiver& receiver, Renames renames = Renames::kJoined);
 
  private:
   // Runs a select and copies its rows into `result`.

@@ -19,6 +19,7 @@
 #include "db/TableColumns.h"
 #include "import/TradeSides.h"
 #include "symbols/BatchExchanger.h"
+#include "symbols/InactiveRenames.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DbRowFunction.h"
 #include "ledgerdb/DbTransaction.h"
@@ -123,8 +124,10 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
   int status = 0;
   if (saved) {
     Report(recalculating);
+    InactiveRenames names(data_.RenameRecords());
+    const bool namesRead = names.Read(symbols);
     bool renamed = true;
-    status = RewriteTransactions(data_.CanonicalRecords(), renamed);
+    status = RewriteTransactions(data_.CanonicalRecords(), namesRead ? &names : nullptr, renamed);
     saved = renamed;
   }
   if (!writes.Commit() || !saved) return Fail(VoServices::SymbolUpdateFailure::kWriteFailed, "Error " + updating);
@@ -132,7 +135,8 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
   return true;
 }
 
-int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canonical, bool& renamed) {
+int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canonical, const InactiveRenames* names,
+                                       bool& renamed) {
   unchangedIds_.clear();
   renamed = true;
   int status = 0;
@@ -173,7 +177,12 @@ int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canoni
   DbRowFunction rewrite([&](const DBQueryResult::Row& row) {
     if (row.size() < kRewriteCells) return;
     std::optional<std::string> newName;
-    if (!row[kNewName].empty()) newName = row[kNewName];
+    if (names) {
+      const std::string_view name = names->NewNameOf(row[kSymbol]);
+      if (!name.empty()) newName = std::string(name);
+    } else if (!row[kNewName].empty()) {
+      newName = row[kNewName];
+    }
     const std::string& name = newName ? *newName : row[kSymbol];
 
     std::optional<TotalChange> change;
@@ -199,7 +208,10 @@ int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canoni
     if (change) batch.totals.push_back(std::move(*change));
     if (batch.rows.size() == kRowsPerStatement) writeBatch(batch);
   });
-  if (!transactions_.StreamForRenameAndRecalc(rewrite)) renamed = false;
+  if (!transactions_.StreamForRenameAndRecalc(
+          rewrite, names ? HTransDAO::Renames::kByCaller : HTransDAO::Renames::kJoined)) {
+    renamed = false;
+  }
   for (Batch& batch : batches) writeBatch(batch);
   if (!transaction.Commit()) status = 2;
   return status;

@@ -23,6 +23,8 @@
 
 namespace vo {
 
+class InactiveRenames;
+
 class SymbolUpdater {
  public:
   // `progress` may be null. The request goes out as one document unless the
@@ -50,8 +52,10 @@ class SymbolUpdater {
   // amount changed, in one pass over trans_table. 0 when every total was
   // written; 2 when a locked transaction kept its total or a write failed
   // (the others are still written). `renamed` turns false when a rename was
-  // not written.
-  int RewriteTransactions(const SecurityMasterData::Records& canonical, bool& renamed);
+  // not written. `names`, when given, says each symbol's new name instead of
+  // the database's join.
+  int RewriteTransactions(const SecurityMasterData::Records& canonical, const InactiveRenames* names,
+                          bool& renamed);
 
   // A transaction's total before and after (decimal text).
   struct TotalChange {

@@ -1,5 +1,9 @@
 #include "db/HTransDAO.h"
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "db/DbFixture.h"
 
 using namespace vo;
@@ -86,6 +90,26 @@ TEST_P(TransDaoTest, RecalcSelectSkipsNullTypesAndDuplicatesAndTotalsRoundTrip) 
   // Deleting a transaction drops its duplicate flag with it.
   ASSERT_TRUE(Execute("DELETE FROM trans_table WHERE trans_id = 3"));
   EXPECT_EQ(Rows("SELECT count(*) FROM trans_dup_table"), "0\n");
+}
+
+// A batch of rewrites in any order, one id twice (its first rewrite is the
+// one written), of a size that halves unevenly: each row gets its own values.
+TEST_P(TransDaoTest, RewritesEachRowItsOwnNameAndTotal) {
+  for (int i = 1; i <= 23; ++i) AddTrans("S" + std::to_string(i), "0", "1", "1/16/2009");
+  std::vector<HTransDAO::Rewrite> rows;
+  std::map<int, std::string> expected;
+  for (int id : {17, 3, 23, 1, 9, 12, 2, 20, 5, 14, 7, 11, 3, 22, 18}) {
+    const std::string name = "N" + std::to_string(id) + "_" + std::to_string(rows.size());
+    rows.push_back({std::to_string(id), name, std::to_string(id * 1000000)});
+    expected.emplace(id, name + "|" + std::to_string(id));
+  }
+  ASSERT_TRUE(dao_.UpdateRows(rows)) << db()->LastError();
+  std::string table;
+  for (int id = 1; id <= 23; ++id) {
+    auto it = expected.find(id);
+    table += std::to_string(id) + "|" + (it != expected.end() ? it->second : "S" + std::to_string(id) + "|-1500") + "\n";
+  }
+  EXPECT_EQ(Rows("SELECT trans_id, sym_name, trans_total FROM trans_table ORDER BY trans_id"), table);
 }
 
 }  // namespace

@@ -101,6 +101,11 @@ INSTANTIATE_TEST_SUITE_P(, SymbolUpdateTest, BothBackends(), BackendName);
 
 TEST_P(SymbolUpdateTest, RenamesUpdatesAndRecalculates) {
   AddSymbolTable();
+  // Symbols made inactive before this run: one still renames the transactions
+  // imported under it since, the others (no canonical symbol, itself) do not.
+  ASSERT_TRUE(Execute("INSERT INTO inactive_sym_table (sym_name, sym_vo_sym) VALUES ('GONE', 'ZZZ'), "
+                      "('KEPT', ''), ('SELF', 'SELF')"));
+  for (const char* symbol : {"GONE", "KEPT", "SELF"}) AddTrade(symbol, kBuy, "1", "1", "0");
   ASSERT_TRUE(VoServices::UpdateSymbols(Serve(), RecordProgress));
 
   EXPECT_EQ(messages_, std::vector<std::string>{});
@@ -135,10 +140,10 @@ TEST_P(SymbolUpdateTest, RenamesUpdatesAndRecalculates) {
             "NEW|1|NEW.X|NEWCUSIP|100|1|Zudazuzo Diroza|NEW|7001|2024-02-01\n"
             "ZZZ|0||||||||\n");
   EXPECT_EQ(Rows("SELECT sym_name, sym_type, sym_cont_size, sym_desc, sym_vo_sym, sm_record_id "
-                 "FROM inactive_sym_table"),
-            "OLD|1|1|Old call|NEW|7001\n");
+                 "FROM inactive_sym_table ORDER BY sym_name"),
+            "GONE||||ZZZ|\nKEPT|||||\nOLD|1|1|Old call|NEW|7001\nSELF||||SELF|\n");
   EXPECT_EQ(Rows("SELECT trans_id, sym_name, trans_total FROM trans_table ORDER BY trans_id"),
-            "1|NEW|310\n2|NEW|290\n3|AAPL|1005\n4|ZZZ|0\n5|$CASH$|0\n");
+            "1|NEW|310\n2|NEW|290\n3|AAPL|1005\n4|ZZZ|0\n5|$CASH$|0\n6|ZZZ|0\n7|KEPT|0\n8|SELF|0\n");
   EXPECT_EQ(Rows("SELECT sym_name FROM position_table UNION ALL SELECT sym_name FROM corp_event_table "
                  "UNION ALL SELECT sym_name FROM port_table"),
             "NEW\nNEW\nNEW\n");
