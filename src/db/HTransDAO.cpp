@@ -150,8 +150,8 @@ bool HTransDAO::UpdateRows(const std::vector<Rewrite>& rows) {
   };
   if (rows.empty()) return true;
   const bool names = rows[0].name.has_value(), totals = rows[0].total.has_value();
-  // The ids go as numbers: each is compared with every row the statement
-  // writes, and a text id would be converted again at each comparison.
+  // The ids go as numbers: the statement compares them with each row's id,
+  // and a text id would be converted again at each comparison.
   std::vector<std::pair<int64_t, const Rewrite*>> keyed;
   keyed.reserve(rows.size());
   for (const Rewrite& row : rows) {
