@@ -61,6 +61,15 @@ int ColumnCount() { return static_cast<int>(Columns().size()); }
 const char* const kRenamedTables[] = {"trans_table", "position_table", "corp_event_table",
                                       "port_table"};
 
+// The inactive symbols (of `table`, as named in the statement) that rename:
+// an inactive symbol without a canonical one renames nothing, so sym_name
+// never becomes NULL or empty, and a symbol that is its own canonical symbol
+// is left alone rather than rewritten with the same name.
+std::string RenamingCondition(const std::string& table) {
+  return table + ".sym_vo_sym IS NOT NULL AND " + table + ".sym_vo_sym <> '' AND " + table +
+         ".sym_vo_sym <> " + table + ".sym_name";
+}
+
 constexpr int kSecurityTypeCall = 1;
 constexpr int kSecurityTypePut = 2;
 constexpr int kSecurityTypeCallIndexOption = 3;
@@ -192,25 +201,20 @@ bool HSymboDAO::RenameInTables(TransRenames trans) {
   bool allRenamed = true;
   for (const char* table : kRenamedTables) {
     if (trans == TransRenames::kByCaller && std::string_view(table) == "trans_table") continue;
-    // An inactive symbol without a canonical one renames nothing: sym_name
-    // never becomes NULL or empty. A symbol that is its own canonical symbol
-    // is left alone rather than rewritten with the same name.
     allRenamed &= Run(std::string("UPDATE ") + table +
                       " voTable, inactive_sym_table symTable SET voTable.sym_name = "
-                      "symTable.sym_vo_sym WHERE voTable.sym_name = symTable.sym_name" +
-                      " AND symTable.sym_vo_sym IS NOT NULL AND symTable.sym_vo_sym <> ''" +
-                      " AND symTable.sym_vo_sym <> symTable.sym_name");
+                      "symTable.sym_vo_sym WHERE voTable.sym_name = symTable.sym_name AND " +
+                      RenamingCondition("symTable"));
   }
   return allRenamed;
 }
 
 bool HSymboDAO::StreamInactiveRenames(DbRowReceiver& receiver) {
   if (!db_->ComparesTextByBytes()) return false;
-  // The rows RenameInTables joins, in the same words.
-  return db_->Stream(
-      "SELECT sym_name, sym_vo_sym FROM inactive_sym_table WHERE sym_vo_sym IS NOT NULL AND sym_vo_sym <> '' "
-      "AND sym_vo_sym <> sym_name",
-      {}, CellForm::kStored, receiver);
+  // The rows RenameInTables joins.
+  return db_->Stream("SELECT sym_name, sym_vo_sym FROM inactive_sym_table symTable WHERE " +
+                         RenamingCondition("symTable"),
+                     {}, CellForm::kStored, receiver);
 }
 
 bool HSymboDAO::SelectSymbolsWithTransCount(DBQueryResult& result, const std::string& accountId) {
