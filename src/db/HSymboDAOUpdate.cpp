@@ -17,6 +17,7 @@
 #include "db/TableColumns.h"
 #include "ledgerdb/DbRowFunction.h"
 #include "ledgerdb/DbTransaction.h"
+#include "ledgerdb/SqlLiteral.h"
 
 namespace vo {
 
@@ -51,9 +52,7 @@ bool HSymboDAO::UpdateFromSecurityMaster(const PackedRecordTable& renames, const
       for (size_t i = first; i < std::min(renames.size(), first + kNamesPerStatement); ++i) {
         names.emplace_back(renames.At(i).name);
       }
-      std::string condition = "sym_name IN (?";
-      for (size_t i = 1; i < names.size(); ++i) condition += ", ?";
-      allRan = statement(condition + ")", names) && allRan;
+      allRan = statement("sym_name IN " + SqlPlaceholders(names.size()), names) && allRan;
     }
     return allRan;
   };

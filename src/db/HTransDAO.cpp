@@ -183,12 +183,9 @@ bool HTransDAO::UpdateRows(const std::vector<Rewrite>& rows) {
   if (names) setColumn("sym_name", [](const Rewrite& row) { return *row.name; });
   if (totals) setColumn("trans_total", [](const Rewrite& row) { return *row.total; });
   if (values.empty()) return false;
-  statement += " where trans_id IN (";
-  for (size_t i = 0; i < keyed.size(); ++i) {
-    statement += i == 0 ? "?" : ", ?";
-    values.push_back(BoundValue::Integer(keyed[i].first));
-  }
-  return db_->Execute(statement + ")", std::span<const BoundValue>(values));
+  statement += " where trans_id IN " + SqlPlaceholders(keyed.size());
+  for (const auto& entry : keyed) values.push_back(BoundValue::Integer(entry.first));
+  return db_->Execute(statement, std::span<const BoundValue>(values));
 }
 
 bool HTransDAO::Select(const std::string& statement, bool friendly, DBQueryResult& result) {
@@ -241,14 +238,14 @@ bool HTransDAO::StreamForRenameAndRecalc(DbRowReceiver& receiver, Renames rename
   // them; "> ''" says "not NULL and not empty" in a form that lets the
   // lookup be answered by the (sym_name, sym_vo_sym) index alone, where the
   // planner otherwise reads each inactive row from its table.
-  const std::string source =
-      renames == Renames::kJoined
-          ? ", r.sym_vo_sym, CASE WHEN " + std::string(kRecalculated) +
-                " THEN 1 ELSE 0 END from trans_table a LEFT JOIN inactive_sym_table r ON r.sym_name = a.sym_name "
-                "AND r.sym_vo_sym > '' AND r.sym_vo_sym <> r.sym_name"
-          : ", NULL, CASE WHEN " + std::string(kRecalculated) + " THEN 1 ELSE 0 END from trans_table a";
-  return db_->Stream(std::string("select ") + kRecalcColumns + source + " order by a.trans_id", {},
-                     CellForm::kDecimal, receiver);
+  const bool joined = renames == Renames::kJoined;
+  std::string statement = std::string("select ") + kRecalcColumns + (joined ? ", r.sym_vo_sym" : ", NULL") +
+                          ", CASE WHEN " + kRecalculated + " THEN 1 ELSE 0 END from trans_table a";
+  if (joined) {
+    statement += " LEFT JOIN inactive_sym_table r ON r.sym_name = a.sym_name AND r.sym_vo_sym > '' "
+                 "AND r.sym_vo_sym <> r.sym_name";
+  }
+  return db_->Stream(statement + " order by a.trans_id", {}, CellForm::kDecimal, receiver);
 }
 
 }  // namespace vo

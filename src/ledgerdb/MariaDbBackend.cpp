@@ -144,12 +144,6 @@ std::string ColumnList(const std::vector<std::string>& names) {
   return list;
 }
 
-std::string Placeholders(size_t count) {
-  std::string row = "(";
-  for (size_t i = 0; i < count; ++i) row += i ? ", ?" : "?";
-  return row + ")";
-}
-
 // NOW() on the server gives the session's local time; the session runs in the
 // same standard-time offset as the rest of the library's dates.
 std::string SessionTimeZone() {
@@ -732,7 +726,7 @@ bool MariaDbBackend::Insert(const DBData& data, const DBSchemaDef& table) {
   Statement& statement = inserts_[{&table, names}];
   if (!statement) {
     std::string sql = "INSERT INTO " + table.tableName() + " (" + ColumnList(names) + ") VALUES " +
-                      Placeholders(names.size());
+                      SqlPlaceholders(names.size());
     if (!Prepare(sql, statement)) {
       inserts_.erase({&table, names});
       return false;
@@ -749,7 +743,7 @@ MYSQL_STMT* MariaDbBackend::BatchInsertFor(const PendingRows& pending, size_t ro
   for (int position : pending.positions) {
     names.emplace_back(pending.table->columns()[static_cast<size_t>(position)].name);
   }
-  std::string row = Placeholders(names.size());
+  std::string row = SqlPlaceholders(names.size());
   std::string sql = "INSERT INTO " + pending.table->tableName() + " (" + ColumnList(names) +
                     ") VALUES ";
   for (size_t r = 0; r < rows; ++r) sql += (r ? ", " : "") + row;

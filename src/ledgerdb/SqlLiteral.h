@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,14 @@ inline std::string SqlIdList(const std::vector<std::string>& ids) {
     if (IsPlainWholeNumber(id)) list += (list.empty() ? "" : ", ") + id;
   }
   return list;
+}
+
+// `count` placeholders in parentheses, "(?, ?, ?)": values that are bound,
+// never put in, so that statements of one length are one prepared statement.
+inline std::string SqlPlaceholders(size_t count) {
+  std::string list = "(";
+  for (size_t i = 0; i < count; ++i) list += i ? ", ?" : "?";
+  return list + ")";
 }
 
 }  // namespace vo
