@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <iterator>
 #include <mutex>
 #include <span>
 #include <system_error>
@@ -10,6 +11,7 @@
 #include "db/PositionalRow.h"
 #include "db/TransRecord.h"
 #include "ledgerdb/DbRowReceiver.h"
+#include "ledgerdb/DbRowRewriter.h"
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
@@ -218,14 +220,25 @@ bool HTransDAO::SelectExpired(const std::map<std::string, std::string>& idToQuan
 namespace {
 
 // The recalculation's columns, and the rows it takes.
-constexpr char kRecalcColumns[] =
-    "a.trans_id, a.trans_dttrade, a.sym_name, a.trans_action, a.trans_qty, a.trans_unitprice, "
-    "a.trans_commission, a.trans_sec_fee, a.trans_misc_fee, a.trans_fed_tax, a.trans_exassadj, a.trans_baseadj, "
-    "a.trans_fx, a.trans_total, a.lock_id";
-constexpr char kRecalculated[] = "a.trans_type <> 0 and a.trans_dup <> 1";
+constexpr const char* kRecalcColumnNames[] = {
+    "trans_id",         "trans_dttrade", "sym_name",      "trans_action",  "trans_qty",
+    "trans_unitprice",  "trans_commission", "trans_sec_fee", "trans_misc_fee", "trans_fed_tax",
+    "trans_exassadj",   "trans_baseadj", "trans_fx",      "trans_total",   "lock_id"};
+
+// The columns as the recalculation's select lists them, from table `a`.
+std::string RecalcColumns() {
+  std::string columns;
+  for (const char* name : kRecalcColumnNames) columns += std::string(columns.empty() ? "" : ", ") + "a." + name;
+  return columns;
+}
+
+// The rows the recalculation takes, of the table named `prefix` ("a.", or "").
+std::string Recalculated(const std::string& prefix) {
+  return prefix + "trans_type <> 0 and " + prefix + "trans_dup <> 1";
+}
 
 std::string RecalcStatement() {
-  return std::string("select ") + kRecalcColumns + " from trans_table a where " + kRecalculated +
+  return "select " + RecalcColumns() + " from trans_table a where " + Recalculated("a.") +
          " order by sym_name";
 }
 
@@ -239,13 +252,24 @@ bool HTransDAO::StreamForRenameAndRecalc(DbRowReceiver& receiver, Renames rename
   // lookup be answered by the (sym_name, sym_vo_sym) index alone, where the
   // planner otherwise reads each inactive row from its table.
   const bool joined = renames == Renames::kJoined;
-  std::string statement = std::string("select ") + kRecalcColumns + (joined ? ", r.sym_vo_sym" : ", NULL") +
-                          ", CASE WHEN " + kRecalculated + " THEN 1 ELSE 0 END from trans_table a";
+  std::string statement = "select " + RecalcColumns() + (joined ? ", r.sym_vo_sym" : ", NULL") +
+                          ", CASE WHEN " + Recalculated("a.") + " THEN 1 ELSE 0 END from trans_table a";
   if (joined) {
     statement += " LEFT JOIN inactive_sym_table r ON r.sym_name = a.sym_name AND r.sym_vo_sym > '' "
                  "AND r.sym_vo_sym <> r.sym_name";
   }
   return db_->Stream(statement + " order by a.trans_id", {}, CellForm::kDecimal, receiver);
+}
+
+bool HTransDAO::RewritesInPlace() const { return db_->RewritesRowsInPlace(); }
+
+bool HTransDAO::RewriteForRenameAndRecalc(DbRowRewriter& rewriter) {
+  // The stream's cells, read from the row being rewritten (no alias there).
+  std::vector<std::string> read(std::begin(kRecalcColumnNames), std::end(kRecalcColumnNames));
+  read.push_back("NULL");
+  read.push_back("CASE WHEN " + Recalculated("") + " THEN 1 ELSE 0 END");
+  const std::vector<std::string> written{"sym_name", "trans_total"};
+  return db_->RewriteRows("trans_table", read, written, CellForm::kDecimal, rewriter);
 }
 
 }  // namespace vo

@@ -17,6 +17,7 @@ namespace vo {
 
 class DBData;
 class DbRowReceiver;
+class DbRowRewriter;
 class DBQueryResult;
 class TransRecord;
 
@@ -74,6 +75,13 @@ class HTransDAO {
   // canonical symbol is left empty for a caller that knows it already.
   enum class Renames { kJoined, kByCaller };
   bool StreamForRenameAndRecalc(DbRowReceiver& receiver, Renames renames = Renames::kJoined);
+  // The same pass as one statement that writes as it reads, where the
+  // database can (RewritesRowsInPlace): `rewriter` gets the cells of
+  // StreamForRenameAndRecalc with Renames::kByCaller and sets a row's new
+  // sym_name (value 0) and trans_total in millionths (value 1). Only the rows
+  // it changes are written; a failure writes none.
+  bool RewritesInPlace() const;
+  bool RewriteForRenameAndRecalc(DbRowRewriter& rewriter);
 
  private:
   // Runs a select and copies its rows into `result`.

@@ -206,6 +206,17 @@ bool Database::Stream(const std::string& statement, std::span<const std::string>
   return impl_->Check(impl_->backend->Stream(statement, parameters, form, receiver));
 }
 
+bool Database::RewritesRowsInPlace() const { return impl_->backend && impl_->backend->RewritesRowsInPlace(); }
+
+bool Database::RewriteRows(const std::string& table, std::span<const std::string> read,
+                           std::span<const std::string> written, CellForm form, DbRowRewriter& rewriter) {
+  if (!impl_->Ready()) return false;
+  if (!impl_->backend->RewritesRowsInPlace()) return impl_->Fail("this database cannot rewrite rows in place");
+  const DBSchemaDef* def = DBSchemaDef::ForTable(table);
+  if (!def) return impl_->Fail("unknown table " + table);
+  return impl_->Check(impl_->backend->RewriteRows(*def, read, written, form, rewriter));
+}
+
 bool Database::DeleteQuery(unsigned long queryId) {
   if (impl_->queries.erase(queryId) == 0) {
     return impl_->Fail("no query " + std::to_string(queryId));

@@ -28,6 +28,7 @@ using ColumnValue = std::pair<int, std::string_view>;
 using InsertedIds = std::vector<uint64_t>;
 class DBQueryResult;
 class DbRowReceiver;
+class DbRowRewriter;
 class DbBackend;
 enum class CellForm;
 class DBTableMgr;
@@ -87,6 +88,15 @@ class Database {
   // statement's `?` placeholders in order; values are never pasted in.
   bool Stream(const std::string& statement, std::span<const std::string> parameters,
               CellForm form, DbRowReceiver& receiver);
+  // Whether RewriteRows works on the connected engine (a database file).
+  bool RewritesRowsInPlace() const;
+  // Rewrites rows of `table` in place in one statement: each row's `read`
+  // items (columns of the table in their form, or other expressions) go to
+  // `rewriter`, and the `written` columns it sets are stored; every written
+  // column must be among the read items. A row nothing changes is not
+  // written. Fails, writing nothing, where the engine cannot do it.
+  bool RewriteRows(const std::string& table, std::span<const std::string> read,
+                   std::span<const std::string> written, CellForm form, DbRowRewriter& rewriter);
   bool DeleteQuery(unsigned long queryId);
   // Query, GetQueryResult and DeleteQuery in one: the rows go straight into
   // `result` (left as it was on failure) instead of being kept and copied.

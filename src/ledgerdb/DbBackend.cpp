@@ -11,6 +11,12 @@ bool DbBackend::UpdateByKey(const DBData& data, const DBSchemaDef& table,
   return Update(data, table, keyColumn + " = " + SqlLiteral(key));
 }
 
+// Never asked of an engine without it: Database checks RewritesRowsInPlace.
+bool DbBackend::RewriteRows(const DBSchemaDef&, std::span<const std::string>, std::span<const std::string>, CellForm,
+                            DbRowRewriter&) {
+  return false;
+}
+
 bool DbBackend::ColumnSetOf(std::span<const ColumnValue> fields, const DBSchemaDef& table, uint64_t& set,
                             std::string& refusal) {
   set = 0;

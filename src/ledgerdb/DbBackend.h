@@ -18,6 +18,7 @@ namespace vo {
 
 class DBData;
 class DBQueryResult;
+class DbRowRewriter;
 class DBSchemaDef;
 
 class DbBackend {
@@ -52,6 +53,15 @@ class DbBackend {
   // placeholders in order, as text.
   virtual bool Stream(const std::string& statement, std::span<const std::string> parameters,
                       CellForm form, DbRowReceiver& receiver) = 0;
+  // Whether RewriteRows works here: an engine that can call into the
+  // program for each row of a statement.
+  virtual bool RewritesRowsInPlace() const { return false; }
+  // One statement over every row of `table`: each row's `read` items (a
+  // column of the table reads in its own form, any other expression as its
+  // plain value) go to `rewriter`, and the `written` columns it sets are
+  // written. Each written column is also one of the read items.
+  virtual bool RewriteRows(const DBSchemaDef& table, std::span<const std::string> read,
+                           std::span<const std::string> written, CellForm form, DbRowRewriter& rewriter);
   virtual bool Insert(const DBData& data, const DBSchemaDef& table) = 0;
   // The same insert with the fields given by column position (see
   // Database::insert). An engine may hold the row back and send it with

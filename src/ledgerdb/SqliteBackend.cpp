@@ -3,18 +3,25 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <new>
+#include <optional>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DBSchemaDef.h"
+#include "ledgerdb/DbRowRewriter.h"
 #include "ledgerdb/HEnum.h"
 #include "ledgerdb/SqlDialect.h"
 #include "ledgerdb/StoreCheck.h"
@@ -62,17 +69,11 @@ struct CellReader {
   const HEnum* enumeration = nullptr;
 };
 
-CellReader ReaderFor(sqlite3_stmt* statement, int column, CellForm form) {
-  if (form == CellForm::kStored) return {};
-  const bool friendlyEnums = form == CellForm::kFriendly;
-  const char* table = sqlite3_column_table_name(statement, column);
-  const char* origin = sqlite3_column_origin_name(statement, column);
-  if (!table || !origin) return {};
-  const DBSchemaDef* def = DBSchemaDef::ForTable(table);
-  const ColumnDef* columnDef = def ? def->Find(origin) : nullptr;
-  if (!columnDef) return {};
+// How a column of ours reads in `form`; anything else reads plain.
+CellReader ReaderForColumn(const ColumnDef* columnDef, CellForm form) {
+  if (form == CellForm::kStored || !columnDef) return {};
   if (columnDef->kind == ColumnKind::kAmount) return {CellReader::kAmount};
-  if (friendlyEnums && columnDef->friendlyEnum) {
+  if (form == CellForm::kFriendly && columnDef->friendlyEnum) {
     if (const HEnum* enumeration = HEnum::GetEnum(columnDef->friendlyEnum)) {
       return {CellReader::kFriendly, enumeration};
     }
@@ -80,15 +81,50 @@ CellReader ReaderFor(sqlite3_stmt* statement, int column, CellForm form) {
   return {};
 }
 
+CellReader ReaderFor(sqlite3_stmt* statement, int column, CellForm form) {
+  if (form == CellForm::kStored) return {};
+  const char* table = sqlite3_column_table_name(statement, column);
+  const char* origin = sqlite3_column_origin_name(statement, column);
+  if (!table || !origin) return {};
+  const DBSchemaDef* def = DBSchemaDef::ForTable(table);
+  return ReaderForColumn(def ? def->Find(origin) : nullptr, form);
+}
+
+// A result column of a stepped statement, and a value handed to a function
+// of ours: two places a cell is read from, read alike.
+struct ColumnSource {
+  sqlite3_stmt* statement;
+  int column;
+  int Type() const { return sqlite3_column_type(statement, column); }
+  sqlite3_int64 Integer() const { return sqlite3_column_int64(statement, column); }
+  double Real() const { return sqlite3_column_double(statement, column); }
+  std::string_view Text() const {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return {reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_column_bytes(statement, column))};
+  }
+};
+
+struct ValueSource {
+  sqlite3_value* value;
+  int Type() const { return sqlite3_value_type(value); }
+  sqlite3_int64 Integer() const { return sqlite3_value_int64(value); }
+  double Real() const { return sqlite3_value_double(value); }
+  std::string_view Text() const {
+    const unsigned char* text = sqlite3_value_text(value);
+    return {reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_value_bytes(value))};
+  }
+};
+
 // The cell's text into `cell`, reusing its buffer: a streamed read of a large
 // table fills the same strings row after row without allocating.
-void ReadCell(sqlite3_stmt* statement, int column, const CellReader& reader, std::string& cell) {
-  switch (sqlite3_column_type(statement, column)) {
+template <class Source>
+void ReadCell(const Source& source, const CellReader& reader, std::string& cell) {
+  switch (source.Type()) {
     case SQLITE_NULL:
       cell.clear();
       return;
     case SQLITE_INTEGER: {
-      sqlite3_int64 value = sqlite3_column_int64(statement, column);
+      sqlite3_int64 value = source.Integer();
       if (reader.kind == CellReader::kAmount) {
         cell = FormatMillionths(value);
         return;
@@ -105,7 +141,7 @@ void ReadCell(sqlite3_stmt* statement, int column, const CellReader& reader, std
       return;
     }
     case SQLITE_FLOAT: {
-      double value = sqlite3_column_double(statement, column);
+      double value = source.Real();
       if (reader.kind == CellReader::kAmount) {
         cell = FormatMillionths(std::llround(value));
         return;
@@ -114,13 +150,85 @@ void ReadCell(sqlite3_stmt* statement, int column, const CellReader& reader, std
       cell.assign(text, static_cast<size_t>(std::snprintf(text, sizeof text, "%.15g", value)));
       return;
     }
-    default: {
-      const unsigned char* text = sqlite3_column_text(statement, column);
-      cell.assign(reinterpret_cast<const char*>(text),
-                  static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+    default:
+      cell.assign(source.Text());
       return;
-    }
   }
+}
+
+void ReadCell(sqlite3_stmt* statement, int column, const CellReader& reader, std::string& cell) {
+  ReadCell(ColumnSource{statement, column}, reader, cell);
+}
+
+// One RewriteRows while its statement runs. The statement's condition asks
+// the rewriter about each row; the rows it changes wait here, by rowid, until
+// the statement's assignments take their values (SQLite assigns each chosen
+// row right after choosing it, so few wait at a time).
+struct RowRewrite {
+  struct Waiting {
+    std::vector<std::optional<std::string>> values;
+    size_t untaken;  // assignments still to come
+  };
+  DbRowRewriter& rewriter;
+  std::vector<CellReader> readers;
+  std::vector<std::string> cells;
+  std::vector<std::optional<std::string>> values;
+  std::unordered_map<sqlite3_int64, Waiting> waiting;
+};
+
+constexpr char kChooseRowFunction[] = "vo_rewrite_row";
+constexpr char kTakeValueFunction[] = "vo_rewritten_value";
+
+// vo_rewrite_row(rowid, read...): whether the rewriter changes the row.
+void ChooseRow(sqlite3_context* context, int count, sqlite3_value** args) {
+  RowRewrite& rewrite = *static_cast<RowRewrite*>(sqlite3_user_data(context));
+  try {
+    for (int i = 1; i < count; ++i) {
+      const size_t cell = static_cast<size_t>(i - 1);
+      ReadCell(ValueSource{args[i]}, rewrite.readers[cell], rewrite.cells[cell]);
+    }
+    for (std::optional<std::string>& value : rewrite.values) value.reset();
+    rewrite.rewriter.Rewrite(rewrite.cells, rewrite.values);
+    const bool changes = std::any_of(rewrite.values.begin(), rewrite.values.end(),
+                                     [](const std::optional<std::string>& value) { return value.has_value(); });
+    if (changes) {
+      rewrite.waiting[sqlite3_value_int64(args[0])] = {rewrite.values, rewrite.values.size()};
+    }
+    sqlite3_result_int(context, changes ? 1 : 0);
+  } catch (const std::bad_alloc&) {
+    sqlite3_result_error_nomem(context);
+  } catch (...) {
+    sqlite3_result_error(context, "a row could not be rewritten", -1);
+  }
+}
+
+// vo_rewritten_value(index, rowid, current): the written column's new value,
+// or the one it has.
+void TakeValue(sqlite3_context* context, int, sqlite3_value** args) {
+  RowRewrite& rewrite = *static_cast<RowRewrite*>(sqlite3_user_data(context));
+  auto row = rewrite.waiting.find(sqlite3_value_int64(args[1]));
+  const sqlite3_int64 index = sqlite3_value_int64(args[0]);
+  if (row == rewrite.waiting.end() || index < 0 || static_cast<size_t>(index) >= row->second.values.size()) {
+    sqlite3_result_error(context, "a row was written that was not chosen", -1);
+    return;
+  }
+  const std::optional<std::string>& value = row->second.values[static_cast<size_t>(index)];
+  if (value) {
+    sqlite3_result_text(context, value->data(), static_cast<int>(value->size()), SQLITE_TRANSIENT);
+  } else {
+    sqlite3_result_value(context, args[2]);
+  }
+  if (--row->second.untaken == 0) rewrite.waiting.erase(row);
+}
+
+// Defines the two functions of a rewrite over `rewrite`; with none, removes them.
+bool DefineRewriteFunctions(sqlite3* db, RowRewrite* rewrite) {
+  auto define = [&](const char* name, int arguments, void (*function)(sqlite3_context*, int, sqlite3_value**)) {
+    return sqlite3_create_function_v2(db, name, arguments, SQLITE_UTF8 | SQLITE_DIRECTONLY, rewrite,
+                                      rewrite ? function : nullptr, nullptr, nullptr, nullptr) == SQLITE_OK;
+  };
+  const bool chosen = define(kChooseRowFunction, -1, ChooseRow);
+  return define(kTakeValueFunction, 3, TakeValue) && chosen;
 }
 
 // Result codes that concern only the statement that got them: its values,
@@ -662,6 +770,35 @@ bool SqliteBackend::Update(const DBData& data, const DBSchemaDef& table,
     return false;
   }
   return StepToDone(statement.get());
+}
+
+bool SqliteBackend::RewriteRows(const DBSchemaDef& table, std::span<const std::string> read,
+                                std::span<const std::string> written, CellForm form, DbRowRewriter& rewriter) {
+  if (!db_) return Fail("not connected");
+  if (written.empty()) return Fail("a rewrite of " + table.tableName() + " writes no column");
+  RowRewrite rewrite{rewriter, {}, std::vector<std::string>(read.size()),
+                     std::vector<std::optional<std::string>>(written.size()), {}};
+  std::string sql = "UPDATE " + table.tableName() + " SET ";
+  for (size_t i = 0; i < written.size(); ++i) {
+    if (!table.Find(written[i])) return Fail(table.tableName() + " has no column '" + written[i] + "'");
+    sql += (i == 0 ? "" : ", ") + written[i] + " = " + kTakeValueFunction + "(" + std::to_string(i) +
+           ", rowid, " + written[i] + ")";
+  }
+  sql += std::string(" WHERE ") + kChooseRowFunction + "(rowid";
+  for (const std::string& item : read) {
+    rewrite.readers.push_back(ReaderForColumn(table.Find(item), form));
+    sql += ", " + item;
+  }
+  sql += ")";
+
+  // The functions see this call's state, and exist only while it runs.
+  struct Undefine {
+    sqlite3* db;
+    ~Undefine() { DefineRewriteFunctions(db, nullptr); }
+  } undefine{db_.get()};
+  if (!DefineRewriteFunctions(db_.get(), &rewrite)) return FailFromDb("defining the functions of a rewrite");
+  Statement statement;
+  return Prepare(SqlDialect::Rewrite(sql), statement) && StepToDone(statement.get());
 }
 
 sqlite3_stmt* SqliteBackend::BoundStatement(const std::string& statement, size_t values) {

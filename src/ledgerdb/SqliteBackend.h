@@ -39,6 +39,9 @@ class SqliteBackend : public DbBackend {
   bool Execute(const std::string& statement, bool friendlyEnums, DBQueryResult& result) override;
   bool Stream(const std::string& statement, std::span<const std::string> parameters, CellForm form,
               DbRowReceiver& receiver) override;
+  bool RewritesRowsInPlace() const override { return true; }
+  bool RewriteRows(const DBSchemaDef& table, std::span<const std::string> read, std::span<const std::string> written,
+                   CellForm form, DbRowRewriter& rewriter) override;
   bool Insert(const DBData& data, const DBSchemaDef& table) override;
   bool Insert(std::span<const ColumnValue> fields, const DBSchemaDef& table,
               InsertedIds* ids) override;

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <iterator>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "symbols/InactiveRenames.h"
 #include "ledgerdb/DBQueryResult.h"
 #include "ledgerdb/DbRowFunction.h"
+#include "ledgerdb/DbRowRewriteFunction.h"
 #include "ledgerdb/DbTransaction.h"
 #include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
@@ -138,17 +140,79 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
 int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canonical, const InactiveRenames* names,
                                        bool& renamed) {
   unchangedIds_.clear();
+  lastSymbol_ = {};
   renamed = true;
-  int status = 0;
-
   // One transaction for every rewritten row, committed whatever the status
-  // (a locked or failed row leaves the others written). The rows come one at
-  // a time: held together they would be the largest thing in memory of the
-  // whole update.
+  // (a locked or failed row leaves the others written).
   DbTransaction transaction;
-  // Rows are written a batch at a time, each batch one statement; a batch
-  // holds one kind of change (a name, a total, both), so that its statement
-  // has one of a few shapes.
+  int status = names && transactions_.RewritesInPlace() ? RewriteInPlace(canonical, *names, renamed)
+                                                        : RewriteInBatches(canonical, names, renamed);
+  if (!transaction.Commit()) status = 2;
+  return status;
+}
+
+SymbolUpdater::RowChange SymbolUpdater::ChangeOf(const std::vector<std::string>& row,
+                                                 const SecurityMasterData::Records& canonical,
+                                                 const InactiveRenames* names, int& status) {
+  RowChange change;
+  if (row.size() < kRewriteCells) return change;
+  if (names) {
+    const std::string_view name = names->NewNameOf(row[kSymbol]);
+    if (!name.empty()) change.name = std::string(name);
+  } else if (!row[kNewName].empty()) {
+    change.name = row[kNewName];
+  }
+  if (row[kRecalculated] != "1") return change;
+
+  const std::string& name = change.name ? *change.name : row[kSymbol];
+  LastSymbol& symbol = lastSymbol_;
+  if (!symbol.looked || name != symbol.name) {
+    symbol.looked = true;
+    symbol.name = name;
+    const std::optional<PackedFields> record = canonical.Find(name);
+    symbol.known = record.has_value();
+    if (symbol.known) symbol.factor = SymbolFactor(*record);
+  }
+  if (symbol.known) change.total = NewTotalOf(row, symbol.factor);
+  if (change.total && TotalToStore(change.total->id, row[kLockId], change.total->to, change.millionths) != 0) {
+    status = 2;
+    change.total.reset();
+  }
+  return change;
+}
+
+int SymbolUpdater::RewriteInPlace(const SecurityMasterData::Records& canonical, const InactiveRenames& names,
+                                  bool& renamed) {
+  int status = 0;
+  // Counted and told only once the statement has written them all.
+  uint64_t totals = 0;
+  std::vector<TotalChange> watched;
+  DbRowRewriteFunction rewrite([&](const std::vector<std::string>& row, std::vector<std::optional<std::string>>& values) {
+    RowChange change = ChangeOf(row, canonical, &names, status);
+    if (change.name) values[0] = std::move(*change.name);
+    if (!change.total) return;
+    values[1] = std::move(change.millionths);
+    ++totals;
+    if (watchTotals_) watched.push_back(std::move(*change.total));
+  });
+  if (!transactions_.RewriteForRenameAndRecalc(rewrite)) {
+    // Nothing was written: the renames may not have been, and the totals
+    // counted were not (their ids are not kept, as nothing reports them).
+    renamed = false;
+    return totals > 0 ? 2 : status;
+  }
+  totalsRecalculated_ += totals;
+  for (const TotalChange& change : watched) watchTotals_(change.id, change.from, change.to);
+  return status;
+}
+
+int SymbolUpdater::RewriteInBatches(const SecurityMasterData::Records& canonical, const InactiveRenames* names,
+                                    bool& renamed) {
+  int status = 0;
+  // The rows come one at a time: held together they would be the largest
+  // thing in memory of the whole update. They are written a batch at a time,
+  // each batch one statement; a batch holds one kind of change (a name, a
+  // total, both), so that its statement has one of a few shapes.
   struct Batch {
     std::vector<HTransDAO::Rewrite> rows;
     std::vector<TotalChange> totals;  // the rows' new totals, as the watcher is told them
@@ -170,42 +234,13 @@ int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canoni
     batch.rows.clear();
     batch.totals.clear();
   };
-  // A symbol is looked up once for a run of its rows, not once a row.
-  std::string symbol;
-  bool looked = false, known = false;
-  double symbolFactor = 1;
   DbRowFunction rewrite([&](const DBQueryResult::Row& row) {
-    if (row.size() < kRewriteCells) return;
-    std::optional<std::string> newName;
-    if (names) {
-      const std::string_view name = names->NewNameOf(row[kSymbol]);
-      if (!name.empty()) newName = std::string(name);
-    } else if (!row[kNewName].empty()) {
-      newName = row[kNewName];
-    }
-    const std::string& name = newName ? *newName : row[kSymbol];
-
-    std::optional<TotalChange> change;
-    std::string millionths;
-    if (row[kRecalculated] == "1") {
-      if (!looked || name != symbol) {
-        looked = true;
-        symbol = name;
-        const std::optional<PackedFields> record = canonical.Find(symbol);
-        known = record.has_value();
-        if (known) symbolFactor = SymbolFactor(*record);
-      }
-      if (known) change = NewTotalOf(row, symbolFactor);
-      if (change && TotalToStore(change->id, row[kLockId], change->to, millionths) != 0) {
-        status = 2;
-        change.reset();
-      }
-    }
-    if (!newName && !change) return;
-    Batch& batch = batches[newName && change ? 2 : change ? 1 : 0];
-    batch.rows.push_back({row[kId], std::move(newName),
-                          change ? std::optional<std::string>(std::move(millionths)) : std::nullopt});
-    if (change) batch.totals.push_back(std::move(*change));
+    RowChange change = ChangeOf(row, canonical, names, status);
+    if (!change.name && !change.total) return;
+    Batch& batch = batches[change.name && change.total ? 2 : change.total ? 1 : 0];
+    batch.rows.push_back({row[kId], std::move(change.name),
+                          change.total ? std::optional<std::string>(std::move(change.millionths)) : std::nullopt});
+    if (change.total) batch.totals.push_back(std::move(*change.total));
     if (batch.rows.size() == kRowsPerStatement) writeBatch(batch);
   });
   if (!transactions_.StreamForRenameAndRecalc(
@@ -213,7 +248,6 @@ int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canoni
     renamed = false;
   }
   for (Batch& batch : batches) writeBatch(batch);
-  if (!transaction.Commit()) status = 2;
   return status;
 }
 

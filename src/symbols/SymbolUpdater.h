@@ -51,8 +51,9 @@ class SymbolUpdater {
   // rewrites trans_total of every transaction of a canonical symbol whose
   // amount changed, in one pass over trans_table. 0 when every total was
   // written; 2 when a locked transaction kept its total or a write failed
-  // (the others are still written). `renamed` turns false when a rename was
-  // not written. `names`, when given, says each symbol's new name instead of
+  // (the others are still written, except where the pass is one statement,
+  // which writes all or none). `renamed` turns false when a rename was not
+  // written. `names`, when given, says each symbol's new name instead of
   // the database's join.
   int RewriteTransactions(const SecurityMasterData::Records& canonical, const InactiveRenames* names,
                           bool& renamed);
@@ -99,6 +100,19 @@ class SymbolUpdater {
   const std::string& failure() const { return failure_; }
 
  private:
+  // What the pass does to one row: its new name, its new total, or neither.
+  struct RowChange {
+    std::optional<std::string> name;
+    std::optional<TotalChange> total;
+    std::string millionths;  // the new total as stored
+  };
+  RowChange ChangeOf(const std::vector<std::string>& row, const SecurityMasterData::Records& canonical,
+                     const InactiveRenames* names, int& status);
+  // The pass as one statement that writes as it reads; the rows of a
+  // database that cannot, read and written back a batch at a time.
+  int RewriteInPlace(const SecurityMasterData::Records& canonical, const InactiveRenames& names, bool& renamed);
+  int RewriteInBatches(const SecurityMasterData::Records& canonical, const InactiveRenames* names, bool& renamed);
+
   void Report(const std::string& step) const;
   bool Fail(VoServices::SymbolUpdateFailure kind, const std::string& message);
   // Sends the request and reads every answer into data_, reporting the steps
@@ -115,6 +129,13 @@ class SymbolUpdater {
   HSymboDAO::UpdateCounts counts_;
   uint64_t totalsRecalculated_ = 0;
   TotalWatcher watchTotals_;
+  // The canonical symbol the pass looked up last, kept for the rows after it:
+  // a symbol is looked up once for a run of its rows, not once a row.
+  struct LastSymbol {
+    std::string name;
+    bool looked = false, known = false;
+    double factor = 1;
+  } lastSymbol_;
   VoServices::SymbolUpdateFailure failureKind_ = VoServices::SymbolUpdateFailure::kNone;
   std::string failure_;
 };

@@ -1,10 +1,14 @@
 #include "db/HTransDAO.h"
 
 #include <map>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "db/DbFixture.h"
+#include "ledgerdb/DbRowFunction.h"
+#include "ledgerdb/DbRowRewriteFunction.h"
 
 using namespace vo;
 
@@ -110,6 +114,45 @@ TEST_P(TransDaoTest, RewritesEachRowItsOwnNameAndTotal) {
     table += std::to_string(id) + "|" + (it != expected.end() ? it->second : "S" + std::to_string(id) + "|-1500") + "\n";
   }
   EXPECT_EQ(Rows("SELECT trans_id, sym_name, trans_total FROM trans_table ORDER BY trans_id"), table);
+}
+
+// The pass of the symbol update as one statement: the rewriter sees the
+// stream's cells, only the rows it changes are written (a total set as text
+// stores as a number), and a rewrite that fails part way writes nothing. A
+// server has no such statement and refuses it without writing.
+TEST_P(TransDaoTest, RewriteInPlaceSeesTheStreamsCellsAndWritesAllOrNothing) {
+  AddTrans("IBM", "0", "1", "1/16/2009");
+  AddTrans("AAPL", "0", "0", "1/16/2009");  // not recalculated: no type
+  AddTrans("AAPL", "0", "1", "1/16/2009");
+  Insert("trans_dup_schema", "trans_dup_table", {{"trans_id", "3"}});
+  AddTrans("MSFT", "0", "1", "1/16/2009");
+  const std::string before = "1|IBM|-1500|integer\n2|AAPL|-1500|integer\n3|AAPL|-1500|integer\n4|MSFT|-1500|integer\n";
+  const std::string query = "SELECT trans_id, sym_name, trans_total, typeof(trans_total) FROM trans_table ORDER BY trans_id";
+
+  std::vector<std::vector<std::string>> streamed, seen;
+  DbRowFunction stream([&](const std::vector<std::string>& cells) { streamed.push_back(cells); });
+  ASSERT_TRUE(dao_.StreamForRenameAndRecalc(stream, HTransDAO::Renames::kByCaller));
+  DbRowRewriteFunction rewrite([&](const std::vector<std::string>& cells, std::vector<std::optional<std::string>>& values) {
+    seen.push_back(cells);
+    if (cells[0] == "1") values[0] = "IBM.V";
+    if (cells[0] == "4") values[1] = "7000000";
+  });
+  if (!dao_.RewritesInPlace()) {
+    EXPECT_FALSE(dao_.RewriteForRenameAndRecalc(rewrite));
+    EXPECT_EQ(Rows(query), before);
+    return;
+  }
+  ASSERT_TRUE(dao_.RewriteForRenameAndRecalc(rewrite)) << db()->LastError();
+  EXPECT_EQ(seen, streamed);
+  const std::string after = "1|IBM.V|-1500|integer\n2|AAPL|-1500|integer\n3|AAPL|-1500|integer\n4|MSFT|7|integer\n";
+  EXPECT_EQ(Rows(query), after);
+
+  DbRowRewriteFunction failing([&](const std::vector<std::string>& cells, std::vector<std::optional<std::string>>& values) {
+    values[0] = "LOST";
+    if (cells[0] == "3") throw std::runtime_error("no");
+  });
+  EXPECT_FALSE(dao_.RewriteForRenameAndRecalc(failing));
+  EXPECT_EQ(Rows(query), after);
 }
 
 }  // namespace
