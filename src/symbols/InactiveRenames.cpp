@@ -10,6 +10,7 @@ namespace vo {
 
 bool InactiveRenames::Read(HSymboDAO& symbols) {
   fromRun_.assign(runRenames_.KeyLimit(), false);
+  canonicalKeys_.clear();
   others_.clear();
   bool unnamed = false;
   DbRowFunction keep([&](const std::vector<std::string>& cells) {
@@ -29,9 +30,30 @@ bool InactiveRenames::Read(HSymboDAO& symbols) {
   return symbols.StreamInactiveRenames(keep) && !unnamed;
 }
 
-std::string_view InactiveRenames::NewNameOf(std::string_view name) const {
-  const size_t key = runRenames_.KeyOf(name);
-  if (key != PackedRecordTable::npos && fromRun_[key]) return runRenames_.FieldsOfKey(key).Get(SymColumn::kSymVoSym);
+namespace {
+
+constexpr uint32_t kNoRecord = UINT32_MAX;
+
+}  // namespace
+
+InactiveRenames::Outcome InactiveRenames::Resolve(std::string_view name, const PackedRecordTable& canonical) {
+  const size_t runKey = runRenames_.KeyOf(name);
+  const std::string_view newName = NewNameOf(runKey, name);
+  auto lookUp = [&] { return canonical.KeyOf(newName.empty() ? name : newName); };
+  if (runKey == PackedRecordTable::npos || canonical.KeyLimit() >= kNoRecord) return {newName, lookUp()};
+  if (canonicalKeys_.empty()) canonicalKeys_.assign(runRenames_.KeyLimit(), 0);
+  uint32_t& known = canonicalKeys_[runKey];
+  if (known == 0) {
+    const size_t key = lookUp();
+    known = key == PackedRecordTable::npos ? kNoRecord : static_cast<uint32_t>(key + 1);
+  }
+  return {newName, known == kNoRecord ? PackedRecordTable::npos : size_t{known} - 1};
+}
+
+std::string_view InactiveRenames::NewNameOf(size_t runKey, std::string_view name) const {
+  if (runKey != PackedRecordTable::npos && fromRun_[runKey]) {
+    return runRenames_.FieldsOfKey(runKey).Get(SymColumn::kSymVoSym);
+  }
   const std::optional<PackedFields> other = others_.Find(name);
   return other ? other->Get(SymColumn::kSymVoSym) : std::string_view();
 }

@@ -6,6 +6,8 @@
 // or whose row says otherwise) hold their names here.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -25,12 +27,23 @@ class InactiveRenames {
   // must find the renames then.
   bool Read(HSymboDAO& symbols);
 
-  // The new name of a transaction's symbol; empty when it keeps its own.
-  std::string_view NewNameOf(std::string_view name) const;
+  // A transaction's symbol after the run: its new name (empty when it keeps
+  // its own), and the key in `canonical` of the record of the symbol it ends
+  // with (npos when there is none). The key is remembered for the next
+  // transaction of a symbol of the run, which then costs one lookup, not two.
+  struct Outcome {
+    std::string_view newName;
+    size_t canonicalKey;
+  };
+  Outcome Resolve(std::string_view name, const PackedRecordTable& canonical);
 
  private:
+  std::string_view NewNameOf(size_t runKey, std::string_view name) const;
+
   const PackedRecordTable& runRenames_;
   std::vector<bool> fromRun_;  // by key in runRenames_: its record's canonical symbol is the row's
+  // By key in runRenames_: the canonical key + 1 once known (kNoRecord when none).
+  std::vector<uint32_t> canonicalKeys_;
   PackedRecordTable others_;
 };
 

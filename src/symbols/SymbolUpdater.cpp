@@ -137,7 +137,7 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
   return true;
 }
 
-int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canonical, const InactiveRenames* names,
+int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canonical, InactiveRenames* names,
                                        bool& renamed) {
   unchangedIds_.clear();
   lastSymbol_ = {};
@@ -153,27 +153,33 @@ int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canoni
 
 SymbolUpdater::RowChange SymbolUpdater::ChangeOf(const std::vector<std::string>& row,
                                                  const SecurityMasterData::Records& canonical,
-                                                 const InactiveRenames* names, int& status) {
+                                                 InactiveRenames* names, int& status) {
   RowChange change;
   if (row.size() < kRewriteCells) return change;
+  LastSymbol& last = lastSymbol_;
+  size_t key = PackedRecordTable::npos;  // the record of the symbol the row ends with
   if (names) {
-    const std::string_view name = names->NewNameOf(row[kSymbol]);
-    if (!name.empty()) change.name = std::string(name);
-  } else if (!row[kNewName].empty()) {
-    change.name = row[kNewName];
+    const InactiveRenames::Outcome outcome = names->Resolve(row[kSymbol], canonical);
+    if (!outcome.newName.empty()) change.name = std::string(outcome.newName);
+    key = outcome.canonicalKey;
+  } else {
+    if (!row[kNewName].empty()) change.name = row[kNewName];
+    const std::string& name = change.name ? *change.name : row[kSymbol];
+    // A symbol is looked up once for a run of its rows, not once a row.
+    if (!last.named || name != last.name) {
+      last.named = true;
+      last.name = name;
+      last.key = canonical.KeyOf(name);
+    }
+    key = last.key;
   }
-  if (row[kRecalculated] != "1") return change;
+  if (row[kRecalculated] != "1" || key == PackedRecordTable::npos) return change;
 
-  const std::string& name = change.name ? *change.name : row[kSymbol];
-  LastSymbol& symbol = lastSymbol_;
-  if (!symbol.looked || name != symbol.name) {
-    symbol.looked = true;
-    symbol.name = name;
-    const std::optional<PackedFields> record = canonical.Find(name);
-    symbol.known = record.has_value();
-    if (symbol.known) symbol.factor = SymbolFactor(*record);
+  if (key != last.factorKey) {
+    last.factorKey = key;
+    last.factor = SymbolFactor(canonical.FieldsOfKey(key));
   }
-  if (symbol.known) change.total = NewTotalOf(row, symbol.factor);
+  change.total = NewTotalOf(row, last.factor);
   if (change.total && TotalToStore(change.total->id, row[kLockId], change.total->to, change.millionths) != 0) {
     status = 2;
     change.total.reset();
@@ -181,7 +187,7 @@ SymbolUpdater::RowChange SymbolUpdater::ChangeOf(const std::vector<std::string>&
   return change;
 }
 
-int SymbolUpdater::RewriteInPlace(const SecurityMasterData::Records& canonical, const InactiveRenames& names,
+int SymbolUpdater::RewriteInPlace(const SecurityMasterData::Records& canonical, InactiveRenames& names,
                                   bool& renamed) {
   int status = 0;
   // Counted and told only once the statement has written them all.
@@ -206,7 +212,7 @@ int SymbolUpdater::RewriteInPlace(const SecurityMasterData::Records& canonical, 
   return status;
 }
 
-int SymbolUpdater::RewriteInBatches(const SecurityMasterData::Records& canonical, const InactiveRenames* names,
+int SymbolUpdater::RewriteInBatches(const SecurityMasterData::Records& canonical, InactiveRenames* names,
                                     bool& renamed) {
   int status = 0;
   // The rows come one at a time: held together they would be the largest

@@ -55,7 +55,7 @@ class SymbolUpdater {
   // which writes all or none). `renamed` turns false when a rename was not
   // written. `names`, when given, says each symbol's new name instead of
   // the database's join.
-  int RewriteTransactions(const SecurityMasterData::Records& canonical, const InactiveRenames* names,
+  int RewriteTransactions(const SecurityMasterData::Records& canonical, InactiveRenames* names,
                           bool& renamed);
 
   // A transaction's total before and after (decimal text).
@@ -107,11 +107,11 @@ class SymbolUpdater {
     std::string millionths;  // the new total as stored
   };
   RowChange ChangeOf(const std::vector<std::string>& row, const SecurityMasterData::Records& canonical,
-                     const InactiveRenames* names, int& status);
+                     InactiveRenames* names, int& status);
   // The pass as one statement that writes as it reads; the rows of a
   // database that cannot, read and written back a batch at a time.
-  int RewriteInPlace(const SecurityMasterData::Records& canonical, const InactiveRenames& names, bool& renamed);
-  int RewriteInBatches(const SecurityMasterData::Records& canonical, const InactiveRenames* names, bool& renamed);
+  int RewriteInPlace(const SecurityMasterData::Records& canonical, InactiveRenames& names, bool& renamed);
+  int RewriteInBatches(const SecurityMasterData::Records& canonical, InactiveRenames* names, bool& renamed);
 
   void Report(const std::string& step) const;
   bool Fail(VoServices::SymbolUpdateFailure kind, const std::string& message);
@@ -132,8 +132,10 @@ class SymbolUpdater {
   // The canonical symbol the pass looked up last, kept for the rows after it:
   // a symbol is looked up once for a run of its rows, not once a row.
   struct LastSymbol {
-    std::string name;
-    bool looked = false, known = false;
+    std::string name;  // by name where the database joins the renames
+    bool named = false;
+    size_t key = PackedRecordTable::npos;
+    size_t factorKey = PackedRecordTable::npos;  // the record whose factor is `factor`
     double factor = 1;
   } lastSymbol_;
   VoServices::SymbolUpdateFailure failureKind_ = VoServices::SymbolUpdateFailure::kNone;
