@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "db/NameCounts.h"
 #include "db/PositionalRow.h"
 #include "ledgerdb/DBData.h"
 #include "ledgerdb/DBQueryResult.h"
@@ -27,7 +27,7 @@ namespace {
 // symbols it trades.
 class SymbolsWithCounts : public DbRowReceiver {
  public:
-  SymbolsWithCounts(DbRowReceiver& receiver, const std::unordered_map<std::string, int64_t>& counts, bool tradedOnly)
+  SymbolsWithCounts(DbRowReceiver& receiver, const NameCounts& counts, bool tradedOnly)
       : receiver_(receiver), counts_(counts), tradedOnly_(tradedOnly) {}
   void Columns(const std::vector<std::string>& names) override {
     std::vector<std::string> all = names;
@@ -35,16 +35,16 @@ class SymbolsWithCounts : public DbRowReceiver {
     receiver_.Columns(all);
   }
   bool Row(const std::vector<std::string>& cells) override {
-    auto found = cells.empty() ? counts_.end() : counts_.find(cells[0]);
-    if (found == counts_.end() && tradedOnly_) return true;
+    const int64_t count = cells.empty() ? 0 : counts_.CountOf(cells[0]);
+    if (count == 0 && tradedOnly_) return true;
     row_ = cells;
-    row_.push_back(found == counts_.end() ? "0" : std::to_string(found->second));
+    row_.push_back(std::to_string(count));
     return receiver_.Row(row_);
   }
 
  private:
   DbRowReceiver& receiver_;
-  const std::unordered_map<std::string, int64_t>& counts_;
+  const NameCounts& counts_;
   const bool tradedOnly_;
   std::vector<std::string> row_;
 };
@@ -86,12 +86,6 @@ SymbolFields WithoutKeptName(SymbolFields fields, const std::string& name) {
   auto field = fields.find(0);
   if (fields.size() > 1 && field != fields.end() && field->second == name) fields.erase(0);
   return fields;
-}
-
-DBData ToData(const std::string& schema, const SymbolFields& fields) {
-  DBData data(schema);
-  for (const auto& [index, text] : fields) data.SetField(HSymboDAO::GetColumnName(index), text);
-  return data;
 }
 
 }  // namespace
@@ -144,6 +138,10 @@ bool HSymboDAO::GetSymbolNames(std::set<std::string>& names, const std::vector<s
 
 bool HSymboDAO::InsertSymbol(const SymbolFields& fields) {
   if (FieldText(fields, 0).empty()) return false;  // a symbol without a name is never inserted
+  return InsertRow(fields);
+}
+
+bool HSymboDAO::InsertRow(const SymbolFields& fields) {
   int badIndex = PositionalRow(fields, ColumnCount(), row_);
   if (badIndex >= 0) {
     GetColumnName(badIndex);  // reports the index
@@ -158,7 +156,7 @@ bool HSymboDAO::SaveSymbol(const std::string& name, SymbolFields fields) {
     fields[1] = ResearchSymbolFor(FieldText(fields, 0), type);
   }
   if (!name.empty()) return ModifyByName(kSymTable, WithoutKeptName(std::move(fields), name), name);
-  return db_->insert(ToData("sym_schema", fields), kSymTable, false);
+  return InsertRow(fields);
 }
 
 bool HSymboDAO::SaveInactiveSymbol(SymbolFields fields) {
@@ -230,9 +228,9 @@ bool HSymboDAO::StreamSymbolsWithTransCount(DbRowReceiver& receiver, const std::
   // while their names stream past: a grouped count has the database sort
   // every transaction by name first (two thirds of the time at a million
   // symbols).
-  std::unordered_map<std::string, int64_t> counts;
+  NameCounts counts;
   DbRowFunction count([&](const std::vector<std::string>& cells) {
-    if (!cells.empty()) ++counts[cells[0]];
+    if (!cells.empty()) counts.Add(cells[0]);
   });
   const std::vector<std::string> account{accountId};
   const bool read = accountId.empty()

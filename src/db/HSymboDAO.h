@@ -90,6 +90,8 @@ class HSymboDAO {
   // Updates the row of `table` named `name` with `fields`, given by column
   // position: no map of field names is built for each of a million symbols.
   bool ModifyByName(const std::string& table, const SymbolFields& fields, const std::string& name);
+  // Inserts a sym_table row of `fields`, by column position as above.
+  bool InsertRow(const SymbolFields& fields);
   static std::string SymbolsWithTransCountStatement(const std::string& accountId);
   static std::string CountedSymbolsStatement(const std::string& accountId);
 

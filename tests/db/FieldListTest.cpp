@@ -1,4 +1,5 @@
 #include "db/FieldList.h"
+#include "db/NameCounts.h"
 #include "db/PackedRecordTable.h"
 
 #include <gtest/gtest.h>
@@ -117,4 +118,26 @@ TEST(PackedRecordTableTest, KeepsWhatAMapOfNameToFieldsKeeps) {
   // A record added after the names were listed comes in its place.
   ASSERT_TRUE(table.Add("A", fieldsOf(1, 1)));
   EXPECT_EQ((*table.begin()).name, "A");
+}
+
+// Counts kept as a map would keep them, through the table's growth, for names
+// held in their slot (up to 15 bytes), longer ones kept aside, an empty one,
+// and names that differ only past their first bytes or by a zero byte.
+TEST(NameCountsTest, CountsWhatAMapCounts) {
+  vo::NameCounts counts;
+  std::map<std::string, int64_t> expected;
+  std::vector<std::string> names = {"", std::string("A\0B", 3), "A", "123456789012345", "1234567890123456",
+                                    "1234567890123457"};
+  for (int i = 0; i < 3000; ++i) names.push_back("SYM" + std::to_string(i) + (i % 3 == 0 ? " LONGER THAN A SLOT" : ""));
+  for (size_t i = 0; i < names.size(); ++i) {
+    for (size_t time = 0; time <= i % 4; ++time) {
+      counts.Add(names[i]);
+      ++expected[names[i]];
+    }
+  }
+  EXPECT_EQ(counts.size(), expected.size());
+  for (const auto& [name, count] : expected) EXPECT_EQ(counts.CountOf(name), count) << name;
+  EXPECT_EQ(counts.CountOf("SYM0"), 0);
+  EXPECT_EQ(counts.CountOf("12345678901234567"), 0);
+  EXPECT_EQ(vo::NameCounts().CountOf(""), 0);
 }
