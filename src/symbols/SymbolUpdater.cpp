@@ -162,8 +162,11 @@ SymbolUpdater::RowChange SymbolUpdater::ChangeOf(const std::vector<std::string>&
     const InactiveRenames::Outcome outcome = names->Resolve(row[kSymbol], canonical);
     if (!outcome.newName.empty()) change.name = std::string(outcome.newName);
     key = outcome.canonicalKey;
-  } else {
-    if (!row[kNewName].empty()) change.name = row[kNewName];
+  } else if (!row[kNewName].empty()) {
+    change.name = row[kNewName];
+  }
+  if (row[kRecalculated] != "1") return change;
+  if (!names) {
     const std::string& name = change.name ? *change.name : row[kSymbol];
     // A symbol is looked up once for a run of its rows, not once a row.
     if (!last.named || name != last.name) {
@@ -173,7 +176,7 @@ SymbolUpdater::RowChange SymbolUpdater::ChangeOf(const std::vector<std::string>&
     }
     key = last.key;
   }
-  if (row[kRecalculated] != "1" || key == PackedRecordTable::npos) return change;
+  if (key == PackedRecordTable::npos) return change;
 
   if (key != last.factorKey) {
     last.factorKey = key;
