@@ -123,14 +123,13 @@ std::string FormatNumber(double x, bool thousandsSeparators, int decimals, bool 
   text += thousandsSeparators ? WithThousandsSeparators(whole) : whole;
   if (fraction == 0) return text;
 
-  char digits[8];
-  std::snprintf(digits, sizeof digits, "%06lld", static_cast<long long>(fraction));
-  std::string decimalsText = std::string(digits).substr(0, static_cast<size_t>(decimals));
-  if (trimZeros) {
-    size_t last = decimalsText.find_last_not_of('0');
-    decimalsText.erase(last == std::string::npos ? 0 : last + 1);
-  }
-  if (!decimalsText.empty()) text += "." + decimalsText;
+  // The six digits of the millionths, leading zeros kept; then the first
+  // `decimals` of them, less trailing zeros when asked.
+  char digits[6];
+  for (int i = 5; i >= 0; --i, fraction /= 10) digits[i] = static_cast<char>('0' + fraction % 10);
+  size_t length = static_cast<size_t>(decimals);
+  while (trimZeros && length > 0 && digits[length - 1] == '0') --length;
+  if (length > 0) text.append(".").append(digits, length);
   return text;
 }
 
