@@ -162,17 +162,21 @@ void ReadCell(sqlite3_stmt* statement, int column, const CellReader& reader, std
 
 // One RewriteRows while its statement runs. The statement's condition asks
 // the rewriter about each row; the rows it changes wait here, by rowid, until
-// the statement's assignments take their values (SQLite assigns each chosen
-// row right after choosing it, so few wait at a time).
+// the statement's assignments take their values. SQLite assigns each chosen
+// row right after choosing it, so one row waits in `held` (its values swapped
+// in, nothing allocated); any others (a table with triggers has every row
+// chosen first) wait in `waiting`.
 struct RowRewrite {
   struct Waiting {
     std::vector<std::optional<std::string>> values;
-    size_t untaken;  // assignments still to come
+    size_t untaken = 0;  // assignments still to come; 0: nothing waits
   };
   DbRowRewriter& rewriter;
   std::vector<CellReader> readers;
   std::vector<std::string> cells;
   std::vector<std::optional<std::string>> values;
+  sqlite3_int64 heldRow = 0;
+  Waiting held;
   std::unordered_map<sqlite3_int64, Waiting> waiting;
 };
 
@@ -191,8 +195,14 @@ void ChooseRow(sqlite3_context* context, int count, sqlite3_value** args) {
     rewrite.rewriter.Rewrite(rewrite.cells, rewrite.values);
     const bool changes = std::any_of(rewrite.values.begin(), rewrite.values.end(),
                                      [](const std::optional<std::string>& value) { return value.has_value(); });
-    if (changes) {
-      rewrite.waiting[sqlite3_value_int64(args[0])] = {rewrite.values, rewrite.values.size()};
+    const sqlite3_int64 row = sqlite3_value_int64(args[0]);
+    if (changes && rewrite.held.untaken == 0) {
+      rewrite.heldRow = row;
+      rewrite.held.values.swap(rewrite.values);
+      rewrite.held.untaken = rewrite.held.values.size();
+      rewrite.values.resize(rewrite.held.values.size());
+    } else if (changes) {
+      rewrite.waiting[row] = {rewrite.values, rewrite.values.size()};
     }
     sqlite3_result_int(context, changes ? 1 : 0);
   } catch (const std::bad_alloc&) {
@@ -206,19 +216,26 @@ void ChooseRow(sqlite3_context* context, int count, sqlite3_value** args) {
 // or the one it has.
 void TakeValue(sqlite3_context* context, int, sqlite3_value** args) {
   RowRewrite& rewrite = *static_cast<RowRewrite*>(sqlite3_user_data(context));
-  auto row = rewrite.waiting.find(sqlite3_value_int64(args[1]));
+  const sqlite3_int64 row = sqlite3_value_int64(args[1]);
   const sqlite3_int64 index = sqlite3_value_int64(args[0]);
-  if (row == rewrite.waiting.end() || index < 0 || static_cast<size_t>(index) >= row->second.values.size()) {
+  const bool held = rewrite.held.untaken > 0 && rewrite.heldRow == row;
+  auto other = held ? rewrite.waiting.end() : rewrite.waiting.find(row);
+  if (!held && other == rewrite.waiting.end()) {
     sqlite3_result_error(context, "a row was written that was not chosen", -1);
     return;
   }
-  const std::optional<std::string>& value = row->second.values[static_cast<size_t>(index)];
+  RowRewrite::Waiting& waiting = held ? rewrite.held : other->second;
+  if (index < 0 || static_cast<size_t>(index) >= waiting.values.size()) {
+    sqlite3_result_error(context, "a row was written that was not chosen", -1);
+    return;
+  }
+  const std::optional<std::string>& value = waiting.values[static_cast<size_t>(index)];
   if (value) {
     sqlite3_result_text(context, value->data(), static_cast<int>(value->size()), SQLITE_TRANSIENT);
   } else {
     sqlite3_result_value(context, args[2]);
   }
-  if (--row->second.untaken == 0) rewrite.waiting.erase(row);
+  if (--waiting.untaken == 0 && !held) rewrite.waiting.erase(other);
 }
 
 // Defines the two functions of a rewrite over `rewrite`; with none, removes them.
@@ -777,7 +794,7 @@ bool SqliteBackend::RewriteRows(const DBSchemaDef& table, std::span<const std::s
   if (!db_) return Fail("not connected");
   if (written.empty()) return Fail("a rewrite of " + table.tableName() + " writes no column");
   RowRewrite rewrite{rewriter, {}, std::vector<std::string>(read.size()),
-                     std::vector<std::optional<std::string>>(written.size()), {}};
+                     std::vector<std::optional<std::string>>(written.size()), 0, {}, {}};
   std::string sql = "UPDATE " + table.tableName() + " SET ";
   for (size_t i = 0; i < written.size(); ++i) {
     if (!table.Find(written[i])) return Fail(table.tableName() + " has no column '" + written[i] + "'");

@@ -147,13 +147,22 @@ TEST_P(TransDaoTest, RewriteInPlaceSeesTheStreamsCellsAndWritesAllOrNothing) {
   const std::string after = "1|IBM.V|-1500\n2|AAPL|-1500\n3|AAPL|-1500\n4|MSFT|7\n";
   EXPECT_EQ(Rows(query), after);
   EXPECT_EQ(Rows("SELECT typeof(trans_total) FROM trans_table WHERE trans_id = 4"), "integer\n");
+  // With a trigger SQLite chooses every row before assigning any: the rows
+  // chosen wait for their values all the same.
+  ASSERT_TRUE(Execute("CREATE TEMP TRIGGER later AFTER UPDATE ON trans_table BEGIN SELECT 1; END"));
+  DbRowRewriteFunction several([&](const std::vector<std::string>& cells, std::vector<std::optional<std::string>>& values) {
+    if (cells[0] != "3") values[1] = cells[0] + "000000";
+  });
+  ASSERT_TRUE(dao_.RewriteForRenameAndRecalc(several)) << db()->LastError();
+  ASSERT_TRUE(Execute("DROP TRIGGER later"));
+  EXPECT_EQ(Rows(query), "1|IBM.V|1\n2|AAPL|2\n3|AAPL|-1500\n4|MSFT|4\n");
 
   DbRowRewriteFunction failing([&](const std::vector<std::string>& cells, std::vector<std::optional<std::string>>& values) {
     values[0] = "LOST";
     if (cells[0] == "3") throw std::runtime_error("no");
   });
   EXPECT_FALSE(dao_.RewriteForRenameAndRecalc(failing));
-  EXPECT_EQ(Rows(query), after);
+  EXPECT_EQ(Rows(query), "1|IBM.V|1\n2|AAPL|2\n3|AAPL|-1500\n4|MSFT|4\n");
 }
 
 }  // namespace
