@@ -92,9 +92,9 @@ class Database {
   bool RewritesRowsInPlace() const;
   // Rewrites rows of `table` in place in one statement: each row's `read`
   // items (columns of the table in their form, or other expressions) go to
-  // `rewriter`, and the `written` columns it sets are stored; every written
-  // column must be among the read items. A row nothing changes is not
-  // written. Fails, writing nothing, where the engine cannot do it.
+  // `rewriter`, and the `written` columns it sets are stored (a column it
+  // leaves keeps its value). A row nothing changes is not written. Fails,
+  // writing nothing, where the engine cannot do it.
   bool RewriteRows(const std::string& table, std::span<const std::string> read,
                    std::span<const std::string> written, CellForm form, DbRowRewriter& rewriter);
   bool DeleteQuery(unsigned long queryId);

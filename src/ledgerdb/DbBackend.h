@@ -59,7 +59,7 @@ class DbBackend {
   // One statement over every row of `table`: each row's `read` items (a
   // column of the table reads in its own form, any other expression as its
   // plain value) go to `rewriter`, and the `written` columns it sets are
-  // written. Each written column is also one of the read items.
+  // written; the others keep their values.
   virtual bool RewriteRows(const DBSchemaDef& table, std::span<const std::string> read,
                            std::span<const std::string> written, CellForm form, DbRowRewriter& rewriter);
   virtual bool Insert(const DBData& data, const DBSchemaDef& table) = 0;
