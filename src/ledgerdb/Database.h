@@ -94,7 +94,9 @@ class Database {
   // items (columns of the table in their form, or other expressions) go to
   // `rewriter`, and the `written` columns it sets are stored (a column it
   // leaves keeps its value). A row nothing changes is not written. Fails,
-  // writing nothing, where the engine cannot do it.
+  // writing nothing, where the engine cannot do it. A rewriter that allows
+  // it (DbRowRewriter::MayReadAhead) is asked on a second core, ahead of the
+  // statement, where the engine can read the table beside its writer.
   bool RewriteRows(const std::string& table, std::span<const std::string> read,
                    std::span<const std::string> written, CellForm form, DbRowRewriter& rewriter);
   bool DeleteQuery(unsigned long queryId);

@@ -1,4 +1,5 @@
-// A DbRowRewriter that hands each row of a rewrite to a function.
+// A DbRowRewriter that hands each row of a rewrite to a function. Given a
+// function that forgets the rows seen, it lets the engine read ahead.
 #pragma once
 
 #include <functional>
@@ -16,14 +17,20 @@ class DbRowRewriteFunction : public DbRowRewriter {
   using Function = std::function<void(const std::vector<std::string>& cells,
                                       std::vector<std::optional<std::string>>& values)>;
 
-  explicit DbRowRewriteFunction(Function function) : function_(std::move(function)) {}
+  explicit DbRowRewriteFunction(Function function, std::function<void()> restart = nullptr)
+      : function_(std::move(function)), restart_(std::move(restart)) {}
 
   void Rewrite(const std::vector<std::string>& cells, std::vector<std::optional<std::string>>& values) override {
     function_(cells, values);
   }
+  bool MayReadAhead() const override { return static_cast<bool>(restart_); }
+  void Restart() override {
+    if (restart_) restart_();
+  }
 
  private:
   Function function_;
+  std::function<void()> restart_;
 };
 
 }  // namespace vo

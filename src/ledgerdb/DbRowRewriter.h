@@ -19,6 +19,15 @@ class DbRowRewriter {
   // Called once for each row, in the table's key order. The values set are
   // stored only if the whole rewrite succeeds: a failed rewrite writes none.
   virtual void Rewrite(const std::vector<std::string>& cells, std::vector<std::optional<std::string>>& values) = 0;
+
+  // Whether the engine may ask about the rows ahead of its statement, on a
+  // thread of its own, while the caller's thread waits for the rewrite. A
+  // rewriter that says so keeps what it learns of the rows to itself until
+  // the rewrite returns, and forgets it all in Restart.
+  virtual bool MayReadAhead() const { return false; }
+  // Forgets every row it was asked about: the engine starts the rewrite over
+  // from the first row (the rows read ahead were not the ones written).
+  virtual void Restart() {}
 };
 
 }  // namespace vo

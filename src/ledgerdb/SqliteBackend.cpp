@@ -24,6 +24,8 @@
 #include "ledgerdb/DbRowRewriter.h"
 #include "ledgerdb/HEnum.h"
 #include "ledgerdb/SqlDialect.h"
+#include "ledgerdb/SqliteCells.h"
+#include "ledgerdb/SqliteReadAhead.h"
 #include "ledgerdb/StoreCheck.h"
 #include "ledgerdb/StoredForms.h"
 #include "platform/TimeZone.h"
@@ -63,24 +65,6 @@ void NowFunction(sqlite3_context* context, int, sqlite3_value**) {
   sqlite3_result_text(context, text, static_cast<int>(length), SQLITE_TRANSIENT);
 }
 
-// How the cells of one result column are turned into text.
-struct CellReader {
-  enum Kind { kPlain, kAmount, kFriendly } kind = kPlain;
-  const HEnum* enumeration = nullptr;
-};
-
-// How a column of ours reads in `form`; anything else reads plain.
-CellReader ReaderForColumn(const ColumnDef* columnDef, CellForm form) {
-  if (form == CellForm::kStored || !columnDef) return {};
-  if (columnDef->kind == ColumnKind::kAmount) return {CellReader::kAmount};
-  if (form == CellForm::kFriendly && columnDef->friendlyEnum) {
-    if (const HEnum* enumeration = HEnum::GetEnum(columnDef->friendlyEnum)) {
-      return {CellReader::kFriendly, enumeration};
-    }
-  }
-  return {};
-}
-
 CellReader ReaderFor(sqlite3_stmt* statement, int column, CellForm form) {
   if (form == CellForm::kStored) return {};
   const char* table = sqlite3_column_table_name(statement, column);
@@ -90,75 +74,7 @@ CellReader ReaderFor(sqlite3_stmt* statement, int column, CellForm form) {
   return ReaderForColumn(def ? def->Find(origin) : nullptr, form);
 }
 
-// A result column of a stepped statement, and a value handed to a function
-// of ours: two places a cell is read from, read alike.
-struct ColumnSource {
-  sqlite3_stmt* statement;
-  int column;
-  int Type() const { return sqlite3_column_type(statement, column); }
-  sqlite3_int64 Integer() const { return sqlite3_column_int64(statement, column); }
-  double Real() const { return sqlite3_column_double(statement, column); }
-  std::string_view Text() const {
-    const unsigned char* text = sqlite3_column_text(statement, column);
-    return {reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_column_bytes(statement, column))};
-  }
-};
-
-struct ValueSource {
-  sqlite3_value* value;
-  int Type() const { return sqlite3_value_type(value); }
-  sqlite3_int64 Integer() const { return sqlite3_value_int64(value); }
-  double Real() const { return sqlite3_value_double(value); }
-  std::string_view Text() const {
-    const unsigned char* text = sqlite3_value_text(value);
-    return {reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_value_bytes(value))};
-  }
-};
-
-// The cell's text into `cell`, reusing its buffer: a streamed read of a large
-// table fills the same strings row after row without allocating.
-template <class Source>
-void ReadCell(const Source& source, const CellReader& reader, std::string& cell) {
-  switch (source.Type()) {
-    case SQLITE_NULL:
-      cell.clear();
-      return;
-    case SQLITE_INTEGER: {
-      sqlite3_int64 value = source.Integer();
-      if (reader.kind == CellReader::kAmount) {
-        cell = FormatMillionths(value);
-        return;
-      }
-      if (reader.kind == CellReader::kFriendly) {
-        const std::string* friendly = reader.enumeration->FindFriendlyString(static_cast<int32_t>(value));
-        if (friendly && !friendly->empty()) {
-          cell = *friendly;
-          return;
-        }
-      }
-      char text[24];
-      cell.assign(text, static_cast<size_t>(std::to_chars(text, text + sizeof text, value).ptr - text));
-      return;
-    }
-    case SQLITE_FLOAT: {
-      double value = source.Real();
-      if (reader.kind == CellReader::kAmount) {
-        cell = FormatMillionths(std::llround(value));
-        return;
-      }
-      char text[32];
-      cell.assign(text, static_cast<size_t>(std::snprintf(text, sizeof text, "%.15g", value)));
-      return;
-    }
-    default:
-      cell.assign(source.Text());
-      return;
-  }
-}
-
-void ReadCell(sqlite3_stmt* statement, int column, const CellReader& reader, std::string& cell) {
-  ReadCell(ColumnSource{statement, column}, reader, cell);
-}
+}  // namespace
 
 // One RewriteRows while its statement runs. The statement's condition asks
 // the rewriter about each row; the rows it changes wait here, by rowid, until
@@ -178,7 +94,13 @@ struct RowRewrite {
   sqlite3_int64 heldRow = 0;
   Waiting held;
   std::unordered_map<sqlite3_int64, Waiting> waiting;
+  // Set while the rows are decided ahead: the statement takes their values
+  // from it instead of asking the rewriter. `stale` once a row differed.
+  SqliteReadAhead* ahead = nullptr;
+  bool stale = false;
 };
+
+namespace {
 
 constexpr char kChooseRowFunction[] = "vo_rewrite_row";
 constexpr char kTakeValueFunction[] = "vo_rewritten_value";
@@ -187,15 +109,25 @@ constexpr char kTakeValueFunction[] = "vo_rewritten_value";
 void ChooseRow(sqlite3_context* context, int count, sqlite3_value** args) {
   RowRewrite& rewrite = *static_cast<RowRewrite*>(sqlite3_user_data(context));
   try {
-    for (int i = 1; i < count; ++i) {
-      const size_t cell = static_cast<size_t>(i - 1);
-      ReadCell(ValueSource{args[i]}, rewrite.readers[cell], rewrite.cells[cell]);
-    }
+    const sqlite3_int64 row = sqlite3_value_int64(args[0]);
     for (std::optional<std::string>& value : rewrite.values) value.reset();
-    rewrite.rewriter.Rewrite(rewrite.cells, rewrite.values);
+    if (rewrite.ahead) {
+      uint64_t digest = 0;
+      for (int i = 1; i < count; ++i) digest = DigestCell(digest, ValueSource{args[i]});
+      if (!rewrite.ahead->Take(row, digest, rewrite.values)) {
+        rewrite.stale = true;
+        sqlite3_result_error(context, "the rows read ahead are not the rows rewritten", -1);
+        return;
+      }
+    } else {
+      for (int i = 1; i < count; ++i) {
+        const size_t cell = static_cast<size_t>(i - 1);
+        ReadCell(ValueSource{args[i]}, rewrite.readers[cell], rewrite.cells[cell]);
+      }
+      rewrite.rewriter.Rewrite(rewrite.cells, rewrite.values);
+    }
     const bool changes = std::any_of(rewrite.values.begin(), rewrite.values.end(),
                                      [](const std::optional<std::string>& value) { return value.has_value(); });
-    const sqlite3_int64 row = sqlite3_value_int64(args[0]);
     if (changes && rewrite.held.untaken == 0) {
       rewrite.heldRow = row;
       rewrite.held.values.swap(rewrite.values);
@@ -407,8 +339,9 @@ bool SqliteBackend::OpenToRead(const std::string& file) {
 bool SqliteBackend::Connect(const std::string& file, int flags, const std::string& uri) {
   sqlite3* raw = nullptr;
   // One thread at a time uses a connection (the library is called from one
-  // thread at a time, and an import's second thread never touches the
-  // database), so SQLite's own lock around every call and cell is only cost.
+  // thread at a time, an import's second thread never touches the database,
+  // and a rewrite's read-ahead opens a connection of its own), so SQLite's
+  // own lock around every call and cell is only cost.
   int rc = sqlite3_open_v2(uri.empty() ? file.c_str() : uri.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   db_.reset(raw);
   if (rc != SQLITE_OK) {
@@ -432,6 +365,15 @@ bool SqliteBackend::Connect(const std::string& file, int flags, const std::strin
     db_.reset();
   }
   return ready;
+}
+
+bool SqliteBackend::ReadText(const std::string& pragma, std::string& value) {
+  Statement statement;
+  if (!Prepare("PRAGMA " + pragma, statement)) return false;
+  if (sqlite3_step(statement.get()) != SQLITE_ROW) return FailFromDb("PRAGMA " + pragma);
+  const unsigned char* text = sqlite3_column_text(statement.get(), 0);
+  value = text ? reinterpret_cast<const char*>(text) : "";
+  return true;
 }
 
 bool SqliteBackend::ReadNumber(const std::string& pragma, int64_t& value) {
@@ -802,11 +744,14 @@ bool SqliteBackend::RewriteRows(const DBSchemaDef& table, std::span<const std::s
            ", rowid, " + written[i] + ")";
   }
   sql += std::string(" WHERE ") + kChooseRowFunction + "(rowid";
+  std::string select = "SELECT rowid";
   for (const std::string& item : read) {
     rewrite.readers.push_back(ReaderForColumn(table.Find(item), form));
     sql += ", " + item;
+    select += ", " + item;
   }
   sql += ")";
+  select += " FROM " + table.tableName() + " ORDER BY rowid";
 
   // The functions see this call's state, and exist only while it runs.
   struct Undefine {
@@ -815,7 +760,44 @@ bool SqliteBackend::RewriteRows(const DBSchemaDef& table, std::span<const std::s
   } undefine{db_.get()};
   if (!DefineRewriteFunctions(db_.get(), &rewrite)) return FailFromDb("defining the functions of a rewrite");
   Statement statement;
-  return Prepare(SqlDialect::Rewrite(sql), statement) && StepToDone(statement.get());
+  if (!Prepare(SqlDialect::Rewrite(sql), statement)) return false;
+  if (rewriter.MayReadAhead()) {
+    if (std::optional<bool> written = RewriteReadingAhead(SqlDialect::Rewrite(select), rewrite, statement.get())) {
+      return *written;
+    }
+    rewriter.Restart();
+  }
+  return StepToDone(statement.get());
+}
+
+std::optional<bool> SqliteBackend::RewriteReadingAhead(const std::string& select, RowRewrite& rewrite,
+                                                       sqlite3_stmt* statement) {
+  // A second connection sees the file as last committed, beside this one's
+  // writes, only in write-ahead-log mode; a database in memory has no file.
+  const char* file = sqlite3_db_filename(db_.get(), "main");
+  std::string mode;
+  if (!file || !*file || !ReadText("journal_mode", mode) || mode != "wal") return std::nullopt;
+  SqliteReadAhead ahead(rewrite.rewriter, rewrite.readers, rewrite.values.size());
+  if (!ahead.Start(file, select)) return std::nullopt;
+  // The statement is undone if some row read ahead turns out missing from it.
+  if (!Exec("SAVEPOINT vo_read_ahead")) return false;
+  rewrite.ahead = &ahead;
+  const int rc = sqlite3_step(statement);
+  const int code = sqlite3_extended_errcode(db_.get());
+  const std::string message = sqlite3_errmsg(db_.get());
+  sqlite3_reset(statement);
+  rewrite.ahead = nullptr;
+  const bool done = rc == SQLITE_DONE || rc == SQLITE_ROW;
+  const bool tookAll = done && ahead.TookAll();
+  ahead.Stop();
+  if (tookAll) return Exec("RELEASE vo_read_ahead");
+  // A failure that ended the transaction took the savepoint with it.
+  if (!sqlite3_get_autocommit(db_.get()) &&
+      !(Exec("ROLLBACK TO vo_read_ahead") && Exec("RELEASE vo_read_ahead"))) {
+    return false;
+  }
+  if (done || rewrite.stale) return std::nullopt;
+  return FailWithCode(code, "write: " + message);
 }
 
 sqlite3_stmt* SqliteBackend::BoundStatement(const std::string& statement, size_t values) {

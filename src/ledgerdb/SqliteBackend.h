@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +27,7 @@ struct sqlite3_stmt;
 namespace vo {
 
 struct ColumnDef;
+struct RowRewrite;
 
 class SqliteBackend : public DbBackend {
  public:
@@ -97,6 +99,7 @@ class SqliteBackend : public DbBackend {
   // names the database in messages either way.
   bool Connect(const std::string& file, int flags, const std::string& uri = "");
   bool ReadNumber(const std::string& pragma, int64_t& value);
+  bool ReadText(const std::string& pragma, std::string& value);
   // What the file holds: its mark and its tables' columns; reads only.
   bool ReadStore(StoreCheck::Found& found);
   // False, with what differs, when the file is not ours to use.
@@ -110,6 +113,10 @@ class SqliteBackend : public DbBackend {
   bool BindFields(sqlite3_stmt* statement, const DBData& data,
                   const std::vector<const ColumnDef*>& columns, const DBSchemaDef& table);
   bool StepToDone(sqlite3_stmt* statement);
+  // Runs a rewrite's statement while a second connection decides its rows
+  // ahead (SqliteReadAhead). Nothing when the rewrite must run without it
+  // (no file, no write-ahead log, a row differed): nothing is written then.
+  std::optional<bool> RewriteReadingAhead(const std::string& select, RowRewrite& rewrite, sqlite3_stmt* statement);
   // The kept statement of ExecuteWith for `statement`, prepared on first use,
   // when it takes `values` placeholders; null (after Fail) otherwise.
   sqlite3_stmt* BoundStatement(const std::string& statement, size_t values);

@@ -196,14 +196,27 @@ int SymbolUpdater::RewriteInPlace(const SecurityMasterData::Records& canonical, 
   // Counted and told only once the statement has written them all.
   uint64_t totals = 0;
   std::vector<TotalChange> watched;
-  DbRowRewriteFunction rewrite([&](const std::vector<std::string>& row, std::vector<std::optional<std::string>>& values) {
-    RowChange change = ChangeOf(row, canonical, &names, status);
-    if (change.name) values[0] = std::move(*change.name);
-    if (!change.total) return;
-    values[1] = std::move(change.millionths);
-    ++totals;
-    if (watchTotals_) watched.push_back(std::move(*change.total));
-  });
+  // The rows may be decided on the engine's own thread, ahead of its
+  // statement: until the rewrite returns, only that thread touches what the
+  // decisions change, and a restart forgets it all.
+  const size_t unchangedBefore = unchangedIds_.size();
+  auto restart = [&] {
+    status = 0;
+    totals = 0;
+    watched.clear();
+    unchangedIds_.resize(unchangedBefore);
+    lastSymbol_ = {};
+  };
+  DbRowRewriteFunction rewrite(
+      [&](const std::vector<std::string>& row, std::vector<std::optional<std::string>>& values) {
+        RowChange change = ChangeOf(row, canonical, &names, status);
+        if (change.name) values[0] = std::move(*change.name);
+        if (!change.total) return;
+        values[1] = std::move(change.millionths);
+        ++totals;
+        if (watchTotals_) watched.push_back(std::move(*change.total));
+      },
+      restart);
   if (!transactions_.RewriteForRenameAndRecalc(rewrite)) {
     // Nothing was written: the renames may not have been, and the totals
     // counted were not (their ids are not kept, as nothing reports them).

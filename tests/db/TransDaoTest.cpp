@@ -1,14 +1,17 @@
 #include "db/HTransDAO.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "db/DbFixture.h"
 #include "ledgerdb/DbRowFunction.h"
 #include "ledgerdb/DbRowRewriteFunction.h"
+#include "ledgerdb/DbTransaction.h"
 
 using namespace vo;
 
@@ -157,12 +160,59 @@ TEST_P(TransDaoTest, RewriteInPlaceSeesTheStreamsCellsAndWritesAllOrNothing) {
   ASSERT_TRUE(Execute("DROP TRIGGER later"));
   EXPECT_EQ(Rows(query), "1|IBM.V|1\n2|AAPL|2\n3|AAPL|-1500\n4|MSFT|4\n");
 
-  DbRowRewriteFunction failing([&](const std::vector<std::string>& cells, std::vector<std::optional<std::string>>& values) {
-    values[0] = "LOST";
-    if (cells[0] == "3") throw std::runtime_error("no");
-  });
+  // Read ahead: a thread of the engine's decides the rows from the file as
+  // last committed. Its decisions are taken only for the rows the statement
+  // reads alike; a row the caller's transaction changed, or removed from the
+  // end, makes the rewrite forget them and ask again on the caller's thread.
+  int restarts = 0;
+  std::vector<std::thread::id> threads;
+  seen.clear();
+  DbRowRewriteFunction ahead(
+      [&](const std::vector<std::string>& cells, std::vector<std::optional<std::string>>& values) {
+        seen.push_back(cells);
+        threads.push_back(std::this_thread::get_id());
+        values[1] = cells[4] + "000000";  // the quantity
+      },
+      [&] {
+        ++restarts;
+        seen.clear();
+        threads.clear();
+      });
+  streamed.clear();
+  ASSERT_TRUE(dao_.StreamForRenameAndRecalc(stream, HTransDAO::Renames::kByCaller));
+  ASSERT_TRUE(dao_.RewriteForRenameAndRecalc(ahead)) << db()->LastError();
+  EXPECT_EQ(seen, streamed);
+  EXPECT_EQ(restarts, 0);
+  EXPECT_EQ(std::count(threads.begin(), threads.end(), std::this_thread::get_id()), 0);
+  const std::string tens = "1|IBM.V|10\n2|AAPL|10\n3|AAPL|10\n4|MSFT|10\n";
+  EXPECT_EQ(Rows(query), tens);
+  {
+    DbTransaction removing;
+    ASSERT_TRUE(Execute("DELETE FROM trans_table WHERE trans_id = 4"));
+    ASSERT_TRUE(dao_.RewriteForRenameAndRecalc(ahead)) << db()->LastError();
+    EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(seen.size(), 3u);
+  }
+  {
+    DbTransaction changing;
+    ASSERT_TRUE(Execute("UPDATE trans_table SET trans_qty = '20' WHERE trans_id = 2"));
+    ASSERT_TRUE(dao_.RewriteForRenameAndRecalc(ahead)) << db()->LastError();
+    EXPECT_EQ(restarts, 2);
+    EXPECT_EQ(threads, std::vector<std::thread::id>(4, std::this_thread::get_id()));
+    EXPECT_EQ(Rows(query), "1|IBM.V|10\n2|AAPL|20\n3|AAPL|10\n4|MSFT|10\n");
+  }
+  EXPECT_EQ(Rows(query), tens);
+
+  // A rewriter that throws on the reading thread meets the same failure
+  // again on the caller's, and nothing is written.
+  DbRowRewriteFunction failing(
+      [&](const std::vector<std::string>& cells, std::vector<std::optional<std::string>>& values) {
+        values[0] = "LOST";
+        if (cells[0] == "3") throw std::runtime_error("no");
+      },
+      [] {});
   EXPECT_FALSE(dao_.RewriteForRenameAndRecalc(failing));
-  EXPECT_EQ(Rows(query), "1|IBM.V|1\n2|AAPL|2\n3|AAPL|-1500\n4|MSFT|4\n");
+  EXPECT_EQ(Rows(query), tens);
 }
 
 }  // namespace
