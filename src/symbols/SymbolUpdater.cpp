@@ -145,9 +145,12 @@ int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canoni
   // One transaction for every rewritten row, committed whatever the status
   // (a locked or failed row leaves the others written).
   DbTransaction transaction;
+  notes_.clear();
   int status = names && transactions_.RewritesInPlace() ? RewriteInPlace(canonical, *names, renamed)
                                                         : RewriteInBatches(canonical, names, renamed);
   if (!transaction.Commit()) status = 2;
+  for (const std::string& note : notes_) DebugOutput(note);
+  notes_.clear();
   return status;
 }
 
@@ -205,6 +208,7 @@ int SymbolUpdater::RewriteInPlace(const SecurityMasterData::Records& canonical, 
     totals = 0;
     watched.clear();
     unchangedIds_.resize(unchangedBefore);
+    notes_.clear();
     lastSymbol_ = {};
   };
   DbRowRewriteFunction rewrite(
@@ -320,7 +324,7 @@ int SymbolUpdater::TotalToStore(const std::string& id, const std::string& lockId
   // A total past what a stored amount holds would be kept as a REAL and read
   // back as nonsense: that row keeps its total, and the run says why.
   if (!std::isfinite(value) || std::fabs(value) >= kLargestMillionths) {
-    DebugOutput("Transaction " + id + " keeps its total: " + total + " is too large for a stored amount");
+    notes_.push_back("Transaction " + id + " keeps its total: " + total + " is too large for a stored amount");
     unchangedIds_.push_back(TextToInt(id));
     return 2;
   }

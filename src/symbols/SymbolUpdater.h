@@ -129,6 +129,9 @@ class SymbolUpdater {
   HSymboDAO::UpdateCounts counts_;
   uint64_t totalsRecalculated_ = 0;
   TotalWatcher watchTotals_;
+  // Debug lines of the pass, told once it ends: its rows may be decided on
+  // another thread, and handlers are called on the caller's.
+  std::vector<std::string> notes_;
   // The canonical symbol the pass looked up last, kept for the rows after it:
   // a symbol is looked up once for a run of its rows, not once a row.
   struct LastSymbol {

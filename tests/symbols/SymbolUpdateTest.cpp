@@ -5,11 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
 #include "SecurityCatalog.h"
 #include "SecurityMasterServer.h"
 #include "db/HSymboDAO.h"
 #include "db/HTransDAO.h"
+#include "platform/DebugOutput.h"
 #include "platform/MessageBox.h"
 #include "support/Backends.h"
 #include "support/Rows.h"
@@ -245,7 +247,18 @@ TEST_P(SymbolUpdateTest, NothingToSendNeverReachesTheServer) {
 TEST_P(SymbolUpdateTest, TotalTooLargeToStoreKeepsItsRow) {
   AddSymbolTable();
   AddTrade("AAPL", kBuy, "1000000000", "100000", "0");
+  // The debug line names the row, once, on the caller's thread (the rows
+  // may be decided on another).
+  std::vector<std::string> lines;
+  const std::thread::id caller = std::this_thread::get_id();
+  const DebugSink previous = SetDebugSink([&](const std::string& text) {
+    if (text.find("keeps its total") != std::string::npos) lines.push_back(text);
+    if (std::this_thread::get_id() != caller) lines.push_back("on another thread: " + text);
+  });
   EXPECT_FALSE(VoServices::UpdateSymbols(Serve(), RecordProgress));
+  SetDebugSink(previous);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("keeps its total: 100000000000000"), std::string::npos) << lines[0];
   EXPECT_EQ(messages_, std::vector<std::string>{"Orbel Symbol Update: Error Recalculating transaction amounts. (48)"});
   EXPECT_EQ(Rows("SELECT trans_total IS NULL, trans_total FROM trans_table WHERE trans_qty = '1000000000'"),
             "0|0\n");
