@@ -1,6 +1,7 @@
 #include "ledgerdb/SqliteReadAhead.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 namespace vo {
@@ -31,7 +32,11 @@ bool SqliteReadAhead::Start(const std::string& file, const std::string& select) 
                                           nullptr);
   select_.reset(statement);
   if (prepared != SQLITE_OK || !statement) return false;
-  thread_ = std::thread([this] { Read(); });
+  try {
+    thread_ = std::thread([this] { Read(); });
+  } catch (const std::system_error&) {
+    return false;  // no thread to be had: the rewrite runs on the caller's
+  }
   return true;
 }
 
