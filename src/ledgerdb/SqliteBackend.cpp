@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -113,7 +112,7 @@ void ChooseRow(sqlite3_context* context, int count, sqlite3_value** args) {
     for (std::optional<std::string>& value : rewrite.values) value.reset();
     if (rewrite.ahead) {
       uint64_t digest = 0;
-      for (int i = 1; i < count; ++i) digest = DigestCell(digest, ValueSource{args[i]});
+      for (int i = 1; i < count; ++i) digest = DigestCell(digest, args[i]);
       if (!rewrite.ahead->Take(row, digest, rewrite.values)) {
         rewrite.stale = true;
         sqlite3_result_error(context, "the rows read ahead are not the rows rewritten", -1);
@@ -122,7 +121,7 @@ void ChooseRow(sqlite3_context* context, int count, sqlite3_value** args) {
     } else {
       for (int i = 1; i < count; ++i) {
         const size_t cell = static_cast<size_t>(i - 1);
-        ReadCell(ValueSource{args[i]}, rewrite.readers[cell], rewrite.cells[cell]);
+        ReadCell(args[i], rewrite.readers[cell], rewrite.cells[cell]);
       }
       rewrite.rewriter.Rewrite(rewrite.cells, rewrite.values);
     }
@@ -377,10 +376,10 @@ bool SqliteBackend::ReadText(const std::string& pragma, std::string& value) {
 }
 
 bool SqliteBackend::ReadNumber(const std::string& pragma, int64_t& value) {
-  Statement statement;
-  if (!Prepare("PRAGMA " + pragma, statement)) return false;
-  if (sqlite3_step(statement.get()) != SQLITE_ROW) return FailFromDb("PRAGMA " + pragma);
-  value = sqlite3_column_int64(statement.get(), 0);
+  std::string text;
+  if (!ReadText(pragma, text)) return false;
+  value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
   return true;
 }
 
@@ -510,7 +509,9 @@ bool SqliteBackend::Execute(const std::string& statement, bool friendlyEnums,
     if (rc != SQLITE_ROW) return FailFromDb(statement);
     DBQueryResult::Row& row = rows.emplace_back();
     row.resize(static_cast<size_t>(columnCount));
-    for (int c = 0; c < columnCount; ++c) ReadCell(stmt, c, readers[c], row[static_cast<size_t>(c)]);
+    for (int c = 0; c < columnCount; ++c) {
+      ReadCell(sqlite3_column_value(stmt, c), readers[c], row[static_cast<size_t>(c)]);
+    }
   }
   result.Assign(std::move(names), std::move(rows));
   return true;
@@ -547,7 +548,7 @@ bool SqliteBackend::Stream(const std::string& statement, std::span<const std::st
     if (rc == SQLITE_DONE) return true;
     if (rc != SQLITE_ROW) return FailFromDb(statement);
     for (int c = 0; c < columnCount; ++c) {
-      ReadCell(stmt, c, readers[static_cast<size_t>(c)], cells[static_cast<size_t>(c)]);
+      ReadCell(sqlite3_column_value(stmt, c), readers[static_cast<size_t>(c)], cells[static_cast<size_t>(c)]);
     }
     if (!receiver.Row(cells)) return true;
   }

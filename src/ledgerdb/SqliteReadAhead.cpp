@@ -51,10 +51,9 @@ void SqliteReadAhead::Read() {
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
       uint64_t digest = 0;
       for (size_t i = 0; i < cells.size(); ++i) {
-        // Read as a value: one call for the cell, not one per question asked of it.
-        const ValueSource source{sqlite3_column_value(statement, static_cast<int>(i) + 1)};
-        digest = DigestCell(digest, source);
-        ReadCell(source, readers_[i], cells[i]);
+        sqlite3_value* value = sqlite3_column_value(statement, static_cast<int>(i) + 1);
+        digest = DigestCell(digest, value);
+        ReadCell(value, readers_[i], cells[i]);
       }
       for (std::optional<std::string>& value : values) value.reset();
       rewriter_.Rewrite(cells, values);

@@ -139,19 +139,23 @@ bool SymbolUpdater::Run(SecurityMasterRequest request, HSymboDAO& symbols) {
 
 int SymbolUpdater::RewriteTransactions(const SecurityMasterData::Records& canonical, InactiveRenames* names,
                                        bool& renamed) {
-  unchangedIds_.clear();
-  lastSymbol_ = {};
+  StartPass();
   renamed = true;
   // One transaction for every rewritten row, committed whatever the status
   // (a locked or failed row leaves the others written).
   DbTransaction transaction;
-  notes_.clear();
   int status = names && transactions_.RewritesInPlace() ? RewriteInPlace(canonical, *names, renamed)
                                                         : RewriteInBatches(canonical, names, renamed);
   if (!transaction.Commit()) status = 2;
   for (const std::string& note : notes_) DebugOutput(note);
   notes_.clear();
   return status;
+}
+
+void SymbolUpdater::StartPass() {
+  unchangedIds_.clear();
+  notes_.clear();
+  lastSymbol_ = {};
 }
 
 SymbolUpdater::RowChange SymbolUpdater::ChangeOf(const std::vector<std::string>& row,
@@ -202,14 +206,11 @@ int SymbolUpdater::RewriteInPlace(const SecurityMasterData::Records& canonical, 
   // The rows may be decided on the engine's own thread, ahead of its
   // statement: until the rewrite returns, only that thread touches what the
   // decisions change, and a restart forgets it all.
-  const size_t unchangedBefore = unchangedIds_.size();
   auto restart = [&] {
     status = 0;
     totals = 0;
     watched.clear();
-    unchangedIds_.resize(unchangedBefore);
-    notes_.clear();
-    lastSymbol_ = {};
+    StartPass();
   };
   DbRowRewriteFunction rewrite(
       [&](const std::vector<std::string>& row, std::vector<std::optional<std::string>>& values) {

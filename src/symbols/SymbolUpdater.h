@@ -106,6 +106,9 @@ class SymbolUpdater {
     std::optional<TotalChange> total;
     std::string millionths;  // the new total as stored
   };
+  // Forgets what a pass learned of the rows: the ids kept, the notes, the
+  // last symbol looked up.
+  void StartPass();
   RowChange ChangeOf(const std::vector<std::string>& row, const SecurityMasterData::Records& canonical,
                      InactiveRenames* names, int& status);
   // The pass as one statement that writes as it reads; the rows of a
