@@ -4,6 +4,7 @@
 // a pass over a large table writes just the rows it changes.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,12 @@ class DbRowRewriter {
   // Forgets every row it was asked about: the engine starts the rewrite over
   // from the first row (the rows read ahead were not the ones written).
   virtual void Restart() {}
+
+  // Whether a row's values, as Rewrite left them, change it.
+  static bool Changes(const std::vector<std::optional<std::string>>& values) {
+    return std::any_of(values.begin(), values.end(),
+                       [](const std::optional<std::string>& value) { return value.has_value(); });
+  }
 };
 
 }  // namespace vo

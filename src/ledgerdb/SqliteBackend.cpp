@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -125,8 +124,7 @@ void ChooseRow(sqlite3_context* context, int count, sqlite3_value** args) {
       }
       rewrite.rewriter.Rewrite(rewrite.cells, rewrite.values);
     }
-    const bool changes = std::any_of(rewrite.values.begin(), rewrite.values.end(),
-                                     [](const std::optional<std::string>& value) { return value.has_value(); });
+    const bool changes = DbRowRewriter::Changes(rewrite.values);
     if (changes && rewrite.held.untaken == 0) {
       rewrite.heldRow = row;
       rewrite.held.values.swap(rewrite.values);

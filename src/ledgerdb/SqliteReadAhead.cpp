@@ -1,6 +1,5 @@
 #include "ledgerdb/SqliteReadAhead.h"
 
-#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -58,7 +57,7 @@ void SqliteReadAhead::Read() {
       for (std::optional<std::string>& value : values) value.reset();
       rewriter_.Rewrite(cells, values);
       Row row{sqlite3_column_int64(statement, 0), digest, kUnchanged};
-      if (std::any_of(values.begin(), values.end(), [](const auto& value) { return value.has_value(); })) {
+      if (DbRowRewriter::Changes(values)) {
         row.firstValue = chunk.values.size();
         for (std::optional<std::string>& value : values) chunk.values.push_back(std::move(value));
       }
