@@ -7,13 +7,14 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 namespace vo {
 
 namespace {
 
 std::unique_ptr<RunLog>& CurrentLog() {
-  static std::unique_ptr<RunLog> log;
+  thread_local std::unique_ptr<RunLog> log;
   return log;
 }
 
@@ -42,6 +43,10 @@ RunLog* RunLog::Instance(const std::string& path, const std::string& component) 
 }
 
 void RunLog::Destroy() { CurrentLog().reset(); }
+
+RunLog::Scope::Scope() : outer_(std::move(CurrentLog())) {}
+
+RunLog::Scope::~Scope() { CurrentLog() = std::move(outer_); }
 
 RunLog::RunLog(const std::string& path, const std::string& component) : component_(component) {
   if (!path.empty()) Create(path);

@@ -1,7 +1,11 @@
-// The plain-text log of one import. At most one exists per process: ImportFile
-// creates it with the log file's path, every stage of the import writes to it,
-// and ImportFile destroys it. Writing never fails visibly: without a file the
-// lines are counted and discarded.
+// The plain-text log of one import. At most one is current on a thread:
+// ImportFile creates it with the log file's path, every stage of the import
+// writes to it, and ImportFile destroys it. Writing never fails visibly:
+// without a file the lines are counted and discarded.
+// A service call holds a Scope for its length, so that a call made from a
+// callback of a running import (asking whether another file can be imported,
+// say) gets a log of its own and leaves the import's log as it found it; and a
+// call on another thread never meets this one's log.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +17,22 @@ namespace vo {
 
 class RunLog {
  public:
-  // The process's log, created with these arguments when none exists (the file
-  // is opened only for a non-empty path); an existing log ignores them.
+  // Sets the thread's current log aside until the scope ends; the log made
+  // within the scope, if any, is destroyed then and the one set aside is
+  // current again.
+  class Scope {
+   public:
+    Scope();
+    ~Scope();
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
+   private:
+    std::unique_ptr<RunLog> outer_;
+  };
+
+  // The thread's current log, created with these arguments when none exists
+  // (the file is opened only for a non-empty path); an existing log ignores them.
   static RunLog* Instance(const std::string& path, const std::string& component);
   // Closes the file and discards the log; does nothing when none exists.
   static void Destroy();

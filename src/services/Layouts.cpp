@@ -25,9 +25,12 @@ VoServices::LayoutInfo InfoOf(const LayoutEntry& entry) {
 }
 
 // A run log for one call that writes no file, closed however the call ends.
-struct SilentLog {
+class SilentLog {
+ public:
   SilentLog() { RunLog::Instance("", kComponent); }
-  ~SilentLog() { RunLog::Destroy(); }
+
+ private:
+  RunLog::Scope scope_;
 };
 
 }  // namespace

@@ -61,18 +61,13 @@ std::string LogFileName(const std::string& accountName, const std::string& stamp
   return name + tail;
 }
 
-// Closes the run log however the call ends, including the conversion error
-// that an import lets escape to the caller.
-struct RunLogScope {
-  ~RunLogScope() { RunLog::Destroy(); }
-};
-
-// One import with its run log. The conversion error a parser throws leaves
-// through here, with the outcome as it stood (its log path set).
+// One import with its run log, closed however the call ends. The conversion
+// error a parser throws leaves through here, with the outcome as it stood (its
+// log path set).
 void RunImport(const std::string& filePath, const std::string& logFolder,
                const std::string& accountId, const std::string& accountName,
                const VoServices::ImportOptions& options, VoServices::ImportOutcome& outcome) {
-  RunLogScope scope;
+  RunLog::Scope scope;
   RunLog* log = RunLog::Instance(logFolder + LogFileName(accountName, LogStamp()), kComponent);
   outcome.logPath = log->path();
   outcome.logError = log->openError();
@@ -130,14 +125,14 @@ ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::stri
 }
 
 bool CanImportFile(const std::string& filePath) {
-  RunLogScope scope;
+  RunLog::Scope scope;
   RunLog::Instance("", kComponent);
   FileImporter importer("");
   return importer.CanImport(filePath);
 }
 
 std::string IdentifyFileFormat(const std::string& filePath) {
-  RunLogScope scope;
+  RunLog::Scope scope;
   RunLog::Instance("", kComponent);
   FileImporter importer("");
   return importer.Identify(filePath);

@@ -4,6 +4,7 @@
 
 #include <regex>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "support/TempDir.h"
@@ -45,7 +46,7 @@ TEST_F(RunLogTest, LinesCarryNumberStampLevelAndRecord) {
             "FileImporter0004\tSTAMP\tInfo\t\tafter\n");
 }
 
-TEST_F(RunLogTest, OneLogPerProcessUntilDestroyed) {
+TEST_F(RunLogTest, OneLogPerThreadUntilDestroyed) {
   std::string first = dir_.path() + "first.log";
   std::string second = dir_.path() + "second.log";
   RunLog* log = RunLog::Instance(first, "A");
@@ -61,6 +62,34 @@ TEST_F(RunLogTest, OneLogPerProcessUntilDestroyed) {
   fresh->EndLine();
   EXPECT_EQ(fresh->lineCount(), 1u);  // counted though nothing is written
   EXPECT_EQ(Lines(ReadFile(first)).size(), 1u);
+}
+
+// A call made from a callback of an import, and a call on another thread,
+// each get a log of their own; the import's log outlives the nested call's.
+TEST_F(RunLogTest, AScopeSetsTheCurrentLogAsideUntilItEnds) {
+  std::string path = dir_.path() + "outer.log";
+  RunLog* outer = RunLog::Instance(path, "A");
+  outer->Info("before");
+  {
+    RunLog::Scope scope;
+    RunLog* inner = RunLog::Instance("", "B");
+    EXPECT_NE(inner, outer);
+    EXPECT_EQ(inner->lineCount(), 0u);
+    RunLog* elsewhere = nullptr;
+    std::thread([&] {
+      elsewhere = RunLog::Instance("", "C");
+      RunLog::Destroy();
+    }).join();
+    EXPECT_NE(elsewhere, outer);
+    EXPECT_NE(elsewhere, inner);
+    RunLog::Destroy();
+  }
+  ASSERT_EQ(RunLog::Instance("", "D"), outer);
+  outer->Info("after");
+  RunLog::Destroy();
+  std::vector<std::string> lines = Lines(ReadFile(path));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].substr(0, 5), "A0001");
 }
 
 TEST_F(RunLogTest, LineNumbersGrowPastFourDigits) {
