@@ -209,7 +209,7 @@ void Call(Run& run) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   FuzzedDataProvider data(bytes, size);
-  Run run{&data};
+  Run run{&data, nullptr, {}, 0};
   for (int call = 0; call < kMaxCalls && data.remaining_bytes() > 0; ++call) Call(run);
   vo_database_close(run.db);
   Space().Clear();
