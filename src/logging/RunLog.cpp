@@ -44,7 +44,8 @@ RunLog* RunLog::Instance(const std::string& path, const std::string& component) 
 
 void RunLog::Destroy() { CurrentLog().reset(); }
 
-RunLog::Scope::Scope() : outer_(std::move(CurrentLog())) {}
+RunLog::Scope::Scope(const std::string& path, const std::string& component)
+    : outer_(std::move(CurrentLog())), log_(Instance(path, component)) {}
 
 RunLog::Scope::~Scope() { CurrentLog() = std::move(outer_); }
 

@@ -2,10 +2,10 @@
 // ImportFile creates it with the log file's path, every stage of the import
 // writes to it, and ImportFile destroys it. Writing never fails visibly:
 // without a file the lines are counted and discarded.
-// A service call holds a Scope for its length, so that a call made from a
-// callback of a running import (asking whether another file can be imported,
-// say) gets a log of its own and leaves the import's log as it found it; and a
-// call on another thread never meets this one's log.
+// A service call makes its log through a Scope held for its length, so that a
+// call made from a callback of a running import (asking whether another file
+// can be imported, say) gets a log of its own and leaves the import's log as
+// it found it; and a call on another thread never meets this one's log.
 #pragma once
 
 #include <cstdint>
@@ -17,18 +17,22 @@ namespace vo {
 
 class RunLog {
  public:
-  // Sets the thread's current log aside until the scope ends; the log made
-  // within the scope, if any, is destroyed then and the one set aside is
-  // current again.
+  // Sets the thread's current log aside and makes a new current one with
+  // these arguments (as Instance would); when the scope ends, the current log
+  // is destroyed and the one set aside is current again.
   class Scope {
    public:
-    Scope();
+    Scope(const std::string& path, const std::string& component);
     ~Scope();
     Scope(const Scope&) = delete;
     Scope& operator=(const Scope&) = delete;
 
+    // The log made; gone once Destroy is called within the scope.
+    RunLog* log() const { return log_; }
+
    private:
     std::unique_ptr<RunLog> outer_;
+    RunLog* log_;
   };
 
   // The thread's current log, created with these arguments when none exists

@@ -24,15 +24,6 @@ VoServices::LayoutInfo InfoOf(const LayoutEntry& entry) {
   return info;
 }
 
-// A run log for one call that writes no file, closed however the call ends.
-class SilentLog {
- public:
-  SilentLog() { RunLog::Instance("", kComponent); }
-
- private:
-  RunLog::Scope scope_;
-};
-
 }  // namespace
 
 namespace VoServices {
@@ -60,7 +51,7 @@ FileIdentity IdentifyFile(const std::string& filePath, const ImportOptions& opti
       return identity;
     }
   }
-  SilentLog log;
+  RunLog::Scope log("", kComponent);  // counts lines, writes no file
   FileImporter importer("");
   importer.SetOptions(options);
   identity.format = importer.Identify(filePath, &identity.brokerAccounts);
@@ -68,7 +59,7 @@ FileIdentity IdentifyFile(const std::string& filePath, const ImportOptions& opti
 }
 
 bool CanImportFileWithOptions(const std::string& filePath, const ImportOptions& options) {
-  SilentLog log;
+  RunLog::Scope log("", kComponent);
   FileImporter importer("");
   importer.SetOptions(options);
   return importer.CanImport(filePath);

@@ -67,8 +67,8 @@ std::string LogFileName(const std::string& accountName, const std::string& stamp
 void RunImport(const std::string& filePath, const std::string& logFolder,
                const std::string& accountId, const std::string& accountName,
                const VoServices::ImportOptions& options, VoServices::ImportOutcome& outcome) {
-  RunLog::Scope scope;
-  RunLog* log = RunLog::Instance(logFolder + LogFileName(accountName, LogStamp()), kComponent);
+  RunLog::Scope scope(logFolder + LogFileName(accountName, LogStamp()), kComponent);
+  RunLog* log = scope.log();
   outcome.logPath = log->path();
   outcome.logError = log->openError();
   log->Info("Orbel Account Name: " + OneLine(accountName));
@@ -125,15 +125,13 @@ ImportOutcome ImportFileWithOptions(const std::string& filePath, const std::stri
 }
 
 bool CanImportFile(const std::string& filePath) {
-  RunLog::Scope scope;
-  RunLog::Instance("", kComponent);
+  RunLog::Scope log("", kComponent);  // counts lines, writes no file
   FileImporter importer("");
   return importer.CanImport(filePath);
 }
 
 std::string IdentifyFileFormat(const std::string& filePath) {
-  RunLog::Scope scope;
-  RunLog::Instance("", kComponent);
+  RunLog::Scope log("", kComponent);
   FileImporter importer("");
   return importer.Identify(filePath);
 }

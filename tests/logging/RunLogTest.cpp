@@ -71,8 +71,9 @@ TEST_F(RunLogTest, AScopeSetsTheCurrentLogAsideUntilItEnds) {
   RunLog* outer = RunLog::Instance(path, "A");
   outer->Info("before");
   {
-    RunLog::Scope scope;
-    RunLog* inner = RunLog::Instance("", "B");
+    RunLog::Scope scope("", "B");
+    RunLog* inner = scope.log();
+    EXPECT_EQ(RunLog::Instance("", "X"), inner);
     EXPECT_NE(inner, outer);
     EXPECT_EQ(inner->lineCount(), 0u);
     RunLog* elsewhere = nullptr;
@@ -82,7 +83,7 @@ TEST_F(RunLogTest, AScopeSetsTheCurrentLogAsideUntilItEnds) {
     }).join();
     EXPECT_NE(elsewhere, outer);
     EXPECT_NE(elsewhere, inner);
-    RunLog::Destroy();
+    RunLog::Destroy();  // as the call's importer does
   }
   ASSERT_EQ(RunLog::Instance("", "D"), outer);
   outer->Info("after");
